@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs every package the build, the tests and the benchmarks need (Debian 12, as root).
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y --no-install-recommends \
+  g++ cmake ninja-build make pkg-config python3 \
+  libgtest-dev libgmock-dev libbenchmark-dev libssl-dev

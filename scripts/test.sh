@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds and runs every test: a normal build, then the core tests again under
+# AddressSanitizer + UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTWINSEEK_WERROR=ON
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTWINSEEK_WERROR=ON \
+  -DTWINSEEK_CORE_ONLY=ON -DTWINSEEK_SANITIZE=address,undefined
+cmake --build build-asan -j "$jobs" --target core_tests
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
