@@ -1,0 +1,153 @@
+#include "catalog/DuplicateIndex.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <iterator>
+
+namespace twinseek {
+
+namespace {
+
+constexpr size_t kKeyBuffer = 64;
+
+// The key text of a file; returns its length.
+size_t KeyOf(const FileItem* item, char* out) {
+    char* end = std::to_chars(out, out + 20, item->Size()).ptr;
+    std::string_view digest = item->DigestText();
+    std::memcpy(end, digest.data(), digest.size());
+    return size_t(end - out) + digest.size();
+}
+
+int DecimalDigits(uint64_t value) {
+    int digits = 1;
+    while (value >= 10) {
+        value /= 10;
+        ++digits;
+    }
+    return digits;
+}
+
+int CompareKeys(const FileItem* a, const FileItem* b) {
+    uint64_t sizeA = a->Size();
+    uint64_t sizeB = b->Size();
+    if (sizeA == sizeB) return std::strcmp(a->digestText, b->digestText);
+    // Decimal texts of equal length order like their numbers.
+    if (DecimalDigits(sizeA) == DecimalDigits(sizeB)) return sizeA < sizeB ? -1 : 1;
+    char keyA[kKeyBuffer];
+    char keyB[kKeyBuffer];
+    std::string_view textA(keyA, KeyOf(a, keyA));
+    std::string_view textB(keyB, KeyOf(b, keyB));
+    return textA.compare(textB);
+}
+
+int CompareKey(const FileItem* a, std::string_view key) {
+    char text[kKeyBuffer];
+    return std::string_view(text, KeyOf(a, text)).compare(key);
+}
+
+bool SameKey(const FileItem* a, const FileItem* b) { return CompareKeys(a, b) == 0; }
+
+bool LargerFirst(const auto& a, const auto& b) { return a.size > b.size; }
+
+}  // namespace
+
+bool ByDuplicateKey::operator()(const FileItem* a, const FileItem* b) const { return CompareKeys(a, b) < 0; }
+bool ByDuplicateKey::operator()(const FileItem* a, std::string_view key) const { return CompareKey(a, key) < 0; }
+bool ByDuplicateKey::operator()(std::string_view key, const FileItem* b) const { return CompareKey(b, key) > 0; }
+
+bool DuplicateIndex::Insert(FileItem* item) {
+    if (item->IsUnopenable()) return false;
+    auto position = duplicateMap.upper_bound(item);
+    bool newKey = position == duplicateMap.begin() || !SameKey(*std::prev(position), item);
+    duplicateMap.insert(position, item);
+    if (newKey) newKeys.push_back({item->Size(), item});
+    return true;
+}
+
+DuplicateIndex::KeyEntry* DuplicateIndex::FindKeyEntry(const FileItem* item) {
+    auto [first, last] =
+        std::equal_range(groupKeysBySize.begin(), groupKeysBySize.end(), KeyEntry{item->Size(), nullptr},
+                         [](const KeyEntry& a, const KeyEntry& b) { return LargerFirst(a, b); });
+    for (auto it = first; it != last; ++it)
+        if (it->holder && SameKey(it->holder, item)) return &*it;
+    for (KeyEntry& entry : newKeys)
+        if (entry.size == item->Size() && SameKey(entry.holder, item)) return &entry;
+    return nullptr;
+}
+
+bool DuplicateIndex::Remove(FileItem* item) {
+    auto [first, last] = duplicateMap.equal_range(item);
+    auto found = std::find(first, last, item);
+    if (found == last) return false;
+    bool lastOfKey = std::next(first) == last;
+    auto after = duplicateMap.erase(found);
+    KeyEntry* entry = FindKeyEntry(item);
+    if (!entry) return true;
+    if (lastOfKey) {
+        if (entry >= newKeys.data() && entry < newKeys.data() + newKeys.size()) {
+            newKeys.erase(newKeys.begin() + (entry - newKeys.data()));
+        } else {
+            entry->holder = nullptr;
+            ++holes;
+        }
+    } else if (entry->holder == item) {
+        entry->holder = found == first ? *after : *first;
+    }
+    return true;
+}
+
+void DuplicateIndex::Clear() {
+    duplicateMap.clear();
+    groupKeysBySize.clear();
+    groupKeysBySize.shrink_to_fit();
+    newKeys.clear();
+    newKeys.shrink_to_fit();
+    holes = 0;
+}
+
+size_t DuplicateIndex::Count(std::string_view key) const {
+    auto [first, last] = duplicateMap.equal_range(key);
+    return size_t(std::distance(first, last));
+}
+
+size_t DuplicateIndex::CountOfKeyOf(const FileItem* item) const {
+    auto [first, last] = duplicateMap.equal_range(const_cast<FileItem*>(item));
+    return size_t(std::distance(first, last));
+}
+
+DuplicateIndex::FileRange DuplicateIndex::Files(std::string_view key) const { return duplicateMap.equal_range(key); }
+
+FileItem* DuplicateIndex::First(std::string_view key) const {
+    auto it = duplicateMap.lower_bound(key);
+    return it != duplicateMap.end() && CompareKey(*it, key) == 0 ? *it : nullptr;
+}
+
+void DuplicateIndex::SettleKeys() const {
+    if (holes != 0) {
+        std::erase_if(groupKeysBySize, [](const KeyEntry& entry) { return entry.holder == nullptr; });
+        holes = 0;
+    }
+    if (newKeys.empty()) return;
+    auto larger = [](const KeyEntry& a, const KeyEntry& b) { return LargerFirst(a, b); };
+    if (!std::is_sorted(newKeys.begin(), newKeys.end(), larger))
+        std::stable_sort(newKeys.begin(), newKeys.end(), larger);
+    size_t middle = groupKeysBySize.size();
+    groupKeysBySize.insert(groupKeysBySize.end(), newKeys.begin(), newKeys.end());
+    newKeys.clear();
+    if (middle != 0 && groupKeysBySize[middle].size > groupKeysBySize[middle - 1].size)
+        std::inplace_merge(groupKeysBySize.begin(), groupKeysBySize.begin() + middle, groupKeysBySize.end(), larger);
+}
+
+void DuplicateIndex::ForEachKey(const std::function<void(uint64_t, std::string_view)>& visit) const {
+    SettleKeys();
+    char key[kKeyBuffer];
+    for (const KeyEntry& entry : groupKeysBySize) visit(entry.size, std::string_view(key, KeyOf(entry.holder, key)));
+}
+
+size_t DuplicateIndex::KeyCount() const {
+    SettleKeys();
+    return groupKeysBySize.size();
+}
+
+}  // namespace twinseek

@@ -1,0 +1,107 @@
+#include "catalog/FileCatalog.h"
+
+#include "catalog/SizeCategory.h"
+
+#include <algorithm>
+
+namespace twinseek {
+
+namespace {
+
+bool LargerFirst(const FileCatalog::Entry& a, const FileCatalog::Entry& b) { return a.size > b.size; }
+
+}  // namespace
+
+void FileCatalog::Insert(uint64_t size, FileItem* item) {
+    pending.push_back({size, item});
+    liveCount.fetch_add(1, std::memory_order_relaxed);
+}
+
+bool FileCatalog::Remove(uint64_t size, FileItem* item) {
+    auto [first, last] = std::equal_range(sorted.begin(), sorted.end(), Entry{size, nullptr}, LargerFirst);
+    for (auto it = first; it != last; ++it)
+        if (it->item == item) {
+            it->item = nullptr;
+            ++holes;
+            liveCount.fetch_sub(1, std::memory_order_relaxed);
+            return true;
+        }
+    for (auto it = pending.begin(); it != pending.end(); ++it)
+        if (it->size == size && it->item == item) {
+            pending.erase(it);
+            liveCount.fetch_sub(1, std::memory_order_relaxed);
+            return true;
+        }
+    return false;
+}
+
+void FileCatalog::MergeFrom(const FileCatalog& other) {
+    EntryRange entries = other.All();
+    pending.insert(pending.end(), entries.begin(), entries.end());
+    liveCount.fetch_add(entries.size(), std::memory_order_relaxed);
+}
+
+void FileCatalog::Clear() {
+    sorted.clear();
+    sorted.shrink_to_fit();
+    pending.clear();
+    pending.shrink_to_fit();
+    holes = 0;
+    liveCount.store(0, std::memory_order_relaxed);
+}
+
+void FileCatalog::Settle() const {
+    if (holes != 0) {
+        std::erase_if(sorted, [](const Entry& entry) { return entry.item == nullptr; });
+        holes = 0;
+    }
+    if (pending.empty()) return;
+    if (!std::is_sorted(pending.begin(), pending.end(), LargerFirst))
+        std::stable_sort(pending.begin(), pending.end(), LargerFirst);
+    if (sorted.empty() || pending.front().size <= sorted.back().size) {
+        // Everything new is no larger than everything held: a plain append.
+        sorted.insert(sorted.end(), pending.begin(), pending.end());
+        pending.clear();
+        return;
+    }
+    size_t middle = sorted.size();
+    sorted.insert(sorted.end(), pending.begin(), pending.end());
+    pending.clear();
+    // Stable: held entries stay before new ones of the same size.
+    std::inplace_merge(sorted.begin(), sorted.begin() + middle, sorted.end(), LargerFirst);
+}
+
+FileCatalog::EntryRange FileCatalog::All() const {
+    Settle();
+    return sorted;
+}
+
+FileCatalog::EntryRange FileCatalog::RangeOfSizes(uint64_t min, uint64_t max) const {
+    Settle();
+    if (min > max) return {};
+    auto first = std::lower_bound(sorted.begin(), sorted.end(), Entry{max, nullptr}, LargerFirst);
+    auto last = std::upper_bound(first, sorted.end(), Entry{min, nullptr}, LargerFirst);
+    return {first, last};
+}
+
+FileCatalog::EntryRange FileCatalog::Range(uint32_t category, uint64_t exactSize) const {
+    if (category == 0) return RangeOfSizes(exactSize, exactSize);
+    const SizeCategory& row = CategoryOfId(category);
+    return RangeOfSizes(row.min, row.max);
+}
+
+size_t FileCatalog::CountOfSize(uint64_t size) const { return RangeOfSizes(size, size).size(); }
+
+uint32_t CountSizeSets(const FileCatalog& catalog, uint64_t min, uint64_t max) {
+    uint32_t sets = 0;
+    FileCatalog::EntryRange range = catalog.RangeOfSizes(min, max);
+    for (size_t i = 0; i < range.size();) {
+        size_t next = i + 1;
+        while (next < range.size() && range[next].size == range[i].size) ++next;
+        if (next - i > 1) ++sets;
+        i = next;
+    }
+    return sets;
+}
+
+}  // namespace twinseek

@@ -1,0 +1,61 @@
+// A size index of file records, largest first, files of equal size in the
+// order they were inserted. It points at records but does not own them.
+#pragma once
+
+#include "catalog/FileItem.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace twinseek {
+
+class FileCatalog {
+public:
+    struct Entry {
+        uint64_t size;
+        FileItem* item;
+    };
+    using EntryRange = std::span<const Entry>;
+
+    FileCatalog() = default;
+    FileCatalog(const FileCatalog&) = delete;
+    FileCatalog& operator=(const FileCatalog&) = delete;
+
+    // Adds an entry after all entries of the same size. One thread may insert
+    // while another reads Count().
+    void Insert(uint64_t size, FileItem* item);
+    // Among the entries of that size, erases the one for item.
+    bool Remove(uint64_t size, FileItem* item);
+    // Inserts every entry of other, in other's order.
+    void MergeFrom(const FileCatalog& other);
+    void Clear();
+    size_t Count() const { return liveCount.load(std::memory_order_relaxed); }
+
+    // The entries of category id 1 to 8; for id 0 exactly the files of exactSize.
+    // Ranges and iteration stay valid until the catalogue next changes.
+    EntryRange Range(uint32_t category, uint64_t exactSize = 0) const;
+    EntryRange RangeOfSizes(uint64_t min, uint64_t max) const;
+    size_t CountOfSize(uint64_t size) const;
+    // Every entry, largest first.
+    EntryRange All() const;
+    auto begin() const { return All().begin(); }
+    auto end() const { return All().end(); }
+
+private:
+    // Inserts are appended and sorted in on the next read; removals leave a
+    // hole that the next read closes. Keeps an entry at 16 bytes.
+    void Settle() const;
+
+    mutable std::vector<Entry> sorted;
+    mutable std::vector<Entry> pending;
+    mutable size_t holes = 0;
+    std::atomic<size_t> liveCount{0};
+};
+
+// Distinct sizes from min to max that more than one catalogued file has.
+uint32_t CountSizeSets(const FileCatalog& catalog, uint64_t min, uint64_t max);
+
+}  // namespace twinseek

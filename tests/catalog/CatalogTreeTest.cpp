@@ -1,0 +1,169 @@
+#include "catalog/FolderItem.h"
+#include "tests/catalog/CatalogTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace twinseek {
+namespace {
+
+using testing::AddFile;
+using testing::EntryNamed;
+using testing::MakeRoot;
+
+std::vector<std::string> FileNames(const FolderItem* folder) {
+    std::vector<std::string> names;
+    for (const FileItem* file : folder->Files()) names.emplace_back(file->Name());
+    return names;
+}
+
+TEST(CatalogTreeTest, RecordsKeepTheirEntryAndStartProvisional) {
+    auto root = MakeRoot();
+    EXPECT_EQ(root->compareState, NotCompared);
+    EXPECT_EQ(root->Name(), "");
+    FindData entry = EntryNamed("movie.mkv", (uint64_t(3) << 32) + 9);
+    entry.ftLastWriteTime = FileTime::FromValue(0x0123456789ABCDEFULL);
+    strcpy(entry.cAlternateFileName, "MOVIE~1.MKV");
+    bool created = false;
+    FileItem* file = root->FindOrCreateFile(entry, created);
+    EXPECT_TRUE(created);
+    EXPECT_EQ(file->compareState, Provisional);
+    EXPECT_EQ(file->iconIndex, -1);
+    EXPECT_EQ(file->hashMillis, 0u);
+    EXPECT_EQ(file->DigestText(), "");
+    EXPECT_EQ(file->Size(), (uint64_t(3) << 32) + 9);
+    FindData back = file->GetFindData();
+    EXPECT_STREQ(back.cFileName, "movie.mkv");
+    EXPECT_STREQ(back.cAlternateFileName, "MOVIE~1.MKV");
+    EXPECT_EQ(back.ftLastWriteTime.Value(), 0x0123456789ABCDEFULL);
+    EXPECT_EQ(file->parent, root.get());
+}
+
+TEST(CatalogTreeTest, FindOrCreateReturnsTheKnownRecordUnchanged) {
+    auto root = MakeRoot();
+    bool created = false;
+    FileItem* first = root->FindOrCreateFile(EntryNamed("a.txt", 5), created);
+    FileItem* again = root->FindOrCreateFile(EntryNamed("a.txt", 99), created);
+    EXPECT_FALSE(created);
+    EXPECT_EQ(first, again);
+    EXPECT_EQ(again->Size(), 5u) << "a file found again keeps the size first recorded";
+    FolderItem* folder = root->FindOrCreateFolder(EntryNamed("docs", 0, FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(root->FindOrCreateFolder(EntryNamed("docs")), folder);
+    EXPECT_EQ(root->ChildFolders().size(), 1u);
+}
+
+TEST(CatalogTreeTest, NamesAreOrderedBytewiseAndCaseSensitive) {
+    auto root = MakeRoot();
+    for (const char* name : {"b", "B", "a", "ab", "\xC3\xA9t\xC3\xA9", "A"}) AddFile(root.get(), name, 1);
+    EXPECT_EQ(FileNames(root.get()),
+              (std::vector<std::string>{"A", "B", "a", "ab", "b", "\xC3\xA9t\xC3\xA9"}));
+    EXPECT_NE(root->FindFile("a"), root->FindFile("A"));
+}
+
+TEST(CatalogTreeTest, FullPathsJoinNamesWithSlashesUnderTheFileSystemRoot) {
+    auto root = MakeRoot();
+    FolderItem* slash = root->FindOrCreateFolder(EntryNamed("/"));
+    FolderItem* home = slash->FindOrCreateFolder(EntryNamed("home"));
+    FolderItem* ann = home->FindOrCreateFolder(EntryNamed("ann"));
+    FileItem* song = AddFile(ann, "song.mp3", 1);
+    FolderItem* relative = root->FindOrCreateFolder(EntryNamed("relative"));
+    FileItem* inRelative = AddFile(relative, "x", 1);
+
+    EXPECT_EQ(root->GetFullPath(), "");
+    EXPECT_EQ(slash->GetFullPath(), "/");
+    EXPECT_EQ(home->GetFullPath(), "/home");
+    EXPECT_EQ(song->GetFullPath(), "/home/ann/song.mp3");
+    EXPECT_EQ(relative->GetFullPath(), "relative");
+    EXPECT_EQ(inRelative->GetFullPath(), "relative/x");
+    EXPECT_EQ(song->GetFullPath().data(), song->GetFullPath().data()) << "the path is built once";
+}
+
+TEST(CatalogTreeTest, FullPathIsTheSameWhenTwoThreadsBuildItAtOnce) {
+    auto root = MakeRoot();
+    FolderItem* folder = root->FindOrCreateFolder(EntryNamed("/"));
+    std::vector<FileItem*> files;
+    for (int depth = 0; depth < 50; ++depth) folder = folder->FindOrCreateFolder(EntryNamed("d" + std::to_string(depth)));
+    for (int i = 0; i < 200; ++i) files.push_back(AddFile(folder, "f" + std::to_string(i), 1));
+    std::vector<std::string> seenByWorker(files.size());
+    std::thread worker([&] {
+        for (size_t i = 0; i < files.size(); ++i) seenByWorker[i] = std::string(files[i]->GetFullPath());
+    });
+    for (size_t i = files.size(); i-- > 0;) (void)files[i]->GetFullPath();
+    worker.join();
+    for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(seenByWorker[i], files[i]->GetFullPath());
+    EXPECT_EQ(files[0]->GetFullPath().substr(0, 7), "/d0/d1/");
+}
+
+TEST(CatalogTreeTest, PruneCommitsOrRollsBackOnlyProvisionalRecords) {
+    auto root = MakeRoot();
+    FolderItem* kept = root->FindOrCreateFolder(EntryNamed("kept"));
+    FileItem* old = AddFile(kept, "old", 1);  // committed earlier
+    old->compareState = Finished;
+    kept->compareState = NotCompared;
+
+    bool created = false;
+    FolderItem* fresh = kept->FindOrCreateFolder(EntryNamed("fresh"));
+    fresh->FindOrCreateFile(EntryNamed("inner", 2), created);
+    kept->FindOrCreateFile(EntryNamed("new", 3), created);
+
+    kept->Prune(false);
+    EXPECT_EQ(kept->ChildFolders().size(), 0u);
+    EXPECT_EQ(FileNames(kept), std::vector<std::string>{"old"});
+    EXPECT_EQ(old->compareState, Finished);
+
+    FolderItem* again = kept->FindOrCreateFolder(EntryNamed("again"));
+    FileItem* inner = nullptr;
+    inner = again->FindOrCreateFile(EntryNamed("inner", 2), created);
+    root->Prune(true);
+    EXPECT_EQ(again->compareState, NotCompared);
+    EXPECT_EQ(inner->compareState, NotCompared);
+    EXPECT_EQ(old->compareState, Finished) << "commit leaves states past Provisional alone";
+    EXPECT_EQ(root->CountFiles(), 2u);
+}
+
+TEST(CatalogTreeTest, ClearAndCountCopeWithVeryDeepTrees) {
+    auto root = MakeRoot();
+    FolderItem* folder = root.get();
+    for (int depth = 0; depth < 200000; ++depth) {
+        folder = folder->FindOrCreateFolder(EntryNamed("d"));
+        if (depth % 1000 == 0) AddFile(folder, "f", 1);
+    }
+    EXPECT_EQ(root->CountFiles(), 200u);
+    root->Prune(true);
+    EXPECT_EQ(folder->compareState, NotCompared);
+    root->ClearChildren();
+    EXPECT_EQ(root->CountFiles(), 0u);
+    EXPECT_TRUE(root->ChildFolders().empty());
+}
+
+TEST(CatalogTreeTest, AdoptRefusesATakenName) {
+    auto root = MakeRoot();
+    FileItem* first = FileItem::Create(nullptr, EntryNamed("x"), NotCompared);
+    FileItem* twin = FileItem::Create(nullptr, EntryNamed("x"), NotCompared);
+    EXPECT_TRUE(root->AdoptFile(first));
+    EXPECT_EQ(first->parent, root.get());
+    EXPECT_FALSE(root->AdoptFile(twin));
+    delete twin;
+    EXPECT_EQ(root->FindFile("x"), first);
+}
+
+TEST(CatalogTreeTest, ColorMarksArePerList) {
+    auto root = MakeRoot();
+    FileItem* file = AddFile(root.get(), "f", 1);
+    int listA = 0;
+    int listB = 0;
+    EXPECT_FALSE(file->FindColorMark(&listA));
+    file->SetTextColor(&listA, 0x0000FF);
+    file->SetTextColor(&listB, 0);
+    file->SetTextColor(&listA, 0xFF0000);
+    EXPECT_EQ(file->FindColorMark(&listA)->textColor, 0xFF0000u);
+    EXPECT_EQ(file->FindColorMark(&listB)->textColor, 0u);
+}
+
+}  // namespace
+}  // namespace twinseek

@@ -1,0 +1,144 @@
+#include "catalog/DuplicateIndex.h"
+#include "catalog/GroupLabels.h"
+#include "tests/catalog/CatalogTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace twinseek {
+namespace {
+
+using testing::AddFile;
+using testing::MakeRoot;
+
+const std::string kDigestA(32, 'A');
+const std::string kDigestB(32, 'B');
+const std::string kEmptyDigest = "3I42H3S6NNFQ2MSVX7XZKYAYSCX5QBYJ";
+
+std::vector<std::pair<uint64_t, std::string>> Keys(const DuplicateIndex& index) {
+    std::vector<std::pair<uint64_t, std::string>> keys;
+    index.ForEachKey([&](uint64_t size, std::string_view key) { keys.emplace_back(size, key); });
+    return keys;
+}
+
+std::vector<FileItem*> Files(const DuplicateIndex& index, const std::string& key) {
+    auto [first, last] = index.Files(key);
+    return {first, last};
+}
+
+TEST(DuplicateIndexTest, GroupsFormByEqualSizeAndDigest) {
+    auto root = MakeRoot();
+    DuplicateIndex index;
+    FileItem* a = AddFile(root.get(), "a", 1536, kDigestA);
+    FileItem* b = AddFile(root.get(), "b", 1536, kDigestB);
+    FileItem* c = AddFile(root.get(), "c", 1536, kDigestA);
+    FileItem* empty1 = AddFile(root.get(), "e1", 0, kEmptyDigest);
+    FileItem* empty2 = AddFile(root.get(), "e2", 0, kEmptyDigest);
+    for (FileItem* item : {a, b, c, empty1, empty2}) ASSERT_TRUE(index.Insert(item));
+
+    EXPECT_EQ(index.Count("1536" + kDigestA), 2u);
+    EXPECT_EQ(index.Count("1536" + kDigestB), 1u);
+    EXPECT_EQ(index.Count("0" + kEmptyDigest), 2u) << "all empty files share one key";
+    EXPECT_EQ(index.Count("1537" + kDigestA), 0u);
+    EXPECT_EQ(Files(index, "1536" + kDigestA), (std::vector<FileItem*>{a, c}));
+    EXPECT_EQ(index.First("1536" + kDigestA), a);
+    EXPECT_EQ(index.First("9" + kDigestA), nullptr);
+    EXPECT_EQ(index.CountOfKeyOf(c), 2u);
+    EXPECT_EQ(Keys(index), (std::vector<std::pair<uint64_t, std::string>>{
+                               {1536, "1536" + kDigestA}, {1536, "1536" + kDigestB}, {0, "0" + kEmptyDigest}}));
+}
+
+TEST(DuplicateIndexTest, KeysOfOneSizeKeepTheOrderTheyWereFirstAdded) {
+    auto root = MakeRoot();
+    DuplicateIndex index;
+    // B comes first although A sorts first as text.
+    ASSERT_TRUE(index.Insert(AddFile(root.get(), "x", 10, kDigestB)));
+    ASSERT_TRUE(index.Insert(AddFile(root.get(), "y", 99, kDigestA)));
+    (void)Keys(index);  // settle, then add more
+    ASSERT_TRUE(index.Insert(AddFile(root.get(), "z", 10, kDigestA)));
+    ASSERT_TRUE(index.Insert(AddFile(root.get(), "w", 10, kDigestB)));
+    ASSERT_TRUE(index.Insert(AddFile(root.get(), "v", 1000, kDigestB)));
+    EXPECT_EQ(Keys(index), (std::vector<std::pair<uint64_t, std::string>>{{1000, "1000" + kDigestB},
+                                                                          {99, "99" + kDigestA},
+                                                                          {10, "10" + kDigestB},
+                                                                          {10, "10" + kDigestA}}));
+}
+
+TEST(DuplicateIndexTest, UnreadableFilesAreNoOnesDuplicates) {
+    auto root = MakeRoot();
+    DuplicateIndex index;
+    FileItem* lost1 = AddFile(root.get(), "l1", 50, kUnopenableText);
+    FileItem* lost2 = AddFile(root.get(), "l2", 50, kUnopenableText);
+    EXPECT_FALSE(index.Insert(lost1));
+    EXPECT_FALSE(index.Insert(lost2));
+    EXPECT_EQ(index.Count("50" + std::string(kUnopenableText)), 0u);
+    EXPECT_TRUE(Keys(index).empty());
+}
+
+TEST(DuplicateIndexTest, RemovingFilesShrinksGroupsAndDropsEmptyKeys) {
+    auto root = MakeRoot();
+    DuplicateIndex index;
+    FileItem* a = AddFile(root.get(), "a", 20, kDigestA);
+    FileItem* b = AddFile(root.get(), "b", 20, kDigestA);
+    FileItem* c = AddFile(root.get(), "c", 20, kDigestA);
+    FileItem* lone = AddFile(root.get(), "lone", 30, kDigestB);
+    for (FileItem* item : {a, b, c, lone}) index.Insert(item);
+    (void)Keys(index);
+
+    EXPECT_TRUE(index.Remove(a));
+    EXPECT_FALSE(index.Remove(a));
+    EXPECT_EQ(Files(index, "20" + kDigestA), (std::vector<FileItem*>{b, c}));
+    // The key is still named correctly after its first file went.
+    EXPECT_EQ(Keys(index), (std::vector<std::pair<uint64_t, std::string>>{{30, "30" + kDigestB}, {20, "20" + kDigestA}}));
+    EXPECT_TRUE(index.Remove(lone));
+    EXPECT_TRUE(index.Remove(b));
+    EXPECT_EQ(index.Count("20" + kDigestA), 1u) << "the remaining file stays under its key";
+    EXPECT_EQ(Keys(index), (std::vector<std::pair<uint64_t, std::string>>{{20, "20" + kDigestA}}));
+    EXPECT_TRUE(index.Remove(c));
+    EXPECT_TRUE(Keys(index).empty());
+
+    // Removal of a key that was never settled into the size order.
+    FileItem* d = AddFile(root.get(), "d", 5, kDigestB);
+    index.Insert(d);
+    EXPECT_TRUE(index.Remove(d));
+    EXPECT_TRUE(Keys(index).empty());
+    EXPECT_EQ(index.FileCount(), 0u);
+}
+
+TEST(DuplicateIndexTest, KeyOrderIsTheByteOrderOfTheKeyText) {
+    // Sizes of different lengths whose decimal texts share prefixes, and digest
+    // texts that start with digits, exercise every branch of the comparison.
+    auto root = MakeRoot();
+    std::mt19937_64 random(11);
+    const char* digests[] = {"", "2AAA", "7ZZZ", "AAAA", "ZZZZ", kUnopenableText};
+    std::vector<FileItem*> items;
+    for (int i = 0; i < 400; ++i) {
+        uint64_t size = std::vector<uint64_t>{1, 12, 123, 2, 27, 9, 99, 1000, 10, 0, ~uint64_t(0)}[random() % 11];
+        if (i % 3 == 0) size = random() >> (random() % 64);
+        items.push_back(AddFile(root.get(), "f" + std::to_string(i), size, digests[random() % 6]));
+    }
+    ByDuplicateKey less;
+    auto text = [](const FileItem* item) { return std::to_string(item->Size()) + std::string(item->DigestText()); };
+    for (FileItem* x : items)
+        for (FileItem* y : items) {
+            ASSERT_EQ(less(x, y), text(x) < text(y)) << text(x) << " vs " << text(y);
+            ASSERT_EQ(less(x, text(y)), text(x) < text(y));
+            ASSERT_EQ(less(text(x), y), text(x) < text(y));
+        }
+}
+
+TEST(GroupLabelsTest, CountsChangeWithoutTouchingTheName) {
+    EXPECT_EQ(GroupLabel("song.mp3", 4), "song.mp3 [4 Copies]");
+    EXPECT_EQ(NewGroupLabel("song.mp3"), "song.mp3 [2 Copies]");
+    EXPECT_EQ(RelabelGroup(NewGroupLabel("song.mp3"), 3), "song.mp3 [3 Copies]");
+    EXPECT_EQ(RelabelGroup(NewGroupLabel("mix [live].mp3"), 3), "mix [live].mp3 [3 Copies]");
+    EXPECT_EQ(RelabelGroup(RelabelGroup(NewGroupLabel("[x]"), 3), 10), "[x] [10 Copies]");
+    EXPECT_EQ(SizeSetLabel("Huge Files", 0), "Huge Files [0 Group(s)]");
+}
+
+}  // namespace
+}  // namespace twinseek
