@@ -1,11 +1,12 @@
 #include "platform/CXFile.h"
 
+#include "platform/FullPath.h"
+
 #include "platform/CXException.h"
 
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,17 +20,6 @@ namespace {
 
 // Absolute form of path worked out on the text alone: repeated '/' folded, "."
 // and ".." resolved without following links. False when the working folder is unknown.
-bool MakeLexicalFullPath(const char* path, std::string& out) {
-    if (path == nullptr || *path == '\0') return false;
-    std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    if (error) return false;
-    std::string full = absolute.lexically_normal().string();
-    if (full.size() > 1 && full.back() == '/') full.pop_back();
-    out = std::move(full);
-    return true;
-}
-
 int OpenFlags(CXFile::Access access, CXFile::Creation creation) {
     int flags = O_CLOEXEC;
     switch (access) {
@@ -83,8 +73,7 @@ void CXFile::Open(const std::string& path, Access access, Creation creation) {
     if (descriptor != -1) Abort();
     descriptor = -1;
     fileName.clear();
-    std::string fullPath;
-    fileName = MakeLexicalFullPath(path.c_str(), fullPath) ? fullPath : path;
+    fileName = GetFullPathName(path).value_or(path);
 
     // The kernel resolves the path as given (links and all); the lexical form only names it.
     // O_NONBLOCK keeps a FIFO without a writer from hanging the open; it is refused below.
