@@ -51,10 +51,17 @@ public:
     // call from several threads.
     std::string_view GetFullPath() const;
 
+    // Fields are ordered so that a file record packs into 128 bytes.
     FolderItem* parent;
+
+private:
+    const char* names;  // name, zero, alternate name, zero
+    mutable std::atomic<const char*> fullPath{nullptr};
+
+public:
+    EntryData findData;
     std::atomic<int32_t> compareState;
     int32_t iconIndex = -1;
-    EntryData findData;
 
 protected:
     CatalogItem(FolderItem* parent, const FindData& data, int32_t state, char* inlineNames);
@@ -68,8 +75,6 @@ private:
     void LockPath() const;
     void UnlockPath() const;
 
-    const char* names;  // name, zero, alternate name, zero
-    mutable std::atomic<const char*> fullPath{nullptr};
     uint16_t nameLength = 0;
     uint8_t alternateLength = 0;
     bool namesOwned = false;

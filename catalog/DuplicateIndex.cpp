@@ -132,11 +132,16 @@ void DuplicateIndex::SettleKeys() const {
     auto larger = [](const KeyEntry& a, const KeyEntry& b) { return LargerFirst(a, b); };
     if (!std::is_sorted(newKeys.begin(), newKeys.end(), larger))
         std::stable_sort(newKeys.begin(), newKeys.end(), larger);
-    size_t middle = groupKeysBySize.size();
-    groupKeysBySize.insert(groupKeysBySize.end(), newKeys.begin(), newKeys.end());
-    newKeys.clear();
-    if (middle != 0 && groupKeysBySize[middle].size > groupKeysBySize[middle - 1].size)
-        std::inplace_merge(groupKeysBySize.begin(), groupKeysBySize.begin() + middle, groupKeysBySize.end(), larger);
+    if (groupKeysBySize.empty()) {
+        groupKeysBySize.swap(newKeys);
+    } else {
+        size_t middle = groupKeysBySize.size();
+        groupKeysBySize.insert(groupKeysBySize.end(), newKeys.begin(), newKeys.end());
+        if (groupKeysBySize[middle].size > groupKeysBySize[middle - 1].size)
+            std::inplace_merge(groupKeysBySize.begin(), groupKeysBySize.begin() + middle, groupKeysBySize.end(),
+                               larger);
+    }
+    std::vector<KeyEntry>().swap(newKeys);
 }
 
 void DuplicateIndex::ForEachKey(const std::function<void(uint64_t, std::string_view)>& visit) const {

@@ -58,17 +58,18 @@ void FileCatalog::Settle() const {
     if (pending.empty()) return;
     if (!std::is_sorted(pending.begin(), pending.end(), LargerFirst))
         std::stable_sort(pending.begin(), pending.end(), LargerFirst);
-    if (sorted.empty() || pending.front().size <= sorted.back().size) {
+    if (sorted.empty()) {
+        sorted.swap(pending);
+    } else if (pending.front().size <= sorted.back().size) {
         // Everything new is no larger than everything held: a plain append.
         sorted.insert(sorted.end(), pending.begin(), pending.end());
-        pending.clear();
-        return;
+    } else {
+        size_t middle = sorted.size();
+        sorted.insert(sorted.end(), pending.begin(), pending.end());
+        // Stable: held entries stay before new ones of the same size.
+        std::inplace_merge(sorted.begin(), sorted.begin() + middle, sorted.end(), LargerFirst);
     }
-    size_t middle = sorted.size();
-    sorted.insert(sorted.end(), pending.begin(), pending.end());
-    pending.clear();
-    // Stable: held entries stay before new ones of the same size.
-    std::inplace_merge(sorted.begin(), sorted.begin() + middle, sorted.end(), LargerFirst);
+    std::vector<Entry>().swap(pending);
 }
 
 FileCatalog::EntryRange FileCatalog::All() const {

@@ -35,8 +35,8 @@ public:
     void SetTextColor(ListId list, uint32_t color);
     std::optional<ColorMark> FindColorMark(ListId list) const;
 
-    uint32_t hashMillis = 0;
     char digestText[kDigestTextSize] = {};
+    uint32_t hashMillis = 0;
 
 private:
     FileItem(FolderItem* parent, const FindData& data, int32_t state, char* inlineNames)

@@ -8,7 +8,7 @@ namespace twinseek {
 
 std::string GroupLabel(std::string_view representativeName, uint32_t count) {
     std::string label(representativeName);
-    label += " [" + std::to_string(count) + " Copies]";
+    label.append(" [").append(std::to_string(count)).append(" Copies]");
     return label;
 }
 
@@ -17,13 +17,13 @@ std::string NewGroupLabel(std::string_view representativeName) { return GroupLab
 std::string RelabelGroup(std::string_view label, uint32_t count) {
     size_t bracket = label.rfind('[');
     std::string relabelled(label.substr(0, bracket));
-    relabelled += "[" + std::to_string(count) + " Copies]";
+    relabelled.append("[").append(std::to_string(count)).append(" Copies]");
     return relabelled;
 }
 
 std::string SizeSetLabel(std::string_view categoryName, uint32_t sizeSets) {
     std::string label(categoryName);
-    label += " [" + std::to_string(sizeSets) + " Group(s)]";
+    label.append(" [").append(std::to_string(sizeSets)).append(" Group(s)]");
     return label;
 }
 

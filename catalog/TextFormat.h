@@ -59,7 +59,7 @@ std::optional<uint32_t> RemainingMillis(uint32_t elapsed, uint64_t done, uint64_
 void FormatFileDate(FileTime lastWrite, char* out, size_t outSize);
 
 // Key that groups duplicates: the size in plain decimal immediately followed by
-// the digest text, e.g. "1536" + 32 hex digits.
+// the digest text, e.g. "1536" followed by 32 base32 characters.
 void MakeDuplicateKey(uint64_t size, const char* digestText, char* out, size_t outSize);
 
 // A zero-terminated text held by value, for callers that want a result rather

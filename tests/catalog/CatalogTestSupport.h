@@ -17,6 +17,13 @@ inline FindData EntryNamed(const std::string& name, uint64_t size = 0, uint32_t 
     return data;
 }
 
+// "prefix" followed by n, e.g. "f12".
+inline std::string Numbered(const char* prefix, int n) {
+    std::string text(prefix);
+    text += std::to_string(n);
+    return text;
+}
+
 struct RootDeleter {
     void operator()(FolderItem* root) const { delete root; }
 };

@@ -15,6 +15,7 @@ namespace {
 using testing::AddFile;
 using testing::EntryNamed;
 using testing::MakeRoot;
+using testing::Numbered;
 
 std::vector<std::string> FileNames(const FolderItem* folder) {
     std::vector<std::string> names;
@@ -87,8 +88,8 @@ TEST(CatalogTreeTest, FullPathIsTheSameWhenTwoThreadsBuildItAtOnce) {
     auto root = MakeRoot();
     FolderItem* folder = root->FindOrCreateFolder(EntryNamed("/"));
     std::vector<FileItem*> files;
-    for (int depth = 0; depth < 50; ++depth) folder = folder->FindOrCreateFolder(EntryNamed("d" + std::to_string(depth)));
-    for (int i = 0; i < 200; ++i) files.push_back(AddFile(folder, "f" + std::to_string(i), 1));
+    for (int depth = 0; depth < 50; ++depth) folder = folder->FindOrCreateFolder(EntryNamed(Numbered("d", depth)));
+    for (int i = 0; i < 200; ++i) files.push_back(AddFile(folder, Numbered("f", i), 1));
     std::vector<std::string> seenByWorker(files.size());
     std::thread worker([&] {
         for (size_t i = 0; i < files.size(); ++i) seenByWorker[i] = std::string(files[i]->GetFullPath());

@@ -14,6 +14,7 @@ namespace {
 
 using testing::AddFile;
 using testing::MakeRoot;
+using testing::Numbered;
 
 const std::string kDigestA(32, 'A');
 const std::string kDigestB(32, 'B');
@@ -119,7 +120,7 @@ TEST(DuplicateIndexTest, KeyOrderIsTheByteOrderOfTheKeyText) {
     for (int i = 0; i < 400; ++i) {
         uint64_t size = std::vector<uint64_t>{1, 12, 123, 2, 27, 9, 99, 1000, 10, 0, ~uint64_t(0)}[random() % 11];
         if (i % 3 == 0) size = random() >> (random() % 64);
-        items.push_back(AddFile(root.get(), "f" + std::to_string(i), size, digests[random() % 6]));
+        items.push_back(AddFile(root.get(), Numbered("f", i), size, digests[random() % 6]));
     }
     ByDuplicateKey less;
     auto text = [](const FileItem* item) { return std::to_string(item->Size()) + std::string(item->DigestText()); };

@@ -14,6 +14,7 @@ namespace {
 
 using testing::AddFile;
 using testing::MakeRoot;
+using testing::Numbered;
 
 std::vector<FileItem*> Items(FileCatalog::EntryRange range) {
     std::vector<FileItem*> items;
@@ -90,7 +91,7 @@ TEST(FileCatalogTest, MatchesAStableSortUnderRandomInsertsAndRemovals) {
     std::vector<FileCatalog::Entry> model;
     for (int i = 0; i < 3000; ++i) {
         uint64_t size = random() % 40;
-        FileItem* item = AddFile(root.get(), "f" + std::to_string(i), size);
+        FileItem* item = AddFile(root.get(), Numbered("f", i), size);
         catalog.Insert(size, item);
         model.push_back({size, item});
         if (i % 7 == 3) {
@@ -111,7 +112,7 @@ TEST(FileCatalogTest, SizeSetsCountSharedSizesOnce) {
     FileCatalog catalog;
     int n = 0;
     for (uint64_t size : {100u, 100u, 100u, 200u, 300u, 300u, 5000u, 5000u}) {
-        FileItem* item = AddFile(root.get(), "f" + std::to_string(n++), size);
+        FileItem* item = AddFile(root.get(), Numbered("f", n++), size);
         catalog.Insert(size, item);
     }
     EXPECT_EQ(CountSizeSets(catalog, 0, 1023), 2u);
