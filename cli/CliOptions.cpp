@@ -1,0 +1,167 @@
+#include "cli/CliOptions.h"
+
+#include "catalog/SizeCategory.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <strings.h>
+
+namespace twinseek {
+
+const char kUsageText[] =
+    "Usage:\n"
+    "  twinseek-cli scan [--compare all|CATEGORY...] [--format text|json] [--save FILE.tws]\n"
+    "                    [--workers N] ROOT...\n"
+    "  twinseek-cli open FILE.tws [--compare all|CATEGORY...] [--save OUT.tws] [--format text|json]\n"
+    "  twinseek-cli groups FILE.tws [--format text|json]\n"
+    "  twinseek-cli digest FILE...\n"
+    "\n"
+    "scan catalogues the folders ROOT..., digests every file whose size is shared by\n"
+    "another (or only those of the chosen size categories) and prints the duplicate\n"
+    "groups, largest first. CATEGORY is a name or id: 1 \"Huge Files\", 2 \"Very Large\n"
+    "Files\", 3 \"Large Files\", 4 \"Normal Files\", 5 \"Small Files\", 6 \"Very Small\n"
+    "Files\", 7 \"Tiny Files\"; several may follow --compare or be separated by commas.\n"
+    "open loads a document, compares what is still uncompared when asked, and prints\n"
+    "its groups; groups prints the groups of a document without comparing.\n"
+    "digest prints the base32 SHA-1 of each file, like sha1sum.\n"
+    "\n"
+    "Exit status: 0 on success, 1 when the work failed, 2 on a usage error.\n";
+
+std::optional<uint32_t> ParseCategory(const std::string& text) {
+    uint32_t id = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
+    if (error == std::errc() && end == text.data() + text.size()) {
+        if (id >= 1 && id <= 7) return id;
+        return std::nullopt;
+    }
+    const auto& table = SizeCategories();
+    for (uint32_t row = 1; row < table.size(); ++row)
+        if (strcasecmp(text.c_str(), table[row].name) == 0) return row;
+    return std::nullopt;
+}
+
+namespace {
+
+bool AddCompareValue(CliOptions& options, const std::string& value) {
+    size_t start = 0;
+    while (start <= value.size()) {
+        size_t comma = value.find(',', start);
+        std::string piece = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (strcasecmp(piece.c_str(), "all") == 0) {
+            options.compareAll = true;
+        } else if (auto id = ParseCategory(piece)) {
+            if (std::find(options.compareCategories.begin(), options.compareCategories.end(), *id) ==
+                options.compareCategories.end())
+                options.compareCategories.push_back(*id);
+        } else {
+            return false;
+        }
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
+    CliParse result;
+    if (arguments.empty()) {
+        result.error = "no command given";
+        return result;
+    }
+    CliOptions options;
+    const std::string& command = arguments[0];
+    if (command == "scan") options.command = CliCommand::Scan;
+    else if (command == "open") options.command = CliCommand::Open;
+    else if (command == "groups") options.command = CliCommand::Groups;
+    else if (command == "digest") options.command = CliCommand::Digest;
+    else if (command == "help" || command == "--help" || command == "-h") options.command = CliCommand::Help;
+    else {
+        result.error = "unknown command '" + command + "'";
+        return result;
+    }
+
+    bool compareGiven = false;
+    bool operandsOnly = false;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        auto value = [&](const char* option) -> const std::string* {
+            if (i + 1 >= arguments.size()) {
+                result.error = std::string(option) + " needs a value";
+                return nullptr;
+            }
+            return &arguments[++i];
+        };
+        if (operandsOnly || argument.empty() || argument[0] != '-' || argument == "-") {
+            options.operands.push_back(argument);
+        } else if (argument == "--") {
+            operandsOnly = true;
+        } else if (argument == "--help" || argument == "-h") {
+            options.command = CliCommand::Help;
+        } else if (argument == "--compare" && options.command != CliCommand::Groups &&
+                   options.command != CliCommand::Digest) {
+            const std::string* first = value("--compare");
+            if (!first) return result;
+            if (!AddCompareValue(options, *first)) {
+                result.error = "unknown size category '" + *first + "'";
+                return result;
+            }
+            compareGiven = true;
+            // Further categories may follow as separate words.
+            while (i + 1 < arguments.size() && arguments[i + 1][0] != '-' && AddCompareValue(options, arguments[i + 1]))
+                ++i;
+        } else if (argument == "--format" && options.command != CliCommand::Digest) {
+            const std::string* format = value("--format");
+            if (!format) return result;
+            if (*format == "text") options.format = OutputFormat::Text;
+            else if (*format == "json") options.format = OutputFormat::Json;
+            else {
+                result.error = "--format takes text or json, not '" + *format + "'";
+                return result;
+            }
+        } else if (argument == "--save" && (options.command == CliCommand::Scan || options.command == CliCommand::Open)) {
+            const std::string* path = value("--save");
+            if (!path) return result;
+            options.savePath = *path;
+        } else if (argument == "--workers" && options.command != CliCommand::Groups &&
+                   options.command != CliCommand::Digest) {
+            const std::string* count = value("--workers");
+            if (!count) return result;
+            uint32_t workers = 0;
+            auto [end, error] = std::from_chars(count->data(), count->data() + count->size(), workers);
+            if (error != std::errc() || end != count->data() + count->size() || workers < 1 || workers > 64) {
+                result.error = "--workers takes a number from 1 to 64";
+                return result;
+            }
+            options.workers = workers;
+        } else {
+            result.error = "unknown option '" + argument + "' for " + command;
+            return result;
+        }
+    }
+    if (options.compareAll) options.compareCategories.clear();
+
+    switch (options.command) {
+    case CliCommand::Scan:
+        if (options.operands.empty()) result.error = "scan needs at least one ROOT";
+        // Comparing every shared size is what a scan is for unless told otherwise.
+        if (!compareGiven) options.compareAll = true;
+        break;
+    case CliCommand::Open:
+    case CliCommand::Groups:
+        if (options.operands.size() != 1) result.error = command + " needs exactly one document";
+        break;
+    case CliCommand::Digest:
+        if (options.operands.empty()) result.error = "digest needs at least one FILE";
+        break;
+    case CliCommand::Help:
+        break;
+    }
+    if (!result.error.empty()) return result;
+    result.options = std::move(options);
+    return result;
+}
+
+}  // namespace twinseek

@@ -1,0 +1,36 @@
+// The command line of twinseek-cli: subcommand, operands and options.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace twinseek {
+
+enum class CliCommand { Scan, Open, Groups, Digest, Help };
+enum class OutputFormat { Text, Json };
+
+struct CliOptions {
+    CliCommand command = CliCommand::Help;
+    std::vector<std::string> operands;  // roots, a document or files to digest
+    // Which files to compare: none chosen, every shared size, or categories 1 to 7.
+    bool compareAll = false;
+    std::vector<uint32_t> compareCategories;
+    OutputFormat format = OutputFormat::Text;
+    std::optional<std::string> savePath;
+    uint32_t workers = 1;
+};
+
+struct CliParse {
+    std::optional<CliOptions> options;  // empty on a usage error
+    std::string error;
+};
+
+CliParse ParseCommandLine(const std::vector<std::string>& arguments);
+// The category id (1 to 7) of a name such as "Huge Files" (any case) or "1".
+std::optional<uint32_t> ParseCategory(const std::string& text);
+
+extern const char kUsageText[];
+
+}  // namespace twinseek
