@@ -1,0 +1,81 @@
+// A fresh directory tree under the temporary folder for one test, removed with
+// everything in it (however deep, whatever its permissions) afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace twinseek::testing {
+
+class TemporaryTree {
+public:
+    TemporaryTree() {
+        std::string pattern = std::filesystem::temp_directory_path().string() + "/twinseek-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) {
+            ADD_FAILURE() << "cannot make " << pattern;
+            return;
+        }
+        // Paths are compared with what a walk records, so no link may stay in it.
+        char* resolved = realpath(pattern.c_str(), nullptr);
+        root = resolved ? resolved : pattern;
+        std::free(resolved);
+    }
+    ~TemporaryTree() {
+        int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) RemoveContents(fd);
+        rmdir(root.c_str());
+    }
+    TemporaryTree(const TemporaryTree&) = delete;
+    TemporaryTree& operator=(const TemporaryTree&) = delete;
+
+    const std::string& Root() const { return root; }
+    std::string Path(const std::string& relative) const { return root + "/" + relative; }
+
+    void Folder(const std::string& relative) const { EXPECT_EQ(mkdir(Path(relative).c_str(), 0755), 0) << relative; }
+    void File(const std::string& relative, size_t size = 0) const {
+        int fd = open(Path(relative).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0) << relative;
+        EXPECT_EQ(ftruncate(fd, off_t(size)), 0);
+        close(fd);
+    }
+    void Link(const std::string& relative, const std::string& target) const {
+        EXPECT_EQ(symlink(target.c_str(), Path(relative).c_str()), 0) << relative;
+    }
+
+private:
+    // Empties the directory open as fd and closes it; works below PATH_MAX too.
+    static void RemoveContents(int fd) {
+        fchmod(fd, 0700);
+        DIR* directory = fdopendir(fd);
+        if (!directory) {
+            close(fd);
+            return;
+        }
+        while (const dirent* entry = readdir(directory)) {
+            std::string name = entry->d_name;
+            if (name == "." || name == "..") continue;
+            struct stat status {};
+            if (fstatat(fd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+            if (S_ISDIR(status.st_mode)) {
+                fchmodat(fd, name.c_str(), 0700, 0);
+                int child = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                if (child >= 0) RemoveContents(child);
+                unlinkat(fd, name.c_str(), AT_REMOVEDIR);
+            } else {
+                unlinkat(fd, name.c_str(), 0);
+            }
+        }
+        closedir(directory);
+    }
+
+    std::string root;
+};
+
+}  // namespace twinseek::testing

@@ -1,0 +1,154 @@
+// How the walk meets what only Linux trees hold: links, special files, pseudo
+// file systems, folders it may not read and paths longer than PATH_MAX.
+#include "scan/ScanEngine.h"
+
+#include "tests/scan/ScanTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+#include <vector>
+
+namespace twinseek {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class ScanEngineLinuxTest : public testing::ScanFixture {};
+
+TEST_F(ScanEngineLinuxTest, LinksAreRecordedAsFilesAndNeverFollowed) {
+    tree.Folder("dir");
+    tree.File("dir/file", 12);
+    tree.Link("dir/loop", "..");
+    tree.Link("alias", "dir/file");
+    tree.Link("toDir", "dir");
+
+    Strings statuses = Scan({tree.Root()});
+    EXPECT_EQ(statuses, (Strings{"Initialize...", tree.Path("dir")}));
+    FolderItem* dir = FolderAt(tree.Path("dir"));
+    ASSERT_NE(dir, nullptr);
+    EXPECT_TRUE(dir->ChildFolders().empty());
+    ASSERT_NE(dir->FindFile("loop"), nullptr);
+    EXPECT_TRUE(dir->FindFile("loop")->IsLink());
+    FolderItem* top = FolderAt(tree.Root());
+    ASSERT_NE(top->FindFile("alias"), nullptr);
+    EXPECT_EQ(top->FindFile("alias")->findData.dwFileAttributes, FILE_ATTRIBUTE_REPARSE_POINT);
+    EXPECT_EQ(top->FindFile("alias")->Size(), 8u) << "the link itself, not the 12-byte file";
+    EXPECT_TRUE(top->FindFile("toDir")->IsLink());
+    EXPECT_EQ(top->FindFolder("toDir"), nullptr);
+    EXPECT_EQ(intake.Count(), 4u);
+}
+
+TEST_F(ScanEngineLinuxTest, ARootThatIsALinkIsNotEntered) {
+    tree.Folder("real");
+    tree.File("real/file", 1);
+    tree.Link("linked", "real");
+    Scan({tree.Path("linked")});
+    ASSERT_NE(FolderAt(tree.Path("linked")), nullptr);
+    EXPECT_TRUE(FolderAt(tree.Path("linked"))->Files().empty());
+    EXPECT_EQ(intake.Count(), 0u);
+}
+
+TEST_F(ScanEngineLinuxTest, AFifoIsRecordedWithoutBeingOpened) {
+    ASSERT_EQ(mkfifo(tree.Path("pipe").c_str(), 0644), 0);
+    Scan({tree.Root()});  // opening the pipe would block until the test times out
+    ASSERT_NE(FolderAt(tree.Root())->FindFile("pipe"), nullptr);
+    EXPECT_EQ(intake.Count(), 1u);
+}
+
+TEST_F(ScanEngineLinuxTest, ASubfolderThatVanishesBeforeItIsOpenedKeepsAnEmptyRecord) {
+    testing::TemporaryTree outside;
+    tree.Folder("gone");
+    tree.File("gone/inside", 1);
+    tree.File("stays", 2);
+    testing::RecordingTarget target;
+    // The folder is announced before it is opened: take it away in between.
+    target.onStatus = [&](const std::string& text) {
+        if (text == tree.Path("gone")) {
+            EXPECT_EQ(std::rename(text.c_str(), outside.Path("gone").c_str()), 0);
+        }
+    };
+    {
+        ScanEngine engine(catalogRoot.get(), &intake, &target);
+        ASSERT_TRUE(engine.Start({tree.Root()}));
+        ASSERT_TRUE(target.WaitForDone());
+    }
+    EXPECT_EQ(target.Statuses(), (Strings{"Initialize...", tree.Path("gone")}));
+    FolderItem* gone = FolderAt(tree.Path("gone"));
+    ASSERT_NE(gone, nullptr);
+    EXPECT_TRUE(gone->Files().empty());
+    EXPECT_EQ(gone->findData.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(intake.Count(), 1u) << "the walk goes on in the parent";
+}
+
+TEST_F(ScanEngineLinuxTest, AnUnreadableSubfolderIsAnnouncedAndRecordedEmpty) {
+    tree.Folder("locked");
+    tree.File("locked/secret", 1);
+    ASSERT_EQ(chmod(tree.Path("locked").c_str(), 0), 0);
+    if (DIR* probe = opendir(tree.Path("locked").c_str())) {
+        closedir(probe);
+        GTEST_SKIP() << "permissions do not bind this user (running as root)";
+    }
+    Strings statuses = Scan({tree.Root()});
+    EXPECT_EQ(statuses, (Strings{"Initialize...", tree.Path("locked")}));
+    ASSERT_NE(FolderAt(tree.Path("locked")), nullptr);
+    EXPECT_TRUE(FolderAt(tree.Path("locked"))->Files().empty());
+    EXPECT_EQ(intake.Count(), 0u);
+}
+
+TEST_F(ScanEngineLinuxTest, PseudoFileSystemsAreNotListed) {
+    struct statfs fileSystem {};
+    if (statfs("/proc", &fileSystem) != 0 || fileSystem.f_type != 0x9fa0) GTEST_SKIP() << "/proc is not mounted";
+    Strings statuses = Scan({"/proc", "/proc/sys/"});
+    EXPECT_EQ(statuses, Strings{"Initialize..."});
+    ASSERT_NE(FolderAt("/proc"), nullptr);
+    EXPECT_TRUE(FolderAt("/proc")->Files().empty());
+    ASSERT_NE(FolderAt("/proc/sys"), nullptr);
+    EXPECT_TRUE(FolderAt("/proc/sys")->ChildFolders().empty());
+    EXPECT_EQ(intake.Count(), 0u);
+}
+
+// Nests folders with 200-character names past PATH_MAX, each holding a file "f";
+// returns how many levels have a full path that fits.
+size_t NestPastPathMax(const std::string& root) {
+    const std::string name(200, 'd');
+    const size_t fitting = (PATH_MAX - 1 - root.size()) / (name.size() + 1);
+    int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (size_t level = 0; fd >= 0 && level < fitting + 2; ++level) {
+        EXPECT_EQ(mkdirat(fd, name.c_str(), 0755), 0);
+        int child = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        close(fd);
+        fd = child;
+        int file = openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        EXPECT_GE(file, 0);
+        close(file);
+    }
+    EXPECT_GE(fd, 0);
+    close(fd);
+    return fitting;
+}
+
+TEST_F(ScanEngineLinuxTest, AFolderWhosePathExceedsPathMaxIsNeitherAnnouncedNorRecorded) {
+    size_t fitting = NestPastPathMax(tree.Root());
+    Strings statuses = Scan({tree.Root()});
+    EXPECT_EQ(statuses.size(), 1 + fitting);
+    EXPECT_EQ(intake.Count(), fitting) << "the files of every folder that fits";
+
+    FolderItem* deepest = FolderAt(tree.Root());
+    for (size_t level = 0; deepest && level < fitting; ++level) deepest = deepest->FindFolder(std::string(200, 'd'));
+    ASSERT_NE(deepest, nullptr);
+    EXPECT_LT(deepest->GetFullPath().size(), size_t(PATH_MAX));
+    EXPECT_EQ(deepest->GetFullPath(), statuses.back());
+    EXPECT_NE(deepest->FindFile("f"), nullptr);
+    EXPECT_TRUE(deepest->ChildFolders().empty());
+}
+
+}  // namespace
+}  // namespace twinseek

@@ -1,0 +1,178 @@
+#include "scan/ScanEngine.h"
+
+#include "tests/scan/ScanTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace twinseek {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class ScanEngineTest : public testing::ScanFixture {};
+
+size_t IndexOf(const Strings& texts, const std::string& text) {
+    return size_t(std::find(texts.begin(), texts.end(), text) - texts.begin());
+}
+
+TEST_F(ScanEngineTest, AnEmptyRootListOnlyInitializesAndEnds) {
+    EXPECT_EQ(Scan({}), Strings{"Initialize..."});
+    EXPECT_EQ(intake.Count(), 0u);
+    EXPECT_TRUE(catalogRoot->ChildFolders().empty());
+}
+
+TEST_F(ScanEngineTest, WalksDepthFirstAnnouncingEverySubfolderButNotTheRoot) {
+    tree.Folder("a");
+    tree.File("a/one", 10);
+    tree.Folder("a/b");
+    tree.File("a/b/two", 2000);
+    tree.Folder("c");
+    tree.File("top", 1);
+
+    Strings statuses = Scan({tree.Root()});
+    ASSERT_EQ(statuses.size(), 4u);
+    EXPECT_EQ(statuses[0], "Initialize...");
+    EXPECT_EQ(IndexOf(statuses, tree.Path("a/b")), IndexOf(statuses, tree.Path("a")) + 1)
+        << "a subfolder is walked as soon as it is met";
+    EXPECT_LT(IndexOf(statuses, tree.Path("c")), statuses.size());
+
+    FolderItem* top = FolderAt(tree.Root());
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->GetFullPath(), tree.Root());
+    EXPECT_EQ(top->CountFiles(), 3u);
+    ASSERT_NE(FolderAt(tree.Path("c")), nullptr);
+    FolderItem* b = FolderAt(tree.Path("a/b"));
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->findData.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(b->compareState, Provisional);
+    FileItem* two = b->FindFile("two");
+    ASSERT_NE(two, nullptr);
+    EXPECT_EQ(two->Size(), 2000u);
+    EXPECT_EQ(two->compareState, Provisional);
+    EXPECT_EQ(two->GetFullPath(), tree.Path("a/b/two"));
+
+    ASSERT_EQ(intake.Count(), 3u);
+    EXPECT_EQ(intake.All()[0].item, two) << "the intake is ordered largest first";
+}
+
+TEST_F(ScanEngineTest, RecordsHiddenEmptyAndCaseDifferingEntriesAlike) {
+    tree.File(".hidden", 4);
+    tree.File("empty");
+    tree.File("Name", 1);
+    tree.File("name", 2);
+    tree.Folder(".config");
+    tree.File(".config/settings", 3);
+    tree.Folder("...");
+    tree.Folder("nothing");
+
+    Strings statuses = Scan({tree.Root()});
+    EXPECT_EQ(statuses.size(), 4u);
+    FolderItem* top = FolderAt(tree.Root());
+    ASSERT_NE(top, nullptr);
+    ASSERT_NE(top->FindFile(".hidden"), nullptr);
+    EXPECT_TRUE(top->FindFile(".hidden")->findData.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
+    ASSERT_NE(top->FindFile("empty"), nullptr);
+    EXPECT_EQ(top->FindFile("Name")->Size(), 1u);
+    EXPECT_EQ(top->FindFile("name")->Size(), 2u);
+    ASSERT_NE(FolderAt(tree.Path(".config")), nullptr);
+    EXPECT_NE(FolderAt(tree.Path(".config"))->FindFile("settings"), nullptr);
+    EXPECT_NE(FolderAt(tree.Path("...")), nullptr);
+    ASSERT_NE(FolderAt(tree.Path("nothing")), nullptr);
+    EXPECT_NE(IndexOf(statuses, tree.Path("nothing")), statuses.size()) << "an empty folder is announced";
+    EXPECT_EQ(intake.Count(), 5u);
+    EXPECT_EQ(intake.CountOfSize(0), 1u);
+}
+
+TEST_F(ScanEngineTest, OverlappingRootsAddNoFileTwice) {
+    tree.Folder("Data");
+    tree.File("Data/x", 1);
+    tree.Folder("Data/Music");
+    tree.File("Data/Music/song", 2);
+    tree.Folder("Data/Music/Album");
+    tree.File("Data/Music/Album/track", 3);
+
+    Strings statuses = Scan({tree.Path("Data"), tree.Path("Data/Music")});
+    EXPECT_EQ(statuses, (Strings{"Initialize...", tree.Path("Data/Music"), tree.Path("Data/Music/Album"),
+                                 tree.Path("Data/Music/Album")}))
+        << "roots are walked in list order and are not announced themselves";
+    EXPECT_EQ(intake.Count(), 3u);
+    EXPECT_EQ(FolderAt(tree.Path("Data"))->CountFiles(), 3u);
+}
+
+TEST_F(ScanEngineTest, ARescanAddsOnlyNewNamesAndKeepsRecordedSizes) {
+    tree.File("old", 100);
+    Scan({tree.Root()});
+    catalogRoot->Prune(true);
+    intake.Clear();
+
+    tree.File("old", 5000);
+    tree.File("new", 7);
+    Scan({tree.Root()});
+    ASSERT_EQ(intake.Count(), 1u);
+    EXPECT_EQ(intake.All()[0].item->Name(), "new");
+    FileItem* old = FolderAt(tree.Root())->FindFile("old");
+    EXPECT_EQ(old->Size(), 100u);
+    EXPECT_EQ(old->compareState, NotCompared);
+}
+
+TEST_F(ScanEngineTest, RootsThatCannotBeListedStillLeaveTheirFolderChain) {
+    tree.File("file.txt", 9);
+    std::string missing = tree.Path("missing/deeper");
+    Strings statuses = Scan({tree.Path("file.txt"), missing, tree.Root()});
+    EXPECT_EQ(statuses, Strings{"Initialize..."});
+    EXPECT_EQ(intake.Count(), 1u) << "the root after them is still walked";
+
+    FolderItem* asFolder = FolderAt(tree.Path("file.txt"));
+    ASSERT_NE(asFolder, nullptr);
+    EXPECT_TRUE(asFolder->Files().empty());
+    FolderItem* deeper = FolderAt(missing);
+    ASSERT_NE(deeper, nullptr);
+    EXPECT_EQ(deeper->GetFullPath(), missing);
+    FindData expected;
+    expected.SetName("deeper");
+    FindData made = deeper->GetFindData();
+    EXPECT_EQ(std::memcmp(&made, &expected, sizeof made), 0) << "all zero but the name";
+
+    FolderItem* fileSystemRoot = catalogRoot->FindFolder("/");
+    ASSERT_NE(fileSystemRoot, nullptr);
+    EXPECT_EQ(catalogRoot->ChildFolders().size(), 1u);
+    EXPECT_EQ(fileSystemRoot->GetFullPath(), "/");
+}
+
+TEST_F(ScanEngineTest, RelativeRootsAreTakenFromTheWorkingDirectory) {
+    tree.Folder("sub");
+    tree.File("sub/file", 1);
+    char previous[PATH_MAX];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(tree.Root().c_str()), 0);
+    Scan({"./sub/../sub/"});
+    ASSERT_EQ(chdir(previous), 0);
+    ASSERT_NE(FolderAt(tree.Path("sub")), nullptr);
+    EXPECT_NE(FolderAt(tree.Path("sub"))->FindFile("file"), nullptr);
+}
+
+TEST_F(ScanEngineTest, AnEngineIsStartedOnceAndMayBeDroppedUnstarted) {
+    testing::RecordingTarget target;
+    {
+        ScanEngine unstarted(catalogRoot.get(), &intake, &target);
+    }
+    EXPECT_TRUE(target.Statuses().empty());
+    EXPECT_EQ(target.DoneCount(), 0);
+
+    ScanEngine engine(catalogRoot.get(), &intake, &target);
+    ASSERT_TRUE(engine.Start({}));
+    EXPECT_FALSE(engine.Start({tree.Root()}));
+    engine.Wait();
+    EXPECT_EQ(target.DoneCount(), 1);
+    EXPECT_TRUE(catalogRoot->ChildFolders().empty());
+}
+
+}  // namespace
+}  // namespace twinseek
