@@ -5,6 +5,7 @@
 #include "scan/DirectoryEnumerator.h"
 
 #include <climits>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
@@ -14,6 +15,8 @@
 namespace twinseek {
 
 namespace {
+
+bool HasLineBreak(const char* name) { return std::strpbrk(name, "\n\r") != nullptr; }
 
 // The child folder record called name, made with all-zero entry data when missing.
 FolderItem* ChildFolderNamed(FolderItem* folder, std::string_view name) {
@@ -100,7 +103,9 @@ void ScanEngine::WalkRoots() {
         }
 
         while (listing && !stopEvent.IsSet()) {
-            if (current->IsDotsEntry()) {
+            // A name holding a line break could not be stored as a line of the
+            // document, so such entries are left out of the catalogue.
+            if (current->IsDotsEntry() || HasLineBreak(current->Entry().cFileName)) {
                 listing = current->Next();
                 continue;
             }

@@ -46,6 +46,22 @@ TEST_F(ScanEngineLinuxTest, LinksAreRecordedAsFilesAndNeverFollowed) {
     EXPECT_EQ(intake.Count(), 4u);
 }
 
+TEST_F(ScanEngineLinuxTest, NamesWithLineBreaksAreLeftOut) {
+    // Such names could not be written as lines of a saved document.
+    tree.File("two\nlines", 3);
+    tree.File("carriage\rreturn", 3);
+    tree.Folder("folder\nbreak");
+    tree.File("folder\nbreak/inner", 3);
+    tree.File("plain", 3);
+    Strings statuses = Scan({tree.Root()});
+    EXPECT_EQ(statuses, Strings{"Initialize..."});
+    FolderItem* top = FolderAt(tree.Root());
+    EXPECT_TRUE(top->ChildFolders().empty());
+    ASSERT_EQ(top->Files().size(), 1u);
+    EXPECT_EQ((*top->Files().begin())->Name(), "plain");
+    EXPECT_EQ(intake.Count(), 1u);
+}
+
 TEST_F(ScanEngineLinuxTest, ARootThatIsALinkIsNotEntered) {
     tree.Folder("real");
     tree.File("real/file", 1);
