@@ -1,12 +1,150 @@
 #include "cli/CliApp.h"
 
 #include "cli/CliOptions.h"
+#include "cli/CliSession.h"
+#include "cli/CompareRun.h"
+#include "cli/GroupReport.h"
+#include "cli/ScanWaiter.h"
+#include "cli/StatusLine.h"
+#include "compare/CandidateQueueing.h"
+#include "compare/Sha1Digest.h"
+#include "platform/CXException.h"
+#include "platform/FileContentReader.h"
+#include "platform/FullPath.h"
+#include "platform/PathProbe.h"
+#include "scan/ScanEngine.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace twinseek {
+
+namespace {
+
+void PrintError(const std::string& text) { std::fprintf(stderr, "twinseek-cli: %s\n", text.c_str()); }
+
+// Shows the errors the document reported; true when there were any.
+bool ReportDocumentErrors(CliSession& session) {
+    std::vector<std::string> errors = session.Prompts().TakeErrors();
+    for (const std::string& error : errors) PrintError(error);
+    return !errors.empty();
+}
+
+void PrintGroups(const CliSession& session, OutputFormat format) {
+    std::vector<GroupReport> groups = CollectGroups(const_cast<CliSession&>(session).Doc().duplicates);
+    std::string text = format == OutputFormat::Json ? GroupsAsJson(groups) : GroupsAsText(groups);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+// Queues what the options ask to compare and runs the comparison to its end.
+// True when something was compared.
+bool CompareChosenFiles(CliSession& session, const CliOptions& options, StatusLine& status) {
+    CompareEngine& engine = session.Comparing().Engine();
+    engine.SetWorkerCount(options.workers);
+    bool queued = options.compareAll
+                      ? QueueAllSharedSizes(engine, session.Doc().catalog)
+                      : QueueSizeCategories(engine, session.Doc().catalog, options.compareCategories);
+    if (!queued) return false;
+    session.Doc().modified = true;
+    std::vector<std::string> unreadable = RunComparisonToEnd(session.Comparing(), session.Finished(), status);
+    for (const std::string& path : unreadable) PrintError("could not read " + path);
+    return true;
+}
+
+// Saves the catalogue to the file the options name, whether or not it changed.
+bool SaveIfAsked(CliSession& session, const CliOptions& options) {
+    if (!options.savePath) return true;
+    Document& document = session.Doc();
+    document.path = GetFullPathName(*options.savePath).value_or(*options.savePath);
+    document.modified = true;
+    bool saved = document.Store();
+    ReportDocumentErrors(session);
+    return saved;
+}
+
+int RunScan(const CliOptions& options) {
+    std::vector<std::string> roots;
+    for (const std::string& operand : options.operands) {
+        std::optional<std::string> root = GetFullPathName(operand);
+        if (!root) {
+            PrintError("cannot scan " + operand + ": the path is too long");
+            return kExitFailure;
+        }
+        if (int error = DirectoryAccessError(*root)) {
+            PrintError("cannot scan " + operand + ": " + CXFileException::SystemMessage(error));
+            return kExitFailure;
+        }
+        roots.push_back(*root);
+    }
+
+    CliSession session;
+    Document& document = session.Doc();
+    StatusLine status;
+    {
+        ScanWaiter waiter;
+        ScanEngine engine(document.root, &document.intake, &waiter);
+        if (!engine.Start(roots)) {
+            PrintError("could not start the scan thread");
+            return kExitFailure;
+        }
+        while (!waiter.WaitForDone(std::chrono::milliseconds(250)))
+            status.Show("Scanning: " + std::to_string(engine.FilesFound()) + " files in " +
+                        std::to_string(engine.FoldersEntered()) + " folders");
+        engine.Wait();
+    }
+    status.Clear();
+    document.CommitScan(true);
+
+    CompareChosenFiles(session, options, status);
+    bool saved = SaveIfAsked(session, options);
+    PrintGroups(session, options.format);
+    return saved ? kExitSuccess : kExitFailure;
+}
+
+int RunOpen(const CliOptions& options, bool mayCompare) {
+    CliSession session;
+    std::string path = GetFullPathName(options.operands[0]).value_or(options.operands[0]);
+    if (!session.Doc().OpenFile(path)) {
+        if (!ReportDocumentErrors(session)) PrintError("could not open " + path);
+        return kExitFailure;
+    }
+    StatusLine status;
+    if (mayCompare) CompareChosenFiles(session, options, status);
+    bool saved = SaveIfAsked(session, options);
+    PrintGroups(session, options.format);
+    return saved ? kExitSuccess : kExitFailure;
+}
+
+int RunDigest(const CliOptions& options) {
+    int result = kExitSuccess;
+    std::vector<unsigned char> buffer(FileContentReader::kBlockSize);
+    Sha1Digest digest;
+    for (const std::string& path : options.operands) {
+        FileContentReader reader;
+        bool complete = reader.Open(path.c_str());
+        digest.Reset();
+        while (complete) {
+            FileContentReader::ReadResult read = reader.Read(buffer.data(), buffer.size());
+            if (read.status == FileContentReader::ReadStatus::EndOfFile) break;
+            if (read.status == FileContentReader::ReadStatus::Failed) complete = false;
+            else digest.Update(buffer.data(), uint32_t(read.bytes));
+        }
+        if (!complete) {
+            PrintError(path + ": " + CXFileException::SystemMessage(reader.LastError()));
+            result = kExitFailure;
+            continue;
+        }
+        digest.Final();
+        char text[33];
+        digest.GetBase32Text(text);
+        std::printf("%s  %s\n", text, path.c_str());
+    }
+    return result;
+}
+
+}  // namespace
 
 int RunCli(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
@@ -16,12 +154,24 @@ int RunCli(int argc, char** argv) {
         return kExitUsage;
     }
     const CliOptions& options = *parse.options;
-    if (options.command == CliCommand::Help) {
-        std::fputs(kUsageText, stdout);
-        return kExitSuccess;
+    int status = kExitSuccess;
+    try {
+        switch (options.command) {
+        case CliCommand::Help: std::fputs(kUsageText, stdout); break;
+        case CliCommand::Scan: status = RunScan(options); break;
+        case CliCommand::Open: status = RunOpen(options, true); break;
+        case CliCommand::Groups: status = RunOpen(options, false); break;
+        case CliCommand::Digest: status = RunDigest(options); break;
+        }
+    } catch (const std::bad_alloc&) {
+        PrintError("out of memory");
+        return kExitFailure;
     }
-    std::fprintf(stderr, "twinseek-cli: this command is not built yet\n");
-    return kExitFailure;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        PrintError("could not write the results");
+        return kExitFailure;
+    }
+    return status;
 }
 
 }  // namespace twinseek

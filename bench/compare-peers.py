@@ -1,0 +1,133 @@
+#!/usr/bin/env python3
+"""Times twinseek-cli against the duplicate finders Debian packages on the same
+trees, page cache warm, and checks that every tool reports the same files.
+
+  compare-peers.py --cli build-release/twinseek-cli [--root /tmp/twsbench]
+                   [--shapes mixed,samesize,bigfiles] [--runs 5] [--workers 1,2]
+
+The trees come from shared/bench/make-dataset.py. Every tool is asked to treat
+empty files and hard links as duplicates, as Twinseek does, and none follows
+symbolic links. Prints one table: wall time median (min-max), peak memory, and
+the groups and files reported.
+"""
+import argparse
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+
+
+def parse_blank(text):
+    groups, current = [], []
+    for line in text.split("\n"):
+        if line.strip() == "":
+            if current:
+                groups.append(current)
+            current = []
+        else:
+            current.append(line)
+    if current:
+        groups.append(current)
+    return groups
+
+
+def parse_rdfind(text):
+    by_id = {}
+    for line in text.split("\n"):
+        if not line or line.startswith("#"):
+            continue
+        parts = line.split(" ", 7)
+        by_id.setdefault(abs(int(parts[1])), []).append(parts[7])
+    return [g for g in by_id.values() if len(g) > 1]
+
+
+def parse_twinseek(text):
+    return [g["files"] for g in json.loads(text)]
+
+
+def tools(cli, workers):
+    """(name, argv builder, parser, output file or None)."""
+    found = []
+    for count in workers:
+        extra = [] if count == 1 else ["--workers", str(count)]
+        name = "twinseek" if count == 1 else "twinseek --workers %d" % count
+        found.append((name, lambda root, out, extra=extra: [cli, "scan", "--compare", "all", "--format", "json", *extra, root],
+                      parse_twinseek, None))
+    if shutil.which("jdupes"):
+        found.append(("jdupes", lambda root, out: ["jdupes", "-r", "-q", "-z", "-H", root], parse_blank, None))
+    if shutil.which("fdupes"):
+        found.append(("fdupes", lambda root, out: ["fdupes", "-r", "-q", "-H", root], parse_blank, None))
+    if shutil.which("rmlint"):
+        found.append(("rmlint", lambda root, out: ["rmlint", "--no-with-color", "-T", "df", "--hardlinked",
+                                                   "-o", "fdupes:" + out, "-o", "summary:/dev/null", root],
+                      parse_blank, "file"))
+    if shutil.which("rdfind"):
+        found.append(("rdfind", lambda root, out: ["rdfind", "-ignoreempty", "false", "-removeidentinode", "false",
+                                                   "-checksum", "sha1", "-outputname", out, root],
+                      parse_rdfind, "file"))
+    return found
+
+
+def run_once(argv, out_file):
+    timed = ["/usr/bin/time", "-f", "%e %M", "-o", out_file + ".time"] + argv
+    proc = subprocess.run(timed, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    with open(out_file + ".time") as f:
+        line = f.read().strip().split("\n")[-1]
+    seconds, kib = line.split()
+    return float(seconds), int(kib), proc.stdout, proc.returncode
+
+
+def normalise(groups, top):
+    return {frozenset(os.path.relpath(p, top) for p in g) for g in groups if len(g) > 1}
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--cli", required=True)
+    ap.add_argument("--root", default="/tmp/twsbench")
+    ap.add_argument("--shapes", default="mixed,samesize,bigfiles")
+    ap.add_argument("--runs", type=int, default=5)
+    ap.add_argument("--workers", default="1")
+    a = ap.parse_args()
+    workers = [int(w) for w in a.workers.split(",")]
+    work = tempfile.mkdtemp(prefix="tws-peers-")
+    rows = []
+    for shape in a.shapes.split(","):
+        top = os.path.join(a.root, shape)
+        if not os.path.isdir(top):
+            sys.exit("missing tree %s: run make-dataset.py %s first" % (top, shape))
+        reference = None
+        for name, argv_of, parse, output_kind in tools(os.path.abspath(a.cli), workers):
+            out = os.path.join(work, "%s-%s.out" % (shape, name.replace(" ", "_")))
+            argv = argv_of(top, out)
+            times, peaks = [], []
+            text = ""
+            for run in range(a.runs + 1):  # the first run warms the page cache
+                if os.path.exists(out):
+                    os.remove(out)
+                seconds, kib, stdout, code = run_once(argv, out)
+                if code != 0 and name.startswith("twinseek"):
+                    sys.exit("%s failed on %s with status %d" % (name, shape, code))
+                if run > 0:
+                    times.append(seconds)
+                    peaks.append(kib)
+                text = open(out, errors="surrogateescape").read() if output_kind else stdout.decode(errors="surrogateescape")
+            groups = normalise(parse(text), top)
+            if reference is None:
+                reference = groups
+            same = "same" if groups == reference else "DIFFERENT (%d groups not shared)" % len(groups ^ reference)
+            rows.append((shape, name, statistics.median(times), min(times), max(times), max(peaks) / 1024,
+                         len(groups), sum(len(g) for g in groups), same))
+            print("%-9s %-22s %7.2f s" % (shape, name, statistics.median(times)), file=sys.stderr)
+    shutil.rmtree(work)
+    print("| shape | tool | wall s, median (min-max) | peak MiB | groups | files | same files as twinseek |")
+    print("|---|---|---|---|---|---|---|")
+    for shape, name, med, lo, hi, mib, groups, files, same in rows:
+        print("| %s | %s | %.2f (%.2f-%.2f) | %.0f | %d | %d | %s |" % (shape, name, med, lo, hi, mib, groups, files, same))
+
+
+if __name__ == "__main__":
+    main()
