@@ -1,0 +1,71 @@
+#include "compare/CandidateQueueing.h"
+
+#include "catalog/SizeCategory.h"
+#include "compare/ComparingList.h"
+
+#include <algorithm>
+
+namespace twinseek {
+
+namespace {
+
+constexpr std::string_view kInitializeText = "Initialize...";
+
+// Calls visit for every entry of range whose size occurs more than once. The
+// range is ordered by size, so the files of one size stand together.
+template <typename Visit>
+void ForEachSharedSize(FileCatalog::EntryRange range, Visit visit) {
+    for (size_t first = 0; first < range.size();) {
+        size_t last = first + 1;
+        while (last < range.size() && range[last].size == range[first].size) ++last;
+        if (last - first > 1)
+            for (size_t i = first; i < last; ++i) visit(range[i].item);
+        first = last;
+    }
+}
+
+size_t CountSharedSizes(FileCatalog::EntryRange range) {
+    size_t count = 0;
+    ForEachSharedSize(range, [&](FileItem*) { ++count; });
+    return count;
+}
+
+}  // namespace
+
+bool QueueSizeCategories(CompareEngine& engine, const FileCatalog& catalog, std::span<const uint32_t> categoryIds) {
+    ProgressIndicator& progress = engine.Progress();
+    bool anyCategory = false;
+    size_t added = 0;
+    for (uint32_t id = 1; id <= 7; ++id) {
+        if (std::find(categoryIds.begin(), categoryIds.end(), id) == categoryIds.end()) continue;
+        anyCategory = true;
+        // A whole category lies in one size range, so every file of a size
+        // is counted within it.
+        FileCatalog::EntryRange range = catalog.Range(id);
+        progress.ProgressStart(kInitializeText, int32_t(range.size()));
+        ForEachSharedSize(range, [&](FileItem* item) {
+            if (engine.AddFile(item)) ++added;
+        });
+        progress.ProgressEnd();
+    }
+    if (!anyCategory) return false;
+    engine.View().Repaint(kRepaintComparingList | kRepaintFileList);
+    engine.Start();
+    return added != 0;
+}
+
+bool QueueAllSharedSizes(CompareEngine& engine, const FileCatalog& catalog) {
+    ProgressIndicator& progress = engine.Progress();
+    FileCatalog::EntryRange all = catalog.All();
+    progress.ProgressStart(kInitializeText, int32_t(CountSharedSizes(all)));
+    size_t added = 0;
+    ForEachSharedSize(all, [&](FileItem* item) {
+        if (engine.AddFile(item)) ++added;
+    });
+    engine.View().Repaint(kRepaintComparingList | kRepaintFileList);
+    engine.Start();
+    progress.ProgressEnd();
+    return added != 0;
+}
+
+}  // namespace twinseek

@@ -1,0 +1,24 @@
+// Chooses the files worth comparing (those whose size another catalogued file
+// shares), hands them to the compare engine and starts it.
+#pragma once
+
+#include "catalog/FileCatalog.h"
+#include "compare/CompareEngine.h"
+
+#include <cstdint>
+#include <span>
+
+namespace twinseek {
+
+// After a scan: for each size category 1 to 7 named in categoryIds, in table
+// order ("Huge Files" first), queues its files of shared size in catalogue
+// order, under the progress "Initialize..."; then starts the engine if any
+// category was named. Other ids are ignored. True when a file was queued.
+bool QueueSizeCategories(CompareEngine& engine, const FileCatalog& catalog, std::span<const uint32_t> categoryIds);
+
+// The compare command: queues every catalogued file of shared size, in
+// catalogue order, under the progress "Initialize...", and starts the engine.
+// True when a file was queued.
+bool QueueAllSharedSizes(CompareEngine& engine, const FileCatalog& catalog);
+
+}  // namespace twinseek

@@ -1,0 +1,252 @@
+#include "compare/CompareEngine.h"
+
+#include "compare/ComparingList.h"
+#include "compare/FinishedList.h"
+#include "compare/Sha1Digest.h"
+#include "platform/FileContentReader.h"
+#include "platform/TickCount.h"
+
+#include <memory>
+#include <system_error>
+
+namespace twinseek {
+
+CompareEngine::CompareEngine(ComparingList& list, FinishedList& finished, DuplicateIndex& index,
+                             CompareView& view, ProgressIndicator& progress)
+    : list(list), finished(finished), index(index), view(view), progress(progress) {}
+
+CompareEngine::~CompareEngine() { Stop(); }
+
+bool CompareEngine::AddFile(FileItem* item) {
+    if (item->compareState.load(std::memory_order_acquire) != NotCompared) return false;
+    item->SetTextColor(view.FileListId(), kQueuedColor);
+    list.queuedBytes += item->Size();
+    list.queuedCount += 1;
+    progress.ProgressStep();
+    list.AppendJob(std::make_unique<CompareJob>(item));
+    return true;
+}
+
+void CompareEngine::Start() {
+    JoinEndedWorkers();
+    std::lock_guard lock(mutex);
+    for (size_t row = 0; row < list.RowCount(); ++row) {
+        CompareJob& job = list.Job(row);
+        if (job.item->compareState.load(std::memory_order_relaxed) != NotCompared) continue;
+        job.item->compareState.store(Queued, std::memory_order_relaxed);
+        jobs.push_back(&job);
+    }
+    // A worker decides to end under this same lock, when it finds the queue
+    // empty, and leaves `workers` at once: so a worker listed here will still
+    // see the jobs just queued, and an empty list means a new one is needed.
+    if (!workers.empty() || jobs.empty()) return;
+    for (uint32_t i = 0; i < workerCount; ++i) {
+        auto self = workers.emplace(workers.end());
+        try {
+            *self = std::thread(&CompareEngine::WorkerLoop, this, self);
+        } catch (const std::system_error&) {
+            // No thread to be had now: the jobs stay queued for the next Start.
+            workers.erase(self);
+            break;
+        }
+    }
+}
+
+void CompareEngine::Stop() {
+    stopEvent.Set();
+    {
+        // Open the pause gate, so a held worker can see the stop.
+        std::lock_guard gate(pauseMutex);
+        paused.store(false, std::memory_order_relaxed);
+    }
+    pauseChanged.notify_all();
+
+    std::vector<std::thread> ended;
+    {
+        std::unique_lock lock(mutex);
+        workerEnded.wait(lock, [this] { return workers.empty(); });
+        ended.swap(endedWorkers);
+        for (CompareJob* job : jobs) {
+            int32_t expected = Queued;
+            job->item->compareState.compare_exchange_strong(expected, NotCompared, std::memory_order_relaxed);
+        }
+        jobs.clear();
+    }
+    for (std::thread& worker : ended) worker.join();
+    stopEvent.Reset();
+}
+
+void CompareEngine::Pause() {
+    std::lock_guard gate(pauseMutex);
+    paused.store(true, std::memory_order_relaxed);
+}
+
+void CompareEngine::Resume() {
+    {
+        std::lock_guard gate(pauseMutex);
+        paused.store(false, std::memory_order_relaxed);
+    }
+    pauseChanged.notify_all();
+}
+
+size_t CompareEngine::RunningWorkers() const {
+    std::lock_guard lock(mutex);
+    return workers.size();
+}
+
+void CompareEngine::JoinEndedWorkers() {
+    std::vector<std::thread> ended;
+    {
+        std::lock_guard lock(mutex);
+        ended.swap(endedWorkers);
+    }
+    for (std::thread& worker : ended) worker.join();
+}
+
+void CompareEngine::PassPauseGate() {
+    if (!paused.load(std::memory_order_relaxed)) return;
+    std::unique_lock gate(pauseMutex);
+    pauseChanged.wait(gate, [this] { return !paused.load(std::memory_order_relaxed) || stopEvent.IsSet(); });
+}
+
+void CompareEngine::WorkerLoop(WorkerList::iterator self) {
+    Sha1Digest digest;
+    auto buffer = std::make_unique<unsigned char[]>(FileContentReader::kBlockSize);
+    for (;;) {
+        CompareJob* job;
+        {
+            std::lock_guard lock(mutex);
+            if (stopEvent.IsSet() || jobs.empty()) {
+                // Leave `workers` under the lock that saw the queue empty, so
+                // Start either sees this worker take its jobs or starts another.
+                endedWorkers.push_back(std::move(*self));
+                workers.erase(self);
+                workerEnded.notify_all();
+                return;
+            }
+            job = jobs.front();
+            jobs.pop_front();
+        }
+        DigestFile(*job, digest, buffer.get());
+    }
+}
+
+void CompareEngine::DigestFile(CompareJob& job, Sha1Digest& digest, unsigned char* buffer) {
+    FileItem& item = *job.item;
+    const uint32_t startTick = GetTickCount();
+    job.bytesDone.store(0, std::memory_order_relaxed);
+    job.lastTick.store(startTick, std::memory_order_relaxed);
+    job.startTick.store(startTick, std::memory_order_release);
+
+    bool failed = true;
+    bool reachedEnd = false;
+    FileContentReader reader;
+    if (reader.Open(item.GetFullPath().data())) {
+        failed = false;
+        digest.Reset();
+        uint64_t done = 0;
+        for (;;) {
+            PassPauseGate();
+            if (stopEvent.IsSet()) break;
+            FileContentReader::ReadResult result = reader.Read(buffer, FileContentReader::kBlockSize);
+            if (result.status == FileContentReader::ReadStatus::EndOfFile) {
+                reachedEnd = true;
+                break;
+            }
+            if (result.status == FileContentReader::ReadStatus::Failed) {
+                failed = true;
+                break;
+            }
+            digest.Update(buffer, uint32_t(result.bytes));
+            done += result.bytes;
+            job.bytesDone.store(done, std::memory_order_relaxed);
+            job.lastTick.store(GetTickCount(), std::memory_order_relaxed);
+        }
+        reader.Close();
+    }
+
+    if (failed) {
+        // Not opened, or a read failed before the end: no digest to trust.
+        item.SetDigestText(kUnopenableText);
+    } else {
+        // Also written for an abandoned read; the file stays Queued then and is
+        // read again from the start, so the partial text is never used.
+        digest.Final();
+        char text[kDigestTextSize];
+        digest.GetBase32Text(text);
+        item.SetDigestText(text);
+    }
+    if (!failed && !reachedEnd) {
+        // Stopped: back to the head of the queue, where Stop finds it and makes
+        // the file NotCompared again.
+        std::lock_guard lock(mutex);
+        jobs.push_front(&job);
+        return;
+    }
+
+    const uint32_t lastTick = GetTickCount();
+    job.lastTick.store(lastTick, std::memory_order_relaxed);
+    item.hashMillis = lastTick - startTick;
+    // The hand-over: once Digested is seen, the row is the user interface's
+    // and may be deleted, so nothing is touched after this store.
+    item.compareState.store(Digested, std::memory_order_release);
+}
+
+void CompareEngine::CollectJob(const CompareJob& job) {
+    FileItem* item = job.item;
+    // A file that could not be read is no one's duplicate and stays out.
+    if (index.Insert(item)) {
+        size_t count = index.CountOfKeyOf(item);
+        if (count > 1) view.ShowInGroup(item, count);
+    }
+    uint32_t elapsed = job.lastTick.load(std::memory_order_relaxed) - job.startTick.load(std::memory_order_relaxed);
+    finished.AddEntry({item, elapsed});
+    item->compareState.store(Finished, std::memory_order_relaxed);
+    item->SetTextColor(view.FileListId(), kCollectedColor);
+}
+
+void CompareEngine::CollectFinished() {
+    JoinEndedWorkers();
+    if (list.RowCount() == 0) return;
+    bool collected = false;
+    while (list.RowCount() != 0) {
+        const CompareJob& head = list.Job(0);
+        if (head.item->compareState.load(std::memory_order_acquire) != Digested) {
+            view.Repaint(kRepaintFinishedList | kRepaintComparingList | kRepaintResultFileList |
+                         (collected ? uint32_t(kRepaintFileList) : 0u));
+            return;
+        }
+        CollectJob(head);
+        collected = true;
+        list.RemoveRow(0);
+    }
+    view.Repaint(kRepaintFinishedList | kRepaintComparingList | kRepaintResultFileList | kRepaintFileList);
+}
+
+void CompareEngine::CancelAll() {
+    progress.ProgressStart("Stop...", int32_t(list.RowCount()));
+    Stop();
+    CollectFinished();
+    // With one worker nothing digested is left below the head; with several, a
+    // row may have been finished while one above it was abandoned. Keep it.
+    for (size_t row = 0; row < list.RowCount(); ++row) {
+        const CompareJob& job = list.Job(row);
+        if (job.item->compareState.load(std::memory_order_acquire) == Digested) CollectJob(job);
+    }
+    for (size_t row = list.RowCount(); row-- > 0;) {
+        FileItem* item = list.Job(row).item;
+        int32_t state = item->compareState.load(std::memory_order_relaxed);
+        if (state == NotCompared || state == Queued) {
+            item->compareState.store(NotCompared, std::memory_order_relaxed);
+            item->SetTextColor(view.FileListId(), kCancelledColor);
+            list.queuedBytes -= item->Size();
+            list.queuedCount -= 1;
+        }
+        progress.ProgressStep();
+    }
+    list.RemoveAll();
+    view.Repaint(kRepaintFileList);
+    progress.ProgressEnd();
+}
+
+}  // namespace twinseek

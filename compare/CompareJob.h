@@ -1,0 +1,25 @@
+// One row of the Comparing list: a file handed to the compare engine and the
+// progress of its read. The worker writes the counters; the user interface
+// reads them for display and may see them a moment late.
+#pragma once
+
+#include "catalog/FileItem.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace twinseek {
+
+struct CompareJob {
+    explicit CompareJob(FileItem* file) : item(file) {}
+
+    FileItem* const item;  // not owned
+    // Tick counts of the last progress step and of the start of the read; both
+    // 0 until the worker starts the file. startTick is stored after lastTick
+    // with release, so a reader that sees it also sees a lastTick no older.
+    std::atomic<uint32_t> lastTick{0};
+    std::atomic<uint32_t> startTick{0};
+    std::atomic<uint64_t> bytesDone{0};
+};
+
+}  // namespace twinseek

@@ -1,0 +1,77 @@
+// The Comparing list: one row per file handed to the compare engine and not
+// yet collected, with its live progress. It owns the engine and the jobs, and
+// its two timers drive repainting and collection.
+#pragma once
+
+#include "catalog/DuplicateIndex.h"
+#include "compare/CompareEngine.h"
+#include "compare/CompareJob.h"
+#include "compare/CompareView.h"
+#include "compare/FinishedList.h"
+#include "catalog/TextFormat.h"
+#include "compare/ListColumn.h"
+#include "compare/ProgressIndicator.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string_view>
+
+namespace twinseek {
+
+class ComparingList {
+public:
+    enum Column { kName, kSize, kCompleted, kPercent, kElapsed, kLeft, kSpeed, kColumnCount };
+    static constexpr std::array<ListColumn, kColumnCount> kColumns{{
+        {"Name", 240},
+        {"Size", 90},
+        {"Completed", 90},
+        {"Percent", 60},
+        {"Elapsed", 60},
+        {"Left", 60},
+        {"Speed", 120},
+    }};
+    static constexpr uint32_t kRepaintIntervalMillis = 1000;
+    static constexpr uint32_t kCollectIntervalMillis = 2000;
+
+    ComparingList(FinishedList& finished, DuplicateIndex& index, CompareView& view, ProgressIndicator& progress);
+    ComparingList(const ComparingList&) = delete;
+    ComparingList& operator=(const ComparingList&) = delete;
+    ~ComparingList();
+
+    size_t RowCount() const { return rows.size(); }
+    const CompareJob& Job(size_t row) const { return *rows[row]; }
+    CompareJob& Job(size_t row) { return *rows[row]; }
+    // Rows are removed only when no worker holds their job: its file is
+    // Digested, or the engine has been stopped.
+    void AppendJob(std::unique_ptr<CompareJob> job);
+    void RemoveRow(size_t row);
+    void RemoveAll() { rows.clear(); }
+
+    // The text of one cell, valid until the next call. Progress columns read
+    // what the worker wrote last.
+    std::string_view CellText(size_t row, size_t column) const;
+
+    // Every 1000 ms: repaint while there are rows, so progress moves.
+    void OnRepaintTimer();
+    // Every 2000 ms: collect the files the worker has finished.
+    void OnCollectTimer() { engine.CollectFinished(); }
+
+    CompareEngine& Engine() { return engine; }
+
+    // Totals of files queued; cleared only when the list is made. The engine
+    // adds on AddFile and takes back what a stop cancels.
+    uint64_t queuedBytes = 0;
+    uint64_t queuedCount = 0;
+
+private:
+    CompareView& view;
+    std::deque<std::unique_ptr<CompareJob>> rows;
+    mutable char cellText[kFormatBufferSize] = {};
+    // Last, so its workers have stopped before the rows go.
+    CompareEngine engine;
+};
+
+}  // namespace twinseek

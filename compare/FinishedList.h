@@ -1,0 +1,52 @@
+// The Finished list: one row per collected file, in the order collected or
+// loaded, with its outcome, time and speed, and the totals of what it holds.
+#pragma once
+
+#include "compare/FinishedEntry.h"
+#include "catalog/TextFormat.h"
+#include "compare/ListColumn.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace twinseek {
+
+class FinishedList {
+public:
+    enum Column { kName, kSize, kStatus, kTime, kSpeed, kColumnCount };
+    static constexpr std::array<ListColumn, kColumnCount> kColumns{{
+        {"Name", 240},
+        {"Size", 90},
+        {"Status", 120},
+        {"Time", 60},
+        {"Speed", 60},
+    }};
+    static constexpr std::string_view kCompleteText = "Complete";
+
+    FinishedList() = default;
+    FinishedList(const FinishedList&) = delete;
+    FinishedList& operator=(const FinishedList&) = delete;
+
+    // Appends a row and counts its file in the totals.
+    void AddEntry(const FinishedEntry& entry);
+    // Removes every row; the totals keep counting.
+    void RemoveAll() { rows.clear(); }
+    size_t RowCount() const { return rows.size(); }
+    const FinishedEntry& Entry(size_t row) const { return rows[row]; }
+
+    // The text of one cell, valid until the next call.
+    std::string_view CellText(size_t row, size_t column) const;
+
+    // Totals of every row ever added; cleared only when the list is made.
+    uint64_t finishedBytes = 0;
+    uint64_t finishedCount = 0;
+
+private:
+    std::vector<FinishedEntry> rows;
+    mutable char cellText[kFormatBufferSize] = {};
+};
+
+}  // namespace twinseek

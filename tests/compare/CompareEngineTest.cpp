@@ -1,0 +1,411 @@
+#include "compare/CompareEngine.h"
+
+#include "catalog/TextFormat.h"
+#include "compare/ComparingList.h"
+#include "compare/FinishedList.h"
+#include "tests/compare/CompareTestSupport.h"
+#include "platform/TickCount.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace twinseek {
+namespace {
+
+using testing::CatalogedDirectory;
+using testing::DigestTextOf;
+using testing::RandomContent;
+using testing::RecordingCompareView;
+using testing::RecordingProgress;
+using testing::TextColorOf;
+using testing::WaitUntil;
+
+constexpr char kEmptyDigest[] = "3I42H3S6NNFQ2MSVX7XZKYAYSCX5QBYJ";
+constexpr uint64_t kLargeSize = 64ull << 20;
+constexpr uint32_t kEveryList =
+    kRepaintComparingList | kRepaintFinishedList | kRepaintFileList | kRepaintResultFileList;
+
+class CompareEngineTest : public ::testing::Test {
+protected:
+    // The files outlive the lists, which own the engine and its workers.
+    CatalogedDirectory files;
+    DuplicateIndex index;
+    FinishedList finished;
+    RecordingCompareView view;
+    RecordingProgress progress;
+    ComparingList comparing{finished, index, view, progress};
+    CompareEngine& engine = comparing.Engine();
+
+    static bool IsDigested(const FileItem* item) { return item->compareState.load() == Digested; }
+    bool WaitDigested(std::initializer_list<const FileItem*> items) {
+        return WaitUntil([&] {
+            for (const FileItem* item : items)
+                if (!IsDigested(item)) return false;
+            return true;
+        });
+    }
+    bool WaitAllRowsDigested() {
+        return WaitUntil([&] {
+            for (size_t row = 0; row < comparing.RowCount(); ++row)
+                if (!IsDigested(comparing.Job(row).item)) return false;
+            return true;
+        });
+    }
+    // Waits until the worker has taken the row's file (held at the gate when paused).
+    bool WaitStarted(size_t row) {
+        return WaitUntil([&] { return comparing.Job(row).startTick.load() != 0; });
+    }
+    void AddAll(std::initializer_list<FileItem*> items) {
+        for (FileItem* item : items) ASSERT_TRUE(engine.AddFile(item)) << item->Name();
+    }
+    std::vector<FileItem*> FinishedOrder() const {
+        std::vector<FileItem*> order;
+        for (size_t row = 0; row < finished.RowCount(); ++row) order.push_back(finished.Entry(row).item);
+        return order;
+    }
+};
+
+TEST_F(CompareEngineTest, EmptyFileGetsTheDigestOfEmptyInput) {
+    FileItem* empty = files.AddFile("empty", "");
+    AddAll({empty});
+    uint32_t before = GetTickCount();
+    engine.Start();
+    ASSERT_TRUE(WaitDigested({empty}));
+    uint32_t after = GetTickCount();
+
+    EXPECT_EQ(empty->DigestText(), kEmptyDigest);
+    EXPECT_LE(empty->hashMillis, after - before) << "a duration, not a tick count";
+    const CompareJob& job = comparing.Job(0);
+    EXPECT_EQ(empty->hashMillis, job.lastTick - job.startTick);
+    EXPECT_NE(job.startTick.load(), 0u);
+    EXPECT_EQ(job.bytesDone.load(), 0u);
+}
+
+TEST_F(CompareEngineTest, AddFileQueuesOnlyNotComparedFilesAndPaintsThemRed) {
+    FileItem* fresh = files.AddFile("fresh", "abc");
+    FileItem* done = files.AddFile("done", "abc");
+    FileItem* scanned = files.AddFile("scanned", "abc");
+    done->compareState = Finished;
+    scanned->compareState = Provisional;
+    progress.ProgressStart("Initialize...", 3);
+
+    EXPECT_TRUE(engine.AddFile(fresh));
+    EXPECT_FALSE(engine.AddFile(done));
+    EXPECT_FALSE(engine.AddFile(scanned));
+
+    ASSERT_EQ(comparing.RowCount(), 1u);
+    EXPECT_EQ(comparing.Job(0).item, fresh);
+    EXPECT_EQ(fresh->compareState.load(), NotCompared) << "AddFile leaves the state to Start";
+    EXPECT_EQ(TextColorOf(fresh, view), kQueuedColor);
+    EXPECT_EQ(TextColorOf(done, view), -1);
+    EXPECT_EQ(comparing.queuedBytes, 3u);
+    EXPECT_EQ(comparing.queuedCount, 1u);
+    EXPECT_EQ(progress.runs.back().steps, 1);
+}
+
+class CompareEngineWorkersTest : public CompareEngineTest, public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(CompareEngineWorkersTest, FullRunGroupsDuplicatesInComparingOrder) {
+    engine.SetWorkerCount(GetParam());
+    std::string a = RandomContent(50000, 1);
+    std::string c = RandomContent(20000, 2);
+    FileItem* a1 = files.AddFile("a1", a);
+    FileItem* b = files.AddFile("b", RandomContent(50000, 3));
+    FileItem* c1 = files.AddFile("c1", c);
+    FileItem* a2 = files.AddFile("a2", a);
+    FileItem* c2 = files.AddFile("c2", c);
+    FileItem* e1 = files.AddFile("e1", "");
+    FileItem* c3 = files.AddFile("c3", c);
+    FileItem* e2 = files.AddFile("e2", "");
+    std::vector<FileItem*> order{a1, b, c1, a2, c2, e1, c3, e2};
+    for (FileItem* item : order) engine.AddFile(item);
+
+    engine.Start();
+    for (FileItem* item : order) EXPECT_NE(item->compareState.load(), NotCompared);
+    ASSERT_TRUE(WaitAllRowsDigested());
+    engine.CollectFinished();
+
+    EXPECT_EQ(comparing.RowCount(), 0u);
+    EXPECT_EQ(FinishedOrder(), order);
+    for (FileItem* item : order) {
+        EXPECT_EQ(item->compareState.load(), Finished) << item->Name();
+        EXPECT_EQ(TextColorOf(item, view), kCollectedColor) << item->Name();
+    }
+    EXPECT_EQ(a1->DigestText(), DigestTextOf(a));
+    EXPECT_EQ(c3->DigestText(), DigestTextOf(c));
+    EXPECT_EQ(e1->DigestText(), kEmptyDigest);
+    EXPECT_EQ(index.CountOfKeyOf(a1), 2u);
+    EXPECT_EQ(index.CountOfKeyOf(b), 1u);
+    EXPECT_EQ(index.CountOfKeyOf(c1), 3u);
+    EXPECT_EQ(index.CountOfKeyOf(e2), 2u);
+    EXPECT_EQ(index.First(MakeDuplicateKey(c.size(), c1->digestText).CStr()), c1) << "first collected first";
+
+    using Shown = std::pair<FileItem*, size_t>;
+    EXPECT_EQ(view.shown, (std::vector<Shown>{{a2, 2}, {c2, 2}, {c3, 3}, {e2, 2}}));
+    ASSERT_FALSE(view.repaints.empty());
+    EXPECT_EQ(view.repaints.back(), kEveryList) << "emptying the list repaints all lists";
+    EXPECT_EQ(finished.finishedCount, 8u);
+    EXPECT_EQ(finished.finishedBytes, 2 * 50000u + 50000u + 3 * 20000u);
+    EXPECT_EQ(comparing.queuedCount, 8u) << "collection does not touch the queued totals";
+    EXPECT_TRUE(WaitUntil([&] { return engine.RunningWorkers() == 0; })) << "workers end on an empty queue";
+}
+
+INSTANTIATE_TEST_SUITE_P(OneOrSeveral, CompareEngineWorkersTest, ::testing::Values(1u, 3u));
+
+TEST_F(CompareEngineTest, CollectionStopsAtTheFirstRowNotDigested) {
+    FileItem* first = files.AddFile("first", "same");
+    FileItem* second = files.AddFile("second", "same");
+    AddAll({first, second});
+    engine.Pause();
+    engine.Start();
+    ASSERT_TRUE(WaitStarted(0));
+
+    engine.CollectFinished();
+    EXPECT_EQ(comparing.RowCount(), 2u);
+    EXPECT_EQ(finished.RowCount(), 0u);
+    ASSERT_EQ(view.repaints.size(), 1u);
+    EXPECT_EQ(view.repaints[0], kRepaintFinishedList | kRepaintComparingList | kRepaintResultFileList);
+
+    engine.Resume();
+    ASSERT_TRUE(WaitDigested({first, second}));
+    engine.CollectFinished();
+    EXPECT_EQ(FinishedOrder(), (std::vector<FileItem*>{first, second}));
+}
+
+TEST_F(CompareEngineTest, StopWhilePausedReturnsTheFileAndAStartReadsItAgain) {
+    FileItem* large = files.AddSparseFile("large", kLargeSize);
+    AddAll({large});
+    engine.Pause();
+    engine.Start();
+    ASSERT_TRUE(WaitStarted(0));
+    EXPECT_EQ(large->compareState.load(), Queued);
+
+    engine.Stop();  // must not wait for a held worker forever
+    EXPECT_EQ(engine.RunningWorkers(), 0u);
+    EXPECT_FALSE(engine.IsPaused()) << "a stop ends the pause";
+    EXPECT_EQ(large->compareState.load(), NotCompared);
+    EXPECT_EQ(comparing.Job(0).bytesDone.load(), 0u) << "held before its first read";
+    EXPECT_EQ(comparing.RowCount(), 1u) << "Stop leaves the rows";
+    EXPECT_EQ(comparing.queuedCount, 1u);
+
+    engine.Start();
+    ASSERT_TRUE(WaitDigested({large}));
+    EXPECT_EQ(comparing.Job(0).bytesDone.load(), kLargeSize);
+    EXPECT_EQ(large->DigestText(), DigestTextOf(std::string(kLargeSize, '\0')));
+}
+
+TEST_F(CompareEngineTest, CancelKeepsDigestedHeadsAndDropsTheFileBeingRead) {
+    std::string small = RandomContent(3000, 4);
+    FileItem* small1 = files.AddFile("small1", small);
+    FileItem* small2 = files.AddFile("small2", small);
+    AddAll({small1, small2});
+    engine.Start();
+    ASSERT_TRUE(WaitDigested({small1, small2}));
+    ASSERT_TRUE(WaitUntil([&] { return engine.RunningWorkers() == 0; }));
+
+    FileItem* large1 = files.AddSparseFile("large1", kLargeSize);
+    FileItem* large2 = files.AddSparseFile("large2", kLargeSize);
+    AddAll({large1, large2});
+    engine.Pause();
+    engine.Start();
+    ASSERT_TRUE(WaitStarted(2)) << "a new worker takes the new jobs";
+    ASSERT_EQ(large1->compareState.load(), Queued);
+    progress.runs.clear();
+
+    engine.CancelAll();
+
+    EXPECT_EQ(FinishedOrder(), (std::vector<FileItem*>{small1, small2}));
+    EXPECT_EQ(small1->compareState.load(), Finished);
+    EXPECT_EQ(small2->DigestText(), DigestTextOf(small));
+    EXPECT_EQ(index.CountOfKeyOf(small1), 2u);
+    EXPECT_EQ(comparing.RowCount(), 0u);
+    for (FileItem* large : {large1, large2}) {
+        EXPECT_EQ(large->compareState.load(), NotCompared);
+        EXPECT_EQ(TextColorOf(large, view), kCancelledColor);
+    }
+    EXPECT_EQ(comparing.queuedCount, 2u);
+    EXPECT_EQ(comparing.queuedBytes, 2 * small.size());
+    EXPECT_EQ(finished.finishedCount, 2u);
+    ASSERT_EQ(progress.runs.size(), 1u);
+    EXPECT_EQ(progress.runs[0].text, "Stop...");
+    EXPECT_EQ(progress.runs[0].range, 4);
+    EXPECT_EQ(progress.runs[0].steps, 2) << "one step per row left after collection";
+    EXPECT_TRUE(progress.runs[0].ended);
+    EXPECT_EQ(view.repaints.back(), kRepaintFileList);
+    EXPECT_EQ(engine.RunningWorkers(), 0u);
+
+    // A cancelled file can be compared again.
+    EXPECT_TRUE(engine.AddFile(large1));
+}
+
+TEST_F(CompareEngineTest, PauseAndResumeContinueTheSameRead) {
+    std::string content = RandomContent(16 << 20, 5);
+    FileItem* file = files.AddFile("file", content);
+    AddAll({file});
+    engine.Pause();
+    engine.Start();
+    ASSERT_TRUE(WaitStarted(0));
+    const CompareJob& job = comparing.Job(0);
+    const uint32_t startTick = job.startTick.load();
+    EXPECT_EQ(job.bytesDone.load(), 0u);
+    EXPECT_TRUE(engine.IsPaused());
+
+    // Let it read a little at a time, pausing again as soon as it has moved.
+    for (int round = 0; round < 20 && !IsDigested(file); ++round) {
+        uint64_t before = job.bytesDone.load();
+        engine.Resume();
+        ASSERT_TRUE(WaitUntil([&] { return job.bytesDone.load() != before || IsDigested(file); }));
+        engine.Pause();
+    }
+    engine.Resume();
+    ASSERT_TRUE(WaitDigested({file}));
+
+    EXPECT_EQ(job.startTick.load(), startTick) << "the read was not started over";
+    EXPECT_EQ(job.bytesDone.load(), content.size());
+    EXPECT_EQ(file->DigestText(), DigestTextOf(content));
+}
+
+TEST_F(CompareEngineTest, CompareAgainWhileRunningFeedsTheSameWorker) {
+    FileItem* large1 = files.AddSparseFile("large1", kLargeSize);
+    FileItem* large2 = files.AddSparseFile("large2", kLargeSize);
+    AddAll({large1, large2});
+    engine.Pause();
+    engine.Start();
+    ASSERT_TRUE(WaitStarted(0));
+    EXPECT_EQ(engine.RunningWorkers(), 1u);
+
+    FileItem* small1 = files.AddFile("small1", "twin");
+    FileItem* small2 = files.AddFile("small2", "twin");
+    for (FileItem* item : {large1, large2}) EXPECT_FALSE(engine.AddFile(item)) << "already queued";
+    AddAll({small1, small2});
+    engine.Start();
+    EXPECT_EQ(engine.RunningWorkers(), 1u) << "no second worker";
+    EXPECT_EQ(small1->compareState.load(), Queued);
+
+    engine.Resume();
+    ASSERT_TRUE(WaitAllRowsDigested());
+    engine.CollectFinished();
+    EXPECT_EQ(FinishedOrder(), (std::vector<FileItem*>{large1, large2, small1, small2}));
+    EXPECT_EQ(index.CountOfKeyOf(large1), 2u);
+    EXPECT_EQ(index.CountOfKeyOf(small2), 2u);
+}
+
+TEST_F(CompareEngineTest, StartAfterTheWorkerEndedStartsANewOne) {
+    // Many rounds of queueing right as the previous worker runs dry: every job
+    // must still be read.
+    std::vector<FileItem*> all;
+    for (int round = 0; round < 50; ++round) {
+        FileItem* item = files.AddFile("f" + std::to_string(round), "x");
+        all.push_back(item);
+        engine.AddFile(item);
+        engine.Start();
+        if (round % 2 == 0) std::this_thread::yield();
+    }
+    ASSERT_TRUE(WaitAllRowsDigested());
+    engine.CollectFinished();
+    EXPECT_EQ(FinishedOrder(), all);
+}
+
+TEST_F(CompareEngineTest, UnopenableFileFinishesWithItsOwnTimeAndSpeed) {
+    FileItem* missing = files.AddRecord("missing", 4096);
+    FileItem* present = files.AddFile("present", RandomContent(4096, 6));
+    AddAll({missing, present});
+    engine.Start();
+    ASSERT_TRUE(WaitDigested({missing, present}));
+    engine.CollectFinished();
+
+    ASSERT_EQ(FinishedOrder(), (std::vector<FileItem*>{missing, present}));
+    EXPECT_EQ(missing->DigestText(), kUnopenableText);
+    const FinishedEntry& entry = finished.Entry(0);
+    EXPECT_EQ(entry.elapsedMillis, missing->hashMillis);
+    EXPECT_EQ(finished.CellText(0, FinishedList::kStatus), kUnopenableText);
+    EXPECT_EQ(finished.CellText(0, FinishedList::kTime), FormatDuration(entry.elapsedMillis).CStr());
+    EXPECT_EQ(finished.CellText(0, FinishedList::kSpeed), FormatRate(4096, entry.elapsedMillis).CStr());
+    EXPECT_EQ(finished.CellText(1, FinishedList::kStatus), "Complete");
+    EXPECT_EQ(index.FileCount(), 1u) << "an unreadable file is no one's duplicate";
+    EXPECT_EQ(TextColorOf(missing, view), kCollectedColor);
+}
+
+TEST_F(CompareEngineTest, LinksFifosAndUnreadableFilesAreNeverDigested) {
+    const std::string content = "the content a link points at";
+    FileItem* target = files.AddFile("target", content);
+    ASSERT_EQ(symlink(files.PathOf("target").c_str(), files.PathOf("link").c_str()), 0);
+    FileItem* link = files.AddRecord("link", content.size());
+    ASSERT_EQ(mkfifo(files.PathOf("fifo").c_str(), 0600), 0);
+    FileItem* fifo = files.AddRecord("fifo", content.size());
+    std::vector<FileItem*> refused{link, fifo};
+    FileItem* locked = nullptr;
+    if (geteuid() != 0) {
+        locked = files.AddFile("locked", content);
+        ASSERT_EQ(chmod(files.PathOf("locked").c_str(), 0), 0);
+        refused.push_back(locked);
+    }
+    AddAll({target});
+    for (FileItem* item : refused) engine.AddFile(item);
+    engine.Start();
+    ASSERT_TRUE(WaitAllRowsDigested());
+    engine.CollectFinished();
+
+    EXPECT_EQ(finished.RowCount(), 1 + refused.size());
+    EXPECT_EQ(target->DigestText(), DigestTextOf(content));
+    for (FileItem* item : refused) {
+        EXPECT_EQ(item->compareState.load(), Finished) << item->Name();
+        EXPECT_EQ(item->DigestText(), kUnopenableText) << item->Name();
+    }
+    EXPECT_EQ(index.FileCount(), 1u);
+    EXPECT_EQ(index.CountOfKeyOf(target), 1u) << "a link is not a copy of its target";
+    EXPECT_TRUE(view.shown.empty());
+}
+
+TEST_F(CompareEngineTest, FailedReadFinishesTheFileAndRowsBelowAreCollected) {
+    // Reading this process's memory at offset 0 fails: nothing is mapped there.
+    FileItem* failing = files.AddRecordAt("/proc/self/mem", 8192);
+    FileItem* below = files.AddFile("below", "after the failure");
+    AddAll({failing, below});
+    engine.Start();
+    ASSERT_TRUE(WaitDigested({failing, below}));
+    engine.CollectFinished();
+
+    EXPECT_EQ(failing->DigestText(), kUnopenableText);
+    EXPECT_EQ(FinishedOrder(), (std::vector<FileItem*>{failing, below}));
+    EXPECT_EQ(comparing.RowCount(), 0u);
+    EXPECT_EQ(index.FileCount(), 1u);
+}
+
+TEST_F(CompareEngineTest, FileShorterThanCataloguedIsDigestedAsItIsNow) {
+    FileItem* shrunk = files.AddRecord("shrunk", 100000);
+    files.WriteFile("shrunk", "now much shorter");
+    FileItem* below = files.AddFile("below", "next");
+    AddAll({shrunk, below});
+    engine.Start();
+    ASSERT_TRUE(WaitDigested({shrunk, below}));
+    EXPECT_EQ(comparing.Job(0).bytesDone.load(), 16u);
+    engine.CollectFinished();
+
+    EXPECT_EQ(shrunk->DigestText(), DigestTextOf("now much shorter"));
+    EXPECT_EQ(FinishedOrder(), (std::vector<FileItem*>{shrunk, below}));
+}
+
+TEST(CompareEngineLifetimeTest, DestroyingTheListStopsAHeldWorker) {
+    CatalogedDirectory files;
+    FileItem* large = files.AddSparseFile("large", kLargeSize);
+    DuplicateIndex index;
+    FinishedList finished;
+    NullCompareView view;
+    NullProgressIndicator progress;
+    {
+        ComparingList comparing(finished, index, view, progress);
+        comparing.Engine().AddFile(large);
+        comparing.Engine().Pause();
+        comparing.Engine().Start();
+        ASSERT_TRUE(WaitUntil([&] { return comparing.Job(0).startTick.load() != 0; }));
+    }
+    EXPECT_EQ(large->compareState.load(), NotCompared);
+}
+
+}  // namespace
+}  // namespace twinseek
