@@ -12,14 +12,19 @@ namespace {
 constexpr std::string_view kInitializeText = "Initialize...";
 
 // Calls visit for every entry of range whose size occurs more than once. The
-// range is ordered by size, so the files of one size stand together.
+// range is ordered by size, so the files of one size stand together. Symbolic
+// links are never opened, so they can be no one's duplicate: they neither make
+// a size shared nor are visited.
 template <typename Visit>
 void ForEachSharedSize(FileCatalog::EntryRange range, Visit visit) {
     for (size_t first = 0; first < range.size();) {
-        size_t last = first + 1;
-        while (last < range.size() && range[last].size == range[first].size) ++last;
-        if (last - first > 1)
-            for (size_t i = first; i < last; ++i) visit(range[i].item);
+        size_t last = first;
+        size_t files = 0;
+        for (; last < range.size() && range[last].size == range[first].size; ++last)
+            if (!range[last].item->IsLink()) ++files;
+        if (files > 1)
+            for (size_t i = first; i < last; ++i)
+                if (!range[i].item->IsLink()) visit(range[i].item);
         first = last;
     }
 }

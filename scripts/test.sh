@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a normal build, then the core tests again under
-# AddressSanitizer + UndefinedBehaviorSanitizer.
+# AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded engines under
+# ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -14,3 +15,10 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTWINSEEK_WERROR=ON 
 cmake --build build-asan -j "$jobs" --target core_tests
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+# The threaded engines once more under ThreadSanitizer.
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTWINSEEK_WERROR=ON \
+  -DTWINSEEK_CORE_ONLY=ON -DTWINSEEK_SANITIZE=thread
+cmake --build build-tsan -j "$jobs" --target core_tests
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j "$jobs" \
+  -R '^(ScanEngine|DirectoryEnumerator|DirectorySearch|CompareEngine|CompareLists|CandidateQueueing|ManualResetEvent|CatalogTreeTest)'

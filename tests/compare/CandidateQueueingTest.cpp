@@ -106,5 +106,18 @@ TEST_F(CandidateQueueingTest, CompareAllQueuesEveryFileOfSharedSizeOnce) {
     EXPECT_FALSE(QueueAllSharedSizes(engine, files.catalog)) << "nothing left NotCompared";
 }
 
+TEST_F(CandidateQueueingTest, SymbolicLinksNeitherShareASizeNorAreQueued) {
+    FileItem* link1 = files.AddRecord("link1", 8);
+    FileItem* link2 = files.AddRecord("link2", 8);
+    FileItem* file = files.AddRecord("file", 8);
+    FileItem* twin1 = files.AddRecord("twin1", 9);
+    FileItem* linkOfTwins = files.AddRecord("linkOfTwins", 9);
+    FileItem* twin2 = files.AddRecord("twin2", 9);
+    for (FileItem* link : {link1, link2, linkOfTwins}) link->findData.dwFileAttributes = FILE_ATTRIBUTE_REPARSE_POINT;
+    (void)file;
+    EXPECT_TRUE(QueueAllSharedSizes(engine, files.catalog));
+    EXPECT_EQ(Rows(), (std::vector<FileItem*>{twin1, twin2})) << "a regular file sharing its size only with links is left";
+}
+
 }  // namespace
 }  // namespace twinseek
