@@ -1,0 +1,175 @@
+#include "doc/Document.h"
+
+#include "doc/CXArchive.h"
+#include "platform/CXException.h"
+#include "platform/CXFile.h"
+#include "platform/FileOperations.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <exception>
+
+namespace twinseek {
+
+namespace {
+
+NullProgressIndicator unwatchedProgress;
+
+// The reason a load or save failed, as the user reads it.
+std::string DescribeError(const std::exception& error) {
+    if (const auto* failure = dynamic_cast<const CXException*>(&error); failure && failure->message.empty())
+        return "error " + std::to_string(failure->GetCause());
+    return error.what();
+}
+
+}  // namespace
+
+Document::Document(DocumentPrompts& prompts, ProgressIndicator* progress)
+    : root(FolderItem::CreateRoot()), prompts(&prompts), progress(progress) {}
+
+Document::~Document() { delete root; }
+
+void Document::SetProgress(ProgressIndicator* indicator) { progress = indicator; }
+
+ProgressIndicator& Document::Progress() { return progress ? *progress : unwatchedProgress; }
+
+void Document::RegisterView(DocumentView* view) { views.push_back(view); }
+
+void Document::UnregisterView(DocumentView* view) { std::erase(views, view); }
+
+void Document::UpdateAllViews() {
+    for (size_t index = 0; index < views.size(); ++index) views[index]->UpdateFromDocument();
+}
+
+bool Document::QuerySave() {
+    if (!modified) return true;
+    switch (prompts->AskSaveChanges(DocumentPrompts::kSaveChangesText, DocumentPrompts::kConfirmTitle)) {
+    case DocumentPrompts::Answer::Yes:
+        if (!path.empty()) Store();
+        else SaveAs();
+        break;
+    case DocumentPrompts::Answer::No:
+        modified = false;
+        break;
+    case DocumentPrompts::Answer::Cancel:
+        break;
+    }
+    return !modified;
+}
+
+void Document::ClearCatalogue() {
+    if (onCatalogCleared) onCatalogCleared();
+    duplicates.Clear();
+    catalog.Clear();
+    intake.Clear();
+    root->ClearChildren();
+    root->AssignFindData(FindData{});
+    root->compareState = NotCompared;
+}
+
+void Document::Reset() {
+    if (modified) return;
+    ClearCatalogue();
+    UpdateAllViews();
+}
+
+void Document::New() {
+    QuerySave();
+    Reset();
+}
+
+bool Document::Open() {
+    if (!QuerySave()) return false;
+    std::optional<std::string> chosen = prompts->ChooseOpenPath();
+    if (!chosen) return false;
+    return OpenFile(*chosen);
+}
+
+bool Document::OpenFile(const std::string& filePath) {
+    modified = false;
+    ClearCatalogue();
+    path = filePath;
+    bool loaded = true;
+    try {
+        Load();
+    } catch (const std::exception& error) {
+        prompts->ShowError("Could not open " + filePath + ": " + DescribeError(error));
+        loaded = false;
+    }
+    UpdateAllViews();
+    return loaded;
+}
+
+void Document::Load() {
+    try {
+        CXFile file;
+        file.Open(path, CXFile::Access::Read, CXFile::Creation::OpenExisting);
+        CXArchive archive(&file, CXArchive::Load | CXArchive::NoFlushOnDelete);
+        LoadCatalog(archive, *root, catalog, duplicates, onFinishedLoaded, Progress());
+        archive.Close();
+        file.Close();
+    } catch (...) {
+        ClearCatalogue();
+        path.clear();
+        throw;
+    }
+}
+
+bool Document::Save() { return path.empty() ? SaveAs() : Store(); }
+
+bool Document::SaveAs() {
+    std::optional<std::string> chosen = prompts->ChooseSavePath(path);
+    if (!chosen) return false;
+    path = *chosen;
+    return Store();
+}
+
+bool Document::Store() {
+    if (!modified) return true;
+    if (const CatalogItem* record = FindUnstorableRecord(*root)) {
+        std::string_view name = record->GetFullPath().empty() ? record->Name() : record->GetFullPath();
+        prompts->ShowError("Could not save " + path + ": the name \"" + std::string(name) +
+                           "\" holds a line break, which a document file cannot record.");
+        return false;
+    }
+    try {
+        WriteFile(path);
+    } catch (const std::exception& error) {
+        prompts->ShowError("Could not save " + path + ": " + DescribeError(error));
+        return false;
+    }
+    modified = false;
+    return true;
+}
+
+void Document::WriteFile(const std::string& target) {
+    if (target.empty()) throw CXFileException(ENOENT);
+    // The new contents go to a file of their own, reach the disk, and only then
+    // take the old file's place, so a failure at any point leaves the old file.
+    CXFile file;
+    std::string temporary = OpenTemporaryBeside(file, target);
+    try {
+        CXArchive archive(&file, CXArchive::Store | CXArchive::NoFlushOnDelete);
+        StoreCatalog(archive, *root, Progress());
+        archive.Close();
+        CopyPermissions(target, temporary);
+        file.Flush();
+        file.Close();
+        ReplaceFile(temporary, target);
+    } catch (...) {
+        file.Abort();
+        RemoveFile(temporary);
+        throw;
+    }
+}
+
+void Document::CommitScan(bool finished) {
+    root->Prune(finished);
+    if (finished) {
+        catalog.MergeFrom(intake);
+        modified = true;
+    }
+    intake.Clear();
+}
+
+}  // namespace twinseek

@@ -1,0 +1,90 @@
+// The program's data and its document file: the catalogue tree, its size
+// indexes and duplicate index, where it is stored and whether it has changed.
+#pragma once
+
+#include "catalog/DuplicateIndex.h"
+#include "catalog/FileCatalog.h"
+#include "catalog/FolderItem.h"
+#include "compare/ProgressIndicator.h"
+#include "doc/DocumentPrompts.h"
+#include "doc/DocumentView.h"
+#include "doc/TwsFormat.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace twinseek {
+
+class Document {
+public:
+    // prompts answers the document's questions; progress (if any) shows loading
+    // and saving. Both must outlive the document or be replaced first.
+    explicit Document(DocumentPrompts& prompts, ProgressIndicator* progress = nullptr);
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+    ~Document();
+
+    void SetPrompts(DocumentPrompts& prompts) { this->prompts = &prompts; }
+    void SetProgress(ProgressIndicator* progress);
+
+    // Views are told, in registration order, to rebuild after a load or reset.
+    void RegisterView(DocumentView* view);
+    void UnregisterView(DocumentView* view);
+    void UpdateAllViews();
+
+    // Asks whether to save unsaved changes; true (modified false) when the
+    // caller may go on and drop the catalogue.
+    bool QuerySave();
+    // Unless there are unsaved changes: deletes the catalogue and refreshes the
+    // views. path is kept.
+    void Reset();
+    void New();
+    // Asks to save, lets the user choose a file and loads it. True when a file
+    // was loaded; a failure is shown and leaves an empty catalogue without a path.
+    bool Open();
+    // Drops the catalogue, whatever its changes, and loads the file at filePath
+    // as Open does once a file is chosen.
+    bool OpenFile(const std::string& filePath);
+    // Writes to path, or asks for one first. True when nothing is left unsaved.
+    bool Save();
+    bool SaveAs();
+    // Writes the catalogue to path if it has changes. The old file is replaced
+    // only by a complete new one; on failure it is untouched, modified stays
+    // true and the reason is shown. True when nothing is left unsaved.
+    bool Store();
+    // Reads path into the empty catalogue. On failure the catalogue is emptied,
+    // path cleared (so that a later save cannot overwrite the unread file) and
+    // the CXFileException or CXArchiveException thrown on.
+    void Load();
+    // Ends a scan: its records are kept and catalogued (finished) or deleted.
+    void CommitScan(bool finished);
+
+    FolderItem* const root;
+    bool modified = false;
+    std::string path;
+    FileCatalog catalog;
+    FileCatalog intake;
+    DuplicateIndex duplicates;
+
+    // Set by the owner of the Finished list: each Finished file as it is
+    // loaded, in file order, with its digesting time.
+    FinishedHook onFinishedLoaded;
+    // Set by whoever holds record pointers (Finished and Comparing lists): called
+    // just before the document deletes every record (reset, a load that
+    // failed half-way), so that they let go of them.
+    std::function<void()> onCatalogCleared;
+
+    const std::vector<DocumentView*>& Views() const { return views; }
+
+private:
+    void ClearCatalogue();
+    void WriteFile(const std::string& target);
+    ProgressIndicator& Progress();
+
+    DocumentPrompts* prompts;
+    ProgressIndicator* progress;
+    std::vector<DocumentView*> views;
+};
+
+}  // namespace twinseek

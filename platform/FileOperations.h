@@ -1,0 +1,26 @@
+// Whole-file operations the document needs to replace its file safely: a
+// fresh file beside another, renaming over it, removing, copying permissions.
+#pragma once
+
+#include "platform/CXFile.h"
+
+#include <string>
+
+namespace twinseek {
+
+// Opens a new, uniquely named hidden file for reading and writing in the folder
+// of target and returns its path. Throws CXFileException when none can be made.
+std::string OpenTemporaryBeside(CXFile& file, const std::string& target);
+
+// Renames from over to in one step (an existing to is replaced, never half
+// written), then asks the folder to record the change. Throws CXFileException.
+void ReplaceFile(const std::string& from, const std::string& to);
+
+// Removes a file; false when it could not be removed (nothing is thrown).
+bool RemoveFile(const std::string& path) noexcept;
+
+// Gives to the permission bits of from; false when from does not exist or
+// the bits could not be set.
+bool CopyPermissions(const std::string& from, const std::string& to) noexcept;
+
+}  // namespace twinseek
