@@ -2,11 +2,14 @@
 
 #include "compare/ComparingList.h"
 #include "compare/FinishedList.h"
+#include "compare/ReadAheadQueue.h"
 #include "compare/Sha1Digest.h"
 #include "platform/FileContentReader.h"
 #include "platform/TickCount.h"
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <system_error>
 
 namespace twinseek {
@@ -111,9 +114,7 @@ void CompareEngine::PassPauseGate() {
 
 void CompareEngine::WorkerLoop(WorkerList::iterator self) {
     Sha1Digest digest;
-    auto buffer = std::make_unique<unsigned char[]>(FileContentReader::kBlockSize);
     for (;;) {
-        CompareJob* job;
         {
             std::lock_guard lock(mutex);
             if (stopEvent.IsSet() || jobs.empty()) {
@@ -124,69 +125,132 @@ void CompareEngine::WorkerLoop(WorkerList::iterator self) {
                 workerEnded.notify_all();
                 return;
             }
-            job = jobs.front();
-            jobs.pop_front();
         }
-        DigestFile(*job, digest, buffer.get());
+        RunReadAhead(digest);
     }
 }
 
-void CompareEngine::DigestFile(CompareJob& job, Sha1Digest& digest, unsigned char* buffer) {
-    FileItem& item = *job.item;
-    const uint32_t startTick = GetTickCount();
-    job.bytesDone.store(0, std::memory_order_relaxed);
-    job.lastTick.store(startTick, std::memory_order_relaxed);
-    job.startTick.store(startTick, std::memory_order_release);
+void CompareEngine::RunReadAhead(Sha1Digest& digest) {
+    ReadAheadQueue queue(kReadAheadBuffers, kReadAheadChunkSize);
+    std::thread reader;
+    try {
+        reader = std::thread(&CompareEngine::ReadJobs, this, std::ref(queue));
+    } catch (const std::system_error&) {
+        // No second thread to be had: read here, then digest what was read.
+        ReadJobs(queue);
+    }
 
-    bool failed = true;
-    bool reachedEnd = false;
+    CompareJob* current = nullptr;
+    uint64_t done = 0;
+    while (std::optional<ReadChunk> chunk = queue.Pop()) {
+        if (stopEvent.IsSet()) {
+            // Stopping: drain what was read; every job begun stays Queued.
+            if (chunk->data) queue.ReleaseBuffer(chunk->data);
+            continue;
+        }
+        if (chunk->job != current) {
+            current = chunk->job;
+            done = 0;
+            digest.Reset();
+        }
+        switch (chunk->kind) {
+        case ReadChunk::Kind::Data:
+            DigestChunk(*chunk, digest, done);
+            queue.ReleaseBuffer(chunk->data);
+            break;
+        case ReadChunk::Kind::End: {
+            digest.Final();
+            char text[kDigestTextSize];
+            digest.GetBase32Text(text);
+            queue.EndJob(current);
+            FinishJob(*current, text);
+            break;
+        }
+        case ReadChunk::Kind::Failed:
+            // Not opened, or a read failed before the end: no digest to trust.
+            queue.EndJob(current);
+            FinishJob(*current, kUnopenableText);
+            break;
+        }
+    }
+    if (reader.joinable()) reader.join();
+
+    // Abandoned by a stop: back to the head of the queue in their order, where
+    // Stop finds them and makes the files NotCompared again.
+    std::vector<CompareJob*> unfinished = queue.UnfinishedJobs();
+    if (!unfinished.empty()) {
+        std::lock_guard lock(mutex);
+        jobs.insert(jobs.begin(), unfinished.begin(), unfinished.end());
+    }
+}
+
+void CompareEngine::ReadJobs(ReadAheadQueue& queue) {
     FileContentReader reader;
-    if (reader.Open(item.GetFullPath().data())) {
-        failed = false;
-        digest.Reset();
+    for (;;) {
+        CompareJob* job;
+        {
+            std::lock_guard lock(mutex);
+            if (stopEvent.IsSet() || jobs.empty()) break;
+            job = jobs.front();
+            jobs.pop_front();
+        }
+        queue.BeginJob(job);
+        const uint32_t startTick = GetTickCount();
+        job->bytesDone.store(0, std::memory_order_relaxed);
+        job->lastTick.store(startTick, std::memory_order_relaxed);
+        job->startTick.store(startTick, std::memory_order_release);
+
+        if (!reader.Open(job->item->GetFullPath().data())) {
+            queue.Push({job, ReadChunk::Kind::Failed});
+            continue;
+        }
+        // The content as it was when opened: the size then marks its end, so a
+        // file's last piece needs no further read to find it. A size of 0 says
+        // nothing (files of pseudo file systems have content all the same).
+        const uint64_t size = reader.Size();
         uint64_t done = 0;
         for (;;) {
             PassPauseGate();
             if (stopEvent.IsSet()) break;
-            FileContentReader::ReadResult result = reader.Read(buffer, FileContentReader::kBlockSize);
-            if (result.status == FileContentReader::ReadStatus::EndOfFile) {
-                reachedEnd = true;
+            uint8_t* buffer = queue.AcquireBuffer();
+            FileContentReader::ReadResult result = reader.Read(buffer, queue.BufferSize());
+            if (result.status != FileContentReader::ReadStatus::Data) {
+                queue.ReleaseBuffer(buffer);
+                queue.Push({job, result.status == FileContentReader::ReadStatus::EndOfFile ? ReadChunk::Kind::End
+                                                                                           : ReadChunk::Kind::Failed});
                 break;
             }
-            if (result.status == FileContentReader::ReadStatus::Failed) {
-                failed = true;
-                break;
-            }
-            digest.Update(buffer, uint32_t(result.bytes));
+            queue.Push({job, ReadChunk::Kind::Data, buffer, result.bytes});
             done += result.bytes;
-            job.bytesDone.store(done, std::memory_order_relaxed);
-            job.lastTick.store(GetTickCount(), std::memory_order_relaxed);
+            if (size != 0 && done >= size) {
+                queue.Push({job, ReadChunk::Kind::End});
+                break;
+            }
         }
         reader.Close();
     }
+    queue.FinishReading();
+}
 
-    if (failed) {
-        // Not opened, or a read failed before the end: no digest to trust.
-        item.SetDigestText(kUnopenableText);
-    } else {
-        // Also written for an abandoned read; the file stays Queued then and is
-        // read again from the start, so the partial text is never used.
-        digest.Final();
-        char text[kDigestTextSize];
-        digest.GetBase32Text(text);
-        item.SetDigestText(text);
+void CompareEngine::DigestChunk(const ReadChunk& chunk, Sha1Digest& digest, uint64_t& done) {
+    CompareJob& job = *chunk.job;
+    for (size_t offset = 0; offset < chunk.bytes; offset += kDigestPieceSize) {
+        PassPauseGate();
+        if (stopEvent.IsSet()) return;
+        size_t piece = std::min(kDigestPieceSize, chunk.bytes - offset);
+        digest.Update(chunk.data + offset, uint32_t(piece));
+        done += piece;
+        job.bytesDone.store(done, std::memory_order_relaxed);
+        job.lastTick.store(GetTickCount(), std::memory_order_relaxed);
     }
-    if (!failed && !reachedEnd) {
-        // Stopped: back to the head of the queue, where Stop finds it and makes
-        // the file NotCompared again.
-        std::lock_guard lock(mutex);
-        jobs.push_front(&job);
-        return;
-    }
+}
 
+void CompareEngine::FinishJob(CompareJob& job, const char* digestText) {
+    FileItem& item = *job.item;
+    item.SetDigestText(digestText);
     const uint32_t lastTick = GetTickCount();
     job.lastTick.store(lastTick, std::memory_order_relaxed);
-    item.hashMillis = lastTick - startTick;
+    item.hashMillis = lastTick - job.startTick.load(std::memory_order_relaxed);
     // The hand-over: once Digested is seen, the row is the user interface's
     // and may be deleted, so nothing is touched after this store.
     item.compareState.store(Digested, std::memory_order_release);

@@ -8,6 +8,7 @@
 #include "compare/CompareJob.h"
 #include "compare/CompareView.h"
 #include "compare/ProgressIndicator.h"
+#include "platform/FileContentReader.h"
 #include "platform/ManualResetEvent.h"
 
 #include <atomic>
@@ -24,6 +25,14 @@ namespace twinseek {
 class ComparingList;
 class FinishedList;
 class Sha1Digest;
+class ReadAheadQueue;
+struct ReadChunk;
+
+// Each worker reads ahead in this many buffers of this size, and digests in
+// pieces of 16384 bytes, testing for a pause or a stop before each piece.
+constexpr size_t kReadAheadBuffers = 8;
+constexpr size_t kReadAheadChunkSize = FileContentReader::kBlockSize;
+constexpr size_t kDigestPieceSize = 16384;
 
 // Row text colours of the file list, 0x00BBGGRR.
 constexpr uint32_t kQueuedColor = 0x0000FF;
@@ -78,9 +87,15 @@ private:
     using WorkerList = std::list<std::thread>;
 
     void WorkerLoop(WorkerList::iterator self);
-    // Reads and digests one file; leaves it Digested unless the read was
-    // abandoned by a stop, in which case the job goes back to the queue.
-    void DigestFile(CompareJob& job, Sha1Digest& digest, unsigned char* buffer);
+    // One round of a worker: a reading thread takes jobs from the queue until
+    // it is empty and hands their content over, while this thread digests it.
+    void RunReadAhead(Sha1Digest& digest);
+    // The reading thread of a round.
+    void ReadJobs(ReadAheadQueue& queue);
+    // Digests the content of one Data chunk in 16384-byte pieces, up to a stop.
+    void DigestChunk(const ReadChunk& chunk, Sha1Digest& digest, uint64_t& done);
+    // Writes the outcome of a job into its file; Digested last.
+    void FinishJob(CompareJob& job, const char* digestText);
     // Blocks while paused; a stop opens it.
     void PassPauseGate();
     // Files a Digested row's file and adds it to the Finished list.

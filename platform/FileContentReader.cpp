@@ -40,8 +40,9 @@ bool FileContentReader::Open(const char* path) {
         lastError = refusal;
         return false;
     }
-    // Advice only; a file system that ignores it reads just as well.
-    (void)posix_fadvise(opened, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // Advice only, and worth its call only for files read in many pieces.
+    if (status.st_size > kSequentialAdviceSize) (void)posix_fadvise(opened, 0, 0, POSIX_FADV_SEQUENTIAL);
+    openedSize = uint64_t(status.st_size);
     descriptor = opened;
     lastError = 0;
     return true;

@@ -4,13 +4,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace twinseek {
 
 class FileContentReader {
 public:
-    // The block size the compare worker reads with.
-    static constexpr size_t kBlockSize = 16384;
+    // A good size for each read of a file that is digested.
+    static constexpr size_t kBlockSize = 256 * 1024;
+    // Files larger than this are announced to the kernel as read sequentially.
+    static constexpr int64_t kSequentialAdviceSize = 1024 * 1024;
 
     enum class ReadStatus { Data, EndOfFile, Failed };
     struct ReadResult {
@@ -33,11 +36,14 @@ public:
     void Close();
 
     bool IsOpen() const { return descriptor >= 0; }
+    // The size of the open file when it was opened.
+    uint64_t Size() const { return openedSize; }
     // The errno of the last failed Open or Read, 0 after a success.
     int LastError() const { return lastError; }
 
 private:
     int descriptor = -1;
+    uint64_t openedSize = 0;
     int lastError = 0;
 };
 

@@ -242,6 +242,33 @@ TEST_F(CompareEngineTest, CancelKeepsDigestedHeadsAndDropsTheFileBeingRead) {
     EXPECT_TRUE(engine.AddFile(large1));
 }
 
+TEST_F(CompareEngineTest, StopReturnsEveryFileReadAheadAndAStartDigestsThemAll) {
+    // The worker reads ahead of its digesting: a stop must hand back every file
+    // it had begun, not only the one being digested.
+    std::vector<FileItem*> items;
+    std::vector<std::string> contents;
+    for (int i = 0; i < 40; ++i) {
+        contents.push_back(RandomContent(100000 + i, uint32_t(100 + i)));
+        std::string name = "f";
+        name += std::to_string(i);
+        items.push_back(files.AddFile(name, contents.back()));
+        ASSERT_TRUE(engine.AddFile(items.back()));
+    }
+    engine.Start();
+    ASSERT_TRUE(WaitUntil([&] { return comparing.Job(0).bytesDone.load() != 0 || IsDigested(items[0]); }));
+    engine.Pause();
+    engine.Stop();
+    for (FileItem* item : items) {
+        int32_t state = item->compareState.load();
+        EXPECT_TRUE(state == NotCompared || state == Digested) << item->Name() << " left " << state;
+    }
+    engine.Start();
+    ASSERT_TRUE(WaitAllRowsDigested());
+    for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(items[i]->DigestText(), DigestTextOf(contents[i]));
+    engine.CollectFinished();
+    EXPECT_EQ(FinishedOrder(), items);
+}
+
 TEST_F(CompareEngineTest, PauseAndResumeContinueTheSameRead) {
     std::string content = RandomContent(16 << 20, 5);
     FileItem* file = files.AddFile("file", content);
