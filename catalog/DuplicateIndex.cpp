@@ -65,6 +65,77 @@ bool DuplicateIndex::Insert(FileItem* item) {
     return true;
 }
 
+namespace {
+
+// A file of a batch with the first 12 bytes of its key, zero-padded, as
+// big-endian numbers: they order like the keys' starts, so only files whose
+// keys start alike need their whole keys compared.
+struct KeyedFile {
+    uint64_t high;
+    uint32_t low;
+    uint32_t order;
+    FileItem* item;
+};
+
+KeyedFile MakeKeyedFile(FileItem* item, uint32_t order) {
+    char key[kKeyBuffer] = {};
+    KeyOf(item, key);
+    KeyedFile keyed{0, 0, order, item};
+    for (int i = 0; i < 8; ++i) keyed.high = keyed.high << 8 | uint8_t(key[i]);
+    for (int i = 8; i < 12; ++i) keyed.low = keyed.low << 8 | uint8_t(key[i]);
+    return keyed;
+}
+
+int CompareKeyedFiles(const KeyedFile& a, const KeyedFile& b) {
+    if (a.high != b.high) return a.high < b.high ? -1 : 1;
+    if (a.low != b.low) return a.low < b.low ? -1 : 1;
+    return CompareKeys(a.item, b.item);
+}
+
+}  // namespace
+
+size_t DuplicateIndex::InsertAll(std::span<FileItem* const> items) {
+    if (!duplicateMap.empty() || items.size() > UINT32_MAX) {
+        size_t filed = 0;
+        for (FileItem* item : items) filed += Insert(item) ? 1 : 0;
+        return filed;
+    }
+    std::vector<KeyedFile> batch;
+    batch.reserve(items.size());
+    for (size_t order = 0; order < items.size(); ++order)
+        if (!items[order]->IsUnopenable()) batch.push_back(MakeKeyedFile(items[order], uint32_t(order)));
+    // Files of one key keep the order they came in, as Insert would file them.
+    std::sort(batch.begin(), batch.end(), [](const KeyedFile& a, const KeyedFile& b) {
+        int compared = CompareKeyedFiles(a, b);
+        return compared != 0 ? compared < 0 : a.order < b.order;
+    });
+
+    // The first file of each key opens it.
+    std::vector<bool> opensKey(items.size(), false);
+    size_t keyCount = 0;
+    for (size_t i = 0; i < batch.size(); ++i)
+        if (i == 0 || CompareKeyedFiles(batch[i - 1], batch[i]) != 0) {
+            opensKey[batch[i].order] = true;
+            ++keyCount;
+        }
+    // Each insert compares the file with the last one filed; in key order the
+    // files lie scattered in memory, so their keys are fetched a few files ahead.
+    constexpr size_t kFetchAhead = 16;
+    for (size_t i = 0; i < batch.size(); ++i) {
+        if (i + kFetchAhead < batch.size()) {
+            const FileItem* ahead = batch[i + kFetchAhead].item;
+            __builtin_prefetch(&ahead->findData);
+            __builtin_prefetch(ahead->digestText);
+        }
+        duplicateMap.emplace_hint(duplicateMap.end(), batch[i].item);
+    }
+    // Keys are listed in the order their first files came in.
+    newKeys.reserve(newKeys.size() + keyCount);
+    for (size_t order = 0; order < items.size(); ++order)
+        if (opensKey[order]) newKeys.push_back({items[order]->Size(), items[order]});
+    return batch.size();
+}
+
 DuplicateIndex::KeyEntry* DuplicateIndex::FindKeyEntry(const FileItem* item) {
     auto [first, last] =
         std::equal_range(groupKeysBySize.begin(), groupKeysBySize.end(), KeyEntry{item->Size(), nullptr},

@@ -40,14 +40,29 @@ FileItem* FolderItem::FindOrCreateFile(const FindData& data, bool& created) {
     return *files.insert(it, FileItem::Create(this, data));
 }
 
+namespace {
+
+// Files child into set unless its name is taken. Records that come in name
+// order, as a stored document delivers them, go straight in at the end.
+template <typename Set>
+bool InsertUniqueByName(Set& set, typename Set::value_type child) {
+    if (set.empty() || ByName()(*set.rbegin(), child)) {
+        set.emplace_hint(set.end(), child);
+        return true;
+    }
+    return set.insert(child).second;
+}
+
+}  // namespace
+
 bool FolderItem::AdoptFolder(FolderItem* child) {
-    if (!childFolders.insert(child).second) return false;
+    if (!InsertUniqueByName(childFolders, child)) return false;
     child->parent = this;
     return true;
 }
 
 bool FolderItem::AdoptFile(FileItem* child) {
-    if (!files.insert(child).second) return false;
+    if (!InsertUniqueByName(files, child)) return false;
     child->parent = this;
     return true;
 }

@@ -87,7 +87,7 @@ void CXArchive::WriteString(std::string_view text) {
     Write(text.data(), uint32_t(text.size()));
 }
 
-void CXArchive::Refill(uint32_t needed) {
+uint32_t CXArchive::ReadAhead(uint32_t needed) {
     uint32_t left = uint32_t(limit - cursor);
     uint32_t total = needed + left;
     if (cursor > bufferStart) std::memmove(bufferStart, cursor, left);
@@ -101,7 +101,12 @@ void CXArchive::Refill(uint32_t needed) {
     } while (got > 0 && held < bufferSize && held < total);
     cursor = bufferStart;
     limit = bufferStart + held;
-    if (held < total) throw CXArchiveException(CXArchiveException::EndOfFile, file->GetFileName());
+    return held;
+}
+
+void CXArchive::Refill(uint32_t needed) {
+    uint32_t total = needed + uint32_t(limit - cursor);
+    if (ReadAhead(needed) < total) throw CXArchiveException(CXArchiveException::EndOfFile, file->GetFileName());
 }
 
 void CXArchive::LoadBytes(uint8_t* bytes, uint32_t count) {
@@ -127,28 +132,32 @@ uint32_t CXArchive::LoadWord() {
 
 int64_t CXArchive::ReadLine(char* buffer, uint32_t limitBytes, bool keepLineEnd) {
     uint32_t stored = 0;
-    try {
-        while (stored < limitBytes) {
-            char value = char(LoadByte());
-            if (value == '\r') {
-                // CR LF ends a line as one; a CR that is the last byte ends it alone.
-                try {
-                    value = char(LoadByte());
-                } catch (const CXArchiveException& error) {
-                    if (error.GetCause() != CXArchiveException::EndOfFile) throw;
-                }
-                if (keepLineEnd) buffer[stored++] = value;
-                break;
-            }
-            if (value == '\n') {
-                if (keepLineEnd) buffer[stored++] = value;
-                break;
-            }
-            buffer[stored++] = value;
+    while (stored < limitBytes) {
+        // An empty buffer reads on; the end of the file ends the line, or
+        // leaves nothing to read at all.
+        if (cursor == limit && ReadAhead(1) == 0) return stored == 0 ? -1 : int64_t(stored);
+        // The buffered bytes up to the limit, scanned for the first line end.
+        uint32_t span = std::min(uint32_t(limit - cursor), limitBytes - stored);
+        const uint8_t* end = static_cast<const uint8_t*>(std::memchr(cursor, '\n', span));
+        uint32_t text = end ? uint32_t(end - cursor) : span;
+        if (const void* carriage = std::memchr(cursor, '\r', text))
+            text = uint32_t(static_cast<const uint8_t*>(carriage) - cursor);
+        std::memcpy(buffer + stored, cursor, text);
+        stored += text;
+        cursor += text;
+        byteCount += text;
+        if (text == span) continue;
+
+        char value = char(*cursor++);
+        ++byteCount;
+        // CR LF ends a line as one, and so does CR with any other byte; a CR
+        // that is the last byte ends it alone.
+        if (value == '\r' && (cursor != limit || ReadAhead(1) != 0)) {
+            value = char(*cursor++);
+            ++byteCount;
         }
-    } catch (const CXArchiveException& error) {
-        if (error.GetCause() != CXArchiveException::EndOfFile) throw;
-        if (stored == 0) return -1;
+        if (keepLineEnd) buffer[stored++] = value;
+        break;
     }
     return stored;
 }

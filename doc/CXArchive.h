@@ -57,6 +57,9 @@ public:
     void Abort();
 
 private:
+    // Moves the unconsumed bytes to the buffer's start and reads until they are
+    // needed more, the buffer is full or the file has ended; returns the bytes held.
+    uint32_t ReadAhead(uint32_t needed);
     // Makes cursor..limit hold needed more bytes than it does, reading from the file.
     void Refill(uint32_t needed);
     void StoreBytes(const uint8_t* bytes, uint32_t count);

@@ -21,9 +21,10 @@ using FinishedHook = std::function<void(FileItem* file, uint32_t elapsedMillis)>
 void StoreCatalog(CXArchive& archive, const FolderItem& root, ProgressIndicator& progress);
 
 // Reads a whole document into root (whose own record is replaced), which must
-// have no children. Every file goes into catalog; Finished files also into
-// duplicates (unless unreadable) and to onFinished, in file order. Records
-// named like an earlier sibling are dropped with everything under them.
+// have no children. Every file goes into catalog; Finished files also to
+// onFinished as they are read and, once reading ends, into duplicates (unless
+// unreadable), both in file order. Records named like an earlier sibling are
+// dropped with everything under them.
 // Loaded files are Finished or NotCompared, loaded folders NotCompared.
 // Throws CXArchiveException: EndOfFile when the file ends before its records,
 // Generic for a record whose full path would reach PATH_MAX bytes (only a

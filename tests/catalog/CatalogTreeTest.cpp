@@ -153,6 +153,38 @@ TEST(CatalogTreeTest, AdoptRefusesATakenName) {
     EXPECT_EQ(root->FindFile("x"), first);
 }
 
+TEST(CatalogTreeTest, AdoptKeepsNameOrderWhateverOrderRecordsComeIn) {
+    auto root = MakeRoot();
+    // In name order first (as a stored document delivers them), then out of it.
+    std::vector<std::string> fileNames = {"b", "d", "f", "a", "c", "e", "g"};
+    for (const std::string& name : fileNames) {
+        ASSERT_TRUE(root->AdoptFile(FileItem::Create(nullptr, EntryNamed(name), NotCompared))) << name;
+        ASSERT_TRUE(root->AdoptFolder(FolderItem::Create(nullptr, EntryNamed(name), NotCompared))) << name;
+    }
+    // Names taken before the last one are refused too.
+    for (const char* name : {"a", "d", "g"}) {
+        FileItem* twin = FileItem::Create(nullptr, EntryNamed(name), NotCompared);
+        EXPECT_FALSE(root->AdoptFile(twin)) << name;
+        EXPECT_EQ(twin->parent, nullptr);
+        delete twin;
+        FolderItem* folderTwin = FolderItem::Create(nullptr, EntryNamed(name), NotCompared);
+        EXPECT_FALSE(root->AdoptFolder(folderTwin)) << name;
+        delete folderTwin;
+    }
+    std::string files;
+    for (const FileItem* file : root->Files()) {
+        files += file->Name();
+        EXPECT_EQ(file->parent, root.get());
+    }
+    std::string folders;
+    for (const FolderItem* folder : root->ChildFolders()) {
+        folders += folder->Name();
+        EXPECT_EQ(folder->parent, root.get());
+    }
+    EXPECT_EQ(files, "abcdefg");
+    EXPECT_EQ(folders, "abcdefg");
+}
+
 TEST(CatalogTreeTest, ColorMarksArePerList) {
     auto root = MakeRoot();
     FileItem* file = AddFile(root.get(), "f", 1);

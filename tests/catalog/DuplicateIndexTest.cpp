@@ -132,6 +132,66 @@ TEST(DuplicateIndexTest, KeyOrderIsTheByteOrderOfTheKeyText) {
         }
 }
 
+// Everything a reader of the index can see, in the order it sees it.
+std::vector<std::pair<std::string, std::vector<FileItem*>>> Contents(const DuplicateIndex& index) {
+    std::vector<std::pair<std::string, std::vector<FileItem*>>> contents;
+    index.ForEachKey([&](uint64_t, std::string_view key) {
+        contents.emplace_back(std::string(key), Files(index, std::string(key)));
+    });
+    return contents;
+}
+
+TEST(DuplicateIndexTest, InsertAllFilesLikeInsertingOneByOne) {
+    // Keys that tie on their first twelve bytes, keys shorter than that, sizes
+    // whose decimal texts are prefixes of each other, repeated keys and
+    // unreadable files, in random order.
+    auto root = MakeRoot();
+    std::mt19937_64 random(23);
+    const std::vector<uint64_t> sizes = {5, 50, 4096, 40960, 409, 123456789012, 123456789013, 99, 100};
+    const std::vector<std::string> digests = {
+        "", "A", "2", "ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOQ", "ABCDEFGH", kDigestA, kDigestB, kUnopenableText};
+    std::vector<FileItem*> items;
+    for (int i = 0; i < 600; ++i)
+        items.push_back(AddFile(root.get(), Numbered("f", i), sizes[random() % sizes.size()],
+                                digests[random() % digests.size()]));
+
+    DuplicateIndex oneByOne;
+    size_t inserted = 0;
+    for (FileItem* item : items) inserted += oneByOne.Insert(item) ? 1 : 0;
+    DuplicateIndex batch;
+    EXPECT_EQ(batch.InsertAll(items), inserted);
+    EXPECT_EQ(batch.FileCount(), oneByOne.FileCount());
+    EXPECT_EQ(batch.KeyCount(), oneByOne.KeyCount());
+    EXPECT_EQ(Contents(batch), Contents(oneByOne));
+    for (FileItem* item : items) ASSERT_EQ(batch.CountOfKeyOf(item), oneByOne.CountOfKeyOf(item));
+
+    // A second batch joins what the index holds, as single inserts would.
+    std::vector<FileItem*> more;
+    for (int i = 0; i < 100; ++i)
+        more.push_back(AddFile(root.get(), Numbered("g", i), sizes[random() % sizes.size()],
+                               digests[random() % digests.size()]));
+    for (FileItem* item : more) oneByOne.Insert(item);
+    batch.InsertAll(more);
+    EXPECT_EQ(Contents(batch), Contents(oneByOne));
+
+    // Removal finds the keys a batch made.
+    for (size_t i = 0; i < items.size(); i += 3) ASSERT_EQ(batch.Remove(items[i]), oneByOne.Remove(items[i]));
+    EXPECT_EQ(Contents(batch), Contents(oneByOne));
+}
+
+TEST(DuplicateIndexTest, InsertAllKeepsTheOrderKeysWereFirstAdded) {
+    auto root = MakeRoot();
+    FileItem* laterKey = AddFile(root.get(), "a", 10, kDigestB);
+    FileItem* earlierKey = AddFile(root.get(), "b", 10, kDigestA);
+    FileItem* twin = AddFile(root.get(), "c", 10, kDigestB);
+    DuplicateIndex index;
+    EXPECT_EQ(index.InsertAll(std::vector<FileItem*>{laterKey, earlierKey, twin}), 3u);
+    EXPECT_EQ(Keys(index),
+              (std::vector<std::pair<uint64_t, std::string>>{{10, "10" + kDigestB}, {10, "10" + kDigestA}}));
+    EXPECT_EQ(Files(index, "10" + kDigestB), (std::vector<FileItem*>{laterKey, twin}));
+    EXPECT_EQ(index.InsertAll({}), 0u);
+}
+
 TEST(GroupLabelsTest, CountsChangeWithoutTouchingTheName) {
     EXPECT_EQ(GroupLabel("song.mp3", 4), "song.mp3 [4 Copies]");
     EXPECT_EQ(NewGroupLabel("song.mp3"), "song.mp3 [2 Copies]");

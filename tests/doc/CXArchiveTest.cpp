@@ -10,6 +10,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -260,6 +263,137 @@ TEST(CXArchiveTest, DestructorFlushesUnlessToldNotToAndSwallowsFailure) {
         // Leaving the scope must not throw although the flush fails.
     }
     EXPECT_EQ(FileSize(path), 0u);
+}
+
+// What ReadString promises, worked out on the bytes in memory: the next line
+// from position on, or nothing when no byte is left (and the limit is not 0).
+std::optional<std::string> ExpectedLine(const std::string& bytes, size_t& position, int max) {
+    size_t limit = size_t(max < 0 ? -int64_t(max) : max);
+    bool keepLineEnd = max < 0;
+    if (limit == 0) return std::string();
+    if (position == bytes.size()) return std::nullopt;
+    std::string line;
+    while (line.size() < limit && position < bytes.size()) {
+        char value = bytes[position++];
+        if (value == '\r') {
+            if (position < bytes.size()) value = bytes[position++];
+            if (keepLineEnd) line += value;
+            break;
+        }
+        if (value == '\n') {
+            if (keepLineEnd) line += value;
+            break;
+        }
+        line += value;
+    }
+    return line;
+}
+
+TEST(CXArchiveTest, ReadStringFindsLineEndsSplitAcrossRefills) {
+    TempDir dir;
+    std::string path = dir.Path("split.tws");
+    // Byte 127 is the CR and byte 128 the LF: the line end straddles the first refill.
+    std::string first(127, 'a');
+    std::string contents = first + "\r\n" + "b\n" + std::string(124, 'c') + "\r";
+    WriteFileContents(path, contents);
+    CXFile file;
+    file.Open(path, CXFile::Access::Read, CXFile::Creation::OpenExisting);
+    CXArchive archive(&file, CXArchive::Load, 128);
+    char buffer[300];
+    EXPECT_EQ(std::string(archive.ReadString(buffer, 200)), first);
+    EXPECT_EQ(archive.GetByteCount(), 129u) << "the LF after the refill belongs to the same line end";
+    EXPECT_STREQ(archive.ReadString(buffer, 200), "b");
+    // A CR that is the buffer's last byte and the file's last byte: the refill finds the end.
+    EXPECT_EQ(std::string(archive.ReadString(buffer, -200)), std::string(124, 'c') + "\r");
+    EXPECT_EQ(archive.GetByteCount(), contents.size());
+    EXPECT_EQ(archive.ReadString(buffer, 200), nullptr);
+}
+
+TEST(CXArchiveTest, ReadStringStopsAtItsLimitBeforeTheLineEnd) {
+    TempDir dir;
+    std::string path = dir.Path("limit.tws");
+    WriteFileContents(path, "abcd\nxy\r\nz\rqr\n");
+    CXFile file;
+    file.Open(path, CXFile::Access::Read, CXFile::Creation::OpenExisting);
+    CXArchive archive(&file, CXArchive::Load);
+    char buffer[16];
+    EXPECT_STREQ(archive.ReadString(buffer, 4), "abcd");
+    EXPECT_STREQ(archive.ReadString(buffer, 4), "") << "the LF was left for the next line";
+    EXPECT_STREQ(archive.ReadString(buffer, 2), "xy");
+    EXPECT_STREQ(archive.ReadString(buffer, -2), "\n") << "a CR at the limit's edge still takes its LF";
+    EXPECT_STREQ(archive.ReadString(buffer, -5), "zq") << "a CR takes whatever byte follows it";
+    EXPECT_STREQ(archive.ReadString(buffer, 0), "") << "a limit of 0 reads nothing";
+    EXPECT_STREQ(archive.ReadString(buffer, 5), "r");
+    EXPECT_STREQ(archive.ReadString(buffer, 0), "") << "not even at the end";
+    EXPECT_EQ(archive.ReadString(buffer, 5), nullptr);
+}
+
+TEST(CXArchiveTest, ReadStringAgreesWithItsRulesOnAnyBytesAndReads) {
+    TempDir dir;
+    std::string path = dir.Path("mixed.tws");
+    // Short and long lines of every kind of line end, with zero bytes in them.
+    std::mt19937 random(5);
+    std::string contents;
+    const char alphabet[] = {'a', 'b', '\r', '\n', '\0', char(0xE9)};
+    while (contents.size() < 5000) {
+        if (random() % 8 == 0) contents.append(random() % 300, 'L');
+        contents += alphabet[random() % sizeof alphabet];
+    }
+    WriteFileContents(path, contents);
+
+    const int limits[] = {1, 2, 3, 7, 40, 300, -1, -2, -5, -40, -300, 0};
+    for (bool trickling : {false, true}) {
+        std::unique_ptr<CXFile> file = trickling ? std::make_unique<TricklingFile>() : std::make_unique<CXFile>();
+        file->Open(path, CXFile::Access::Read, CXFile::Creation::OpenExisting);
+        CXArchive archive(file.get(), CXArchive::Load, 128);
+        size_t position = 0;
+        for (int call = 0;; ++call) {
+            int max = limits[call % std::size(limits)];
+            std::optional<std::string> expected = ExpectedLine(contents, position, max);
+            std::vector<char> buffer(size_t(std::abs(max)) + 1, 'Z');
+            std::string text = "kept";
+            bool intoString = call / std::size(limits) % 2 == 1;
+            bool read = intoString ? archive.ReadString(text, max) : archive.ReadString(buffer.data(), max) != nullptr;
+            ASSERT_EQ(read, expected.has_value()) << "call " << call << (trickling ? " trickling" : "");
+            if (!read) {
+                EXPECT_EQ(text, "kept");
+                break;
+            }
+            if (!intoString) {
+                // The line may hold zero bytes: its length is where the terminator was put.
+                ASSERT_LE(expected->size(), size_t(std::abs(max)));
+                EXPECT_EQ(buffer[expected->size()], '\0');
+                text.assign(buffer.data(), expected->size());
+            }
+            ASSERT_EQ(text, *expected) << "call " << call << (trickling ? " trickling" : "");
+            ASSERT_EQ(archive.GetByteCount(), position) << "call " << call;
+        }
+        EXPECT_EQ(position, contents.size());
+    }
+}
+
+TEST(CXArchiveTest, ReadStringPassesFileErrorsOn) {
+    TempDir dir;
+    std::string path = dir.Path("failing.tws");
+    WriteFileContents(path, std::string(200, 'x') + "\n");
+    // A file whose second read fails, as a vanished network share would.
+    class FailingFile : public CXFile {
+    public:
+        size_t Read(void* buffer, size_t count) override {
+            if (++reads > 1) throw CXFileException(EIO);
+            return CXFile::Read(buffer, count);
+        }
+        int reads = 0;
+    } file;
+    file.Open(path, CXFile::Access::Read, CXFile::Creation::OpenExisting);
+    CXArchive archive(&file, CXArchive::Load, 128);
+    char buffer[300];
+    try {
+        archive.ReadString(buffer, 290);
+        FAIL() << "a failed read ended the line";
+    } catch (const CXFileException& error) {
+        EXPECT_EQ(error.GetCause(), uint32_t(EIO));
+    }
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "doc/Document.h"
 
 #include "DocumentTestSupport.h"
+#include "doc/TwsFormat.h"
+#include "platform/CXException.h"
+#include "platform/CXFile.h"
 
 #include <gtest/gtest.h>
 
@@ -250,6 +253,37 @@ TEST_F(TwsFormatTest, RecordsWhoseNameRepeatsAreDropped) {
     EXPECT_EQ(document.catalog.Count(), 2u) << "nothing of a dropped record is catalogued";
     EXPECT_EQ(document.duplicates.FileCount(), 1u);
     EXPECT_EQ(finishedCalls, 1);
+}
+
+TEST_F(TwsFormatTest, AFailedLoadLeavesTheFinishedFilesReadSoFarIndexed) {
+    TwsBytes crafted;
+    crafted.Word(4).Root().Word(0).Word(4);
+    crafted.File("a", 10, Finished, 1, kDigestB).File("b", 10, Finished, 1, kDigestA);
+    crafted.File("c", 10, Finished, 1, kDigestB);
+    crafted.bytes += std::string(10, '\0');  // the fourth record breaks off
+    std::string path = dir.Path("broken.tws");
+    WriteBytes(path, crafted.bytes);
+
+    FolderItem* root = FolderItem::CreateRoot();
+    FileCatalog catalog;
+    DuplicateIndex duplicates;
+    std::vector<std::string> finished;
+    FinishedHook onFinished = [&](FileItem* file, uint32_t) { finished.emplace_back(file->Name()); };
+    NullProgressIndicator progress;
+    CXFile file;
+    file.Open(path, CXFile::Access::Read, CXFile::Creation::OpenExisting);
+    CXArchive archive(&file, CXArchive::Load);
+    EXPECT_THROW(LoadCatalog(archive, *root, catalog, duplicates, onFinished, progress), CXArchiveException);
+
+    EXPECT_EQ(finished, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(catalog.Count(), 3u);
+    EXPECT_EQ(duplicates.FileCount(), 3u) << "the index holds what the catalogue holds, for the caller to clear";
+    std::vector<std::string> keys;
+    duplicates.ForEachKey([&](uint64_t, std::string_view key) { keys.emplace_back(key); });
+    EXPECT_EQ(keys, (std::vector<std::string>{std::string("10") + kDigestB, std::string("10") + kDigestA}));
+    duplicates.Clear();
+    catalog.Clear();
+    delete root;
 }
 
 TEST_F(TwsFormatTest, ProgressCountsFileRecordsWithinTheStoredTotal) {

@@ -1,0 +1,210 @@
+// Stores a document of one million files and loads it back into a fresh
+// document, reporting the time of each, the file size and the memory used.
+#include "catalog/FolderItem.h"
+#include "compare/ProgressIndicator.h"
+#include "doc/Document.h"
+#include "doc/HeadlessPrompts.h"
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace twinseek {
+namespace {
+
+constexpr int kFolders = 1000;
+constexpr int kFilesPerFolder = 1000;
+constexpr size_t kFiles = size_t(kFolders) * kFilesPerFolder;
+
+size_t HeapInUse() {
+    struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// Starts a new peak: freed heap goes back to the system and the kernel's
+// high-water mark of resident memory drops to what is resident now, so the
+// next PeakResidentBytes covers what happens from here on. Where the mark
+// cannot be reset, the peak is that of the whole process.
+void StartResidentPeak() {
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+double PeakResidentBytes() {
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) * 1024.0;
+}
+
+double Seconds(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Processor time of the whole (single-threaded) process, which unlike the
+// elapsed time does not grow while other programs hold the processor.
+double ProcessorSeconds() {
+    struct timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+// The catalogue of CatalogBench inside a document: /photos/album-NNNN holding
+// holiday-photo-NNNN.jpg, one size in four shared, every file Finished.
+void BuildCatalogue(Document& doc) {
+    std::mt19937_64 random(42);
+    FindData entry;
+    entry.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    entry.SetName("/");
+    FolderItem* top = doc.root->FindOrCreateFolder(entry);
+    entry.SetName("photos");
+    top = top->FindOrCreateFolder(entry);
+    char name[64];
+    char digest[33];
+    for (int folderIndex = 0; folderIndex < kFolders; ++folderIndex) {
+        std::snprintf(name, sizeof name, "album-%04d", folderIndex);
+        entry.SetName(name);
+        entry.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+        entry.SetSize(0);
+        FolderItem* folder = top->FindOrCreateFolder(entry);
+        for (int fileIndex = 0; fileIndex < kFilesPerFolder; ++fileIndex) {
+            std::snprintf(name, sizeof name, "holiday-photo-%04d.jpg", fileIndex);
+            entry.SetName(name);
+            entry.dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
+            entry.SetSize(random() % 4 == 0 ? 4096 : random() % 50000000);
+            entry.ftLastWriteTime = FileTime::FromValue(random());
+            bool created = false;
+            FileItem* file = folder->FindOrCreateFile(entry, created);
+            for (int i = 0; i < 32; ++i) digest[i] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567"[random() % 32];
+            digest[32] = '\0';
+            file->SetDigestText(digest);
+            file->hashMillis = uint32_t(random() % 1000);
+            file->compareState = Finished;
+        }
+    }
+    doc.root->Prune(true);
+    for (FolderItem* folder : top->ChildFolders())
+        for (FileItem* file : folder->Files()) doc.catalog.Insert(file->Size(), file);
+    for (const FileCatalog::Entry& indexed : doc.catalog) doc.duplicates.Insert(indexed.item);
+    (void)doc.duplicates.KeyCount();
+}
+
+// The document file the benchmarks write and read, removed at exit.
+class ScratchFile {
+public:
+    ScratchFile() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "twinseek-bench-XXXXXX").string();
+        int descriptor = mkstemp(pattern.data());
+        if (descriptor == -1) std::abort();
+        close(descriptor);
+        path = pattern;
+    }
+    ~ScratchFile() { std::filesystem::remove(path); }
+
+    std::string path;
+    bool stored = false;
+};
+
+ScratchFile& DocumentFile() {
+    static ScratchFile file;
+    return file;
+}
+
+void StoreDocument(benchmark::State& state) {
+    HeadlessPrompts prompts;
+    NullProgressIndicator progress;
+    for (auto _ : state) {
+        StartResidentPeak();
+        size_t heapBefore = HeapInUse();
+        auto doc = std::make_unique<Document>(prompts, &progress);
+        BuildCatalogue(*doc);
+        size_t heapBuilt = HeapInUse();
+        double rssBuilt = PeakResidentBytes();
+
+        StartResidentPeak();
+        doc->path = DocumentFile().path;
+        doc->modified = true;
+        double processorStart = ProcessorSeconds();
+        auto start = std::chrono::steady_clock::now();
+        bool saved = doc->Store();
+        double seconds = Seconds(start);
+        double processorSeconds = ProcessorSeconds() - processorStart;
+        state.SetIterationTime(seconds);
+        if (!saved) {
+            std::vector<std::string> errors = prompts.TakeErrors();
+            state.SkipWithError(errors.empty() ? "store failed" : errors.back().c_str());
+            break;
+        }
+        DocumentFile().stored = true;
+
+        state.counters["store_seconds"] = seconds;
+        state.counters["store_cpu_seconds"] = processorSeconds;
+        state.counters["file_bytes"] = double(std::filesystem::file_size(DocumentFile().path));
+        state.counters["built_heap_bytes"] = double(heapBuilt - heapBefore);
+        state.counters["built_peak_rss"] = rssBuilt;
+        state.counters["store_heap_growth"] = double(HeapInUse()) - double(heapBuilt);
+        state.counters["store_peak_rss"] = PeakResidentBytes();
+        doc.reset();
+    }
+}
+BENCHMARK(StoreDocument)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+void LoadDocument(benchmark::State& state) {
+    HeadlessPrompts prompts;
+    NullProgressIndicator progress;
+    if (!DocumentFile().stored) {
+        Document source(prompts, &progress);
+        BuildCatalogue(source);
+        source.path = DocumentFile().path;
+        source.modified = true;
+        if (!source.Store()) {
+            state.SkipWithError("store failed");
+            return;
+        }
+        DocumentFile().stored = true;
+    }
+    for (auto _ : state) {
+        std::vector<FileItem*> finished;
+        StartResidentPeak();
+        size_t heapBefore = HeapInUse();
+        auto doc = std::make_unique<Document>(prompts, &progress);
+        doc->onFinishedLoaded = [&finished](FileItem* file, uint32_t) { finished.push_back(file); };
+        double processorStart = ProcessorSeconds();
+        auto start = std::chrono::steady_clock::now();
+        bool loaded = doc->OpenFile(DocumentFile().path);
+        double seconds = Seconds(start);
+        double processorSeconds = ProcessorSeconds() - processorStart;
+        state.SetIterationTime(seconds);
+        if (!loaded || finished.size() != kFiles || doc->catalog.Count() != kFiles ||
+            doc->duplicates.FileCount() != kFiles) {
+            std::vector<std::string> errors = prompts.TakeErrors();
+            state.SkipWithError(errors.empty() ? "load lost files" : errors.back().c_str());
+            break;
+        }
+        size_t heapLoaded = HeapInUse();
+        state.counters["load_seconds"] = seconds;
+        state.counters["load_cpu_seconds"] = processorSeconds;
+        state.counters["load_heap_bytes"] = double(heapLoaded - heapBefore);
+        state.counters["load_heap_bytes_per_file"] = double(heapLoaded - heapBefore) / double(kFiles);
+        state.counters["load_peak_rss"] = PeakResidentBytes();
+        state.counters["records_per_second"] = double(kFiles) / seconds;
+        doc.reset();
+    }
+}
+BENCHMARK(LoadDocument)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+}  // namespace
+}  // namespace twinseek
+
+BENCHMARK_MAIN();
