@@ -30,7 +30,7 @@ struct ReadChunk;
 
 // Each worker reads ahead in this many buffers of this size, and digests in
 // pieces of 16384 bytes, testing for a pause or a stop before each piece.
-constexpr size_t kReadAheadBuffers = 8;
+constexpr size_t kReadAheadBuffers = 32;
 constexpr size_t kReadAheadChunkSize = FileContentReader::kBlockSize;
 constexpr size_t kDigestPieceSize = 16384;
 

@@ -5,7 +5,9 @@
 namespace twinseek {
 
 ReadAheadQueue::ReadAheadQueue(size_t bufferCount, size_t bufferSize)
-    : bufferSize(bufferSize), storage(std::make_unique<uint8_t[]>(bufferCount * bufferSize)) {
+    : bufferSize(bufferSize),
+      storage(std::make_unique<uint8_t[]>(bufferCount * bufferSize)),
+      wakeMark(std::max<size_t>(1, bufferCount / 2)) {
     for (size_t i = 0; i < bufferCount; ++i) freeBuffers.push_back(storage.get() + i * bufferSize);
 }
 
@@ -16,26 +18,36 @@ void ReadAheadQueue::BeginJob(CompareJob* job) {
 
 uint8_t* ReadAheadQueue::AcquireBuffer() {
     std::unique_lock lock(mutex);
-    bufferFreed.wait(lock, [this] { return !freeBuffers.empty(); });
+    if (freeBuffers.empty()) {
+        readerWaiting = true;
+        bufferFreed.wait(lock, [this] { return freeBuffers.size() >= wakeMark; });
+        readerWaiting = false;
+    }
     uint8_t* buffer = freeBuffers.back();
     freeBuffers.pop_back();
     return buffer;
 }
 
 void ReadAheadQueue::ReleaseBuffer(uint8_t* buffer) {
+    bool wake;
     {
         std::lock_guard lock(mutex);
         freeBuffers.push_back(buffer);
+        wake = readerWaiting && freeBuffers.size() == wakeMark;
     }
-    bufferFreed.notify_one();
+    if (wake) bufferFreed.notify_one();
 }
 
 void ReadAheadQueue::Push(const ReadChunk& chunk) {
+    // The reader blocks only in AcquireBuffer, and only when every buffer is
+    // queued here: so a waiting hasher always reaches its mark.
+    bool wake;
     {
         std::lock_guard lock(mutex);
         chunks.push_back(chunk);
+        wake = hasherWaiting && chunks.size() == wakeMark;
     }
-    chunkPushed.notify_one();
+    if (wake) chunkPushed.notify_one();
 }
 
 void ReadAheadQueue::FinishReading() {
@@ -48,7 +60,11 @@ void ReadAheadQueue::FinishReading() {
 
 std::optional<ReadChunk> ReadAheadQueue::Pop() {
     std::unique_lock lock(mutex);
-    chunkPushed.wait(lock, [this] { return !chunks.empty() || readingFinished; });
+    if (chunks.empty() && !readingFinished) {
+        hasherWaiting = true;
+        chunkPushed.wait(lock, [this] { return chunks.size() >= wakeMark || readingFinished; });
+        hasherWaiting = false;
+    }
     if (chunks.empty()) return std::nullopt;
     ReadChunk chunk = chunks.front();
     chunks.pop_front();

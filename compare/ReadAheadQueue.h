@@ -57,6 +57,12 @@ private:
     std::deque<ReadChunk> chunks;
     std::deque<CompareJob*> begunJobs;
     bool readingFinished = false;
+    // A side that runs dry sleeps until half the buffers are there for it
+    // again, and is woken only then: waking a thread costs a system call, so
+    // one wake moves many pieces rather than one.
+    const size_t wakeMark;
+    bool readerWaiting = false;
+    bool hasherWaiting = false;
 };
 
 }  // namespace twinseek
