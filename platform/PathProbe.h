@@ -6,7 +6,7 @@
 namespace twinseek {
 
 // 0 when path names a directory this process may list, else the errno that
-// says why not (ENOTDIR for a file, ENOENT, EACCES...).
+// says why not (ENOTDIR for a file, ELOOP for a symbolic link, ENOENT, EACCES...).
 int DirectoryAccessError(const std::string& path);
 
 }  // namespace twinseek

@@ -15,6 +15,8 @@ TEST(PathProbeTest, TellsWhyAPathCannotBeListed) {
     EXPECT_EQ(DirectoryAccessError(tree.Path("dir")), 0);
     EXPECT_EQ(DirectoryAccessError(tree.Path("file")), ENOTDIR);
     EXPECT_EQ(DirectoryAccessError(tree.Path("missing")), ENOENT);
+    tree.Link("linked", "dir");
+    EXPECT_EQ(DirectoryAccessError(tree.Path("linked")), ELOOP) << "the walk never enters a link";
 }
 
 }  // namespace
