@@ -135,7 +135,7 @@ std::string ShellQuoted(const std::string& text) {
 // sha1sum's digest of each path, in order, in base32.
 std::vector<std::string> Sha1sumBase32(const std::vector<std::string>& paths) {
     std::string command = "sha1sum --";
-    for (const std::string& path : paths) command += " " + ShellQuoted(path);
+    for (const std::string& path : paths) command.append(" ").append(ShellQuoted(path));
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) throw std::runtime_error("cannot run sha1sum");
     std::string output;

@@ -326,7 +326,9 @@ TEST_F(CompareEngineTest, StartAfterTheWorkerEndedStartsANewOne) {
     // must still be read.
     std::vector<FileItem*> all;
     for (int round = 0; round < 50; ++round) {
-        FileItem* item = files.AddFile("f" + std::to_string(round), "x");
+        std::string name = "f";
+        name += std::to_string(round);
+        FileItem* item = files.AddFile(name, "x");
         all.push_back(item);
         engine.AddFile(item);
         engine.Start();
