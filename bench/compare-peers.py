@@ -62,7 +62,7 @@ def tools(cli, workers):
         found.append(("fdupes", lambda root, out: ["fdupes", "-r", "-q", "-H", root], parse_blank, None))
     if shutil.which("rmlint"):
         found.append(("rmlint", lambda root, out: ["rmlint", "--no-with-color", "-T", "df", "--hardlinked",
-                                                   "-o", "fdupes:" + out, "-o", "summary:/dev/null", root],
+                                                   "-o", "fdupes:" + out, "-o", "summary:" + out + ".summary", root],
                       parse_blank, "file"))
     if shutil.which("rdfind"):
         found.append(("rdfind", lambda root, out: ["rdfind", "-ignoreempty", "false", "-removeidentinode", "false",
