@@ -15,16 +15,15 @@ size_t BoundedLength(const char* text, size_t limit) {
     return end ? size_t(static_cast<const char*>(end) - text) : limit;
 }
 
+EntryData EntryOf(const FindData& data) {
+    return {data.dwFileAttributes, data.ftCreationTime, data.ftLastAccessTime,
+            data.ftLastWriteTime,  data.nFileSizeHigh,  data.nFileSizeLow};
+}
+
 }  // namespace
 
 CatalogItem::CatalogItem(FolderItem* parentFolder, const FindData& data, int32_t state, char* inlineNames)
-    : parent(parentFolder), compareState(state) {
-    findData.dwFileAttributes = data.dwFileAttributes;
-    findData.ftCreationTime = data.ftCreationTime;
-    findData.ftLastAccessTime = data.ftLastAccessTime;
-    findData.ftLastWriteTime = data.ftLastWriteTime;
-    findData.nFileSizeHigh = data.nFileSizeHigh;
-    findData.nFileSizeLow = data.nFileSizeLow;
+    : parent(parentFolder), findData(EntryOf(data)), compareState(state) {
     PlaceNames(data, inlineNames);
 }
 
@@ -71,12 +70,7 @@ FindData CatalogItem::GetFindData() const {
 void CatalogItem::AssignFindData(const FindData& data) {
     char* storage = new char[NamesSize(data)];
     ReleaseNames();
-    findData.dwFileAttributes = data.dwFileAttributes;
-    findData.ftCreationTime = data.ftCreationTime;
-    findData.ftLastAccessTime = data.ftLastAccessTime;
-    findData.ftLastWriteTime = data.ftLastWriteTime;
-    findData.nFileSizeHigh = data.nFileSizeHigh;
-    findData.nFileSizeLow = data.nFileSizeLow;
+    findData = EntryOf(data);
     PlaceNames(data, storage);
     namesOwned = true;
 }

@@ -2,6 +2,8 @@
 
 #include "platform/CXException.h"
 
+#include "tests/platform/TemporaryTree.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,22 +22,7 @@
 namespace twinseek {
 namespace {
 
-// A fresh folder under /tmp, removed with everything in it at the end of the test.
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/twinseek-archive-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string Path(const std::string& name) const { return path + "/" + name; }
-
-    std::string path;
-};
+using TempDir = testing::TemporaryTree;
 
 // A file whose every read delivers at most two bytes, as a pipe or network file may.
 class TricklingFile : public CXFile {

@@ -2,6 +2,8 @@
 
 #include "platform/CXException.h"
 
+#include "tests/platform/TemporaryTree.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -16,22 +18,7 @@
 namespace twinseek {
 namespace {
 
-// A fresh folder under /tmp, removed with everything in it at the end of the test.
-class TempDir {
-public:
-    TempDir() {
-        char pattern[] = "/tmp/twinseek-cxfile-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string Path(const std::string& name) const { return path + "/" + name; }
-
-    std::string path;
-};
+using TempDir = testing::TemporaryTree;
 
 void WriteFileContents(const std::string& path, const std::string& contents) {
     std::ofstream(path, std::ios::binary) << contents;
@@ -142,7 +129,7 @@ TEST(CXFileTest, OpeningAMissingFileReportsNoSuchFile) {
 TEST(CXFileTest, DirectoriesAndFifosAreRefusedWithoutBlocking) {
     TempDir dir;
     CXFile file;
-    EXPECT_EQ(FileErrorOf([&] { file.Open(dir.path, CXFile::Access::Read, CXFile::Creation::OpenExisting); }),
+    EXPECT_EQ(FileErrorOf([&] { file.Open(dir.Root(), CXFile::Access::Read, CXFile::Creation::OpenExisting); }),
               uint32_t(EISDIR));
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(file.GetFilePath(), "");
@@ -160,7 +147,7 @@ TEST(CXFileTest, PathIsMadeFullOnTheTextAlone) {
     TempDir dir;
     std::filesystem::create_directory(dir.Path("sub"));
     CXFile file;
-    file.Open(dir.path + "//sub/./../doc.tws", CXFile::Access::Write, CXFile::Creation::CreateAlways);
+    file.Open(dir.Root() + "//sub/./../doc.tws", CXFile::Access::Write, CXFile::Creation::CreateAlways);
     EXPECT_EQ(file.GetFilePath(), dir.Path("doc.tws"));
     EXPECT_EQ(file.GetFileName(), "doc.tws");
     file.Close();
@@ -168,7 +155,7 @@ TEST(CXFileTest, PathIsMadeFullOnTheTextAlone) {
 
     // A relative path is taken against the working folder.
     std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path + "/sub");
+    std::filesystem::current_path(dir.Root() + "/sub");
     try {
         file.Open("../rel.tws", CXFile::Access::Write, CXFile::Creation::CreateAlways);
     } catch (...) {
