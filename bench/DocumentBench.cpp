@@ -1,5 +1,6 @@
 // Stores a document of one million files and loads it back into a fresh
 // document, reporting the time of each, the file size and the memory used.
+#include "bench/MillionFiles.h"
 #include "catalog/FolderItem.h"
 #include "compare/ProgressIndicator.h"
 #include "doc/Document.h"
@@ -17,21 +18,14 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace twinseek {
 namespace {
 
-constexpr int kFolders = 1000;
-constexpr int kFilesPerFolder = 1000;
-constexpr size_t kFiles = size_t(kFolders) * kFilesPerFolder;
-
-size_t HeapInUse() {
-    struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
-}
+using bench::HeapInUse;
+using bench::kFiles;
 
 // Starts a new peak: freed heap goes back to the system and the kernel's
 // high-water mark of resident memory drops to what is resident now, so the
@@ -60,40 +54,9 @@ double ProcessorSeconds() {
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
-// The catalogue of CatalogBench inside a document: /photos/album-NNNN holding
-// holiday-photo-NNNN.jpg, one size in four shared, every file Finished.
+// The benchmarks' million-file catalogue inside a document.
 void BuildCatalogue(Document& doc) {
-    std::mt19937_64 random(42);
-    FindData entry;
-    entry.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-    entry.SetName("/");
-    FolderItem* top = doc.root->FindOrCreateFolder(entry);
-    entry.SetName("photos");
-    top = top->FindOrCreateFolder(entry);
-    char name[64];
-    char digest[33];
-    for (int folderIndex = 0; folderIndex < kFolders; ++folderIndex) {
-        std::snprintf(name, sizeof name, "album-%04d", folderIndex);
-        entry.SetName(name);
-        entry.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-        entry.SetSize(0);
-        FolderItem* folder = top->FindOrCreateFolder(entry);
-        for (int fileIndex = 0; fileIndex < kFilesPerFolder; ++fileIndex) {
-            std::snprintf(name, sizeof name, "holiday-photo-%04d.jpg", fileIndex);
-            entry.SetName(name);
-            entry.dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
-            entry.SetSize(random() % 4 == 0 ? 4096 : random() % 50000000);
-            entry.ftLastWriteTime = FileTime::FromValue(random());
-            bool created = false;
-            FileItem* file = folder->FindOrCreateFile(entry, created);
-            for (int i = 0; i < 32; ++i) digest[i] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567"[random() % 32];
-            digest[32] = '\0';
-            file->SetDigestText(digest);
-            file->hashMillis = uint32_t(random() % 1000);
-            file->compareState = Finished;
-        }
-    }
-    doc.root->Prune(true);
+    FolderItem* top = bench::BuildMillionFileTree(doc.root);
     for (FolderItem* folder : top->ChildFolders())
         for (FileItem* file : folder->Files()) doc.catalog.Insert(file->Size(), file);
     for (const FileCatalog::Entry& indexed : doc.catalog) doc.duplicates.Insert(indexed.item);
