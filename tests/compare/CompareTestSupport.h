@@ -6,6 +6,7 @@
 #include "compare/CompareView.h"
 #include "compare/ProgressIndicator.h"
 #include "compare/Sha1Digest.h"
+#include "tests/catalog/CatalogTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -48,9 +49,8 @@ public:
         int steps = 0;
         bool ended = false;
     };
-    // Steps outside a run are counted in a run of their own.
     void ProgressStart(std::string_view text, int32_t range) override { runs.push_back({std::string(text), range}); }
-    void ProgressStep() override {
+    void ProgressStep() override {  // steps outside a run count in a run of their own
         if (runs.empty()) runs.push_back({"", 0});
         ++runs.back().steps;
     }
@@ -83,6 +83,7 @@ inline std::string DigestTextOf(std::string_view content) {
     return digest.GetBase32Text(false);
 }
 
+// Deterministic pseudo-random bytes: equal seeds make duplicates.
 inline std::string RandomContent(size_t size, uint32_t seed) {
     std::mt19937 random(seed);
     std::string content(size, '\0');
@@ -105,9 +106,6 @@ public:
         std::filesystem::remove_all(path, ignored);
         delete root;
     }
-    CatalogedDirectory(const CatalogedDirectory&) = delete;
-    CatalogedDirectory& operator=(const CatalogedDirectory&) = delete;
-
     // The record of a file with this content, written to disk.
     FileItem* AddFile(const std::string& name, std::string_view content) {
         WriteFile(name, content);
@@ -135,27 +133,17 @@ public:
 
 private:
     FolderItem* FolderChain(const std::string& absolute) {
-        FolderItem* at = root->FindOrCreateFolder(Entry("/", 0, FILE_ATTRIBUTE_DIRECTORY));
-        at->compareState = NotCompared;
+        FolderItem* at = root->FindOrCreateFolder(EntryNamed("/"));
         for (const auto& piece : std::filesystem::path(absolute).relative_path()) {
-            at = at->FindOrCreateFolder(Entry(piece.string(), 0, FILE_ATTRIBUTE_DIRECTORY));
+            at = at->FindOrCreateFolder(EntryNamed(piece.string()));
             at->compareState = NotCompared;
         }
         return at;
     }
     FileItem* AddRecordIn(FolderItem* parent, const std::string& name, uint64_t size) {
-        bool created = false;
-        FileItem* item = parent->FindOrCreateFile(Entry(name, size, FILE_ATTRIBUTE_NORMAL), created);
-        item->compareState = NotCompared;
+        FileItem* item = testing::AddFile(parent, name, size);
         catalog.Insert(size, item);
         return item;
-    }
-    static FindData Entry(const std::string& name, uint64_t size, uint32_t attributes) {
-        FindData data;
-        data.SetName(name.c_str());
-        data.SetSize(size);
-        data.dwFileAttributes = attributes;
-        return data;
     }
 
     FolderItem* root = FolderItem::CreateRoot();

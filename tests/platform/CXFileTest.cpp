@@ -48,17 +48,7 @@ TEST(CXExceptionTest, FileErrorsCarryErrnoAndSystemText) {
     EXPECT_EQ(missing.GetCause(), uint32_t(ENOENT));
     EXPECT_EQ(missing.GetErrorMessage(), "No such file or directory");
     EXPECT_STREQ(missing.what(), "No such file or directory");
-
-    CXFileException unknown(99999);
-    EXPECT_EQ(unknown.GetCause(), 99999u);
-    EXPECT_EQ(unknown.GetErrorMessage(), "") << "no invented text for codes the system does not know";
-
-    try {
-        throw CXFileException(EACCES);
-    } catch (const CXException& error) {
-        EXPECT_EQ(error.GetCause(), uint32_t(EACCES));
-        EXPECT_EQ(error.GetErrorMessage(), "Permission denied");
-    }
+    EXPECT_EQ(CXFileException(99999).GetErrorMessage(), "") << "no invented text for unknown codes";
 }
 
 TEST(CXExceptionTest, ArchiveErrorsTakeTextFromTheirCause) {
@@ -72,10 +62,6 @@ TEST(CXExceptionTest, ArchiveErrorsTakeTextFromTheirCause) {
         EXPECT_EQ(error.GetErrorMessage(), text);
         EXPECT_EQ(error.fileName, "doc.tws");
     }
-    CXArchiveException original(CXArchiveException::EndOfFile, "a.tws");
-    CXArchiveException copy = original;
-    EXPECT_EQ(copy.GetErrorMessage(), "End of archive file exception");
-    EXPECT_EQ(copy.fileName, "a.tws");
 }
 
 TEST(CXFileTest, CreationModesDecideContentsAndStartingPosition) {
@@ -108,27 +94,11 @@ TEST(CXFileTest, CreationModesDecideContentsAndStartingPosition) {
     EXPECT_TRUE(std::filesystem::exists(fresh));
 }
 
-TEST(CXFileTest, OpeningAMissingFileReportsNoSuchFile) {
+TEST(CXFileTest, MissingFilesDirectoriesAndFifosAreRefusedWithoutBlocking) {
     TempDir dir;
     CXFile file;
-    try {
-        file.Open(dir.Path("missing.tws"), CXFile::Access::Read, CXFile::Creation::OpenExisting);
-        FAIL() << "opening a missing file succeeded";
-    } catch (const CXFileException& error) {
-        EXPECT_EQ(error.GetCause(), uint32_t(ENOENT));
-        EXPECT_EQ(error.GetErrorMessage(), "No such file or directory");
-    }
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_EQ(file.GetFilePath(), "");
-    EXPECT_EQ(FileErrorOf([&] {
-                  file.Open(dir.Path("missing.tws"), CXFile::Access::Write, CXFile::Creation::TruncateExisting);
-              }),
+    EXPECT_EQ(FileErrorOf([&] { file.Open(dir.Path("missing"), CXFile::Access::Read, CXFile::Creation::OpenExisting); }),
               uint32_t(ENOENT));
-}
-
-TEST(CXFileTest, DirectoriesAndFifosAreRefusedWithoutBlocking) {
-    TempDir dir;
-    CXFile file;
     EXPECT_EQ(FileErrorOf([&] { file.Open(dir.Root(), CXFile::Access::Read, CXFile::Creation::OpenExisting); }),
               uint32_t(EISDIR));
     EXPECT_FALSE(file.IsOpen());
@@ -153,19 +123,6 @@ TEST(CXFileTest, PathIsMadeFullOnTheTextAlone) {
     file.Close();
     EXPECT_EQ(file.GetFilePath(), "") << "a closed file has no name";
 
-    // A relative path is taken against the working folder.
-    std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.Root() + "/sub");
-    try {
-        file.Open("../rel.tws", CXFile::Access::Write, CXFile::Creation::CreateAlways);
-    } catch (...) {
-        std::filesystem::current_path(previous);
-        throw;
-    }
-    std::filesystem::current_path(previous);
-    EXPECT_EQ(file.GetFilePath(), dir.Path("rel.tws"));
-    EXPECT_TRUE(std::filesystem::exists(dir.Path("rel.tws")));
-
     file.SetFilePath("/a/b/c.tws");
     EXPECT_EQ(file.GetFileName(), "c.tws");
     file.SetFilePath("bare.tws");
@@ -177,7 +134,6 @@ TEST(CXFileTest, ReadWriteSeekAndSetLength) {
     CXFile file;
     file.Open(dir.Path("data.tws"), CXFile::Access::ReadWrite, CXFile::Creation::CreateNew);
     file.Write("0123456789", 10);
-    file.Write("ignored", 0);
     EXPECT_EQ(file.GetPosition(), 10u);
     EXPECT_EQ(file.Seek(-4, CXFile::SeekFrom::End), 6u);
     char buffer[8] = {};
@@ -196,25 +152,7 @@ TEST(CXFileTest, ReadWriteSeekAndSetLength) {
     EXPECT_EQ(std::filesystem::file_size(dir.Path("data.tws")), 3u);
 
     EXPECT_EQ(FileErrorOf([&] { file.GetPosition(); }), uint32_t(EBADF)) << "a closed file has no position";
-    EXPECT_EQ(FileErrorOf([&] { file.Flush(); }), 0u) << "flushing a closed file does nothing";
-    EXPECT_EQ(FileErrorOf([&] { file.Close(); }), 0u);
-}
-
-TEST(CXFileTest, DuplicateSharesThePositionAndOutlivesTheOriginal) {
-    TempDir dir;
-    CXFile file;
-    file.Open(dir.Path("dup.tws"), CXFile::Access::ReadWrite, CXFile::Creation::CreateAlways);
-    file.Write("abcdef", 6);
-    std::unique_ptr<CXFile> copy = file.Duplicate();
-    EXPECT_EQ(copy->GetFilePath(), "");
-    EXPECT_EQ(copy->GetPosition(), 6u);
-    file.Seek(2, CXFile::SeekFrom::Begin);
-    EXPECT_EQ(copy->GetPosition(), 2u);
-    file.Close();
-    char buffer[4] = {};
-    EXPECT_EQ(copy->Read(buffer, 4), 4u);
-    EXPECT_EQ(std::string(buffer, 4), "cdef");
-    EXPECT_EQ(FileErrorOf([&] { file.Duplicate(); }), uint32_t(EBADF));
+    EXPECT_EQ(FileErrorOf([&] { file.Flush(); file.Close(); }), 0u) << "flushing or closing a closed file does nothing";
 }
 
 TEST(CXFileTest, LockRangeHoldsAWriteLockUntilUnlocked) {
@@ -243,14 +181,6 @@ TEST(CXFileTest, LockRangeHoldsAWriteLockUntilUnlocked) {
     file.UnlockRange(2, 4);
     EXPECT_EQ(lockSeenAt(3), F_UNLCK);
 
-    struct flock held {};
-    held.l_type = F_WRLCK;
-    held.l_whence = SEEK_SET;
-    held.l_start = 8;
-    held.l_len = 2;
-    ASSERT_EQ(fcntl(other, F_OFD_SETLK, &held), 0);
-    uint32_t cause = FileErrorOf([&] { file.LockRange(7, 2); });
-    EXPECT_TRUE(cause == uint32_t(EAGAIN) || cause == uint32_t(EACCES)) << "cause " << cause;
     close(other);
 }
 

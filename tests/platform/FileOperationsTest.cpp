@@ -1,6 +1,7 @@
 #include "platform/FileOperations.h"
 
 #include "platform/CXException.h"
+#include "tests/platform/TemporaryTree.h"
 
 #include <gtest/gtest.h>
 
@@ -15,23 +16,12 @@
 namespace twinseek {
 namespace {
 
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        char pattern[] = "/tmp/twinseek-fileops-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string Path(const std::string& name) const { return path + "/" + name; }
+// A temporary folder whose entries can be counted.
+struct ScratchFolder : testing::TemporaryTree {
+    std::string path = Root();
     size_t Count() const {
         return size_t(std::distance(std::filesystem::directory_iterator(path), std::filesystem::directory_iterator()));
     }
-
-    std::string path;
 };
 
 void Write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
@@ -54,18 +44,7 @@ TEST(FileOperationsTest, TemporaryFilesAreNewHiddenAndBesideTheirTarget) {
     first.Close();
     EXPECT_EQ(Read(firstPath), "abc");
     EXPECT_EQ(folder.Count(), 2u);
-}
-
-TEST(FileOperationsTest, NoTemporaryFileWhereTheFolderIsMissing) {
-    ScratchFolder folder;
-    CXFile file;
-    try {
-        OpenTemporaryBeside(file, folder.Path("absent/doc.tws"));
-        FAIL() << "a temporary file was made in a missing folder";
-    } catch (const CXFileException& error) {
-        EXPECT_EQ(error.GetCause(), uint32_t(ENOENT));
-    }
-    EXPECT_FALSE(file.IsOpen());
+    EXPECT_THROW(OpenTemporaryBeside(first, folder.Path("absent/doc.tws")), CXFileException);
 }
 
 TEST(FileOperationsTest, ReplaceFileSwapsContentsOrLeavesBothAlone) {
@@ -89,15 +68,7 @@ TEST(FileOperationsTest, ReplaceFileSwapsContentsOrLeavesBothAlone) {
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path("dir")));
 }
 
-TEST(FileOperationsTest, RemoveFileReportsWhetherItRemoved) {
-    ScratchFolder folder;
-    Write(folder.Path("gone"), "x");
-    EXPECT_TRUE(RemoveFile(folder.Path("gone")));
-    EXPECT_FALSE(std::filesystem::exists(folder.Path("gone")));
-    EXPECT_FALSE(RemoveFile(folder.Path("gone")));
-}
-
-TEST(FileOperationsTest, CopyPermissionsTakesTheSourceBits) {
+TEST(FileOperationsTest, CopyPermissionsAndRemoveReportFailure) {
     ScratchFolder folder;
     Write(folder.Path("from"), "a");
     Write(folder.Path("to"), "b");
@@ -107,6 +78,8 @@ TEST(FileOperationsTest, CopyPermissionsTakesTheSourceBits) {
     ASSERT_EQ(stat(folder.Path("to").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0604u);
     EXPECT_FALSE(CopyPermissions(folder.Path("absent"), folder.Path("to")));
+    EXPECT_TRUE(RemoveFile(folder.Path("to")));
+    EXPECT_FALSE(RemoveFile(folder.Path("to"))) << "nothing left to remove";
 }
 
 }  // namespace

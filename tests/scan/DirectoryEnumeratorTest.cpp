@@ -47,6 +47,13 @@ TEST(DirectoryEnumeratorTest, JoinsTheDirectoryAndEachNameIntoFullPaths) {
     EXPECT_EQ(listing.dots, (std::set<std::string>{".", ".."}));
     EXPECT_EQ(listing.paths, (std::set<std::string>{tree.Path("sub/..."), tree.Path("sub/.x")}))
         << "only . and .. are dots entries";
+
+    ASSERT_TRUE(enumerator.Open(tree.Path("sub").c_str()));
+    while (std::strcmp(enumerator.Entry().cFileName, ".x") != 0) ASSERT_TRUE(enumerator.Next());
+    std::string expected = tree.Path("sub/.x");
+    std::string buffer(expected.size() + 1, '#');
+    EXPECT_FALSE(enumerator.FullPath(buffer.data(), expected.size())) << "no room for the zero";
+    EXPECT_EQ(buffer, std::string(expected.size() + 1, '#')) << "left alone";
 }
 
 TEST(DirectoryEnumeratorTest, TheFileSystemRootGetsNoSecondSeparator) {
@@ -59,21 +66,7 @@ TEST(DirectoryEnumeratorTest, TheFileSystemRootGetsNoSecondSeparator) {
     EXPECT_EQ(std::string(path), std::string("/") + enumerator.Entry().cFileName);
 }
 
-TEST(DirectoryEnumeratorTest, FullPathLeavesTheBufferAloneWhenItDoesNotFit) {
-    TemporaryTree tree;
-    tree.File("name");
-    DirectoryEnumerator enumerator;
-    ASSERT_TRUE(enumerator.Open(tree.Root().c_str()));
-    while (std::strcmp(enumerator.Entry().cFileName, "name") != 0) ASSERT_TRUE(enumerator.Next());
-    std::string expected = tree.Path("name");
-    std::string buffer(expected.size() + 1, '#');
-    EXPECT_FALSE(enumerator.FullPath(buffer.data(), expected.size())) << "no room for the zero";
-    EXPECT_EQ(buffer, std::string(expected.size() + 1, '#'));
-    ASSERT_TRUE(enumerator.FullPath(buffer.data(), expected.size() + 1));
-    EXPECT_EQ(buffer.c_str(), expected);
-}
-
-TEST(DirectoryEnumeratorTest, OpenFailsForFilesLinksAndOverlongPaths) {
+TEST(DirectoryEnumeratorTest, OpenFailsForFilesLinksAndOverlongPathsAndNothingIsFoundPastTheEnd) {
     TemporaryTree tree;
     tree.File("file");
     tree.Link("link", ".");
@@ -84,22 +77,19 @@ TEST(DirectoryEnumeratorTest, OpenFailsForFilesLinksAndOverlongPaths) {
     EXPECT_FALSE(enumerator.Open(overlong.c_str())) << "refused before it is folded";
     EXPECT_EQ(errno, ENAMETOOLONG);
     EXPECT_FALSE(enumerator.Found());
-}
 
-TEST(DirectoryEnumeratorTest, NothingIsFoundAfterTheEndOrAfterClose) {
-    TemporaryTree tree;
-    DirectoryEnumerator enumerator;
-    ASSERT_TRUE(enumerator.Open(tree.Root().c_str()));
+    // Nothing is found after the end or after Close.
+    tree.Folder("empty");
+    ASSERT_TRUE(enumerator.Open(tree.Path("empty").c_str()));
     EXPECT_TRUE(enumerator.HasAttribute(FILE_ATTRIBUTE_DIRECTORY));
     enumerator.Close();
     EXPECT_FALSE(enumerator.HasAttribute(FILE_ATTRIBUTE_DIRECTORY));
-    EXPECT_FALSE(enumerator.IsDotsEntry());
     EXPECT_FALSE(enumerator.Next());
     char path[PATH_MAX] = "unchanged";
     EXPECT_FALSE(enumerator.FullPath(path, sizeof path));
     EXPECT_STREQ(path, "unchanged");
 
-    ASSERT_TRUE(enumerator.Open(tree.Root().c_str()));
+    ASSERT_TRUE(enumerator.Open(tree.Path("empty").c_str()));
     EXPECT_TRUE(enumerator.Next());
     EXPECT_FALSE(enumerator.Next());
     EXPECT_FALSE(enumerator.Next());

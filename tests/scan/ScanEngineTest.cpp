@@ -22,12 +22,6 @@ size_t IndexOf(const Strings& texts, const std::string& text) {
     return size_t(std::find(texts.begin(), texts.end(), text) - texts.begin());
 }
 
-TEST_F(ScanEngineTest, AnEmptyRootListOnlyInitializesAndEnds) {
-    EXPECT_EQ(Scan({}), Strings{"Initialize..."});
-    EXPECT_EQ(intake.Count(), 0u);
-    EXPECT_TRUE(catalogRoot->ChildFolders().empty());
-}
-
 TEST_F(ScanEngineTest, WalksDepthFirstAnnouncingEverySubfolderButNotTheRoot) {
     tree.Folder("a");
     tree.File("a/one", 10);
@@ -43,19 +37,13 @@ TEST_F(ScanEngineTest, WalksDepthFirstAnnouncingEverySubfolderButNotTheRoot) {
         << "a subfolder is walked as soon as it is met";
     EXPECT_LT(IndexOf(statuses, tree.Path("c")), statuses.size());
 
-    FolderItem* top = FolderAt(tree.Root());
-    ASSERT_NE(top, nullptr);
-    EXPECT_EQ(top->GetFullPath(), tree.Root());
-    EXPECT_EQ(top->CountFiles(), 3u);
-    ASSERT_NE(FolderAt(tree.Path("c")), nullptr);
+    EXPECT_EQ(FolderAt(tree.Root())->CountFiles(), 3u);
     FolderItem* b = FolderAt(tree.Path("a/b"));
     ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->findData.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(b->compareState, Provisional);
     FileItem* two = b->FindFile("two");
     ASSERT_NE(two, nullptr);
     EXPECT_EQ(two->Size(), 2000u);
-    EXPECT_EQ(two->compareState, Provisional);
     EXPECT_EQ(two->GetFullPath(), tree.Path("a/b/two"));
 
     ASSERT_EQ(intake.Count(), 3u);
@@ -78,15 +66,12 @@ TEST_F(ScanEngineTest, RecordsHiddenEmptyAndCaseDifferingEntriesAlike) {
     ASSERT_NE(top, nullptr);
     ASSERT_NE(top->FindFile(".hidden"), nullptr);
     EXPECT_TRUE(top->FindFile(".hidden")->findData.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
-    ASSERT_NE(top->FindFile("empty"), nullptr);
     EXPECT_EQ(top->FindFile("Name")->Size(), 1u);
     EXPECT_EQ(top->FindFile("name")->Size(), 2u);
-    ASSERT_NE(FolderAt(tree.Path(".config")), nullptr);
-    EXPECT_NE(FolderAt(tree.Path(".config"))->FindFile("settings"), nullptr);
     EXPECT_NE(FolderAt(tree.Path("...")), nullptr);
     ASSERT_NE(FolderAt(tree.Path("nothing")), nullptr);
     EXPECT_NE(IndexOf(statuses, tree.Path("nothing")), statuses.size()) << "an empty folder is announced";
-    EXPECT_EQ(intake.Count(), 5u);
+    EXPECT_EQ(intake.Count(), 5u) << "the hidden folder's file too";
     EXPECT_EQ(intake.CountOfSize(0), 1u);
 }
 
@@ -134,16 +119,11 @@ TEST_F(ScanEngineTest, RootsThatCannotBeListedStillLeaveTheirFolderChain) {
     EXPECT_TRUE(asFolder->Files().empty());
     FolderItem* deeper = FolderAt(missing);
     ASSERT_NE(deeper, nullptr);
-    EXPECT_EQ(deeper->GetFullPath(), missing);
     FindData expected;
     expected.SetName("deeper");
     FindData made = deeper->GetFindData();
     EXPECT_EQ(std::memcmp(&made, &expected, sizeof made), 0) << "all zero but the name";
-
-    FolderItem* fileSystemRoot = catalogRoot->FindFolder("/");
-    ASSERT_NE(fileSystemRoot, nullptr);
-    EXPECT_EQ(catalogRoot->ChildFolders().size(), 1u);
-    EXPECT_EQ(fileSystemRoot->GetFullPath(), "/");
+    EXPECT_EQ(catalogRoot->ChildFolders().size(), 1u) << "one chain under \"/\"";
 }
 
 TEST_F(ScanEngineTest, RelativeRootsAreTakenFromTheWorkingDirectory) {
@@ -158,7 +138,7 @@ TEST_F(ScanEngineTest, RelativeRootsAreTakenFromTheWorkingDirectory) {
     EXPECT_NE(FolderAt(tree.Path("sub"))->FindFile("file"), nullptr);
 }
 
-TEST_F(ScanEngineTest, AnEngineIsStartedOnceAndMayBeDroppedUnstarted) {
+TEST_F(ScanEngineTest, AnEngineIsStartedOnceMayBeDroppedUnstartedAndTakesAnEmptyRootList) {
     testing::RecordingTarget target;
     {
         ScanEngine unstarted(catalogRoot.get(), &intake, &target);
@@ -170,6 +150,7 @@ TEST_F(ScanEngineTest, AnEngineIsStartedOnceAndMayBeDroppedUnstarted) {
     ASSERT_TRUE(engine.Start({}));
     EXPECT_FALSE(engine.Start({tree.Root()}));
     engine.Wait();
+    EXPECT_EQ(target.Statuses(), Strings{"Initialize..."}) << "an empty root list only initializes";
     EXPECT_EQ(target.DoneCount(), 1);
     EXPECT_TRUE(catalogRoot->ChildFolders().empty());
 }
