@@ -11,28 +11,10 @@
 namespace twinseek {
 namespace {
 
-using testing::CatalogedDirectory;
-using testing::RecordingCompareView;
-using testing::RecordingProgress;
 
 // Files that are never created on disk: the worker finds them unopenable at
 // once, which is all these tests need of it.
-class CandidateQueueingTest : public ::testing::Test {
-protected:
-    CatalogedDirectory files;
-    DuplicateIndex index;
-    FinishedList finished;
-    RecordingCompareView view;
-    RecordingProgress progress;
-    ComparingList comparing{finished, index, view, progress};
-    CompareEngine& engine = comparing.Engine();
-
-    std::vector<FileItem*> Rows() const {
-        std::vector<FileItem*> rows;
-        for (size_t row = 0; row < comparing.RowCount(); ++row) rows.push_back(comparing.Job(row).item);
-        return rows;
-    }
-};
+class CandidateQueueingTest : public testing::CompareFixture {};
 
 TEST_F(CandidateQueueingTest, TickedCategoriesQueueSharedSizesInTableOrder) {
     FileItem* tiny1 = files.AddRecord("tiny1", 100);

@@ -29,16 +29,8 @@ constexpr uint64_t kLargeSize = 64ull << 20;
 constexpr uint32_t kEveryList =
     kRepaintComparingList | kRepaintFinishedList | kRepaintFileList | kRepaintResultFileList;
 
-class CompareEngineTest : public ::testing::Test {
+class CompareEngineTest : public testing::CompareFixture {
 protected:
-    // The files outlive the lists, which own the engine and its workers.
-    CatalogedDirectory files;
-    DuplicateIndex index;
-    FinishedList finished;
-    RecordingCompareView view;
-    RecordingProgress progress;
-    ComparingList comparing{finished, index, view, progress};
-    CompareEngine& engine = comparing.Engine();
 
     static bool IsDigested(const FileItem* item) { return item->compareState.load() == Digested; }
     bool WaitDigested(std::initializer_list<const FileItem*> items) {

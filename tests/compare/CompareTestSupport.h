@@ -4,6 +4,8 @@
 #include "catalog/FileCatalog.h"
 #include "catalog/FolderItem.h"
 #include "compare/CompareView.h"
+#include "compare/ComparingList.h"
+#include "compare/FinishedList.h"
 #include "compare/ProgressIndicator.h"
 #include "compare/Sha1Digest.h"
 #include "tests/catalog/CatalogTestSupport.h"
@@ -149,6 +151,26 @@ private:
     FolderItem* root = FolderItem::CreateRoot();
     FolderItem* folder = nullptr;
     std::string path;
+};
+
+// A Comparing list with its engine over files in a temporary folder. The
+// files outlive the lists, which own the engine and its workers.
+class CompareFixture : public ::testing::Test {
+protected:
+    CatalogedDirectory files;
+    DuplicateIndex index;
+    FinishedList finished;
+    RecordingCompareView view;
+    RecordingProgress progress;
+    ComparingList comparing{finished, index, view, progress};
+    CompareEngine& engine = comparing.Engine();
+
+    // The files of the Comparing list's rows, in row order.
+    std::vector<FileItem*> Rows() const {
+        std::vector<FileItem*> rows;
+        for (size_t row = 0; row < comparing.RowCount(); ++row) rows.push_back(comparing.Job(row).item);
+        return rows;
+    }
 };
 
 }  // namespace twinseek::testing
