@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <functional>
 #include <iterator>
 
 namespace twinseek {
@@ -219,6 +220,35 @@ void DuplicateIndex::ForEachKey(const std::function<void(uint64_t, std::string_v
     SettleKeys();
     char key[kKeyBuffer];
     for (const KeyEntry& entry : groupKeysBySize) visit(entry.size, std::string_view(key, KeyOf(entry.holder, key)));
+}
+
+void DuplicateIndex::ForEachDuplicateGroup(const std::function<void(uint64_t, FileRange)>& visit) const {
+    SettleKeys();
+    // Each key's place in the visiting order, looked up by the file holding it.
+    using Place = std::pair<const FileItem*, size_t>;
+    auto byHolder = [](const Place& a, const Place& b) { return std::less<const FileItem*>()(a.first, b.first); };
+    std::vector<Place> places;
+    places.reserve(groupKeysBySize.size());
+    for (size_t i = 0; i < groupKeysBySize.size(); ++i) places.emplace_back(groupKeysBySize[i].holder, i);
+    std::sort(places.begin(), places.end(), byHolder);
+
+    std::vector<std::pair<size_t, FileRange>> groups;
+    for (auto first = duplicateMap.begin(); first != duplicateMap.end();) {
+        auto last = std::next(first);
+        while (last != duplicateMap.end() && SameKey(*first, *last)) ++last;
+        if (std::next(first) != last) {
+            for (auto it = first; it != last; ++it) {
+                auto found = std::lower_bound(places.begin(), places.end(), Place{*it, 0}, byHolder);
+                if (found != places.end() && found->first == *it) {
+                    groups.push_back({found->second, {first, last}});
+                    break;
+                }
+            }
+        }
+        first = last;
+    }
+    std::sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [place, files] : groups) visit(groupKeysBySize[place].size, files);
 }
 
 size_t DuplicateIndex::KeyCount() const {

@@ -51,6 +51,10 @@ public:
     // Visits every key, largest size first, keys of one size in the order they
     // were first added.
     void ForEachKey(const std::function<void(uint64_t size, std::string_view key)>& visit) const;
+    // Visits every key that holds two or more files, in the order of
+    // ForEachKey, with its files: in one pass over the index, where Files of
+    // each key would search for it.
+    void ForEachDuplicateGroup(const std::function<void(uint64_t size, FileRange files)>& visit) const;
     size_t KeyCount() const;
     size_t FileCount() const { return duplicateMap.size(); }
 

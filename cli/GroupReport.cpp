@@ -7,9 +7,8 @@ namespace twinseek {
 
 std::vector<GroupReport> CollectGroups(const DuplicateIndex& index) {
     std::vector<GroupReport> groups;
-    index.ForEachKey([&](uint64_t size, std::string_view key) {
-        auto [first, last] = index.Files(key);
-        if (first == last || std::next(first) == last) return;
+    index.ForEachDuplicateGroup([&](uint64_t size, DuplicateIndex::FileRange files) {
+        auto [first, last] = files;
         GroupReport group{size, std::string((*first)->DigestText()), {}};
         for (auto it = first; it != last; ++it) group.paths.emplace_back((*it)->GetFullPath());
         groups.push_back(std::move(group));

@@ -241,8 +241,8 @@ void CompareEngine::DigestChunk(const ReadChunk& chunk, Sha1Digest& digest, uint
         digest.Update(chunk.data + offset, uint32_t(piece));
         done += piece;
         job.bytesDone.store(done, std::memory_order_relaxed);
-        job.lastTick.store(GetTickCount(), std::memory_order_relaxed);
     }
+    job.lastTick.store(GetTickCount(), std::memory_order_relaxed);
 }
 
 void CompareEngine::FinishJob(CompareJob& job, const char* digestText) {

@@ -6,7 +6,7 @@ namespace twinseek {
 
 ReadAheadQueue::ReadAheadQueue(size_t bufferCount, size_t bufferSize)
     : bufferSize(bufferSize),
-      storage(std::make_unique<uint8_t[]>(bufferCount * bufferSize)),
+      storage(std::make_unique_for_overwrite<uint8_t[]>(bufferCount * bufferSize)),
       wakeMark(std::max<size_t>(1, bufferCount / 2)) {
     for (size_t i = 0; i < bufferCount; ++i) freeBuffers.push_back(storage.get() + i * bufferSize);
 }

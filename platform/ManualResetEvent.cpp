@@ -15,10 +15,6 @@ void ManualResetEvent::Reset() {
     signalled.store(false, std::memory_order_release);
 }
 
-bool ManualResetEvent::IsSet() const {
-    return signalled.load(std::memory_order_acquire);
-}
-
 void ManualResetEvent::Wait() {
     std::unique_lock lock(mutex);
     signalledChanged.wait(lock, [this] { return signalled.load(std::memory_order_relaxed); });

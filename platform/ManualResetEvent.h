@@ -20,7 +20,7 @@ public:
     // Clears the signal; later waits block until the next Set.
     void Reset();
     // Whether the event is signalled right now, without waiting.
-    bool IsSet() const;
+    bool IsSet() const { return signalled.load(std::memory_order_acquire); }
     // Blocks until the event is signalled.
     void Wait();
     // Blocks until the event is signalled or timeout passes; true when signalled.

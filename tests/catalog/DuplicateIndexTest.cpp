@@ -124,6 +124,13 @@ std::vector<std::pair<std::string, std::vector<FileItem*>>> Contents(const Dupli
     index.ForEachKey([&](uint64_t, std::string_view key) {
         contents.emplace_back(std::string(key), Files(index, std::string(key)));
     });
+    // The one-pass walk over the groups must show the same files in the same order.
+    std::vector<std::vector<FileItem*>> groups, expected;
+    index.ForEachDuplicateGroup(
+        [&](uint64_t, DuplicateIndex::FileRange files) { groups.emplace_back(files.first, files.second); });
+    for (const auto& [key, files] : contents)
+        if (files.size() > 1) expected.push_back(files);
+    EXPECT_EQ(groups, expected);
     return contents;
 }
 
