@@ -25,8 +25,13 @@ std::vector<std::string> RunComparisonToEnd(ComparingList& comparing, FinishedLi
     uint64_t total = comparing.queuedBytes;
     uint32_t start = GetTickCount();
     uint32_t lastShown = start;
+    bool workersEnded = false;
     while (comparing.RowCount() != 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        // Collect every 10 ms, and at once when the last worker ends.
+        if (workersEnded)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        else
+            workersEnded = comparing.Engine().WaitForWorkersToEnd(std::chrono::milliseconds(10));
         comparing.Engine().CollectFinished();
         uint32_t now = GetTickCount();
         if (status.Enabled() && now - lastShown >= 250) {

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <optional>
 #include <system_error>
 
 namespace twinseek {
@@ -97,6 +96,11 @@ size_t CompareEngine::RunningWorkers() const {
     return workers.size();
 }
 
+bool CompareEngine::WaitForWorkersToEnd(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex);
+    return workerEnded.wait_for(lock, timeout, [this] { return workers.empty(); });
+}
+
 void CompareEngine::JoinEndedWorkers() {
     std::vector<std::thread> ended;
     {
@@ -132,20 +136,30 @@ void CompareEngine::WorkerLoop(WorkerList::iterator self) {
 
 void CompareEngine::RunReadAhead(Sha1Digest& digest) {
     ReadAheadQueue queue(kReadAheadBuffers, kReadAheadChunkSize);
+    CompareJob* abandonedByReader = nullptr;
     std::thread reader;
     try {
-        reader = std::thread(&CompareEngine::ReadJobs, this, std::ref(queue));
+        reader = std::thread(&CompareEngine::ReadJobs, this, std::ref(queue), std::ref(abandonedByReader));
     } catch (const std::system_error&) {
         // No second thread to be had: read here, then digest what was read.
-        ReadJobs(queue);
+        ReadJobs(queue, abandonedByReader);
     }
 
-    CompareJob* current = nullptr;
+    // Jobs begun and not finished because of a stop, in the order begun: they
+    // go back to the head of the queue, where Stop makes them NotCompared.
+    std::vector<CompareJob*> unfinished;
+    auto keepUnfinished = [&unfinished](CompareJob* job) {
+        if (job != nullptr && (unfinished.empty() || unfinished.back() != job)) unfinished.push_back(job);
+    };
+    CompareJob* current = nullptr;  // the job whose content is being digested
     uint64_t done = 0;
-    while (std::optional<ReadChunk> chunk = queue.Pop()) {
+    while (const ReadChunk* chunk = queue.Pop()) {
         if (stopEvent.IsSet()) {
-            // Stopping: drain what was read; every job begun stays Queued.
-            if (chunk->data) queue.ReleaseBuffer(chunk->data);
+            // Stopping: drain what was read, finishing nothing.
+            keepUnfinished(current);
+            current = nullptr;
+            keepUnfinished(chunk->job);
+            queue.Release();
             continue;
         }
         if (chunk->job != current) {
@@ -153,38 +167,32 @@ void CompareEngine::RunReadAhead(Sha1Digest& digest) {
             done = 0;
             digest.Reset();
         }
-        switch (chunk->kind) {
-        case ReadChunk::Kind::Data:
-            DigestChunk(*chunk, digest, done);
-            queue.ReleaseBuffer(chunk->data);
-            break;
-        case ReadChunk::Kind::End: {
+        if (chunk->kind == ReadChunk::Kind::Data) DigestChunk(*chunk, digest, done);
+        const bool ended = chunk->kind == ReadChunk::Kind::End || chunk->endsFile;
+        if (chunk->kind == ReadChunk::Kind::Failed) {
+            // Not opened, or a read failed before the end: no digest to trust.
+            FinishJob(*current, kUnopenableText);
+            current = nullptr;
+        } else if (ended && !stopEvent.IsSet()) {
             digest.Final();
             char text[kDigestTextSize];
             digest.GetBase32Text(text);
-            queue.EndJob(current);
             FinishJob(*current, text);
-            break;
+            current = nullptr;
         }
-        case ReadChunk::Kind::Failed:
-            // Not opened, or a read failed before the end: no digest to trust.
-            queue.EndJob(current);
-            FinishJob(*current, kUnopenableText);
-            break;
-        }
+        queue.Release();
     }
     if (reader.joinable()) reader.join();
 
-    // Abandoned by a stop: back to the head of the queue in their order, where
-    // Stop finds them and makes the files NotCompared again.
-    std::vector<CompareJob*> unfinished = queue.UnfinishedJobs();
+    keepUnfinished(current);
+    keepUnfinished(abandonedByReader);
     if (!unfinished.empty()) {
         std::lock_guard lock(mutex);
         jobs.insert(jobs.begin(), unfinished.begin(), unfinished.end());
     }
 }
 
-void CompareEngine::ReadJobs(ReadAheadQueue& queue) {
+void CompareEngine::ReadJobs(ReadAheadQueue& queue, CompareJob*& abandoned) {
     FileContentReader reader;
     for (;;) {
         CompareJob* job;
@@ -194,13 +202,13 @@ void CompareEngine::ReadJobs(ReadAheadQueue& queue) {
             job = jobs.front();
             jobs.pop_front();
         }
-        queue.BeginJob(job);
         const uint32_t startTick = GetTickCount();
         job->bytesDone.store(0, std::memory_order_relaxed);
         job->lastTick.store(startTick, std::memory_order_relaxed);
         job->startTick.store(startTick, std::memory_order_release);
 
         if (!reader.Open(job->item->GetFullPath().data())) {
+            queue.AcquireBuffer();
             queue.Push({job, ReadChunk::Kind::Failed});
             continue;
         }
@@ -211,23 +219,24 @@ void CompareEngine::ReadJobs(ReadAheadQueue& queue) {
         uint64_t done = 0;
         for (;;) {
             PassPauseGate();
-            if (stopEvent.IsSet()) break;
+            if (stopEvent.IsSet()) {
+                abandoned = job;
+                break;
+            }
             uint8_t* buffer = queue.AcquireBuffer();
             FileContentReader::ReadResult result = reader.Read(buffer, queue.BufferSize());
             if (result.status != FileContentReader::ReadStatus::Data) {
-                queue.ReleaseBuffer(buffer);
                 queue.Push({job, result.status == FileContentReader::ReadStatus::EndOfFile ? ReadChunk::Kind::End
                                                                                            : ReadChunk::Kind::Failed});
                 break;
             }
-            queue.Push({job, ReadChunk::Kind::Data, buffer, result.bytes});
             done += result.bytes;
-            if (size != 0 && done >= size) {
-                queue.Push({job, ReadChunk::Kind::End});
-                break;
-            }
+            const bool last = size != 0 && done >= size;
+            queue.Push({job, ReadChunk::Kind::Data, last, buffer, result.bytes});
+            if (last) break;
         }
         reader.Close();
+        if (abandoned != nullptr) break;
     }
     queue.FinishReading();
 }

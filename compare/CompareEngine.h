@@ -12,6 +12,7 @@
 #include "platform/ManualResetEvent.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -79,6 +80,8 @@ public:
     uint32_t WorkerCount() const { return workerCount; }
     // Workers now running.
     size_t RunningWorkers() const;
+    // Waits up to timeout for every worker to end; true when none is running.
+    bool WaitForWorkersToEnd(std::chrono::milliseconds timeout);
 
     CompareView& View() { return view; }
     ProgressIndicator& Progress() { return progress; }
@@ -90,8 +93,9 @@ private:
     // One round of a worker: a reading thread takes jobs from the queue until
     // it is empty and hands their content over, while this thread digests it.
     void RunReadAhead(Sha1Digest& digest);
-    // The reading thread of a round.
-    void ReadJobs(ReadAheadQueue& queue);
+    // The reading thread of a round; a job it took and left unread because of
+    // a stop is given back in abandoned.
+    void ReadJobs(ReadAheadQueue& queue, CompareJob*& abandoned);
     // Digests the content of one Data chunk in 16384-byte pieces, up to a stop.
     void DigestChunk(const ReadChunk& chunk, Sha1Digest& digest, uint64_t& done);
     // Writes the outcome of a job into its file; Digested last.

@@ -4,82 +4,83 @@
 
 namespace twinseek {
 
-ReadAheadQueue::ReadAheadQueue(size_t bufferCount, size_t bufferSize)
-    : bufferSize(bufferSize),
-      storage(std::make_unique_for_overwrite<uint8_t[]>(bufferCount * bufferSize)),
-      wakeMark(std::max<size_t>(1, bufferCount / 2)) {
-    for (size_t i = 0; i < bufferCount; ++i) freeBuffers.push_back(storage.get() + i * bufferSize);
-}
+// A side about to sleep raises its flag and then looks at the other's
+// counter; the other side moves its counter and then looks at the flag. Both
+// with sequential consistency, so at least one of them sees the other: either
+// the sleeper does not sleep, or it is woken.
 
-void ReadAheadQueue::BeginJob(CompareJob* job) {
-    std::lock_guard lock(mutex);
-    begunJobs.push_back(job);
+ReadAheadQueue::ReadAheadQueue(size_t slotCount, size_t bufferSize)
+    : slotCount(std::max<size_t>(1, slotCount)),
+      bufferSize(bufferSize),
+      wakeMark(std::max<size_t>(1, this->slotCount / 2)),
+      storage(std::make_unique_for_overwrite<uint8_t[]>(this->slotCount * bufferSize)),
+      slots(std::make_unique<ReadChunk[]>(this->slotCount)) {}
+
+void ReadAheadQueue::Wake(std::condition_variable& sleeper) {
+    // Taking the lock orders this wake after the sleeper's last look at the
+    // counters, which it makes holding the lock.
+    { std::lock_guard lock(sleepMutex); }
+    sleeper.notify_one();
 }
 
 uint8_t* ReadAheadQueue::AcquireBuffer() {
-    std::unique_lock lock(mutex);
-    if (freeBuffers.empty()) {
-        readerWaiting = true;
-        bufferFreed.wait(lock, [this] { return freeBuffers.size() >= wakeMark; });
-        readerWaiting = false;
+    const size_t next = published.load(std::memory_order_relaxed);
+    if (FreeSlots(next, releasedSeen) == 0) {
+        releasedSeen = released.load(std::memory_order_acquire);
+        if (FreeSlots(next, releasedSeen) == 0) {
+            std::unique_lock lock(sleepMutex);
+            readerSleeping.store(true);
+            readerWake.wait(lock, [&] {
+                releasedSeen = released.load();
+                return FreeSlots(next, releasedSeen) >= wakeMark;
+            });
+            readerSleeping.store(false, std::memory_order_relaxed);
+        }
     }
-    uint8_t* buffer = freeBuffers.back();
-    freeBuffers.pop_back();
-    return buffer;
-}
-
-void ReadAheadQueue::ReleaseBuffer(uint8_t* buffer) {
-    bool wake;
-    {
-        std::lock_guard lock(mutex);
-        freeBuffers.push_back(buffer);
-        wake = readerWaiting && freeBuffers.size() == wakeMark;
-    }
-    if (wake) bufferFreed.notify_one();
+    return storage.get() + (next % slotCount) * bufferSize;
 }
 
 void ReadAheadQueue::Push(const ReadChunk& chunk) {
-    // The reader blocks only in AcquireBuffer, and only when every buffer is
-    // queued here: so a waiting hasher always reaches its mark.
-    bool wake;
-    {
-        std::lock_guard lock(mutex);
-        chunks.push_back(chunk);
-        wake = hasherWaiting && chunks.size() == wakeMark;
-    }
-    if (wake) chunkPushed.notify_one();
+    const size_t next = published.load(std::memory_order_relaxed);
+    slots[next % slotCount] = chunk;
+    published.store(next + 1);
+    if (digesterSleeping.load() && next + 1 - released.load(std::memory_order_relaxed) >= wakeMark)
+        Wake(digesterWake);
 }
 
 void ReadAheadQueue::FinishReading() {
-    {
-        std::lock_guard lock(mutex);
-        readingFinished = true;
+    readingFinished.store(true);
+    Wake(digesterWake);
+}
+
+const ReadChunk* ReadAheadQueue::Pop() {
+    const size_t next = released.load(std::memory_order_relaxed);
+    if (publishedSeen == next) {
+        publishedSeen = published.load(std::memory_order_acquire);
+        if (publishedSeen == next) {
+            std::unique_lock lock(sleepMutex);
+            digesterSleeping.store(true);
+            digesterWake.wait(lock, [&] {
+                // Finished first: every chunk was published before it was set.
+                bool finished = readingFinished.load();
+                publishedSeen = published.load();
+                return finished || publishedSeen - next >= wakeMark;
+            });
+            digesterSleeping.store(false, std::memory_order_relaxed);
+            if (publishedSeen == next) return nullptr;
+        }
     }
-    chunkPushed.notify_one();
+    taken = true;
+    return &slots[next % slotCount];
 }
 
-std::optional<ReadChunk> ReadAheadQueue::Pop() {
-    std::unique_lock lock(mutex);
-    if (chunks.empty() && !readingFinished) {
-        hasherWaiting = true;
-        chunkPushed.wait(lock, [this] { return chunks.size() >= wakeMark || readingFinished; });
-        hasherWaiting = false;
-    }
-    if (chunks.empty()) return std::nullopt;
-    ReadChunk chunk = chunks.front();
-    chunks.pop_front();
-    return chunk;
-}
-
-void ReadAheadQueue::EndJob(CompareJob* job) {
-    std::lock_guard lock(mutex);
-    auto it = std::find(begunJobs.begin(), begunJobs.end(), job);
-    if (it != begunJobs.end()) begunJobs.erase(it);
-}
-
-std::vector<CompareJob*> ReadAheadQueue::UnfinishedJobs() const {
-    std::lock_guard lock(mutex);
-    return {begunJobs.begin(), begunJobs.end()};
+void ReadAheadQueue::Release() {
+    if (!taken) return;
+    taken = false;
+    const size_t now = released.load(std::memory_order_relaxed) + 1;
+    released.store(now);
+    if (readerSleeping.load() && FreeSlots(published.load(std::memory_order_relaxed), now) >= wakeMark)
+        Wake(readerWake);
 }
 
 }  // namespace twinseek

@@ -1,68 +1,80 @@
-// Hands file content from a worker's reading thread to its hashing thread in
-// a few fixed buffers, so that reading one piece overlaps hashing the last.
+// Hands file content from a worker's reading thread to its digesting thread
+// through a ring of fixed buffers, so that reading one piece overlaps digesting
+// the last. One thread reads and one digests; neither takes a lock to pass a piece.
 #pragma once
 
 #include "compare/CompareJob.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
-#include <optional>
-#include <vector>
 
 namespace twinseek {
 
 struct ReadChunk {
+    // Data: content in data; with endsFile it is the file's last piece.
+    // End: the file has ended without content in this chunk.
+    // Failed: the file could not be opened, or a read failed before its end.
     enum class Kind { Data, End, Failed };
-    CompareJob* job;
-    Kind kind;
-    uint8_t* data = nullptr;  // Data: a buffer of the queue, given back with ReleaseBuffer
+    CompareJob* job = nullptr;
+    Kind kind = Kind::Data;
+    bool endsFile = false;
+    const uint8_t* data = nullptr;
     size_t bytes = 0;
 };
 
 class ReadAheadQueue {
 public:
-    ReadAheadQueue(size_t bufferCount, size_t bufferSize);
+    ReadAheadQueue(size_t slotCount, size_t bufferSize);
     ReadAheadQueue(const ReadAheadQueue&) = delete;
     ReadAheadQueue& operator=(const ReadAheadQueue&) = delete;
 
     size_t BufferSize() const { return bufferSize; }
 
-    // Reading side. A job is begun before its first chunk is pushed.
-    void BeginJob(CompareJob* job);
-    // Waits for a free buffer.
+    // Reading side. Every chunk takes a slot: AcquireBuffer waits for a free
+    // one and returns its buffer, Push publishes it (data, if any, must be in
+    // that buffer).
     uint8_t* AcquireBuffer();
-    void ReleaseBuffer(uint8_t* buffer);
     void Push(const ReadChunk& chunk);
-    // No chunk follows; Pop returns nothing once the queue is empty.
+    // No chunk follows; Pop returns nothing once the ring is empty.
     void FinishReading();
 
-    // Hashing side: waits for the next chunk, in the order pushed.
-    std::optional<ReadChunk> Pop();
-    // The job is done with: it leaves the list of begun jobs.
-    void EndJob(CompareJob* job);
-    // Jobs begun and not ended, in the order begun.
-    std::vector<CompareJob*> UnfinishedJobs() const;
+    // Digesting side: waits for the oldest chunk not taken, in the order
+    // pushed; nullptr at the end. Release gives its slot back.
+    const ReadChunk* Pop();
+    void Release();
 
 private:
+    size_t FreeSlots(size_t published, size_t released) const { return slotCount - (published - released); }
+    void Wake(std::condition_variable& sleeper);
+
+    const size_t slotCount;
     const size_t bufferSize;
-    std::unique_ptr<uint8_t[]> storage;
-    mutable std::mutex mutex;
-    std::condition_variable bufferFreed;
-    std::condition_variable chunkPushed;
-    std::vector<uint8_t*> freeBuffers;
-    std::deque<ReadChunk> chunks;
-    std::deque<CompareJob*> begunJobs;
-    bool readingFinished = false;
-    // A side that runs dry sleeps until half the buffers are there for it
-    // again, and is woken only then: waking a thread costs a system call, so
-    // one wake moves many pieces rather than one.
+    // A side that runs dry sleeps until half the ring is there for it again,
+    // and is woken only then: waking a thread costs a system call, so one
+    // wake moves many pieces rather than one.
     const size_t wakeMark;
-    bool readerWaiting = false;
-    bool hasherWaiting = false;
+    std::unique_ptr<uint8_t[]> storage;
+    std::unique_ptr<ReadChunk[]> slots;
+
+    // Each counter is written by one side only, and each side keeps the last
+    // value it saw of the other's, so the two cache lines move between the
+    // processors only when a side seems to have run dry.
+    alignas(64) std::atomic<size_t> published{0};
+    size_t releasedSeen = 0;
+    alignas(64) std::atomic<size_t> released{0};
+    size_t publishedSeen = 0;
+    bool taken = false;
+
+    alignas(64) std::mutex sleepMutex;
+    std::condition_variable readerWake;
+    std::condition_variable digesterWake;
+    std::atomic<bool> readerSleeping{false};
+    std::atomic<bool> digesterSleeping{false};
+    std::atomic<bool> readingFinished{false};
 };
 
 }  // namespace twinseek
