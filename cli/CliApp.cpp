@@ -23,6 +23,22 @@ namespace twinseek {
 
 namespace {
 
+// The session of one command, ended as the caller of RunCli asked.
+class SessionHolder {
+public:
+    explicit SessionHolder(SessionTeardown teardown) : session(std::make_unique<CliSession>()), teardown(teardown) {}
+    SessionHolder(const SessionHolder&) = delete;
+    SessionHolder& operator=(const SessionHolder&) = delete;
+    ~SessionHolder() {
+        if (teardown == SessionTeardown::LeaveToSystem) (void)session.release();
+    }
+    CliSession& operator*() { return *session; }
+
+private:
+    std::unique_ptr<CliSession> session;
+    SessionTeardown teardown;
+};
+
 void PrintError(const std::string& text) { std::fprintf(stderr, "twinseek-cli: %s\n", text.c_str()); }
 
 // Shows the errors the document reported; true when there were any.
@@ -64,7 +80,7 @@ bool SaveIfAsked(CliSession& session, const CliOptions& options) {
     return saved;
 }
 
-int RunScan(const CliOptions& options) {
+int RunScan(const CliOptions& options, SessionTeardown teardown) {
     std::vector<std::string> roots;
     for (const std::string& operand : options.operands) {
         std::optional<std::string> root = GetFullPathName(operand);
@@ -79,7 +95,8 @@ int RunScan(const CliOptions& options) {
         roots.push_back(*root);
     }
 
-    CliSession session;
+    SessionHolder holder(teardown);
+    CliSession& session = *holder;
     Document& document = session.Doc();
     StatusLine status;
     {
@@ -103,8 +120,9 @@ int RunScan(const CliOptions& options) {
     return saved ? kExitSuccess : kExitFailure;
 }
 
-int RunOpen(const CliOptions& options, bool mayCompare) {
-    CliSession session;
+int RunOpen(const CliOptions& options, bool mayCompare, SessionTeardown teardown) {
+    SessionHolder holder(teardown);
+    CliSession& session = *holder;
     std::string path = GetFullPathName(options.operands[0]).value_or(options.operands[0]);
     if (!session.Doc().OpenFile(path)) {
         if (!ReportDocumentErrors(session)) PrintError("could not open " + path);
@@ -146,7 +164,7 @@ int RunDigest(const CliOptions& options) {
 
 }  // namespace
 
-int RunCli(int argc, char** argv) {
+int RunCli(int argc, char** argv, SessionTeardown teardown) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     CliParse parse = ParseCommandLine(arguments);
     if (!parse.options) {
@@ -158,9 +176,9 @@ int RunCli(int argc, char** argv) {
     try {
         switch (options.command) {
         case CliCommand::Help: std::fputs(kUsageText, stdout); break;
-        case CliCommand::Scan: status = RunScan(options); break;
-        case CliCommand::Open: status = RunOpen(options, true); break;
-        case CliCommand::Groups: status = RunOpen(options, false); break;
+        case CliCommand::Scan: status = RunScan(options, teardown); break;
+        case CliCommand::Open: status = RunOpen(options, true, teardown); break;
+        case CliCommand::Groups: status = RunOpen(options, false, teardown); break;
         case CliCommand::Digest: status = RunDigest(options); break;
         }
     } catch (const std::bad_alloc&) {
