@@ -7,8 +7,10 @@ trees, page cache warm, and checks that every tool reports the same files.
 
 The trees come from shared/bench/make-dataset.py. Every tool is asked to treat
 empty files and hard links as duplicates, as Twinseek does, and none follows
-symbolic links. Prints one table: wall time median (min-max), peak memory, and
-the groups and files reported.
+symbolic links. Prints one table: wall time median (min-max), the time as a multiple of the
+SHA-1 floor, peak memory, and the groups and files reported. The floor is the
+bytes of every file whose size is shared (from the tree's manifest) divided by
+one core's SHA-1 speed, --sha1-rate GB/s: Twinseek digests every such file in full.
 """
 import argparse
 import json
@@ -80,6 +82,20 @@ def run_once(argv, out_file):
     return float(seconds), int(kib), proc.stdout, proc.returncode
 
 
+def candidate_bytes(manifest):
+    """Bytes of the regular files (hard links included) whose size another shares."""
+    sizes = []
+    with open(manifest) as f:
+        for line in f:
+            kind, _path, size = line.split("\t")[:3]
+            if kind in ("f", "h"):
+                sizes.append(int(size))
+    count = {}
+    for size in sizes:
+        count[size] = count.get(size, 0) + 1
+    return sum(size for size in sizes if count[size] > 1)
+
+
 def normalise(groups, top):
     return {frozenset(os.path.relpath(p, top) for p in g) for g in groups if len(g) > 1}
 
@@ -91,6 +107,7 @@ def main():
     ap.add_argument("--shapes", default="mixed,samesize,bigfiles")
     ap.add_argument("--runs", type=int, default=5)
     ap.add_argument("--workers", default="1")
+    ap.add_argument("--sha1-rate", type=float, default=1.7, help="one core's SHA-1 speed in GB/s")
     a = ap.parse_args()
     workers = [int(w) for w in a.workers.split(",")]
     work = tempfile.mkdtemp(prefix="tws-peers-")
@@ -99,6 +116,8 @@ def main():
         top = os.path.join(a.root, shape)
         if not os.path.isdir(top):
             sys.exit("missing tree %s: run make-dataset.py %s first" % (top, shape))
+        floor = candidate_bytes(os.path.join(a.root, shape + ".manifest.tsv")) / (a.sha1_rate * 1e9)
+        print("%-9s SHA-1 floor %.2f s" % (shape, floor), file=sys.stderr)
         reference = None
         for name, argv_of, parse, output_kind in tools(os.path.abspath(a.cli), workers):
             out = os.path.join(work, "%s-%s.out" % (shape, name.replace(" ", "_")))
@@ -119,14 +138,15 @@ def main():
             if reference is None:
                 reference = groups
             same = "same" if groups == reference else "DIFFERENT (%d groups not shared)" % len(groups ^ reference)
-            rows.append((shape, name, statistics.median(times), min(times), max(times), max(peaks) / 1024,
+            rows.append((shape, name, statistics.median(times), min(times), max(times), floor, max(peaks) / 1024,
                          len(groups), sum(len(g) for g in groups), same))
             print("%-9s %-22s %7.2f s" % (shape, name, statistics.median(times)), file=sys.stderr)
     shutil.rmtree(work)
-    print("| shape | tool | wall s, median (min-max) | peak MiB | groups | files | same files as twinseek |")
-    print("|---|---|---|---|---|---|---|")
-    for shape, name, med, lo, hi, mib, groups, files, same in rows:
-        print("| %s | %s | %.2f (%.2f-%.2f) | %.0f | %d | %d | %s |" % (shape, name, med, lo, hi, mib, groups, files, same))
+    print("| shape | tool | wall s, median (min-max) | x SHA-1 floor | peak MiB | groups | files | same files as twinseek |")
+    print("|---|---|---|---|---|---|---|---|")
+    for shape, name, med, lo, hi, floor, mib, groups, files, same in rows:
+        print("| %s | %s | %.2f (%.2f-%.2f) | %.2f | %.0f | %d | %d | %s |"
+              % (shape, name, med, lo, hi, med / floor, mib, groups, files, same))
 
 
 if __name__ == "__main__":
