@@ -48,10 +48,26 @@ bool ReportDocumentErrors(CliSession& session) {
     return !errors.empty();
 }
 
-void PrintGroups(const CliSession& session, OutputFormat format) {
-    std::vector<GroupReport> groups = CollectGroups(const_cast<CliSession&>(session).Doc().duplicates);
-    std::string text = format == OutputFormat::Json ? GroupsAsJson(groups) : GroupsAsText(groups);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+// Writes the groups as they are formed, a few hundred KiB at a time, so a
+// large report is never held whole.
+void PrintGroups(CliSession& session, OutputFormat format) {
+    constexpr size_t kFlushSize = 256 * 1024;
+    const bool json = format == OutputFormat::Json;
+    std::string buffer(json ? kJsonGroupsOpening : "");
+    bool first = true;
+    ForEachGroupReport(session.Doc().duplicates, [&](const GroupReport& group) {
+        if (json)
+            AppendGroupJson(buffer, group, first);
+        else
+            AppendGroupText(buffer, group);
+        first = false;
+        if (buffer.size() >= kFlushSize) {
+            std::fwrite(buffer.data(), 1, buffer.size(), stdout);
+            buffer.clear();
+        }
+    });
+    if (json) buffer += JsonGroupsClosing(!first);
+    std::fwrite(buffer.data(), 1, buffer.size(), stdout);
 }
 
 // Queues what the options ask to compare and runs the comparison to its end.

@@ -34,11 +34,21 @@ size_t Utf8SequenceLength(std::string_view text) {
     return length;
 }
 
+// Printable ASCII other than the quote and the backslash goes out as it is.
+bool IsPlain(uint8_t c) { return c >= 0x20 && c < 0x7F && c != '"' && c != '\\'; }
+
 }  // namespace
 
 void AppendJsonString(std::string& out, std::string_view bytes) {
     out += '"';
     while (!bytes.empty()) {
+        size_t plain = 0;
+        while (plain < bytes.size() && IsPlain(uint8_t(bytes[plain]))) ++plain;
+        if (plain != 0) {
+            out.append(bytes.substr(0, plain));
+            bytes.remove_prefix(plain);
+            continue;
+        }
         uint8_t c = uint8_t(bytes[0]);
         size_t length = Utf8SequenceLength(bytes);
         if (length == 0) {
