@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,10 +22,8 @@ std::vector<std::string> FileNames(const FolderItem* folder) {
     return names;
 }
 
-TEST(CatalogTreeTest, RecordsKeepTheirEntryStartProvisionalAndAreFoundAgain) {
+TEST(CatalogTreeTest, RecordsKeepTheirEntryAndAreFoundAgainByTheirExactName) {
     auto root = MakeRoot();
-    EXPECT_EQ(root->compareState, NotCompared);
-    EXPECT_EQ(root->Name(), "");
     FindData entry = EntryNamed("movie.mkv", (uint64_t(3) << 32) + 9);
     entry.ftLastWriteTime = FileTime::FromValue(0x0123456789ABCDEFULL);
     strcpy(entry.cAlternateFileName, "MOVIE~1.MKV");
@@ -34,49 +31,41 @@ TEST(CatalogTreeTest, RecordsKeepTheirEntryStartProvisionalAndAreFoundAgain) {
     FileItem* file = root->FindOrCreateFile(entry, created);
     EXPECT_TRUE(created);
     EXPECT_EQ(file->compareState, Provisional);
-    EXPECT_EQ(file->Size(), (uint64_t(3) << 32) + 9);
     FindData back = file->GetFindData();
     EXPECT_STREQ(back.cFileName, "movie.mkv");
     EXPECT_STREQ(back.cAlternateFileName, "MOVIE~1.MKV");
     EXPECT_EQ(back.ftLastWriteTime.Value(), 0x0123456789ABCDEFULL);
     EXPECT_EQ(file->parent, root.get());
-
-    FileItem* again = root->FindOrCreateFile(EntryNamed("movie.mkv", 99), created);
+    EXPECT_EQ(root->FindOrCreateFile(EntryNamed("movie.mkv", 99), created), file);
     EXPECT_FALSE(created);
-    EXPECT_EQ(again, file);
-    EXPECT_EQ(again->Size(), (uint64_t(3) << 32) + 9) << "a file found again keeps the size first recorded";
+    EXPECT_EQ(file->Size(), (uint64_t(3) << 32) + 9) << "a file found again keeps the size first recorded";
+
+    // Names are ordered byte-wise and differ by case.
+    for (const char* name : {"b", "B", "a", "ab", "\xC3\xA9t\xC3\xA9", "A"}) AddFile(root.get(), name, 1);
+    EXPECT_EQ(FileNames(root.get()),
+              (std::vector<std::string>{"A", "B", "a", "ab", "b", "movie.mkv", "\xC3\xA9t\xC3\xA9"}));
     FolderItem* folder = root->FindOrCreateFolder(EntryNamed("docs", 0, FILE_ATTRIBUTE_DIRECTORY));
     EXPECT_EQ(root->FindOrCreateFolder(EntryNamed("docs")), folder);
     EXPECT_EQ(root->ChildFolders().size(), 1u);
+
+    // Colour marks are kept per list.
+    int listA = 0;
+    int listB = 0;
+    file->SetTextColor(&listA, 0x0000FF);
+    file->SetTextColor(&listB, 0);
+    file->SetTextColor(&listA, 0xFF0000);
+    EXPECT_EQ(file->FindColorMark(&listA)->textColor, 0xFF0000u);
+    EXPECT_EQ(file->FindColorMark(&listB)->textColor, 0u);
 }
 
-TEST(CatalogTreeTest, NamesAreOrderedBytewiseAndCaseSensitive) {
-    auto root = MakeRoot();
-    for (const char* name : {"b", "B", "a", "ab", "\xC3\xA9t\xC3\xA9", "A"}) AddFile(root.get(), name, 1);
-    EXPECT_EQ(FileNames(root.get()),
-              (std::vector<std::string>{"A", "B", "a", "ab", "b", "\xC3\xA9t\xC3\xA9"}));
-    EXPECT_NE(root->FindFile("a"), root->FindFile("A"));
-}
-
-TEST(CatalogTreeTest, FullPathsJoinNamesWithSlashesUnderTheFileSystemRoot) {
-    auto root = MakeRoot();
-    FolderItem* slash = root->FindOrCreateFolder(EntryNamed("/"));
-    FolderItem* home = slash->FindOrCreateFolder(EntryNamed("home"));
-    FolderItem* ann = home->FindOrCreateFolder(EntryNamed("ann"));
-    FileItem* song = AddFile(ann, "song.mp3", 1);
-    FolderItem* relative = root->FindOrCreateFolder(EntryNamed("relative"));
-    FileItem* inRelative = AddFile(relative, "x", 1);
-
-    EXPECT_EQ(root->GetFullPath(), "");
-    EXPECT_EQ(slash->GetFullPath(), "/");
-    EXPECT_EQ(song->GetFullPath(), "/home/ann/song.mp3");
-    EXPECT_EQ(inRelative->GetFullPath(), "relative/x");
-    EXPECT_EQ(song->GetFullPath().data(), song->GetFullPath().data()) << "the path is built once";
-}
-
-TEST(CatalogTreeTest, FullPathIsTheSameWhenTwoThreadsBuildItAtOnce) {
+TEST(CatalogTreeTest, FullPathsJoinNamesUnderTheFileSystemRootEvenWhenTwoThreadsBuildThem) {
     auto root = MakeRoot();
     FolderItem* folder = root->FindOrCreateFolder(EntryNamed("/"));
+    FileItem* inRelative = AddFile(root->FindOrCreateFolder(EntryNamed("relative")), "x", 1);
+    EXPECT_EQ(root->GetFullPath(), "");
+    EXPECT_EQ(folder->GetFullPath(), "/");
+    EXPECT_EQ(inRelative->GetFullPath(), "relative/x");
+
     std::vector<FileItem*> files;
     for (int depth = 0; depth < 50; ++depth) folder = folder->FindOrCreateFolder(EntryNamed(Numbered("d", depth)));
     for (int i = 0; i < 200; ++i) files.push_back(AddFile(folder, Numbered("f", i), 1));
@@ -87,7 +76,9 @@ TEST(CatalogTreeTest, FullPathIsTheSameWhenTwoThreadsBuildItAtOnce) {
     for (size_t i = files.size(); i-- > 0;) (void)files[i]->GetFullPath();
     worker.join();
     for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(seenByWorker[i], files[i]->GetFullPath());
-    EXPECT_EQ(files[0]->GetFullPath().substr(0, 7), "/d0/d1/");
+    EXPECT_EQ(files[7]->GetFullPath().substr(0, 7), "/d0/d1/");
+    EXPECT_TRUE(files[7]->GetFullPath().ends_with("/d48/d49/f7")) << files[7]->GetFullPath();
+    EXPECT_EQ(files[7]->GetFullPath().data(), files[7]->GetFullPath().data()) << "the path is built once";
 }
 
 TEST(CatalogTreeTest, PruneCommitsOrRollsBackOnlyProvisionalRecords) {
@@ -98,18 +89,15 @@ TEST(CatalogTreeTest, PruneCommitsOrRollsBackOnlyProvisionalRecords) {
     kept->compareState = NotCompared;
 
     bool created = false;
-    FolderItem* fresh = kept->FindOrCreateFolder(EntryNamed("fresh"));
-    fresh->FindOrCreateFile(EntryNamed("inner", 2), created);
+    kept->FindOrCreateFolder(EntryNamed("fresh"))->FindOrCreateFile(EntryNamed("inner", 2), created);
     kept->FindOrCreateFile(EntryNamed("new", 3), created);
-
     kept->Prune(false);
     EXPECT_EQ(kept->ChildFolders().size(), 0u);
     EXPECT_EQ(FileNames(kept), std::vector<std::string>{"old"});
     EXPECT_EQ(old->compareState, Finished);
 
     FolderItem* again = kept->FindOrCreateFolder(EntryNamed("again"));
-    FileItem* inner = nullptr;
-    inner = again->FindOrCreateFile(EntryNamed("inner", 2), created);
+    FileItem* inner = again->FindOrCreateFile(EntryNamed("inner", 2), created);
     root->Prune(true);
     EXPECT_EQ(again->compareState, NotCompared);
     EXPECT_EQ(inner->compareState, NotCompared);
@@ -130,42 +118,6 @@ TEST(CatalogTreeTest, ClearAndCountCopeWithVeryDeepTrees) {
     root->ClearChildren();
     EXPECT_EQ(root->CountFiles(), 0u);
     EXPECT_TRUE(root->ChildFolders().empty());
-}
-
-TEST(CatalogTreeTest, AdoptKeepsNameOrderWhateverOrderRecordsComeIn) {
-    auto root = MakeRoot();
-    // In name order first (as a stored document delivers them), then out of it.
-    std::vector<std::string> fileNames = {"b", "d", "f", "a", "c", "e", "g"};
-    for (const std::string& name : fileNames) {
-        ASSERT_TRUE(root->AdoptFile(FileItem::Create(nullptr, EntryNamed(name), NotCompared))) << name;
-        ASSERT_TRUE(root->AdoptFolder(FolderItem::Create(nullptr, EntryNamed(name), NotCompared))) << name;
-    }
-    // Taken names are refused, also ones taken before the last.
-    for (const char* name : {"a", "g"}) {
-        FileItem* twin = FileItem::Create(nullptr, EntryNamed(name), NotCompared);
-        EXPECT_FALSE(root->AdoptFile(twin)) << name;
-        delete twin;
-        FolderItem* folderTwin = FolderItem::Create(nullptr, EntryNamed(name), NotCompared);
-        EXPECT_FALSE(root->AdoptFolder(folderTwin)) << name;
-        delete folderTwin;
-    }
-    std::string folders;
-    for (const FolderItem* folder : root->ChildFolders()) folders += folder->Name();
-    EXPECT_EQ(FileNames(root.get()), (std::vector<std::string>{"a", "b", "c", "d", "e", "f", "g"}));
-    EXPECT_EQ(folders, "abcdefg");
-    EXPECT_EQ(root->FindFile("d")->parent, root.get());
-}
-
-TEST(CatalogTreeTest, ColorMarksArePerList) {
-    auto root = MakeRoot();
-    FileItem* file = AddFile(root.get(), "f", 1);
-    int listA = 0;
-    int listB = 0;
-    file->SetTextColor(&listA, 0x0000FF);
-    file->SetTextColor(&listB, 0);
-    file->SetTextColor(&listA, 0xFF0000);
-    EXPECT_EQ(file->FindColorMark(&listA)->textColor, 0xFF0000u);
-    EXPECT_EQ(file->FindColorMark(&listB)->textColor, 0u);
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ TEST(SizeCategoryTest, BandBoundariesAreInclusive) {
     EXPECT_EQ(CategoryOfId(7).min, 0u);
 }
 
-TEST(FileCatalogTest, LargestFirstAndEqualSizesInInsertionOrder) {
+TEST(FileCatalogTest, LargestFirstEqualSizesInInsertionOrderThroughMergeAndRemoval) {
     auto root = MakeRoot();
     FileCatalog catalog;
     FileItem* a = AddFile(root.get(), "a", 10);
@@ -46,8 +46,10 @@ TEST(FileCatalogTest, LargestFirstAndEqualSizesInInsertionOrder) {
     FileItem* d = AddFile(root.get(), "d", 2000000);
     for (FileItem* item : {a, b, c, d}) catalog.Insert(item->Size(), item);
     EXPECT_EQ(Items(catalog.All()), (std::vector<FileItem*>{d, b, a, c}));
+    FileCatalog intake;
     FileItem* e = AddFile(root.get(), "e", 10);
-    catalog.Insert(10, e);
+    intake.Insert(10, e);
+    catalog.MergeFrom(intake);
     EXPECT_EQ(Items(catalog.Range(0, 10)), (std::vector<FileItem*>{a, c, e}));
     EXPECT_EQ(catalog.CountOfSize(10), 3u);
     EXPECT_EQ(catalog.CountOfSize(11), 0u);
@@ -55,29 +57,14 @@ TEST(FileCatalogTest, LargestFirstAndEqualSizesInInsertionOrder) {
     EXPECT_EQ(Items(catalog.Range(3)), std::vector<FileItem*>{d});
     EXPECT_EQ(Items(catalog.Range(7)), (std::vector<FileItem*>{b, a, c, e}));
     EXPECT_TRUE(catalog.Range(1).empty());
-}
 
-TEST(FileCatalogTest, RemoveAndMergeKeepOrder) {
-    auto root = MakeRoot();
-    FileCatalog catalog;
-    FileCatalog intake;
-    FileItem* a = AddFile(root.get(), "a", 7);
-    FileItem* b = AddFile(root.get(), "b", 7);
-    FileItem* c = AddFile(root.get(), "c", 7);
-    catalog.Insert(7, a);
-    catalog.Insert(7, b);
-    EXPECT_EQ(catalog.Count(), 2u);
-    intake.Insert(7, c);
-    catalog.MergeFrom(intake);
-    EXPECT_EQ(Items(catalog.All()), (std::vector<FileItem*>{a, b, c}));
-    EXPECT_TRUE(catalog.Remove(7, b));
-    EXPECT_FALSE(catalog.Remove(7, b)) << "a record is removed once";
-    EXPECT_FALSE(catalog.Remove(8, a)) << "the size must match";
-    EXPECT_EQ(catalog.Count(), 2u);
-    EXPECT_EQ(Items(catalog.All()), (std::vector<FileItem*>{a, c}));
-    catalog.Insert(7, b);
-    EXPECT_TRUE(catalog.Remove(7, b)) << "removing a file not yet sorted in";
-    EXPECT_EQ(Items(catalog.Range(0, 7)), (std::vector<FileItem*>{a, c}));
+    EXPECT_TRUE(catalog.Remove(10, c));
+    EXPECT_FALSE(catalog.Remove(10, c)) << "a record is removed once";
+    EXPECT_FALSE(catalog.Remove(11, a)) << "the size must match";
+    catalog.Insert(10, c);
+    EXPECT_TRUE(catalog.Remove(10, c)) << "removing a file not yet sorted in";
+    EXPECT_EQ(catalog.Count(), 4u);
+    EXPECT_EQ(Items(catalog.Range(0, 10)), (std::vector<FileItem*>{a, e}));
     catalog.Clear();
     EXPECT_EQ(catalog.Count(), 0u);
     EXPECT_TRUE(catalog.All().empty());

@@ -1,6 +1,6 @@
 #include "doc/Document.h"
 
-#include "DocumentTestSupport.h"
+#include "tests/doc/DocumentTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -17,21 +17,6 @@ using namespace twinseek::testing;
 using Answer = DocumentPrompts::Answer;
 
 struct DocumentTest : ::testing::Test {
-    // A document holding one committed scan: a folder with two files.
-    void ScanSomething(Document& document) {
-        FolderItem* folder = ScanFolder(document.root, "data");
-        ScanFile(document, folder, Entry("one", 100));
-        ScanFile(document, folder, Entry("two", 100));
-        document.CommitScan(true);
-    }
-    std::string SaveOld(const std::string& name) {
-        Document other(prompts);
-        ScanFolder(other.root, "saved-before");
-        other.CommitScan(true);
-        other.path = dir.Path(name);
-        EXPECT_TRUE(other.Store());
-        return ReadBytes(other.path);
-    }
     // A failed save: false, one error naming the file and reason, modified
     // still true, the old file byte for byte and no file left beside it.
     void ExpectFailedSave(Document& document, const std::string& old, const std::string& reason) {
@@ -50,28 +35,28 @@ struct DocumentTest : ::testing::Test {
     ScriptedPrompts prompts;
 };
 
-TEST_F(DocumentTest, CommitScanKeepsOrDropsTheScannedRecords) {
+TEST_F(DocumentTest, CommitScanKeepsOrDropsTheScannedRecordsAndOnlyAnswersThatStopKeepTheCatalogue) {
     Document document(prompts);
     document.CommitScan(false);
     EXPECT_FALSE(document.modified) << "a cancelled scan that made nothing changes nothing";
-    ScanSomething(document);
+    FolderItem* data = ScanFolder(document.root, "data");
+    ScanFile(document, data, EntryNamed("one", 100));
+    ScanFile(document, data, EntryNamed("two", 100));
+    document.CommitScan(true);
     EXPECT_TRUE(document.modified);
     EXPECT_EQ(document.catalog.Count(), 2u);
 
     document.modified = false;
-    ScanFile(document, ScanFolder(document.root, "more"), Entry("three", 5));
-    ScanFile(document, document.root->FindFolder("data"), Entry("one", 100));  // found again
+    ScanFile(document, ScanFolder(document.root, "more"), EntryNamed("three", 5));
+    ScanFile(document, data, EntryNamed("one", 100));  // found again
     document.CommitScan(false);
     EXPECT_EQ(document.root->FindFolder("more"), nullptr);
-    EXPECT_NE(document.root->FindFolder("data")->FindFile("one"), nullptr);
+    EXPECT_NE(data->FindFile("one"), nullptr);
     EXPECT_EQ(document.catalog.Count(), 2u);
     EXPECT_EQ(document.intake.Count(), 0u);
     EXPECT_FALSE(document.modified);
-}
 
-TEST_F(DocumentTest, QuerySaveAnswersThatStopKeepTheCatalogue) {
-    Document document(prompts);
-    ScanSomething(document);
+    document.modified = true;
     prompts.answers = {Answer::No};
     prompts.openChoices = {std::nullopt};
     EXPECT_FALSE(document.Open());
@@ -110,11 +95,25 @@ private:
     void (*previousHandler)(int) = nullptr;
 };
 
-TEST_F(DocumentTest, AWriteFailureLeavesTheOldFileByteForByte) {
-    std::string old = SaveOld("doc.tws");
+TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileByteForByte) {
+    Document before(prompts);
+    ScanFolder(before.root, "saved-before");
+    before.CommitScan(true);
+    before.path = dir.Path("doc.tws");
+    ASSERT_TRUE(before.Store());
+    const std::string old = ReadBytes(before.path);
+
+    Document odd(prompts);
+    FolderItem* folder = ScanFolder(odd.root, "odd");
+    ScanFile(odd, folder, EntryNamed("carriage\rreturn", 1));
+    ScanFile(odd, folder, EntryNamed("line\nfeed", 1));
+    odd.CommitScan(true);
+    odd.path = dir.Path("doc.tws");
+    ExpectFailedSave(odd, old, "the name \"odd/carriage\rreturn\" holds a line break");
+
     Document document(prompts);
-    FolderItem* folder = ScanFolder(document.root, "many");
-    for (int index = 0; index < 400; ++index) ScanFile(document, folder, Entry("file" + std::to_string(index), 1));
+    folder = ScanFolder(document.root, "many");
+    for (int index = 0; index < 400; ++index) ScanFile(document, folder, EntryNamed(Numbered("file", index), 1));
     document.CommitScan(true);
     document.path = dir.Path("doc.tws");
     {
@@ -123,17 +122,6 @@ TEST_F(DocumentTest, AWriteFailureLeavesTheOldFileByteForByte) {
     }
     EXPECT_TRUE(document.Save()) << "the same save succeeds once there is room";
     EXPECT_GT(ReadBytes(document.path).size(), 4096u);
-}
-
-TEST_F(DocumentTest, NamesWithLineBreaksAreNotSaved) {
-    std::string old = SaveOld("doc.tws");
-    Document document(prompts);
-    FolderItem* folder = ScanFolder(document.root, "odd");
-    ScanFile(document, folder, Entry("carriage\rreturn", 1));
-    ScanFile(document, folder, Entry("line\nfeed", 1));
-    document.CommitScan(true);
-    document.path = dir.Path("doc.tws");
-    ExpectFailedSave(document, old, "the name \"odd/carriage\rreturn\" holds a line break");
 }
 
 }  // namespace

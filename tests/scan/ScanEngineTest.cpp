@@ -22,35 +22,11 @@ size_t IndexOf(const Strings& texts, const std::string& text) {
     return size_t(std::find(texts.begin(), texts.end(), text) - texts.begin());
 }
 
-TEST_F(ScanEngineTest, WalksDepthFirstAnnouncingEverySubfolderButNotTheRoot) {
+TEST_F(ScanEngineTest, WalksDepthFirstRecordingHiddenEmptyAndCaseDifferingEntriesAlike) {
     tree.Folder("a");
     tree.File("a/one", 10);
     tree.Folder("a/b");
     tree.File("a/b/two", 2000);
-    tree.Folder("c");
-    tree.File("top", 1);
-
-    Strings statuses = Scan({tree.Root()});
-    ASSERT_EQ(statuses.size(), 4u);
-    EXPECT_EQ(statuses[0], "Initialize...");
-    EXPECT_EQ(IndexOf(statuses, tree.Path("a/b")), IndexOf(statuses, tree.Path("a")) + 1)
-        << "a subfolder is walked as soon as it is met";
-    EXPECT_LT(IndexOf(statuses, tree.Path("c")), statuses.size());
-
-    EXPECT_EQ(FolderAt(tree.Root())->CountFiles(), 3u);
-    FolderItem* b = FolderAt(tree.Path("a/b"));
-    ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->compareState, Provisional);
-    FileItem* two = b->FindFile("two");
-    ASSERT_NE(two, nullptr);
-    EXPECT_EQ(two->Size(), 2000u);
-    EXPECT_EQ(two->GetFullPath(), tree.Path("a/b/two"));
-
-    ASSERT_EQ(intake.Count(), 3u);
-    EXPECT_EQ(intake.All()[0].item, two) << "the intake is ordered largest first";
-}
-
-TEST_F(ScanEngineTest, RecordsHiddenEmptyAndCaseDifferingEntriesAlike) {
     tree.File(".hidden", 4);
     tree.File("empty");
     tree.File("Name", 1);
@@ -61,18 +37,32 @@ TEST_F(ScanEngineTest, RecordsHiddenEmptyAndCaseDifferingEntriesAlike) {
     tree.Folder("nothing");
 
     Strings statuses = Scan({tree.Root()});
-    EXPECT_EQ(statuses.size(), 4u);
+    ASSERT_EQ(statuses.size(), 6u) << "every subfolder is announced, the root is not";
+    EXPECT_EQ(statuses[0], "Initialize...");
+    EXPECT_EQ(IndexOf(statuses, tree.Path("a/b")), IndexOf(statuses, tree.Path("a")) + 1)
+        << "a subfolder is walked as soon as it is met";
+    EXPECT_NE(IndexOf(statuses, tree.Path("nothing")), statuses.size()) << "an empty folder is announced";
+
     FolderItem* top = FolderAt(tree.Root());
     ASSERT_NE(top, nullptr);
+    FolderItem* b = FolderAt(tree.Path("a/b"));
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->compareState, Provisional);
+    FileItem* two = b->FindFile("two");
+    ASSERT_NE(two, nullptr);
+    EXPECT_EQ(two->Size(), 2000u);
+    EXPECT_EQ(two->GetFullPath(), tree.Path("a/b/two"));
     ASSERT_NE(top->FindFile(".hidden"), nullptr);
     EXPECT_TRUE(top->FindFile(".hidden")->findData.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(top->FindFile("Name")->Size(), 1u);
     EXPECT_EQ(top->FindFile("name")->Size(), 2u);
     EXPECT_NE(FolderAt(tree.Path("...")), nullptr);
-    ASSERT_NE(FolderAt(tree.Path("nothing")), nullptr);
-    EXPECT_NE(IndexOf(statuses, tree.Path("nothing")), statuses.size()) << "an empty folder is announced";
-    EXPECT_EQ(intake.Count(), 5u) << "the hidden folder's file too";
+    EXPECT_NE(FolderAt(tree.Path("nothing")), nullptr);
+
+    EXPECT_EQ(top->CountFiles(), 7u);
+    ASSERT_EQ(intake.Count(), 7u) << "the hidden folder's file too";
     EXPECT_EQ(intake.CountOfSize(0), 1u);
+    EXPECT_EQ(intake.All()[0].item, two) << "the intake is ordered largest first";
 }
 
 TEST_F(ScanEngineTest, OverlappingRootsAddNoFileTwice) {
@@ -107,12 +97,20 @@ TEST_F(ScanEngineTest, ARescanAddsOnlyNewNamesAndKeepsRecordedSizes) {
     EXPECT_EQ(old->compareState, NotCompared);
 }
 
-TEST_F(ScanEngineTest, RootsThatCannotBeListedStillLeaveTheirFolderChain) {
+TEST_F(ScanEngineTest, RootsThatCannotBeListedLeaveTheirFolderChainAndRelativeRootsStartAtTheWorkingDirectory) {
     tree.File("file.txt", 9);
-    std::string missing = tree.Path("missing/deeper");
-    Strings statuses = Scan({tree.Path("file.txt"), missing, tree.Root()});
+    tree.Folder("sub");
+    tree.File("sub/file", 1);
+    const std::string missing = tree.Path("missing/deeper");
+    char previous[PATH_MAX];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(tree.Root().c_str()), 0);
+    Strings statuses = Scan({"file.txt", missing, "./sub/../sub/"});
+    ASSERT_EQ(chdir(previous), 0);
     EXPECT_EQ(statuses, Strings{"Initialize..."});
-    EXPECT_EQ(intake.Count(), 1u) << "the root after them is still walked";
+    ASSERT_NE(FolderAt(tree.Path("sub")), nullptr);
+    EXPECT_NE(FolderAt(tree.Path("sub"))->FindFile("file"), nullptr) << "the root after them is still walked";
+    EXPECT_EQ(intake.Count(), 1u);
 
     FolderItem* asFolder = FolderAt(tree.Path("file.txt"));
     ASSERT_NE(asFolder, nullptr);
@@ -126,33 +124,28 @@ TEST_F(ScanEngineTest, RootsThatCannotBeListedStillLeaveTheirFolderChain) {
     EXPECT_EQ(catalogRoot->ChildFolders().size(), 1u) << "one chain under \"/\"";
 }
 
-TEST_F(ScanEngineTest, RelativeRootsAreTakenFromTheWorkingDirectory) {
-    tree.Folder("sub");
-    tree.File("sub/file", 1);
-    char previous[PATH_MAX];
-    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-    ASSERT_EQ(chdir(tree.Root().c_str()), 0);
-    Scan({"./sub/../sub/"});
-    ASSERT_EQ(chdir(previous), 0);
-    ASSERT_NE(FolderAt(tree.Path("sub")), nullptr);
-    EXPECT_NE(FolderAt(tree.Path("sub"))->FindFile("file"), nullptr);
-}
-
-TEST_F(ScanEngineTest, AnEngineIsStartedOnceMayBeDroppedUnstartedAndTakesAnEmptyRootList) {
+TEST_F(ScanEngineTest, AnEngineStartsOnceAndOneStoppedBeforeItsStartWalksNothing) {
     testing::RecordingTarget target;
     {
         ScanEngine unstarted(catalogRoot.get(), &intake, &target);
     }
-    EXPECT_TRUE(target.Statuses().empty());
+    EXPECT_TRUE(target.Statuses().empty()) << "an engine may be dropped unstarted";
     EXPECT_EQ(target.DoneCount(), 0);
-
     ScanEngine engine(catalogRoot.get(), &intake, &target);
     ASSERT_TRUE(engine.Start({}));
     EXPECT_FALSE(engine.Start({tree.Root()}));
     engine.Wait();
     EXPECT_EQ(target.Statuses(), Strings{"Initialize..."}) << "an empty root list only initializes";
     EXPECT_EQ(target.DoneCount(), 1);
-    EXPECT_TRUE(catalogRoot->ChildFolders().empty());
+
+    tree.File("file", 1);
+    testing::RecordingTarget stoppedTarget;
+    ScanEngine stopped(catalogRoot.get(), &intake, &stoppedTarget);
+    stopped.Stop();
+    ASSERT_TRUE(stopped.Start({tree.Root()}));
+    stopped.Wait();
+    EXPECT_EQ(stoppedTarget.Statuses(), Strings{"Initialize..."});
+    EXPECT_TRUE(catalogRoot->ChildFolders().empty()) << "not even the root's chain is made";
 }
 
 }  // namespace
