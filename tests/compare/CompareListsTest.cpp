@@ -40,58 +40,47 @@ protected:
         job.bytesDone = item->Size();
         item->compareState = Digested;
     }
-    // Checks the texts of the given cells of one row.
-    void ExpectCells(size_t row, std::initializer_list<std::pair<ComparingList::Column, const char*>> cells) {
-        for (const auto& [column, text] : cells) EXPECT_EQ(comparing.CellText(row, column), text) << "column " << column;
-    }
 };
 
-TEST_F(CompareListsTest, ProgressColumnsFollowTheJob) {
-    Add("waiting.bin", 1536);
-    ExpectCells(0, {{ComparingList::kName, "waiting.bin"}, {ComparingList::kSize, "1.5 K"},
-                    {ComparingList::kCompleted, "0 "}, {ComparingList::kPercent, "0%"}, {ComparingList::kLeft, ""},
-                    {ComparingList::kSpeed, "0 B/S"}});
-    ExpectCells(1, {{ComparingList::kName, ""}});  // no such row
+// Every cell of one row of a list, joined by '|'.
+template <typename List>
+std::string Cells(const List& list, size_t row) {
+    std::string text;
+    for (size_t column = 0; column < List::kColumnCount; ++column) text.append(column ? "|" : "").append(list.CellText(row, column));
+    return text;
+}
 
+TEST_F(CompareListsTest, ProgressColumnsFollowTheJobAndFinishedCellsShowTheOutcome) {
+    Add("waiting.bin", 1536);
     Add("reading.bin", 4 << 20);
+    Add("empty", 0);
+    Add("quick", 6000);
+    EXPECT_EQ(Cells(comparing, 0), "waiting.bin|1.5 K|0 |0%|00:00:00||0 B/S");
+    EXPECT_EQ(Cells(comparing, 4), "||||||") << "no such row";
+    EXPECT_EQ(comparing.CellText(2, ComparingList::kPercent), "100%") << "an empty file is done";
     CompareJob& job = comparing.Job(1);
     job.startTick = 10000;
     job.lastTick = 10000;
-    ExpectCells(1, {{ComparingList::kLeft, ""}});  // empty until the first block
+    EXPECT_EQ(comparing.CellText(1, ComparingList::kLeft), "") << "empty until the first block";
     job.bytesDone = 1 << 20;
     job.lastTick = 13000;
-    ExpectCells(1, {{ComparingList::kCompleted, "1024.0 K"}, {ComparingList::kPercent, "25%"},
-                    {ComparingList::kElapsed, "00:00:03"}, {ComparingList::kLeft, "00:00:09"},
-                    {ComparingList::kSpeed, "341.3 KB/S"}});
+    EXPECT_EQ(Cells(comparing, 1), "reading.bin|4.0 M|1024.0 K|25%|00:00:03|00:00:09|341.3 KB/S");
     job.bytesDone = 4 << 20;
     job.lastTick = 22000;
-    ExpectCells(1, {{ComparingList::kPercent, "100%"}, {ComparingList::kLeft, "00:00:00"}});
-
-    Add("empty", 0);
-    Add("quick", 6000);
-    ExpectCells(2, {{ComparingList::kPercent, "100%"}});
+    EXPECT_EQ(Cells(comparing, 1), "reading.bin|4.0 M|4.0 M|100%|00:00:12|00:00:00|341.3 KB/S");
     CompareJob& quick = comparing.Job(3);
     quick.startTick = 500;
     quick.lastTick = 500;
     quick.bytesDone = 6000;
-    ExpectCells(3, {{ComparingList::kElapsed, "00:00:00"}, {ComparingList::kSpeed, "976.5 KB/S"}});  // 0 ms counts as 6
+    EXPECT_EQ(Cells(comparing, 3), "quick|5.8 K|5.8 K|100%|00:00:00|00:00:00|976.5 KB/S") << "0 ms counts as 6";
     quick.startTick = 0xFFFFFF00u;
     quick.lastTick = 0x00000F00u;  // 4096 ms later, after the counter wrapped
-    ExpectCells(3, {{ComparingList::kElapsed, "00:00:04"}});
-}
+    EXPECT_EQ(comparing.CellText(3, ComparingList::kElapsed), "00:00:04");
 
-TEST_F(CompareListsTest, FinishedCellsShowOutcomeTimeAndSpeed) {
     finished.AddEntry({testing::AddFile(root.get(), "good.iso", 3 << 20, kDigestA), 1500});
     finished.AddEntry({testing::AddFile(root.get(), "bad.iso", 1000, kUnopenableText), 0});
-    const std::vector<std::vector<std::string>> expected = {
-        {"good.iso", "3.0 M", "Complete", "00:00:01", "2.0 MB/S"},
-        {"bad.iso", "1000 ", "File can not to be opened!", "00:00:00", "162.7 KB/S"}};  // full size over 6 ms
-    for (size_t row = 0; row < 2; ++row) {
-        size_t column = 0;
-        for (auto id : {FinishedList::kName, FinishedList::kSize, FinishedList::kStatus, FinishedList::kTime,
-                        FinishedList::kSpeed})
-            EXPECT_EQ(finished.CellText(row, id), expected[row][column++]) << "row " << row << " column " << id;
-    }
+    EXPECT_EQ(Cells(finished, 0), "good.iso|3.0 M|Complete|00:00:01|2.0 MB/S");
+    EXPECT_EQ(Cells(finished, 1), "bad.iso|1000 |File can not to be opened!|00:00:00|162.7 KB/S") << "full size over 6 ms";
     EXPECT_EQ(finished.finishedBytes, (3u << 20) + 1000u);
     finished.RemoveAll();
     EXPECT_EQ(finished.RowCount(), 0u);

@@ -48,25 +48,11 @@ TEST_F(ScanEngineLinuxTest, LinksFifosLineBreaksAndUnreadableFoldersNeitherFollo
     ASSERT_FALSE(statuses.empty());
     std::sort(statuses.begin() + 1, statuses.end());  // subfolders come in listing order
     EXPECT_EQ(statuses, (Strings{"Initialize...", tree.Path("dir"), tree.Path("locked")}));
-    FolderItem* dir = FolderAt(tree.Path("dir"));
-    ASSERT_NE(dir, nullptr);
-    EXPECT_TRUE(dir->ChildFolders().empty());
-    ASSERT_NE(dir->FindFile("loop"), nullptr);
-    EXPECT_TRUE(dir->FindFile("loop")->IsLink());
-    FolderItem* top = FolderAt(tree.Root());
-    ASSERT_NE(top->FindFile("alias"), nullptr);
-    EXPECT_EQ(top->FindFile("alias")->findData.dwFileAttributes, FILE_ATTRIBUTE_REPARSE_POINT);
-    EXPECT_EQ(top->FindFile("alias")->Size(), 8u) << "the link itself, not the 12-byte file";
-    EXPECT_TRUE(top->FindFile("toDir")->IsLink());
-    EXPECT_EQ(top->FindFolder("toDir"), nullptr);
-    EXPECT_NE(top->FindFile("pipe"), nullptr);
-    ASSERT_NE(FolderAt(tree.Path("linked")), nullptr);
-    EXPECT_TRUE(FolderAt(tree.Path("linked"))->Files().empty()) << "a root that is a link is not entered";
-    EXPECT_EQ(top->FindFile("two\nlines"), nullptr);
-    EXPECT_EQ(top->FindFile("carriage\rreturn"), nullptr);
-    EXPECT_EQ(top->FindFolder("folder\nbreak"), nullptr);
-    ASSERT_NE(FolderAt(tree.Path("locked")), nullptr) << "an unreadable folder is recorded";
-    EXPECT_EQ(FolderAt(tree.Path("locked"))->Files().empty(), lockBinds);
+    ASSERT_NE(FolderAt(tree.Root()), nullptr);
+    // A link is a file the length of its target text, and a root that is a link is not entered.
+    EXPECT_EQ(testing::Listing(FolderAt(tree.Root())),
+              std::string("dir/\ndir/file 12\ndir/loop link 2\nlinked/\nlocked/\n") +
+                  (lockBinds ? "" : "locked/secret 1\n") + "alias link 8\nlinked link 3\npipe 0\ntoDir link 3\n");
     EXPECT_EQ(intake.Count(), lockBinds ? 6u : 7u);
 }
 
@@ -88,10 +74,8 @@ TEST_F(ScanEngineLinuxTest, ASubfolderThatVanishesBeforeItIsOpenedKeepsAnEmptyRe
         ASSERT_TRUE(target.WaitForDone());
     }
     EXPECT_EQ(target.Statuses(), (Strings{"Initialize...", tree.Path("gone")}));
-    FolderItem* gone = FolderAt(tree.Path("gone"));
-    ASSERT_NE(gone, nullptr);
-    EXPECT_TRUE(gone->Files().empty());
-    EXPECT_EQ(gone->findData.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(testing::Listing(FolderAt(tree.Root())), "gone/\nstays 2\n");
+    EXPECT_EQ(FolderAt(tree.Path("gone"))->findData.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(intake.Count(), 1u) << "the walk goes on in the parent";
 }
 
@@ -101,9 +85,7 @@ TEST_F(ScanEngineLinuxTest, PseudoFileSystemsAreNotListed) {
     Strings statuses = Scan({"/proc", "/proc/sys/"});
     EXPECT_EQ(statuses, Strings{"Initialize..."});
     ASSERT_NE(FolderAt("/proc"), nullptr);
-    EXPECT_TRUE(FolderAt("/proc")->Files().empty());
-    ASSERT_NE(FolderAt("/proc/sys"), nullptr);
-    EXPECT_TRUE(FolderAt("/proc/sys")->ChildFolders().empty());
+    EXPECT_EQ(testing::Listing(FolderAt("/proc")), "sys/\n");
     EXPECT_EQ(intake.Count(), 0u);
 }
 
