@@ -142,28 +142,25 @@ TEST(FileContentReaderTest, ReadsARegularFileToItsEndAndTellsAReadErrorFromTheEn
     EXPECT_FALSE(reader.IsOpen());
 }
 
-TEST(FileContentReaderTest, RefusesEverythingButRegularFiles) {
+// Links, FIFOs and devices are refused in the compare engine tests; here the
+// remaining kinds, and the error each refusal leaves.
+TEST(FileContentReaderTest, RefusesSocketsAndDirectoriesAndKeepsTheCause) {
     testing::TemporaryTree tree;
-    testing::WriteBytes(tree.Path("target"), "linked");
-    tree.Link("link", tree.Path("target"));
-    ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0600), 0);
     int listening = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::string socketPath = tree.Path("socket");
     socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
     ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-
     FileContentReader reader;
-    // A FIFO without a writer would block an ordinary open forever.
-    for (const std::string& path : {tree.Path("link"), tree.Path("fifo"), socketPath, tree.Root(), std::string("/dev/null")}) {
+    for (const std::string& path : {socketPath, tree.Root()}) {
         EXPECT_FALSE(reader.Open(path.c_str())) << path;
         EXPECT_FALSE(reader.IsOpen()) << path;
         EXPECT_NE(reader.LastError(), 0) << path;
     }
+    close(listening);
     EXPECT_FALSE(reader.Open(tree.Path("absent").c_str()));
     EXPECT_EQ(reader.LastError(), ENOENT);
-    close(listening);
     if (geteuid() != 0) {  // permissions do not bind root
         testing::WriteBytes(tree.Path("locked"), "secret");
         ASSERT_EQ(chmod(tree.Path("locked").c_str(), 0), 0);

@@ -57,26 +57,17 @@ TEST(DirectorySearchTest, ListsEveryEntryOnceWithDotsAttributesSizesAndTimes) {
     EXPECT_NE(data.ftCreationTime.Value(), 0u);
 }
 
-TEST(DirectorySearchTest, DescribesLinksAndSpecialFilesWithoutFollowingOpeningOrEnteringThem) {
+// What links and FIFOs are listed as is seen in the scan tests; here only
+// real directories are opened, and why another path is not says its error.
+TEST(DirectorySearchTest, OpensOnlyRealDirectoriesAndTellsWhyAPathCannotBeListed) {
     TemporaryTree tree;
     tree.Folder("target");
-    tree.File("target/inside", 5);
     tree.File("file", 3);
     tree.Link("toFolder", "target");
-    tree.Link("dangling", "nowhere/at/all");
-    ASSERT_EQ(mkfifo(tree.Path("pipe").c_str(), 0644), 0);
-
-    std::map<std::string, FindData> entries = ListAll(tree.Root());
-    EXPECT_EQ(entries["toFolder"].dwFileAttributes, FILE_ATTRIBUTE_REPARSE_POINT);
-    EXPECT_EQ(entries["toFolder"].Size(), 6u) << "a link's size is the length of its target text";
-    EXPECT_EQ(entries["dangling"].dwFileAttributes, FILE_ATTRIBUTE_REPARSE_POINT);
-    EXPECT_EQ(entries["pipe"].dwFileAttributes, FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(entries.count("inside"), 0u);
-
-    DirectorySearch search;  // only real directories are opened
+    DirectorySearch search;
     FindData data;
     EXPECT_FALSE(search.FindFirst(tree.Path("toFolder").c_str(), data)) << "a linked directory is not entered";
-    EXPECT_FALSE(search.FindFirst(tree.Path("target/inside").c_str(), data));
+    EXPECT_FALSE(search.FindFirst(tree.Path("file").c_str(), data));
     EXPECT_EQ(errno, ENOTDIR);
     EXPECT_FALSE(search.FindFirst(tree.Path("missing").c_str(), data));
     EXPECT_EQ(errno, ENOENT);
