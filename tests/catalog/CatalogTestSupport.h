@@ -39,4 +39,21 @@ inline FileItem* AddFile(FolderItem* folder, const std::string& name, uint64_t s
     return file;
 }
 
+// The records below folder, one a line, folders first and each in name order:
+// a folder's path ends in '/', a file's is followed by its size (and "link"
+// for a link).
+inline std::string Listing(const FolderItem* folder, const std::string& prefix = "") {
+    std::string text;
+    for (const FolderItem* child : folder->ChildFolders()) {
+        std::string path = prefix;
+        path.append(child->Name()).append("/");
+        text.append(path).append("\n").append(Listing(child, path));
+    }
+    for (const FileItem* file : folder->Files()) {
+        text.append(prefix).append(file->Name()).append(file->IsLink() ? " link " : " ");
+        text.append(std::to_string(file->Size())).append("\n");
+    }
+    return text;
+}
+
 }  // namespace twinseek::testing

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,7 +32,7 @@ std::vector<FileItem*> Files(const DuplicateIndex& index, const std::string& key
     return {first, last};
 }
 
-TEST(DuplicateIndexTest, GroupsFormByEqualSizeAndDigestOfReadableFiles) {
+TEST(DuplicateIndexTest, GroupsFormByEqualSizeAndDigestOfReadableFilesAndShrinkOnRemoval) {
     auto root = MakeRoot();
     DuplicateIndex index;
     FileItem* a = AddFile(root.get(), "a", 1536, kDigestA);
@@ -42,14 +43,28 @@ TEST(DuplicateIndexTest, GroupsFormByEqualSizeAndDigestOfReadableFiles) {
     for (FileItem* item : {a, b, c, empty1, empty2}) ASSERT_TRUE(index.Insert(item));
     EXPECT_FALSE(index.Insert(AddFile(root.get(), "lost", 1536, kUnopenableText))) << "no one's duplicate";
 
-    EXPECT_EQ(index.Count("1536" + kDigestA), 2u);
     EXPECT_EQ(index.Count("1536" + kDigestB), 1u);
     EXPECT_EQ(index.Count("0" + kEmptyDigest), 2u) << "all empty files share one key";
     EXPECT_EQ(Files(index, "1536" + kDigestA), (std::vector<FileItem*>{a, c}));
     EXPECT_EQ(index.First("9" + kDigestA), nullptr);
     EXPECT_EQ(index.CountOfKeyOf(c), 2u);
-    EXPECT_EQ(Keys(index), (std::vector<std::pair<uint64_t, std::string>>{
-                               {1536, "1536" + kDigestA}, {1536, "1536" + kDigestB}, {0, "0" + kEmptyDigest}}));
+    using KeyList = std::vector<std::pair<uint64_t, std::string>>;
+    const KeyList all = {{1536, "1536" + kDigestA}, {1536, "1536" + kDigestB}, {0, "0" + kEmptyDigest}};
+    EXPECT_EQ(Keys(index), all);
+
+    EXPECT_TRUE(index.Remove(a));
+    EXPECT_FALSE(index.Remove(a));
+    EXPECT_EQ(Files(index, "1536" + kDigestA), std::vector<FileItem*>{c});
+    EXPECT_EQ(Keys(index), all) << "a key is still named correctly after its first file went";
+    for (FileItem* item : {b, c, empty1, empty2}) EXPECT_TRUE(index.Remove(item));
+    EXPECT_TRUE(Keys(index).empty());
+
+    // Removal of a key that was never settled into the size order.
+    FileItem* d = AddFile(root.get(), "d", 5, kDigestB);
+    index.Insert(d);
+    EXPECT_TRUE(index.Remove(d));
+    EXPECT_TRUE(Keys(index).empty());
+    EXPECT_EQ(index.FileCount(), 0u);
 }
 
 TEST(DuplicateIndexTest, KeysOfOneSizeKeepTheOrderTheyWereFirstAdded) {
@@ -59,41 +74,10 @@ TEST(DuplicateIndexTest, KeysOfOneSizeKeepTheOrderTheyWereFirstAdded) {
     ASSERT_TRUE(index.Insert(AddFile(root.get(), "x", 10, kDigestB)));
     ASSERT_TRUE(index.Insert(AddFile(root.get(), "y", 99, kDigestA)));
     (void)Keys(index);  // settle, then add more
-    ASSERT_TRUE(index.Insert(AddFile(root.get(), "z", 10, kDigestA)));
-    ASSERT_TRUE(index.Insert(AddFile(root.get(), "w", 10, kDigestB)));
-    ASSERT_TRUE(index.Insert(AddFile(root.get(), "v", 1000, kDigestB)));
-    EXPECT_EQ(Keys(index), (std::vector<std::pair<uint64_t, std::string>>{{1000, "1000" + kDigestB},
-                                                                          {99, "99" + kDigestA},
-                                                                          {10, "10" + kDigestB},
-                                                                          {10, "10" + kDigestA}}));
-}
-
-TEST(DuplicateIndexTest, RemovingFilesShrinksGroupsAndDropsEmptyKeys) {
-    auto root = MakeRoot();
-    DuplicateIndex index;
-    FileItem* a = AddFile(root.get(), "a", 20, kDigestA);
-    FileItem* b = AddFile(root.get(), "b", 20, kDigestA);
-    FileItem* c = AddFile(root.get(), "c", 20, kDigestA);
-    FileItem* lone = AddFile(root.get(), "lone", 30, kDigestB);
-    for (FileItem* item : {a, b, c, lone}) index.Insert(item);
-    (void)Keys(index);
-
-    EXPECT_TRUE(index.Remove(a));
-    EXPECT_FALSE(index.Remove(a));
-    EXPECT_EQ(Files(index, "20" + kDigestA), (std::vector<FileItem*>{b, c}));
-    // The key is still named correctly after its first file went.
-    EXPECT_EQ(Keys(index), (std::vector<std::pair<uint64_t, std::string>>{{30, "30" + kDigestB}, {20, "20" + kDigestA}}));
-    EXPECT_TRUE(index.Remove(lone));
-    EXPECT_TRUE(index.Remove(b));
-    EXPECT_TRUE(index.Remove(c));
-    EXPECT_TRUE(Keys(index).empty());
-
-    // Removal of a key that was never settled into the size order.
-    FileItem* d = AddFile(root.get(), "d", 5, kDigestB);
-    index.Insert(d);
-    EXPECT_TRUE(index.Remove(d));
-    EXPECT_TRUE(Keys(index).empty());
-    EXPECT_EQ(index.FileCount(), 0u);
+    for (const auto& [name, size, digest] : {std::tuple{"z", 10, kDigestA}, {"w", 10, kDigestB}, {"v", 1000, kDigestB}})
+        ASSERT_TRUE(index.Insert(AddFile(root.get(), name, uint64_t(size), digest)));
+    EXPECT_EQ(Keys(index), (std::vector<std::pair<uint64_t, std::string>>{
+                               {1000, "1000" + kDigestB}, {99, "99" + kDigestA}, {10, "10" + kDigestB}, {10, "10" + kDigestA}}));
 }
 
 TEST(DuplicateIndexTest, KeyOrderIsTheByteOrderOfTheKeyText) {

@@ -1,10 +1,9 @@
 #include "compare/CompareEngine.h"
 
 #include "catalog/TextFormat.h"
-#include "compare/ComparingList.h"
-#include "compare/FinishedList.h"
-#include "tests/compare/CompareTestSupport.h"
+#include "compare/CandidateQueueing.h"
 #include "platform/TickCount.h"
+#include "tests/compare/CompareTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -16,34 +15,22 @@
 namespace twinseek {
 namespace {
 
-using testing::CatalogedDirectory;
 using testing::DigestTextOf;
+using testing::WriteBytes;
 using testing::RandomContent;
-using testing::RecordingCompareView;
-using testing::RecordingProgress;
 using testing::TextColorOf;
 using testing::WaitUntil;
 
 constexpr char kEmptyDigest[] = "3I42H3S6NNFQ2MSVX7XZKYAYSCX5QBYJ";
 constexpr uint64_t kLargeSize = 64ull << 20;
-constexpr uint32_t kEveryList =
-    kRepaintComparingList | kRepaintFinishedList | kRepaintFileList | kRepaintResultFileList;
 
 class CompareEngineTest : public testing::CompareFixture {
 protected:
-
     static bool IsDigested(const FileItem* item) { return item->compareState.load() == Digested; }
-    bool WaitDigested(std::initializer_list<const FileItem*> items) {
-        return WaitUntil([&] {
-            for (const FileItem* item : items)
-                if (!IsDigested(item)) return false;
-            return true;
-        });
-    }
     bool WaitAllRowsDigested() {
         return WaitUntil([&] {
-            for (size_t row = 0; row < comparing.RowCount(); ++row)
-                if (!IsDigested(comparing.Job(row).item)) return false;
+            for (FileItem* item : Rows())
+                if (!IsDigested(item)) return false;
             return true;
         });
     }
@@ -60,41 +47,6 @@ protected:
         return order;
     }
 };
-
-TEST_F(CompareEngineTest, EmptyFileGetsTheDigestOfEmptyInput) {
-    FileItem* empty = files.AddFile("empty", "");
-    AddAll({empty});
-    uint32_t before = GetTickCount();
-    engine.Start();
-    ASSERT_TRUE(WaitDigested({empty}));
-    uint32_t after = GetTickCount();
-
-    EXPECT_EQ(empty->DigestText(), kEmptyDigest);
-    EXPECT_LE(empty->hashMillis, after - before) << "a duration, not a tick count";
-    const CompareJob& job = comparing.Job(0);
-    EXPECT_EQ(empty->hashMillis, job.lastTick - job.startTick);
-}
-
-TEST_F(CompareEngineTest, AddFileQueuesOnlyNotComparedFilesAndPaintsThemRed) {
-    FileItem* fresh = files.AddFile("fresh", "abc");
-    FileItem* done = files.AddFile("done", "abc");
-    FileItem* scanned = files.AddFile("scanned", "abc");
-    done->compareState = Finished;
-    scanned->compareState = Provisional;
-    progress.ProgressStart("Initialize...", 3);
-
-    EXPECT_TRUE(engine.AddFile(fresh));
-    EXPECT_FALSE(engine.AddFile(done));
-    EXPECT_FALSE(engine.AddFile(scanned));
-
-    ASSERT_EQ(comparing.RowCount(), 1u);
-    EXPECT_EQ(comparing.Job(0).item, fresh);
-    EXPECT_EQ(fresh->compareState.load(), NotCompared) << "AddFile leaves the state to Start";
-    EXPECT_EQ(TextColorOf(fresh, view), kQueuedColor);
-    EXPECT_EQ(TextColorOf(done, view), -1);
-    EXPECT_EQ(comparing.queuedBytes, 3u);
-    EXPECT_EQ(progress.runs.back().steps, 1);
-}
 
 class CompareEngineWorkersTest : public CompareEngineTest, public ::testing::WithParamInterface<uint32_t> {};
 
@@ -113,9 +65,14 @@ TEST_P(CompareEngineWorkersTest, FullRunGroupsDuplicatesInComparingOrder) {
     std::vector<FileItem*> order{a1, b, c1, a2, c2, e1, c3, e2};
     for (FileItem* item : order) engine.AddFile(item);
 
+    uint32_t before = GetTickCount();
     engine.Start();
     for (FileItem* item : order) EXPECT_NE(item->compareState.load(), NotCompared);
     ASSERT_TRUE(WaitAllRowsDigested());
+    uint32_t after = GetTickCount();
+    EXPECT_EQ(e1->DigestText(), kEmptyDigest);
+    EXPECT_LE(e1->hashMillis, after - before) << "a duration, not a tick count";
+    EXPECT_EQ(e1->hashMillis, comparing.Job(5).lastTick - comparing.Job(5).startTick);
     engine.CollectFinished();
 
     EXPECT_EQ(comparing.RowCount(), 0u);
@@ -132,31 +89,49 @@ TEST_P(CompareEngineWorkersTest, FullRunGroupsDuplicatesInComparingOrder) {
     using Shown = std::pair<FileItem*, size_t>;
     EXPECT_EQ(view.shown, (std::vector<Shown>{{a2, 2}, {c2, 2}, {c3, 3}, {e2, 2}}));
     ASSERT_FALSE(view.repaints.empty());
-    EXPECT_EQ(view.repaints.back(), kEveryList) << "emptying the list repaints all lists";
+    EXPECT_EQ(view.repaints.back(),
+              uint32_t(kRepaintComparingList | kRepaintFinishedList | kRepaintFileList | kRepaintResultFileList))
+        << "emptying the list repaints all lists";
     EXPECT_EQ(finished.finishedBytes, 2 * 50000u + 50000u + 3 * 20000u);
     EXPECT_TRUE(WaitUntil([&] { return engine.RunningWorkers() == 0; })) << "workers end on an empty queue";
 }
 
 INSTANTIATE_TEST_SUITE_P(OneOrSeveral, CompareEngineWorkersTest, ::testing::Values(1u, 3u));
 
-TEST_F(CompareEngineTest, StopWhilePausedReturnsTheFileAndAStartReadsItAgain) {
-    FileItem* large = files.AddSparseFile("large", kLargeSize);
-    AddAll({large});
+TEST_F(CompareEngineTest, StopReturnsEveryFileBegunAlsoWhilePausedAndAStartDigestsThemAll) {
+    std::vector<FileItem*> items;
+    std::vector<std::string> contents;
+    for (int i = 0; i < 40; ++i) {
+        contents.push_back(RandomContent(100000 + i, uint32_t(100 + i)));
+        items.push_back(files.AddFile(testing::Numbered("f", i), contents.back()));
+        ASSERT_TRUE(engine.AddFile(items.back()));
+    }
+    // A worker held at the pause gate before its first read.
     engine.Pause();
     engine.Start();
     ASSERT_TRUE(WaitStarted(0));
-    EXPECT_EQ(large->compareState.load(), Queued);
-
+    EXPECT_EQ(items[0]->compareState.load(), Queued);
     engine.Stop();  // must not wait for a held worker forever
     EXPECT_EQ(engine.RunningWorkers(), 0u);
     EXPECT_FALSE(engine.IsPaused()) << "a stop ends the pause";
-    EXPECT_EQ(large->compareState.load(), NotCompared);
-    EXPECT_EQ(comparing.RowCount(), 1u) << "Stop leaves the rows";
+    EXPECT_EQ(items[0]->compareState.load(), NotCompared);
+    EXPECT_EQ(comparing.RowCount(), items.size()) << "Stop leaves the rows";
 
+    // A worker that reads ahead of its digesting: a stop must hand back every
+    // file it had begun, not only the one being digested.
     engine.Start();
-    ASSERT_TRUE(WaitDigested({large}));
-    EXPECT_EQ(comparing.Job(0).bytesDone.load(), kLargeSize);
-    EXPECT_EQ(large->DigestText(), DigestTextOf(std::string(kLargeSize, '\0')));
+    ASSERT_TRUE(WaitUntil([&] { return comparing.Job(0).bytesDone.load() != 0 || IsDigested(items[0]); }));
+    engine.Pause();
+    engine.Stop();
+    for (FileItem* item : items) {
+        int32_t state = item->compareState.load();
+        EXPECT_TRUE(state == NotCompared || state == Digested) << item->Name() << " left " << state;
+    }
+    engine.Start();
+    ASSERT_TRUE(WaitAllRowsDigested());
+    for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(items[i]->DigestText(), DigestTextOf(contents[i]));
+    engine.CollectFinished();
+    EXPECT_EQ(FinishedOrder(), items);
 }
 
 TEST_F(CompareEngineTest, CancelKeepsDigestedHeadsAndDropsTheFileBeingRead) {
@@ -165,7 +140,7 @@ TEST_F(CompareEngineTest, CancelKeepsDigestedHeadsAndDropsTheFileBeingRead) {
     FileItem* small2 = files.AddFile("small2", small);
     AddAll({small1, small2});
     engine.Start();
-    ASSERT_TRUE(WaitDigested({small1, small2}));
+    ASSERT_TRUE(WaitAllRowsDigested());
     ASSERT_TRUE(WaitUntil([&] { return engine.RunningWorkers() == 0; }));
 
     FileItem* large1 = files.AddSparseFile("large1", kLargeSize);
@@ -192,36 +167,7 @@ TEST_F(CompareEngineTest, CancelKeepsDigestedHeadsAndDropsTheFileBeingRead) {
     EXPECT_EQ(progress.runs[0].range, 4);
     EXPECT_EQ(progress.runs[0].steps, 2) << "one step per row left after collection";
     EXPECT_EQ(engine.RunningWorkers(), 0u);
-
-    // A cancelled file can be compared again.
-    EXPECT_TRUE(engine.AddFile(large1));
-}
-
-TEST_F(CompareEngineTest, StopReturnsEveryFileReadAheadAndAStartDigestsThemAll) {
-    // The worker reads ahead of its digesting: a stop must hand back every file
-    // it had begun, not only the one being digested.
-    std::vector<FileItem*> items;
-    std::vector<std::string> contents;
-    for (int i = 0; i < 40; ++i) {
-        contents.push_back(RandomContent(100000 + i, uint32_t(100 + i)));
-        std::string name = "f";
-        name += std::to_string(i);
-        items.push_back(files.AddFile(name, contents.back()));
-        ASSERT_TRUE(engine.AddFile(items.back()));
-    }
-    engine.Start();
-    ASSERT_TRUE(WaitUntil([&] { return comparing.Job(0).bytesDone.load() != 0 || IsDigested(items[0]); }));
-    engine.Pause();
-    engine.Stop();
-    for (FileItem* item : items) {
-        int32_t state = item->compareState.load();
-        EXPECT_TRUE(state == NotCompared || state == Digested) << item->Name() << " left " << state;
-    }
-    engine.Start();
-    ASSERT_TRUE(WaitAllRowsDigested());
-    for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(items[i]->DigestText(), DigestTextOf(contents[i]));
-    engine.CollectFinished();
-    EXPECT_EQ(FinishedOrder(), items);
+    EXPECT_TRUE(engine.AddFile(large1)) << "a cancelled file can be compared again";
 }
 
 TEST_F(CompareEngineTest, PauseAndResumeContinueTheSameRead) {
@@ -242,22 +188,34 @@ TEST_F(CompareEngineTest, PauseAndResumeContinueTheSameRead) {
         engine.Pause();
     }
     engine.Resume();
-    ASSERT_TRUE(WaitDigested({file}));
+    ASSERT_TRUE(WaitAllRowsDigested());
 
     EXPECT_EQ(job.startTick.load(), startTick) << "the read was not started over";
     EXPECT_EQ(job.bytesDone.load(), content.size());
     EXPECT_EQ(file->DigestText(), DigestTextOf(content));
 }
 
-TEST_F(CompareEngineTest, CompareAgainWhileRunningFeedsTheSameWorker) {
+TEST_F(CompareEngineTest, OnlyNotComparedFilesAreQueuedAndCompareAgainWhileRunningFeedsTheSameWorker) {
     FileItem* large1 = files.AddSparseFile("large1", kLargeSize);
     FileItem* large2 = files.AddSparseFile("large2", kLargeSize);
+    FileItem* done = files.AddFile("done", "abc");
+    FileItem* scanned = files.AddFile("scanned", "abc");
+    done->compareState = Finished;
+    scanned->compareState = Provisional;
+    progress.ProgressStart("Initialize...", 4);
     AddAll({large1, large2});
+    EXPECT_FALSE(engine.AddFile(done));
+    EXPECT_FALSE(engine.AddFile(scanned));
+    EXPECT_EQ(large1->compareState.load(), NotCompared) << "AddFile leaves the state to Start";
+    EXPECT_EQ(TextColorOf(large1, view), kQueuedColor);
+    EXPECT_EQ(TextColorOf(done, view), -1);
+    EXPECT_EQ(comparing.queuedBytes, 2 * kLargeSize);
+    EXPECT_EQ(progress.runs.back().steps, 2);
+
     engine.Pause();
     engine.Start();
     ASSERT_TRUE(WaitStarted(0));
     EXPECT_EQ(engine.RunningWorkers(), 1u);
-
     FileItem* small1 = files.AddFile("small1", "twin");
     FileItem* small2 = files.AddFile("small2", "twin");
     for (FileItem* item : {large1, large2}) EXPECT_FALSE(engine.AddFile(item)) << "already queued";
@@ -277,11 +235,8 @@ TEST_F(CompareEngineTest, StartAfterTheWorkerEndedStartsANewOne) {
     // must still be read.
     std::vector<FileItem*> all;
     for (int round = 0; round < 50; ++round) {
-        std::string name = "f";
-        name += std::to_string(round);
-        FileItem* item = files.AddFile(name, "x");
-        all.push_back(item);
-        engine.AddFile(item);
+        all.push_back(files.AddFile(testing::Numbered("f", round), "x"));
+        engine.AddFile(all.back());
         engine.Start();
         if (round % 2 == 0) std::this_thread::yield();
     }
@@ -291,22 +246,23 @@ TEST_F(CompareEngineTest, StartAfterTheWorkerEndedStartsANewOne) {
 }
 
 TEST_F(CompareEngineTest, ProblemFilesFinishUnopenableOrAsTheyAreNow) {
-    // Missing, link, FIFO, failed read (this process's memory at offset 0, where
-    // nothing is mapped), a file shorter than catalogued, and an unreadable one.
+    // Missing, link, FIFO, device, failed read (this process's memory at offset
+    // 0, where nothing is mapped), a file shorter than catalogued, an unreadable one.
     const std::string content = "the content a link points at";
     FileItem* missing = files.AddRecord("missing", 4096);
     FileItem* target = files.AddFile("target", content);
-    ASSERT_EQ(symlink(files.PathOf("target").c_str(), files.PathOf("link").c_str()), 0);
+    ASSERT_EQ(symlink(files.Path("target").c_str(), files.Path("link").c_str()), 0);
     FileItem* link = files.AddRecord("link", content.size());
-    ASSERT_EQ(mkfifo(files.PathOf("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(files.Path("fifo").c_str(), 0600), 0);
     FileItem* fifo = files.AddRecord("fifo", content.size());
     FileItem* failing = files.AddRecordAt("/proc/self/mem", 8192);
     FileItem* shrunk = files.AddRecord("shrunk", 100000);
-    files.WriteFile("shrunk", "now much shorter");
-    std::vector<FileItem*> order{missing, target, link, fifo, failing, shrunk};
+    WriteBytes(files.Path("shrunk"), "now much shorter");
+    FileItem* device = files.AddRecordAt("/dev/null", content.size());
+    std::vector<FileItem*> order{missing, target, link, fifo, failing, shrunk, device};
     if (geteuid() != 0) {
         order.push_back(files.AddFile("locked", content));
-        ASSERT_EQ(chmod(files.PathOf("locked").c_str(), 0), 0);
+        ASSERT_EQ(chmod(files.Path("locked").c_str(), 0), 0);
     }
     for (FileItem* item : order) engine.AddFile(item);
     engine.Start();
@@ -334,7 +290,7 @@ TEST_F(CompareEngineTest, ProblemFilesFinishUnopenableOrAsTheyAreNow) {
 }
 
 TEST(CompareEngineLifetimeTest, DestroyingTheListStopsAHeldWorker) {
-    CatalogedDirectory files;
+    testing::CatalogedDirectory files;
     FileItem* large = files.AddSparseFile("large", kLargeSize);
     DuplicateIndex index;
     FinishedList finished;
@@ -348,6 +304,77 @@ TEST(CompareEngineLifetimeTest, DestroyingTheListStopsAHeldWorker) {
         ASSERT_TRUE(WaitUntil([&] { return comparing.Job(0).startTick.load() != 0; }));
     }
     EXPECT_EQ(large->compareState.load(), NotCompared);
+}
+
+// Files that are never created on disk: the worker finds them unopenable at
+// once, which is all these tests need of it.
+class CandidateQueueingTest : public testing::CompareFixture {};
+
+TEST_F(CandidateQueueingTest, TickedCategoriesQueueSharedSizesInTableOrder) {
+    FileItem* tiny1 = files.AddRecord("tiny1", 100);
+    FileItem* tiny2 = files.AddRecord("tiny2", 100);
+    files.AddRecord("tinyAlone", 200);
+    FileItem* large1 = files.AddRecord("large1", 2 << 20);
+    FileItem* small1 = files.AddRecord("small1", 20000);
+    FileItem* large2 = files.AddRecord("large2", 2 << 20);
+    files.AddRecord("small2", 20000);
+    FileItem* large3 = files.AddRecord("large3", 3 << 20);
+    FileItem* large4 = files.AddRecord("large4", 3 << 20);
+
+    const uint32_t ticked[] = {7, 3};  // order of the list does not matter
+    EXPECT_TRUE(QueueSizeCategories(engine, files.catalog, ticked));
+
+    EXPECT_EQ(Rows(), (std::vector<FileItem*>{large3, large4, large1, large2, tiny1, tiny2}));
+    EXPECT_EQ(small1->compareState.load(), NotCompared) << "category 5 was not ticked";
+    for (FileItem* item : Rows()) EXPECT_NE(item->compareState.load(), NotCompared) << "started";
+    ASSERT_EQ(progress.runs.size(), 2u);
+    EXPECT_EQ(progress.runs[0].text, "Initialize...");
+    EXPECT_EQ(progress.runs[0].range, 4) << "every file of the category";
+    EXPECT_EQ(progress.runs[1].steps, 2) << "one step per queued file";
+    EXPECT_EQ(view.repaints.front(), uint32_t(kRepaintComparingList | kRepaintFileList));
+}
+
+TEST_F(CandidateQueueingTest, WithoutSharedSizesNothingIsQueuedButATickedCategoryStillStarts) {
+    files.AddRecord("alone", 100);
+    const uint32_t notBands[] = {0, 8, 9};
+    EXPECT_FALSE(QueueSizeCategories(engine, files.catalog, {}));
+    EXPECT_FALSE(QueueSizeCategories(engine, files.catalog, notBands));
+    EXPECT_TRUE(progress.runs.empty());
+    EXPECT_TRUE(view.repaints.empty());
+    const uint32_t ticked[] = {7};
+    EXPECT_FALSE(QueueSizeCategories(engine, files.catalog, ticked));
+    EXPECT_EQ(comparing.RowCount(), 0u);
+    ASSERT_EQ(progress.runs.size(), 1u);
+    EXPECT_EQ(progress.runs[0].range, 1);
+    EXPECT_EQ(view.repaints.size(), 1u);
+}
+
+TEST_F(CandidateQueueingTest, CompareAllQueuesEveryRegularFileOfSharedSizeOnce) {
+    FileItem* big1 = files.AddRecord("big1", 500 << 20);
+    files.AddRecord("unique", 12345);
+    FileItem* empty1 = files.AddRecord("empty1", 0);
+    FileItem* big2 = files.AddRecord("big2", 500 << 20);
+    FileItem* empty2 = files.AddRecord("empty2", 0);
+    // A regular file sharing its size only with links is left.
+    FileItem* link1 = files.AddRecord("link1", 8);
+    FileItem* link2 = files.AddRecord("link2", 8);
+    files.AddRecord("file", 8);
+    for (FileItem* link : {link1, link2}) link->findData.dwFileAttributes = FILE_ATTRIBUTE_REPARSE_POINT;
+    EXPECT_TRUE(QueueAllSharedSizes(engine, files.catalog));
+    EXPECT_EQ(Rows(), (std::vector<FileItem*>{big1, big2, empty1, empty2}));
+
+    // Again, with one more file of a shared size and a link among twins: only
+    // the new regular file is queued.
+    FileItem* empty3 = files.AddRecord("empty3", 0);
+    files.AddRecord("linkOfEmpties", 0)->findData.dwFileAttributes = FILE_ATTRIBUTE_REPARSE_POINT;
+    ASSERT_TRUE(testing::WaitUntil([&] {
+        for (FileItem* item : Rows())
+            if (item->compareState.load() != Digested) return false;
+        return true;
+    }));
+    EXPECT_TRUE(QueueAllSharedSizes(engine, files.catalog));
+    EXPECT_EQ(Rows(), (std::vector<FileItem*>{big1, big2, empty1, empty2, empty3}));
+    EXPECT_FALSE(QueueAllSharedSizes(engine, files.catalog)) << "nothing left NotCompared";
 }
 
 }  // namespace

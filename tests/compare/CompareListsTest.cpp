@@ -1,9 +1,8 @@
-// Cell texts, columns, totals and timers of the Comparing and Finished lists,
-// and collection driven by file states set by hand (no worker involved).
+// Cell texts, totals, status panes and timers of the Comparing and Finished
+// lists, and collection driven by file states set by hand (no worker involved).
 #include "compare/ComparingList.h"
 #include "compare/FinishedList.h"
-
-#include "tests/catalog/CatalogTestSupport.h"
+#include "compare/StatusPanes.h"
 #include "tests/compare/CompareTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,9 +13,6 @@
 namespace twinseek {
 namespace {
 
-using testing::MakeRoot;
-using testing::RecordingCompareView;
-using testing::RecordingProgress;
 using testing::TextColorOf;
 
 constexpr char kDigestA[] = "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA";
@@ -24,11 +20,11 @@ constexpr char kDigestB[] = "BBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBB";
 
 class CompareListsTest : public ::testing::Test {
 protected:
-    testing::RootPtr root = MakeRoot();
+    testing::RootPtr root = testing::MakeRoot();
     DuplicateIndex index;
     FinishedList finished;
-    RecordingCompareView view;
-    RecordingProgress progress;
+    testing::RecordingCompareView view;
+    testing::RecordingProgress progress;
     ComparingList comparing{finished, index, view, progress};
 
     FileItem* Add(const std::string& name, uint64_t size) {
@@ -44,74 +40,47 @@ protected:
         job.bytesDone = item->Size();
         item->compareState = Digested;
     }
-    std::string Cell(size_t row, size_t column) const { return std::string(comparing.CellText(row, column)); }
-    std::string FinishedCell(size_t row, size_t column) const {
-        return std::string(finished.CellText(row, column));
-    }
 };
 
-TEST_F(CompareListsTest, RowNotStartedShowsNothingDone) {
+// Every cell of one row of a list, joined by '|'.
+template <typename List>
+std::string Cells(const List& list, size_t row) {
+    std::string text;
+    for (size_t column = 0; column < List::kColumnCount; ++column) text.append(column ? "|" : "").append(list.CellText(row, column));
+    return text;
+}
+
+TEST_F(CompareListsTest, ProgressColumnsFollowTheJobAndFinishedCellsShowTheOutcome) {
     Add("waiting.bin", 1536);
-    EXPECT_EQ(Cell(0, ComparingList::kName), "waiting.bin");
-    EXPECT_EQ(Cell(0, ComparingList::kSize), "1.5 K");
-    EXPECT_EQ(Cell(0, ComparingList::kCompleted), "0 ");
-    EXPECT_EQ(Cell(0, ComparingList::kPercent), "0%");
-    EXPECT_EQ(Cell(0, ComparingList::kLeft), "");
-    EXPECT_EQ(Cell(0, ComparingList::kSpeed), "0 B/S");
-    EXPECT_EQ(Cell(1, ComparingList::kName), "") << "no such row";
-}
-
-TEST_F(CompareListsTest, ProgressColumnsFollowTheJob) {
     Add("reading.bin", 4 << 20);
-    CompareJob& job = comparing.Job(0);
-    job.startTick = 10000;
-    job.lastTick = 10000;
-    EXPECT_EQ(Cell(0, ComparingList::kLeft), "") << "empty until the first block";
-
-    job.bytesDone = 1 << 20;
-    job.lastTick = 13000;
-    EXPECT_EQ(Cell(0, ComparingList::kCompleted), "1024.0 K");
-    EXPECT_EQ(Cell(0, ComparingList::kPercent), "25%");
-    EXPECT_EQ(Cell(0, ComparingList::kElapsed), "00:00:03");
-    EXPECT_EQ(Cell(0, ComparingList::kLeft), "00:00:09");
-    EXPECT_EQ(Cell(0, ComparingList::kSpeed), "341.3 KB/S");
-
-    job.bytesDone = 4 << 20;
-    job.lastTick = 22000;
-    EXPECT_EQ(Cell(0, ComparingList::kPercent), "100%");
-    EXPECT_EQ(Cell(0, ComparingList::kLeft), "00:00:00") << "reaches zero at the end";
-}
-
-TEST_F(CompareListsTest, ZeroSizeIsDoneAndZeroElapsedCountsAsSixMillis) {
     Add("empty", 0);
     Add("quick", 6000);
-    EXPECT_EQ(Cell(0, ComparingList::kPercent), "100%");
-    CompareJob& quick = comparing.Job(1);
+    EXPECT_EQ(Cells(comparing, 0), "waiting.bin|1.5 K|0 |0%|00:00:00||0 B/S");
+    EXPECT_EQ(Cells(comparing, 4), "||||||") << "no such row";
+    EXPECT_EQ(comparing.CellText(2, ComparingList::kPercent), "100%") << "an empty file is done";
+    CompareJob& job = comparing.Job(1);
+    job.startTick = 10000;
+    job.lastTick = 10000;
+    EXPECT_EQ(comparing.CellText(1, ComparingList::kLeft), "") << "empty until the first block";
+    job.bytesDone = 1 << 20;
+    job.lastTick = 13000;
+    EXPECT_EQ(Cells(comparing, 1), "reading.bin|4.0 M|1024.0 K|25%|00:00:03|00:00:09|341.3 KB/S");
+    job.bytesDone = 4 << 20;
+    job.lastTick = 22000;
+    EXPECT_EQ(Cells(comparing, 1), "reading.bin|4.0 M|4.0 M|100%|00:00:12|00:00:00|341.3 KB/S");
+    CompareJob& quick = comparing.Job(3);
     quick.startTick = 500;
     quick.lastTick = 500;
     quick.bytesDone = 6000;
-    EXPECT_EQ(Cell(1, ComparingList::kElapsed), "00:00:00");
-    EXPECT_EQ(Cell(1, ComparingList::kSpeed), "976.5 KB/S");
+    EXPECT_EQ(Cells(comparing, 3), "quick|5.8 K|5.8 K|100%|00:00:00|00:00:00|976.5 KB/S") << "0 ms counts as 6";
     quick.startTick = 0xFFFFFF00u;
     quick.lastTick = 0x00000F00u;  // 4096 ms later, after the counter wrapped
-    EXPECT_EQ(Cell(1, ComparingList::kElapsed), "00:00:04");
-}
+    EXPECT_EQ(comparing.CellText(3, ComparingList::kElapsed), "00:00:04");
 
-TEST_F(CompareListsTest, FinishedCellsShowOutcomeTimeAndSpeed) {
-    FileItem* good = testing::AddFile(root.get(), "good.iso", 3 << 20, kDigestA);
-    FileItem* bad = testing::AddFile(root.get(), "bad.iso", 1000, kUnopenableText);
-    finished.AddEntry({good, 1500});
-    finished.AddEntry({bad, 0});
-
-    EXPECT_EQ(FinishedCell(0, FinishedList::kName), "good.iso");
-    EXPECT_EQ(FinishedCell(0, FinishedList::kSize), "3.0 M");
-    EXPECT_EQ(FinishedCell(0, FinishedList::kStatus), "Complete");
-    EXPECT_EQ(FinishedCell(0, FinishedList::kTime), "00:00:01");
-    EXPECT_EQ(FinishedCell(0, FinishedList::kSpeed), "2.0 MB/S");
-    EXPECT_EQ(FinishedCell(1, FinishedList::kStatus), "File can not to be opened!");
-    EXPECT_EQ(FinishedCell(1, FinishedList::kTime), "00:00:00");
-    EXPECT_EQ(FinishedCell(1, FinishedList::kSpeed), "162.7 KB/S") << "full size over 6 ms";
-
+    finished.AddEntry({testing::AddFile(root.get(), "good.iso", 3 << 20, kDigestA), 1500});
+    finished.AddEntry({testing::AddFile(root.get(), "bad.iso", 1000, kUnopenableText), 0});
+    EXPECT_EQ(Cells(finished, 0), "good.iso|3.0 M|Complete|00:00:01|2.0 MB/S");
+    EXPECT_EQ(Cells(finished, 1), "bad.iso|1000 |File can not to be opened!|00:00:00|162.7 KB/S") << "full size over 6 ms";
     EXPECT_EQ(finished.finishedBytes, (3u << 20) + 1000u);
     finished.RemoveAll();
     EXPECT_EQ(finished.RowCount(), 0u);
@@ -148,15 +117,34 @@ TEST_F(CompareListsTest, CollectionTakesDigestedRowsFromTheHeadOnly) {
 
     size_t repaints = view.repaints.size();
     comparing.OnCollectTimer();
-    EXPECT_EQ(view.repaints.size(), repaints) << "nothing to do on an empty list";
-}
-
-TEST_F(CompareListsTest, RepaintTimerRepaintsOnlyWhileThereAreRows) {
     comparing.OnRepaintTimer();
-    EXPECT_TRUE(view.repaints.empty());
+    EXPECT_EQ(view.repaints.size(), repaints) << "nothing to do on an empty list";
     Add("row", 1);
     comparing.OnRepaintTimer();
-    EXPECT_EQ(view.repaints, std::vector<uint32_t>{kRepaintComparingList});
+    EXPECT_EQ(view.repaints.back(), uint32_t(kRepaintComparingList)) << "a list with rows repaints";
+}
+
+TEST_F(CompareListsTest, StatusPanesCompareFinishedWithQueued) {
+    EXPECT_EQ(PaneSizeText(3, 1), "Size: 1 B/3 B File(s)   33%") << "the percentage truncates";
+    EXPECT_EQ(PaneCountText(5000000000ull, 0), "Count: 0/5000000000   0%") << "counts print in 64 bits";
+    EXPECT_EQ(PaneCountText(0, 0), "");
+    EXPECT_EQ(PaneSizeText(0, 100), "") << "nothing queued: only the queued total decides";
+    EXPECT_EQ(PaneSpeedText(comparing), "") << "before any comparison";
+
+    FileItem* done = Add("done", 1 << 20);
+    Add("reading", 3 << 20);
+    comparing.RemoveRow(0);
+    finished.AddEntry({done, 10});
+    CompareJob& job = comparing.Job(0);
+    job.startTick = 1000;
+    job.lastTick = 3000;
+    job.bytesDone = 1 << 20;
+    EXPECT_EQ(PaneSizeText(comparing, finished), "Size: 1024.0 KB/4.0 MB File(s)   25%");
+    EXPECT_EQ(PaneCountText(comparing, finished), "Count: 1/2   50%");
+    EXPECT_EQ(PaneSpeedText(comparing), "512.0 KB/S");
+    comparing.RemoveAll();
+    EXPECT_EQ(PaneSpeedText(comparing), "") << "empty once the list is";
+    EXPECT_EQ(PaneCountText(comparing, finished), "Count: 1/2   50%") << "the totals stay";
 }
 
 }  // namespace

@@ -9,16 +9,13 @@
 #include "compare/ProgressIndicator.h"
 #include "compare/Sha1Digest.h"
 #include "tests/catalog/CatalogTestSupport.h"
+#include "tests/platform/TemporaryTree.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <memory>
 #include <random>
 #include <string>
 #include <string_view>
@@ -49,14 +46,13 @@ public:
         std::string text;
         int32_t range;
         int steps = 0;
-        bool ended = false;
     };
     void ProgressStart(std::string_view text, int32_t range) override { runs.push_back({std::string(text), range}); }
     void ProgressStep() override {  // steps outside a run count in a run of their own
         if (runs.empty()) runs.push_back({"", 0});
         ++runs.back().steps;
     }
-    void ProgressEnd() override { runs.back().ended = true; }
+    void ProgressEnd() override {}
 
     std::vector<Run> runs;
 };
@@ -93,64 +89,37 @@ inline std::string RandomContent(size_t size, uint32_t seed) {
     return content;
 }
 
-// A temporary directory on disk mirrored by a catalogue: every file made here
-// also gets a record under the folder chain of its path and a size index entry.
-class CatalogedDirectory {
+// A temporary folder mirrored by a catalogue: each file made here also gets a
+// record under the folder chain of its path, and a size index entry.
+class CatalogedDirectory : public TemporaryTree {
 public:
-    CatalogedDirectory() {
-        char pattern[] = "/tmp/twinseek-compare-XXXXXX";
-        if (!mkdtemp(pattern)) std::abort();
-        path = std::filesystem::canonical(pattern).string();
-        folder = FolderChain(path);
-    }
-    ~CatalogedDirectory() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-        delete root;
-    }
-    // The record of a file with this content, written to disk.
     FileItem* AddFile(const std::string& name, std::string_view content) {
-        WriteFile(name, content);
+        WriteBytes(Path(name), content);
         return AddRecord(name, content.size());
     }
     // A file of size bytes that reads as zeros, made without writing them.
     FileItem* AddSparseFile(const std::string& name, uint64_t size) {
-        WriteFile(name, "");
-        std::filesystem::resize_file(PathOf(name), size);
+        File(name, size);
         return AddRecord(name, size);
     }
     // A record of the given size, whatever is on disk under the name.
-    FileItem* AddRecord(const std::string& name, uint64_t size) { return AddRecordIn(folder, name, size); }
-    // A record for an absolute path outside the directory.
+    FileItem* AddRecord(const std::string& name, uint64_t size) { return AddRecordAt(Path(name), size); }
     FileItem* AddRecordAt(const std::string& absolutePath, uint64_t size) {
         std::filesystem::path full(absolutePath);
-        return AddRecordIn(FolderChain(full.parent_path().string()), full.filename().string(), size);
-    }
-    void WriteFile(const std::string& name, std::string_view content) {
-        std::ofstream(PathOf(name), std::ios::binary | std::ios::trunc) << content;
-    }
-    std::string PathOf(const std::string& name) const { return path + "/" + name; }
-
-    FileCatalog catalog;
-
-private:
-    FolderItem* FolderChain(const std::string& absolute) {
-        FolderItem* at = root->FindOrCreateFolder(EntryNamed("/"));
-        for (const auto& piece : std::filesystem::path(absolute).relative_path()) {
-            at = at->FindOrCreateFolder(EntryNamed(piece.string()));
-            at->compareState = NotCompared;
+        FolderItem* folder = root->FindOrCreateFolder(EntryNamed("/"));
+        for (const auto& piece : full.parent_path().relative_path()) {
+            folder = folder->FindOrCreateFolder(EntryNamed(piece.string()));
+            folder->compareState = NotCompared;
         }
-        return at;
-    }
-    FileItem* AddRecordIn(FolderItem* parent, const std::string& name, uint64_t size) {
-        FileItem* item = testing::AddFile(parent, name, size);
+        FileItem* item = testing::AddFile(folder, full.filename().string(), size);
         catalog.Insert(size, item);
         return item;
     }
 
-    FolderItem* root = FolderItem::CreateRoot();
-    FolderItem* folder = nullptr;
-    std::string path;
+    FileCatalog catalog;
+
+private:
+    RootPtr root = MakeRoot();
 };
 
 // A Comparing list with its engine over files in a temporary folder. The

@@ -1,11 +1,16 @@
+// The document: ending a scan, the questions before dropping changes, a save
+// that never destroys the old file, and loads of damaged files.
 #include "doc/Document.h"
 
-#include "DocumentTestSupport.h"
+#include "tests/doc/DocumentTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <csignal>
 #include <filesystem>
+#include <memory>
+#include <set>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -17,21 +22,6 @@ using namespace twinseek::testing;
 using Answer = DocumentPrompts::Answer;
 
 struct DocumentTest : ::testing::Test {
-    // A document holding one committed scan: a folder with two files.
-    void ScanSomething(Document& document) {
-        FolderItem* folder = ScanFolder(document.root, "data");
-        ScanFile(document, folder, Entry("one", 100));
-        ScanFile(document, folder, Entry("two", 100));
-        document.CommitScan(true);
-    }
-    std::string SaveOld(const std::string& name) {
-        Document other(prompts);
-        ScanFolder(other.root, "saved-before");
-        other.CommitScan(true);
-        other.path = dir.Path(name);
-        EXPECT_TRUE(other.Store());
-        return ReadBytes(other.path);
-    }
     // A failed save: false, one error naming the file and reason, modified
     // still true, the old file byte for byte and no file left beside it.
     void ExpectFailedSave(Document& document, const std::string& old, const std::string& reason) {
@@ -50,28 +40,28 @@ struct DocumentTest : ::testing::Test {
     ScriptedPrompts prompts;
 };
 
-TEST_F(DocumentTest, CommitScanKeepsOrDropsTheScannedRecords) {
+TEST_F(DocumentTest, CommitScanKeepsOrDropsTheScannedRecordsAndOnlyAnswersThatStopKeepTheCatalogue) {
     Document document(prompts);
     document.CommitScan(false);
     EXPECT_FALSE(document.modified) << "a cancelled scan that made nothing changes nothing";
-    ScanSomething(document);
+    FolderItem* data = ScanFolder(document.root, "data");
+    ScanFile(document, data, EntryNamed("one", 100));
+    ScanFile(document, data, EntryNamed("two", 100));
+    document.CommitScan(true);
     EXPECT_TRUE(document.modified);
     EXPECT_EQ(document.catalog.Count(), 2u);
 
     document.modified = false;
-    ScanFile(document, ScanFolder(document.root, "more"), Entry("three", 5));
-    ScanFile(document, document.root->FindFolder("data"), Entry("one", 100));  // found again
+    ScanFile(document, ScanFolder(document.root, "more"), EntryNamed("three", 5));
+    ScanFile(document, data, EntryNamed("one", 100));  // found again
     document.CommitScan(false);
     EXPECT_EQ(document.root->FindFolder("more"), nullptr);
-    EXPECT_NE(document.root->FindFolder("data")->FindFile("one"), nullptr);
+    EXPECT_NE(data->FindFile("one"), nullptr);
     EXPECT_EQ(document.catalog.Count(), 2u);
     EXPECT_EQ(document.intake.Count(), 0u);
     EXPECT_FALSE(document.modified);
-}
 
-TEST_F(DocumentTest, QuerySaveAnswersThatStopKeepTheCatalogue) {
-    Document document(prompts);
-    ScanSomething(document);
+    document.modified = true;
     prompts.answers = {Answer::No};
     prompts.openChoices = {std::nullopt};
     EXPECT_FALSE(document.Open());
@@ -110,11 +100,25 @@ private:
     void (*previousHandler)(int) = nullptr;
 };
 
-TEST_F(DocumentTest, AWriteFailureLeavesTheOldFileByteForByte) {
-    std::string old = SaveOld("doc.tws");
+TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileByteForByte) {
+    Document before(prompts);
+    ScanFolder(before.root, "saved-before");
+    before.CommitScan(true);
+    before.path = dir.Path("doc.tws");
+    ASSERT_TRUE(before.Store());
+    const std::string old = ReadBytes(before.path);
+
+    Document odd(prompts);
+    FolderItem* folder = ScanFolder(odd.root, "odd");
+    ScanFile(odd, folder, EntryNamed("carriage\rreturn", 1));
+    ScanFile(odd, folder, EntryNamed("line\nfeed", 1));
+    odd.CommitScan(true);
+    odd.path = dir.Path("doc.tws");
+    ExpectFailedSave(odd, old, "the name \"odd/carriage\rreturn\" holds a line break");
+
     Document document(prompts);
-    FolderItem* folder = ScanFolder(document.root, "many");
-    for (int index = 0; index < 400; ++index) ScanFile(document, folder, Entry("file" + std::to_string(index), 1));
+    folder = ScanFolder(document.root, "many");
+    for (int index = 0; index < 400; ++index) ScanFile(document, folder, EntryNamed(Numbered("file", index), 1));
     document.CommitScan(true);
     document.path = dir.Path("doc.tws");
     {
@@ -125,15 +129,108 @@ TEST_F(DocumentTest, AWriteFailureLeavesTheOldFileByteForByte) {
     EXPECT_GT(ReadBytes(document.path).size(), 4096u);
 }
 
-TEST_F(DocumentTest, NamesWithLineBreaksAreNotSaved) {
-    std::string old = SaveOld("doc.tws");
-    Document document(prompts);
-    FolderItem* folder = ScanFolder(document.root, "odd");
-    ScanFile(document, folder, Entry("carriage\rreturn", 1));
-    ScanFile(document, folder, Entry("line\nfeed", 1));
-    document.CommitScan(true);
-    document.path = dir.Path("doc.tws");
-    ExpectFailedSave(document, old, "the name \"odd/carriage\rreturn\" holds a line break");
+constexpr char kDigest[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567";
+
+// Loads crafted bytes into a fresh document whose Finished list follows the
+// hooks, and checks that whatever happened left a consistent document.
+struct DamagedDocumentTest : ::testing::Test {
+    bool Load(const std::string& bytes) {
+        const std::string path = dir.Path("damaged.tws");
+        WriteBytes(path, bytes);
+        document = std::make_unique<Document>(prompts, &progress);
+        finishedList.clear();
+        document->onFinishedLoaded = [this](FileItem* file, uint32_t) { finishedList.insert(file); };
+        document->onCatalogCleared = [this] { finishedList.clear(); };
+        prompts.errors.clear();
+        bool loaded = document->OpenFile(path);
+        EXPECT_FALSE(document->modified);
+        EXPECT_EQ(document->catalog.Count(), document->root->CountFiles());
+        EXPECT_LE(document->duplicates.FileCount(), finishedList.size());
+        if (loaded) {
+            EXPECT_EQ(document->path, path);
+            EXPECT_TRUE(prompts.errors.empty());
+        } else {
+            EXPECT_TRUE(document->path.empty());
+            EXPECT_TRUE(document->root->ChildFolders().empty());
+            EXPECT_TRUE(document->root->Files().empty());
+            EXPECT_EQ(document->duplicates.FileCount(), 0u);
+            EXPECT_TRUE(finishedList.empty()) << "the Finished list was told to let go";
+            EXPECT_EQ(prompts.errors.size(), 1u);
+        }
+        return loaded;
+    }
+    std::string Failure(const std::string& cause) const { return "Could not open " + dir.Path("damaged.tws") + ": " + cause; }
+    std::string LastError() const { return prompts.errors.empty() ? "" : prompts.errors.back(); }
+
+    TemporaryTree dir;
+    ScriptedPrompts prompts;
+    CheckedProgress progress;
+    std::unique_ptr<Document> document;
+    std::set<FileItem*> finishedList;
+};
+
+TEST_F(DamagedDocumentTest, EveryTruncationLoadsOrFailsCleanly) {
+    TwsBytes valid;
+    valid.Word(4).Root().Word(2).Folder("a").Word(1);
+    valid.Folder("b").Word(0).Word(1).File("deep", 10, Finished, 5, kDigest);
+    valid.Word(1).File("mid", 10, Finished, 6, kDigest).Folder("c").Word(0).Word(0);
+    valid.Word(2).File("x", 3).File("y", 10, Finished, 7, "SHORTDIGEST");
+    ASSERT_TRUE(Load(valid.bytes));
+    EXPECT_EQ(document->catalog.Count(), 4u);
+    EXPECT_EQ(finishedList.size(), 3u);
+
+    // Only a cut into the very last text, the digest line, can still load.
+    size_t lastTextStart = valid.bytes.size() - std::string("SHORTDIGEST\n").size();
+    for (size_t length = 0; length < valid.bytes.size(); ++length) {
+        SCOPED_TRACE("length " + std::to_string(length));
+        bool loaded = Load(valid.bytes.substr(0, length));
+        EXPECT_EQ(loaded, length >= lastTextStart);
+        EXPECT_EQ(LastError(), loaded ? "" : Failure("End of archive file exception"));
+    }
+}
+
+TEST_F(DamagedDocumentTest, AbsurdCountsEndlessNamesAndNestingPastPathMaxFailWithTheirCause) {
+    TwsBytes folders;
+    folders.Word(0).Root().Word(INT32_MAX);
+    TwsBytes files;
+    files.Word(0xFFFFFFFFu).Root().Word(0).Word(INT32_MAX).File("only", 1, Finished, 1, kDigest);
+    TwsBytes endless;
+    endless.Word(1).Root().Word(0).Word(1);
+    for (int word = 0; word < 8; ++word) endless.Word(0);
+    endless.Word(5).bytes.append(270, 'e');
+    // A million nested folders are refused without recursion once their path
+    // could not exist.
+    const int depth = 1'000'000;
+    TwsBytes chain;
+    chain.Word(1).Root().Word(1);
+    for (int level = 0; level < depth; ++level) chain.Folder("d").Word(level + 1 < depth ? 1 : 0);
+    chain.Word(1).File("bottom", 42);
+    for (int level = 0; level < depth; ++level) chain.Word(0);
+
+    const std::pair<const TwsBytes*, const char*> cases[] = {{&folders, "End of archive file exception"},
+                                                             {&files, "End of archive file exception"},
+                                                             {&endless, "End of archive file exception"},
+                                                             {&chain, "Generic archive exception"}};
+    for (const auto& [bytes, cause] : cases) {
+        EXPECT_FALSE(Load(bytes->bytes)) << cause;
+        EXPECT_EQ(LastError(), Failure(cause));
+    }
+}
+
+TEST_F(DamagedDocumentTest, NegativeCountsLoadNothingAndALyingTotalIsOnlyAProgressRange) {
+    TwsBytes negative;
+    negative.Word(0).Root().Word(uint32_t(-5)).Word(uint32_t(INT32_MIN));
+    ASSERT_TRUE(Load(negative.bytes));
+    EXPECT_TRUE(document->root->ChildFolders().empty());
+
+    for (uint32_t total : {0xFFFFFFFFu, 0u, 1u}) {
+        SCOPED_TRACE(total);
+        TwsBytes bytes;
+        bytes.Word(total).Root().Word(0).Word(3).File("a", 1).File("b", 2).File("c", 3);
+        ASSERT_TRUE(Load(bytes.bytes));
+        EXPECT_EQ(document->catalog.Count(), 3u);
+        EXPECT_EQ(progress.steps, std::min<int32_t>(3, int32_t(std::min<uint32_t>(total, INT32_MAX))));
+    }
 }
 
 }  // namespace

@@ -1,33 +1,23 @@
-// Helpers for document tests: file contents as bytes, a builder of
-// document-file bytes, and prompts and progress that record.
+// Helpers for document tests: a builder of document-file bytes, prompts and
+// progress that record, and what a scan does to a document.
 #pragma once
 
 #include "catalog/FolderItem.h"
 #include "compare/ProgressIndicator.h"
 #include "doc/Document.h"
 #include "doc/DocumentPrompts.h"
+#include "tests/catalog/CatalogTestSupport.h"
 #include "tests/platform/TemporaryTree.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace twinseek::testing {
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::string& path, std::string_view bytes) {
-    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-}
 
 // Document-file bytes built field by field, all words little-endian.
 struct TwsBytes {
@@ -108,14 +98,6 @@ public:
     int32_t range = 0, steps = 0;
 };
 
-inline FindData Entry(const std::string& name, uint64_t size = 0, uint32_t attributes = FILE_ATTRIBUTE_NORMAL) {
-    FindData data;
-    data.SetName(name.c_str());
-    data.SetSize(size);
-    data.dwFileAttributes = attributes;
-    return data;
-}
-
 // What a scan does for one file: files it under folder and, when new, in intake.
 inline FileItem* ScanFile(Document& document, FolderItem* folder, const FindData& data) {
     bool created = false;
@@ -125,7 +107,7 @@ inline FileItem* ScanFile(Document& document, FolderItem* folder, const FindData
 }
 
 inline FolderItem* ScanFolder(FolderItem* parent, const std::string& name) {
-    return parent->FindOrCreateFolder(Entry(name, 0, FILE_ATTRIBUTE_DIRECTORY));
+    return parent->FindOrCreateFolder(EntryNamed(name, 0, FILE_ATTRIBUTE_DIRECTORY));
 }
 
 }  // namespace twinseek::testing

@@ -1,10 +1,16 @@
+// The document file: the bytes a catalogue is stored as and loaded from, and
+// the buffered archive that reads and writes them.
+#include "doc/CXArchive.h"
 #include "doc/Document.h"
-
-#include "DocumentTestSupport.h"
+#include "platform/CXException.h"
+#include "tests/doc/DocumentTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,105 +31,74 @@ struct TwsFormatTest : ::testing::Test {
         EXPECT_TRUE(document.Save()) << (prompts.errors.empty() ? "" : prompts.errors.back());
         return ReadBytes(document.path);
     }
-    bool LoadBytes(Document& document, const std::string& bytes) {
-        WriteBytes(dir.Path("crafted.tws"), bytes);
-        return document.OpenFile(dir.Path("crafted.tws"));
-    }
 
     TemporaryTree dir;
     ScriptedPrompts prompts;
 };
 
-TEST_F(TwsFormatTest, EmptyCatalogueAndSingleFileHaveTheirExactBytes) {
+TEST_F(TwsFormatTest, StoredBytesHoldEveryRecordInNameOrderWithSizesOfAllSixtyFourBitsAndLoadBackTheSame) {
     Document empty(prompts);
-    const std::string header = std::string(40, '\0') + "\n\n" + std::string(4, '\0');
-    EXPECT_EQ(Stored(empty, "empty.tws"), header + std::string(8, '\0'));
-    EXPECT_EQ(header.size() + 8, 54u);
+    EXPECT_EQ(Stored(empty, "empty.tws"), std::string(40, '\0') + "\n\n" + std::string(12, '\0'));
 
-    Document single(prompts);
-    ScanFile(single, single.root, Entry("a", 5, 0));
-    single.CommitScan(true);
-    std::string record = std::string(32, '\0') + "\x05" + std::string(3, '\0') + "a\n\n" + std::string(8, '\0') + "\n";
-    ASSERT_EQ(record.size(), 48u);
-    EXPECT_EQ(Stored(single, "a.tws"), std::string("\x01\0\0\0", 4) + header.substr(4) +
-                                           std::string("\0\0\0\0\x01\0\0\0", 8) + record);
-}
-
-TEST_F(TwsFormatTest, SizesOfFourGibibytesAndMoreRoundTrip) {
+    Document document(prompts);
+    for (const char* name : {"b", "\xC3\xA9", "a", "B", "ab"}) ScanFile(document, document.root, EntryNamed(name, 1, 0));
+    ScanFolder(document.root, "Z");
     const std::vector<uint64_t> sizes = {0x100000000ull, 0x140000003ull, 0xFFFFFFFFFFFFFFFFull};
-    Document document(prompts);
+    FolderItem* big = ScanFolder(document.root, "m");
     for (size_t index = 0; index < sizes.size(); ++index)
-        ScanFile(document, document.root, Entry("f" + std::to_string(index), sizes[index], 0));
-    document.CommitScan(true);
-    TwsBytes expected;
-    expected.Word(3).Root().Word(0).Word(3);
-    for (size_t index = 0; index < sizes.size(); ++index) expected.File("f" + std::to_string(index), sizes[index]);
-    EXPECT_EQ(Stored(document, "big.tws"), expected.bytes);
-
-    Document loaded(prompts);
-    ASSERT_TRUE(loaded.OpenFile(document.path));
-    for (size_t index = 0; index < sizes.size(); ++index) {
-        FileItem* file = loaded.root->FindFile("f" + std::to_string(index));
-        ASSERT_NE(file, nullptr);
-        EXPECT_EQ(file->Size(), sizes[index]);
+        ScanFile(document, big, EntryNamed(Numbered("f", int(index)), sizes[index], 0));
+    // Enough records to pass through the store buffer more than once.
+    std::set<std::string> many;
+    FolderItem* folder = ScanFolder(document.root, "z");
+    for (int index = 0; index < 200; ++index) {
+        many.insert(Numbered("n", index));
+        ScanFile(document, folder, EntryNamed(Numbered("n", index), 7, 0));
     }
-}
-
-TEST_F(TwsFormatTest, RecordsAreStoredInByteWiseNameOrder) {
-    Document document(prompts);
-    for (const char* name : {"b", "\xC3\xA9", "a", "B", "ab"}) ScanFile(document, document.root, Entry(name, 1, 0));
-    for (const char* name : {"z", "Z", "m"}) ScanFolder(document.root, name);
     document.CommitScan(true);
 
     TwsBytes expected;
-    expected.Word(5).Root().Word(3);
-    for (const char* name : {"Z", "m", "z"}) expected.Folder(name).Word(0).Word(0);
+    expected.Word(208).Root().Word(3).Folder("Z").Word(0).Word(0).Folder("m").Word(0).Word(3);
+    for (size_t index = 0; index < sizes.size(); ++index) expected.File(Numbered("f", int(index)), sizes[index]);
+    expected.Folder("z").Word(0).Word(200);
+    for (const std::string& name : many) expected.File(name, 7);
     expected.Word(5);
     for (const char* name : {"B", "a", "ab", "b", "\xC3\xA9"}) expected.File(name, 1);
+    ASSERT_GT(expected.bytes.size(), 8192u);
     EXPECT_EQ(Stored(document, "order.tws"), expected.bytes);
-}
 
-TEST_F(TwsFormatTest, LoadedDocumentStoresBackToTheSameBytes) {
-    Document original(prompts);
-    FolderItem* music = ScanFolder(ScanFolder(original.root, "home"), "Music");
-    ScanFolder(original.root, "empty");
-    FindData song = Entry("song.mp3", 4'000'000, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-    std::strcpy(song.cAlternateFileName, "SONG~1.MP3");
-    song.ftCreationTime = FileTime::FromValue(0x01D9A1B2C3D4E5F6ull);
-    song.ftLastAccessTime = FileTime::FromValue(0x01DA000011112222ull);
-    song.ftLastWriteTime = FileTime::FromValue(0x01D8FFFF00001234ull);
-    FileItem* first = ScanFile(original, music, song);
-    ScanFile(original, original.root, Entry("top", 0));
-    original.CommitScan(true);
-    first->SetDigestText(kDigestA);
-    first->hashMillis = 1500;
-    first->compareState = Finished;
-    std::string bytes = Stored(original, "varied.tws");
-
+    // Loaded again, across the refills of the load buffer, it stores the same bytes.
     Document loaded(prompts);
-    ASSERT_TRUE(loaded.OpenFile(original.path));
-    FileItem* loadedSong = loaded.root->FindFolder("home")->FindFolder("Music")->FindFile("song.mp3");
-    ASSERT_NE(loadedSong, nullptr);
-    EXPECT_EQ(loadedSong->AlternateName(), "SONG~1.MP3");
-    EXPECT_EQ(loadedSong->DigestText(), kDigestA);
-    EXPECT_EQ(Stored(loaded, "again.tws"), bytes);
+    ASSERT_TRUE(loaded.OpenFile(dir.Path("order.tws")));
+    EXPECT_EQ(loaded.root->FindFolder("m")->FindFile("f2")->Size(), 0xFFFFFFFFFFFFFFFFull);
+    EXPECT_EQ(Stored(loaded, "again.tws"), expected.bytes);
 }
 
-TEST_F(TwsFormatTest, FinishedFilesReturnToTheDuplicateIndexAndTheFinishedHook) {
+TEST_F(TwsFormatTest, FinishedFilesReturnToTheIndexAndTheHookAndRepeatedNamesAreDropped) {
     TwsBytes crafted;
-    crafted.Word(6).Root().Word(1).Folder("x").Word(0).Word(3);
-    crafted.File("p", 10, Finished, 7, kDigestA).File("q", 10, NotCompared).File("u", 10, Queued);
-    crafted.Word(3).File("r", 10, Finished, 9, kDigestA).File("s", 20, Finished, 11, kDigestB);
-    crafted.File("t", 10, Finished, 3, kUnopenableText);
+    crafted.Word(8).Root().Word(2).Folder("x").Word(0).Word(3);
+    crafted.File("u", 10, Queued).File("p", 10, Finished, 7, kDigestA).File("q", 10, NotCompared);  // out of order
+    crafted.Folder("x").Word(1).Folder("e").Word(0).Word(1).File("deep", 7);
+    crafted.Word(1).File("y", 2, Finished, 1, kDigestA);
+    crafted.Word(4).File("r", 10, Finished, 9, kDigestA).File("s", 20, Finished, 11, kDigestB);
+    crafted.File("t", 10, Finished, 3, kUnopenableText).File("r", 4);
+    WriteBytes(dir.Path("crafted.tws"), crafted.bytes);
 
     Document document(prompts);
     std::vector<std::pair<std::string, uint32_t>> finished;
     document.onFinishedLoaded = [&](FileItem* file, uint32_t millis) { finished.emplace_back(file->Name(), millis); };
-    ASSERT_TRUE(LoadBytes(document, crafted.bytes));
+    ASSERT_TRUE(document.OpenFile(dir.Path("crafted.tws")));
     using Listed = std::vector<std::pair<std::string, uint32_t>>;
     EXPECT_EQ(finished, (Listed{{"p", 7}, {"r", 9}, {"s", 11}, {"t", 3}})) << "load order, hashMillis as time";
-    EXPECT_EQ(document.catalog.Count(), 6u);
-    EXPECT_EQ(document.root->FindFolder("x")->FindFile("u")->compareState, NotCompared) << "Queued is not kept";
+    FolderItem* folder = document.root->FindFolder("x");
+    EXPECT_EQ(folder->FindFile("u")->compareState, NotCompared) << "Queued is not kept";
+    std::string names;
+    for (const FileItem* file : folder->Files()) names += file->Name();
+    EXPECT_EQ(names, "pqu") << "records are kept in name order whatever order they come in";
+    EXPECT_EQ(document.root->ChildFolders().size(), 1u);
+    EXPECT_EQ(folder->FindFolder("e"), nullptr) << "a repeated folder is dropped with its contents";
+    EXPECT_EQ(folder->FindFile("y"), nullptr);
+    EXPECT_EQ(document.root->FindFile("r")->Size(), 10u) << "the first record keeps the name";
+    EXPECT_EQ(document.catalog.Count(), 6u) << "nothing of a dropped record is catalogued";
 
     std::vector<std::pair<uint64_t, std::string>> keys;
     document.duplicates.ForEachKey([&](uint64_t size, std::string_view key) { keys.emplace_back(size, key); });
@@ -133,24 +108,95 @@ TEST_F(TwsFormatTest, FinishedFilesReturnToTheDuplicateIndexAndTheFinishedHook) 
     EXPECT_EQ(document.duplicates.FileCount(), 3u);
 }
 
-TEST_F(TwsFormatTest, RecordsWhoseNameRepeatsAreDropped) {
-    TwsBytes crafted;
-    crafted.Word(5).Root().Word(2);
-    crafted.Folder("d").Word(0).Word(1).File("x", 1, Finished, 1, kDigestA);
-    crafted.Folder("d").Word(1).Folder("e").Word(0).Word(1).File("deep", 7);
-    crafted.Word(1).File("y", 2, Finished, 1, kDigestA);
-    crafted.Word(2).File("a", 3).File("a", 4);
+// A file whose every read delivers at most two bytes, as a pipe or network file may.
+class TricklingFile : public CXFile {
+public:
+    size_t Read(void* buffer, size_t count) override { return CXFile::Read(buffer, std::min<size_t>(count, 2)); }
+};
 
-    Document document(prompts);
-    ASSERT_TRUE(LoadBytes(document, crafted.bytes));
-    ASSERT_EQ(document.root->ChildFolders().size(), 1u);
-    FolderItem* folder = document.root->FindFolder("d");
-    EXPECT_NE(folder->FindFile("x"), nullptr);
-    EXPECT_EQ(folder->FindFile("y"), nullptr);
-    EXPECT_EQ(folder->FindFolder("e"), nullptr);
-    EXPECT_EQ(document.root->FindFile("a")->Size(), 3u) << "the first record keeps the name";
-    EXPECT_EQ(document.catalog.Count(), 2u) << "nothing of a dropped record is catalogued";
-    EXPECT_EQ(document.duplicates.FileCount(), 1u);
+// An archive loading the given bytes, from a file that lives as long as it.
+struct Loading {
+    Loading(const TemporaryTree& dir, const std::string& bytes, uint32_t bufferSize = 4096, bool trickle = false)
+        : file(trickle ? std::make_unique<TricklingFile>() : std::make_unique<CXFile>()) {
+        WriteBytes(dir.Path("load.tws"), bytes);
+        file->Open(dir.Path("load.tws"), CXFile::Access::Read, CXFile::Creation::OpenExisting);
+        archive = std::make_unique<CXArchive>(file.get(), CXArchive::Load, bufferSize);
+    }
+    std::unique_ptr<CXFile> file;
+    std::unique_ptr<CXArchive> archive;
+};
+
+TEST(CXArchiveTest, WordsAcrossARefillAreJoinedFromBothReadsAndLoadingPastTheEndThrows) {
+    TemporaryTree dir;
+    TwsBytes bytes;
+    bytes.bytes = "x";
+    for (uint32_t i = 0; i < 200; ++i) bytes.Word(i * 2654435761u);
+    bytes.bytes += "yz";
+    // With a 128-byte buffer and one odd byte first, words straddle every refill.
+    for (bool trickle : {false, true}) {
+        Loading loading(dir, bytes.bytes, 128, trickle);
+        CXArchive& archive = *loading.archive;
+        EXPECT_EQ(archive.LoadByte(), 'x');
+        for (uint32_t i = 0; i < 200; ++i) ASSERT_EQ(archive.LoadWord(), i * 2654435761u) << "word " << i;
+        try {
+            archive.LoadWord();
+            ADD_FAILURE() << "a word two bytes short loaded";
+        } catch (const CXArchiveException& error) {
+            EXPECT_EQ(error.GetErrorMessage(), "End of archive file exception");
+            EXPECT_EQ(error.fileName, "load.tws") << "the bare name, without folders";
+        }
+        EXPECT_EQ(archive.LoadByte(), 'y') << "the failed load consumed nothing";
+    }
+}
+
+TEST(CXArchiveTest, ReadStringEndsLinesAtEachLineEndOrItsLimit) {
+    TemporaryTree dir;
+    Loading loading(dir, "abc\r\ndef\n\n0123456789abcdefghij\nxy\r\nz\rqr\nghi");
+    CXArchive& archive = *loading.archive;
+    char buffer[32];
+    EXPECT_STREQ(archive.ReadString(buffer, 30), "abc");
+    EXPECT_STREQ(archive.ReadString(buffer, 30), "def");
+    EXPECT_STREQ(archive.ReadString(buffer, 30), "") << "an empty line is still a line";
+    EXPECT_STREQ(archive.ReadString(buffer, 14), "0123456789abcd");
+    EXPECT_STREQ(archive.ReadString(buffer, 14), "efghij") << "the rest of the line comes next";
+    EXPECT_STREQ(archive.ReadString(buffer, 2), "xy");
+    EXPECT_STREQ(archive.ReadString(buffer, -2), "\n") << "a CR at the limit's edge still takes its LF";
+    EXPECT_STREQ(archive.ReadString(buffer, -5), "zq") << "a CR takes whatever byte follows it";
+    std::string line;
+    EXPECT_TRUE(archive.ReadString(line, -10));
+    EXPECT_EQ(line, "r\n") << "a negative limit keeps the line end";
+    EXPECT_STREQ(archive.ReadString(buffer, 30), "ghi") << "the last line needs no line end";
+    std::memset(buffer, 'Z', sizeof buffer);
+    EXPECT_EQ(archive.ReadString(buffer, 30), nullptr);
+    EXPECT_EQ(buffer[0], 'Z') << "buffer untouched";
+    line = "kept";
+    EXPECT_FALSE(archive.ReadString(line, 30));
+    EXPECT_EQ(line, "kept");
+}
+
+TEST(CXArchiveTest, ReadStringFindsLineEndsSplitAcrossRefills) {
+    TemporaryTree dir;
+    // Byte 127 is the CR and byte 128 the LF: the line end straddles the first refill.
+    const std::string first(127, 'a');
+    const std::string contents = first + "\r\n" + "b\n" + std::string(124, 'c') + "\r";
+    Loading loading(dir, contents, 128);
+    CXArchive& archive = *loading.archive;
+    char buffer[300];
+    EXPECT_EQ(std::string(archive.ReadString(buffer, 200)), first);
+    EXPECT_EQ(archive.GetByteCount(), 129u) << "the LF after the refill belongs to the same line end";
+    EXPECT_STREQ(archive.ReadString(buffer, 200), "b");
+    // A CR that is the buffer's last byte and the file's last byte: the refill finds the end.
+    EXPECT_EQ(std::string(archive.ReadString(buffer, -200)), std::string(124, 'c') + "\r");
+    EXPECT_EQ(archive.GetByteCount(), contents.size());
+}
+
+TEST(CXArchiveTest, ClosingALoadingArchiveReturnsUnconsumedBytesToTheFile) {
+    TemporaryTree dir;
+    Loading loading(dir, std::string(1000, 'q'));
+    for (int i = 0; i < 10; ++i) loading.archive->LoadByte();
+    EXPECT_EQ(loading.file->GetPosition(), 1000u) << "the whole file was read ahead";
+    loading.archive->Close();
+    EXPECT_EQ(loading.file->GetPosition(), 10u);
 }
 
 }  // namespace

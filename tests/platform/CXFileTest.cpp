@@ -1,36 +1,30 @@
+// The file layer: one open file for the document, the temporary file,
+// replacement and permissions of a safe save, and the reader of file contents
+// for comparing.
 #include "platform/CXFile.h"
 
 #include "platform/CXException.h"
-
+#include "platform/FileContentReader.h"
+#include "platform/FileOperations.h"
 #include "tests/platform/TemporaryTree.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
+#include <iterator>
 #include <string>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace twinseek {
 namespace {
 
-using TempDir = testing::TemporaryTree;
-
-void WriteFileContents(const std::string& path, const std::string& contents) {
-    std::ofstream(path, std::ios::binary) << contents;
-}
-
-std::string ReadAll(CXFile& file) {
-    file.Seek(0, CXFile::SeekFrom::Begin);
-    std::string contents;
-    char chunk[64];
-    while (size_t got = file.Read(chunk, sizeof chunk)) contents.append(chunk, got);
-    return contents;
-}
+using testing::ReadBytes;
+using testing::TemporaryTree;
+using testing::WriteBytes;
 
 // Runs body and returns the cause of the CXFileException it throws (0 if none).
 template <typename Body>
@@ -43,67 +37,13 @@ uint32_t FileErrorOf(Body body) {
     return 0;
 }
 
-TEST(CXExceptionTest, FileErrorsCarryErrnoAndSystemText) {
-    CXFileException missing(ENOENT);
-    EXPECT_EQ(missing.GetCause(), uint32_t(ENOENT));
-    EXPECT_EQ(missing.GetErrorMessage(), "No such file or directory");
-    EXPECT_STREQ(missing.what(), "No such file or directory");
-    EXPECT_EQ(CXFileException(99999).GetErrorMessage(), "") << "no invented text for unknown codes";
-}
-
-TEST(CXExceptionTest, ArchiveErrorsTakeTextFromTheirCause) {
-    const std::pair<uint32_t, const char*> table[] = {
-        {0, "None"}, {1, "Generic archive exception"}, {2, "Archive file is read-only"},
-        {3, "End of archive file exception"}, {4, "Archive file is write-only"},
-        {5, "Unknown archive exception"}};
-    for (const auto& [cause, text] : table) {
-        CXArchiveException error(cause, "doc.tws");
-        EXPECT_EQ(error.GetCause(), cause);
-        EXPECT_EQ(error.GetErrorMessage(), text);
-        EXPECT_EQ(error.fileName, "doc.tws");
-    }
-}
-
-TEST(CXFileTest, CreationModesDecideContentsAndStartingPosition) {
-    TempDir dir;
-    std::string path = dir.Path("doc.tws");
-    WriteFileContents(path, "hello");
-
-    CXFile file;
-    file.Open(path, CXFile::Access::ReadWrite, CXFile::Creation::OpenAlways);
-    EXPECT_EQ(file.GetPosition(), 5u) << "an existing file opens at its end";
-    EXPECT_EQ(ReadAll(file), "hello");
-    file.Close();
-
-    file.Open(path, CXFile::Access::ReadWrite, CXFile::Creation::CreateAlways);
-    EXPECT_EQ(file.GetPosition(), 0u);
-    EXPECT_EQ(file.SeekToEnd(), 0u) << "CreateAlways truncates";
-    file.Write("again", 5);
-    file.Close();
-
-    EXPECT_EQ(FileErrorOf([&] { file.Open(path, CXFile::Access::Write, CXFile::Creation::CreateNew); }),
-              uint32_t(EEXIST));
-    file.Open(path, CXFile::Access::Write, CXFile::Creation::TruncateExisting);
-    EXPECT_EQ(file.SeekToEnd(), 0u);
-    file.Close();
-
-    std::string fresh = dir.Path("fresh.tws");
-    file.Open(fresh, CXFile::Access::ReadWrite, CXFile::Creation::OpenAlways);
-    EXPECT_EQ(file.GetPosition(), 0u);
-    file.Close();
-    EXPECT_TRUE(std::filesystem::exists(fresh));
-}
-
 TEST(CXFileTest, MissingFilesDirectoriesAndFifosAreRefusedWithoutBlocking) {
-    TempDir dir;
+    TemporaryTree dir;
     CXFile file;
     EXPECT_EQ(FileErrorOf([&] { file.Open(dir.Path("missing"), CXFile::Access::Read, CXFile::Creation::OpenExisting); }),
               uint32_t(ENOENT));
     EXPECT_EQ(FileErrorOf([&] { file.Open(dir.Root(), CXFile::Access::Read, CXFile::Creation::OpenExisting); }),
               uint32_t(EISDIR));
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_EQ(file.GetFilePath(), "");
-
     std::string fifo = dir.Path("pipe.tws");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(FileErrorOf([&] { file.Open(fifo, CXFile::Access::Read, CXFile::Creation::OpenExisting); }),
@@ -111,77 +51,122 @@ TEST(CXFileTest, MissingFilesDirectoriesAndFifosAreRefusedWithoutBlocking) {
     EXPECT_NE(FileErrorOf([&] { file.Open(fifo, CXFile::Access::Write, CXFile::Creation::OpenExisting); }), 0u)
         << "a FIFO without a reader is refused, not waited on";
     EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(file.GetFilePath(), "");
 }
 
-TEST(CXFileTest, PathIsMadeFullOnTheTextAlone) {
-    TempDir dir;
-    std::filesystem::create_directory(dir.Path("sub"));
+TEST(CXFileTest, PathIsMadeFullOnTheTextAloneAndReadsWritesAndSeeksMoveInIt) {
+    TemporaryTree dir;
+    dir.Folder("sub");
     CXFile file;
-    file.Open(dir.Root() + "//sub/./../doc.tws", CXFile::Access::Write, CXFile::Creation::CreateAlways);
-    EXPECT_EQ(file.GetFilePath(), dir.Path("doc.tws"));
-    EXPECT_EQ(file.GetFileName(), "doc.tws");
-    file.Close();
-    EXPECT_EQ(file.GetFilePath(), "") << "a closed file has no name";
-
-    file.SetFilePath("/a/b/c.tws");
-    EXPECT_EQ(file.GetFileName(), "c.tws");
-    file.SetFilePath("bare.tws");
-    EXPECT_EQ(file.GetFileName(), "bare.tws");
-}
-
-TEST(CXFileTest, ReadWriteSeekAndSetLength) {
-    TempDir dir;
-    CXFile file;
-    file.Open(dir.Path("data.tws"), CXFile::Access::ReadWrite, CXFile::Creation::CreateNew);
+    file.Open(dir.Root() + "//sub/./../data.tws", CXFile::Access::ReadWrite, CXFile::Creation::CreateNew);
+    EXPECT_EQ(file.GetFilePath(), dir.Path("data.tws"));
+    EXPECT_EQ(file.GetFileName(), "data.tws");
     file.Write("0123456789", 10);
-    EXPECT_EQ(file.GetPosition(), 10u);
-    EXPECT_EQ(file.Seek(-4, CXFile::SeekFrom::End), 6u);
+    EXPECT_EQ(file.Seek(-4, CXFile::SeekFrom::Current), 6u);
     char buffer[8] = {};
     EXPECT_EQ(file.Read(buffer, sizeof buffer), 4u) << "one read stops at the end";
     EXPECT_EQ(std::string(buffer, 4), "6789");
     EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
-    EXPECT_EQ(file.Seek(-3, CXFile::SeekFrom::Current), 7u);
-    EXPECT_EQ(FileErrorOf([&] { file.Seek(-1, CXFile::SeekFrom::Begin); }), uint32_t(EINVAL));
-
-    file.SetLength(3);
-    EXPECT_EQ(file.GetPosition(), 3u);
-    EXPECT_EQ(file.SeekToEnd(), 3u);
-    EXPECT_EQ(ReadAll(file), "012");
+    EXPECT_EQ(FileErrorOf([&] { file.Seek(-11, CXFile::SeekFrom::Current); }), uint32_t(EINVAL));
     file.Flush();
     file.Close();
-    EXPECT_EQ(std::filesystem::file_size(dir.Path("data.tws")), 3u);
-
-    EXPECT_EQ(FileErrorOf([&] { file.GetPosition(); }), uint32_t(EBADF)) << "a closed file has no position";
+    EXPECT_EQ(ReadBytes(dir.Path("data.tws")), "0123456789");
+    EXPECT_EQ(file.GetFilePath(), "") << "a closed file has no name";
     EXPECT_EQ(FileErrorOf([&] { file.Flush(); file.Close(); }), 0u) << "flushing or closing a closed file does nothing";
+    EXPECT_EQ(FileErrorOf([&] { file.Open(dir.Path("data.tws"), CXFile::Access::Write, CXFile::Creation::CreateNew); }),
+              uint32_t(EEXIST));
 }
 
-TEST(CXFileTest, LockRangeHoldsAWriteLockUntilUnlocked) {
-    TempDir dir;
-    std::string path = dir.Path("lock.tws");
-    CXFile file;
-    file.Open(path, CXFile::Access::ReadWrite, CXFile::Creation::CreateAlways);
-    file.Write("0123456789", 10);
+TEST(FileOperationsTest, TemporaryFilesAreNewHiddenAndBesideTheirTarget) {
+    TemporaryTree folder;
+    CXFile first;
+    CXFile second;
+    std::string firstPath = OpenTemporaryBeside(first, folder.Path("doc.tws"));
+    EXPECT_NE(OpenTemporaryBeside(second, folder.Path("doc.tws")), firstPath);
+    EXPECT_EQ(std::filesystem::path(firstPath).parent_path(), folder.Root());
+    EXPECT_EQ(std::filesystem::path(firstPath).filename().string()[0], '.');
+    first.Write("abc", 3);
+    first.Close();
+    EXPECT_EQ(ReadBytes(firstPath), "abc");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Root()), {}), 2);
+    EXPECT_THROW(OpenTemporaryBeside(first, folder.Path("absent/doc.tws")), CXFileException);
+}
 
-    // Open-file-description locks on another descriptor see record locks even in this process.
-    int other = open(path.c_str(), O_RDWR | O_CLOEXEC);
-    ASSERT_NE(other, -1);
-    auto lockSeenAt = [&](off_t start) {
-        struct flock probe {};
-        probe.l_type = F_WRLCK;
-        probe.l_whence = SEEK_SET;
-        probe.l_start = start;
-        probe.l_len = 1;
-        EXPECT_EQ(fcntl(other, F_OFD_GETLK, &probe), 0);
-        return probe.l_type;
-    };
+TEST(FileOperationsTest, ReplaceFileSwapsContentsOrLeavesBothAloneAndPermissionsCopy) {
+    TemporaryTree folder;
+    WriteBytes(folder.Path("new"), "new contents");
+    WriteBytes(folder.Path("old"), "old");
+    ReplaceFile(folder.Path("new"), folder.Path("old"));
+    EXPECT_EQ(ReadBytes(folder.Path("old")), "new contents");
+    EXPECT_FALSE(std::filesystem::exists(folder.Path("new")));
 
-    file.LockRange(2, 4);
-    EXPECT_EQ(lockSeenAt(3), F_WRLCK);
-    EXPECT_EQ(lockSeenAt(6), F_UNLCK) << "the lock covers only its range";
-    file.UnlockRange(2, 4);
-    EXPECT_EQ(lockSeenAt(3), F_UNLCK);
+    folder.Folder("dir");
+    WriteBytes(folder.Path("next"), "next");
+    EXPECT_EQ(FileErrorOf([&] { ReplaceFile(folder.Path("next"), folder.Path("dir")); }), uint32_t(EISDIR));
+    EXPECT_EQ(ReadBytes(folder.Path("next")), "next");
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Path("dir")));
 
-    close(other);
+    ASSERT_EQ(chmod(folder.Path("old").c_str(), 0604), 0);
+    EXPECT_TRUE(CopyPermissions(folder.Path("old"), folder.Path("next")));
+    struct stat status {};
+    ASSERT_EQ(stat(folder.Path("next").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0604u);
+    EXPECT_FALSE(CopyPermissions(folder.Path("absent"), folder.Path("next")));
+    EXPECT_TRUE(RemoveFile(folder.Path("next")));
+    EXPECT_FALSE(RemoveFile(folder.Path("next"))) << "nothing left to remove";
+}
+
+using Status = FileContentReader::ReadStatus;
+
+TEST(FileContentReaderTest, ReadsARegularFileToItsEndAndTellsAReadErrorFromTheEnd) {
+    testing::TemporaryTree tree;
+    std::string content(FileContentReader::kBlockSize * 2 + 123, '\0');
+    for (size_t i = 0; i < content.size(); ++i) content[i] = char(i * 7 + 3);
+    testing::WriteBytes(tree.Path("data"), content);
+    FileContentReader reader;
+    ASSERT_TRUE(reader.Open(tree.Path("data").c_str()));
+    std::string read;
+    std::string buffer(FileContentReader::kBlockSize, '\0');
+    FileContentReader::ReadResult result;
+    while ((result = reader.Read(buffer.data(), buffer.size())).status == Status::Data)
+        read.append(buffer, 0, result.bytes);
+    EXPECT_EQ(result.status, Status::EndOfFile);
+    EXPECT_EQ(read, content);
+    EXPECT_EQ(reader.Read(buffer.data(), 16).status, Status::EndOfFile) << "the end stays the end";
+
+    // This process's memory reads as an error at offset 0, where nothing is mapped.
+    ASSERT_TRUE(reader.Open("/proc/self/mem")) << reader.LastError();
+    EXPECT_EQ(reader.Read(buffer.data(), 64).status, Status::Failed);
+    EXPECT_EQ(reader.LastError(), EIO);
+    reader.Close();
+    EXPECT_FALSE(reader.IsOpen());
+}
+
+// Links, FIFOs and devices are refused in the compare engine tests; here the
+// remaining kinds, and the error each refusal leaves.
+TEST(FileContentReaderTest, RefusesSocketsAndDirectoriesAndKeepsTheCause) {
+    testing::TemporaryTree tree;
+    int listening = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::string socketPath = tree.Path("socket");
+    socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    FileContentReader reader;
+    for (const std::string& path : {socketPath, tree.Root()}) {
+        EXPECT_FALSE(reader.Open(path.c_str())) << path;
+        EXPECT_FALSE(reader.IsOpen()) << path;
+        EXPECT_NE(reader.LastError(), 0) << path;
+    }
+    close(listening);
+    EXPECT_FALSE(reader.Open(tree.Path("absent").c_str()));
+    EXPECT_EQ(reader.LastError(), ENOENT);
+    if (geteuid() != 0) {  // permissions do not bind root
+        testing::WriteBytes(tree.Path("locked"), "secret");
+        ASSERT_EQ(chmod(tree.Path("locked").c_str(), 0), 0);
+        EXPECT_FALSE(reader.Open(tree.Path("locked").c_str()));
+        EXPECT_EQ(reader.LastError(), EACCES);
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // A fresh directory tree under the temporary folder for one test, removed with
-// everything in it (however deep, whatever its permissions) afterwards.
+// everything in it (however deep, whatever its permissions) afterwards; and
+// whole-file reads and writes of bytes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,11 +9,23 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace twinseek::testing {
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::string& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+}
 
 class TemporaryTree {
 public:

@@ -1,13 +1,20 @@
+// The command line of twinseek-cli and the text and JSON reports it prints.
 #include "cli/CliOptions.h"
+#include "cli/GroupReport.h"
+#include "cli/JsonText.h"
+#include "tests/catalog/CatalogTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace twinseek {
 namespace {
 
 CliParse Parse(std::vector<std::string> arguments) { return ParseCommandLine(arguments); }
 
-TEST(CliOptionsTest, ScanComparesEverySharedSizeUnlessCategoriesAreChosen) {
+TEST(CliOptionsTest, ScanComparesEverySharedSizeUnlessCategoriesAreChosenAndOpenComparesNothingUnlessAsked) {
     CliParse plain = Parse({"scan", "/a", "b"});
     ASSERT_TRUE(plain.options) << plain.error;
     EXPECT_TRUE(plain.options->compareAll);
@@ -24,9 +31,7 @@ TEST(CliOptionsTest, ScanComparesEverySharedSizeUnlessCategoriesAreChosen) {
     ASSERT_TRUE(commas.options) << commas.error;
     EXPECT_EQ(commas.options->compareCategories, (std::vector<uint32_t>{2, 7}));
     EXPECT_EQ(commas.options->workers, 3u);
-}
 
-TEST(CliOptionsTest, OpenComparesNothingUnlessAsked) {
     CliParse open = Parse({"open", "doc.tws", "--save", "out.tws"});
     ASSERT_TRUE(open.options) << open.error;
     EXPECT_FALSE(open.options->compareAll);
@@ -51,15 +56,50 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
     CliParse dashed = Parse({"digest", "--", "-odd-name"});
     ASSERT_TRUE(dashed.options);
     EXPECT_EQ(dashed.options->operands, std::vector<std::string>{"-odd-name"});
-}
 
-TEST(CliOptionsTest, CategoriesByNameOrId) {
     EXPECT_EQ(ParseCategory("Very Small Files"), 6u);
     EXPECT_EQ(ParseCategory("NORMAL FILES"), 4u);
-    EXPECT_EQ(ParseCategory("1"), 1u);
     EXPECT_FALSE(ParseCategory("All Files")) << "row 0 is not a band to compare";
     EXPECT_FALSE(ParseCategory("0"));
     EXPECT_FALSE(ParseCategory("1x"));
+}
+
+std::string Json(std::string_view bytes) {
+    std::string out;
+    AppendJsonString(out, bytes);
+    return out;
+}
+
+TEST(JsonTextTest, EscapesControlsQuotesAndInvalidBytes) {
+    EXPECT_EQ(Json("plain/path.txt"), "\"plain/path.txt\"");
+    EXPECT_EQ(Json("a\"b\\c\nd\te\x01"), "\"a\\\"b\\\\c\\nd\\te\\u0001\"");
+    EXPECT_EQ(Json("caf\xC3\xA9 \xF0\x9F\x98\x80"), "\"caf\xC3\xA9 \xF0\x9F\x98\x80\"") << "valid UTF-8 passes";
+    EXPECT_EQ(Json("bad\xFF"), "\"bad\\udcff\"");
+    EXPECT_EQ(Json("\xC3"), "\"\\udcc3\"") << "a cut sequence";
+    EXPECT_EQ(Json("\xC0\xAF"), "\"\\udcc0\\udcaf\"") << "an overlong form";
+    EXPECT_EQ(Json("\xED\xA0\x80"), "\"\\udced\\udca0\\udc80\"") << "an encoded surrogate";
+}
+
+TEST(GroupReportTest, GroupsOfTwoOrMoreInResultOrder) {
+    using testing::AddFile;
+    auto root = testing::MakeRoot();
+    FolderItem* top = root->FindOrCreateFolder(testing::EntryNamed("/", 0, FILE_ATTRIBUTE_DIRECTORY));
+    DuplicateIndex index;
+    const std::string a(32, 'A');
+    const std::string b(32, 'B');
+    for (FileItem* item : {AddFile(top, "small1", 10, a), AddFile(top, "big1", 900, b), AddFile(top, "single", 900, a),
+                           AddFile(top, "small2", 10, a), AddFile(top, "big2", 900, b)})
+        index.Insert(item);
+    auto groups = CollectGroups(index);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].size, 900u);
+    EXPECT_EQ(groups[0].paths, (std::vector<std::string>{"/big1", "/big2"}));
+    EXPECT_EQ(groups[1].paths, (std::vector<std::string>{"/small1", "/small2"}));
+    EXPECT_EQ(GroupsAsJson(groups), "[\n  {\"size\": 900, \"digest\": \"" + b +
+                                        "\", \"files\": [\"/big1\", \"/big2\"]},\n  {\"size\": 10, \"digest\": \"" + a +
+                                        "\", \"files\": [\"/small1\", \"/small2\"]}\n]\n");
+    EXPECT_EQ(GroupsAsText({groups[1]}), "10 B [2 Copies] " + a + "\n/small1\n/small2\n\n");
+    EXPECT_EQ(GroupsAsJson({}), "[]\n");
 }
 
 }  // namespace

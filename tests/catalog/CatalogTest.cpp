@@ -1,0 +1,211 @@
+// The catalogue: its tree of folder and file records, and the size index of
+// the files with its size categories.
+#include "catalog/FileCatalog.h"
+#include "catalog/FolderItem.h"
+#include "catalog/GroupLabels.h"
+#include "catalog/SizeCategory.h"
+#include "tests/catalog/CatalogTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace twinseek {
+namespace {
+
+using testing::AddFile;
+using testing::EntryNamed;
+using testing::MakeRoot;
+using testing::Numbered;
+
+std::vector<std::string> FileNames(const FolderItem* folder) {
+    std::vector<std::string> names;
+    for (const FileItem* file : folder->Files()) names.emplace_back(file->Name());
+    return names;
+}
+
+TEST(CatalogTreeTest, RecordsKeepTheirEntryAndAreFoundAgainByTheirExactName) {
+    auto root = MakeRoot();
+    FindData entry = EntryNamed("movie.mkv", (uint64_t(3) << 32) + 9);
+    entry.ftLastWriteTime = FileTime::FromValue(0x0123456789ABCDEFULL);
+    strcpy(entry.cAlternateFileName, "MOVIE~1.MKV");
+    bool created = false;
+    FileItem* file = root->FindOrCreateFile(entry, created);
+    EXPECT_TRUE(created);
+    EXPECT_EQ(file->compareState, Provisional);
+    FindData back = file->GetFindData();
+    EXPECT_STREQ(back.cFileName, "movie.mkv");
+    EXPECT_STREQ(back.cAlternateFileName, "MOVIE~1.MKV");
+    EXPECT_EQ(back.ftLastWriteTime.Value(), 0x0123456789ABCDEFULL);
+    EXPECT_EQ(file->parent, root.get());
+    EXPECT_EQ(root->FindOrCreateFile(EntryNamed("movie.mkv", 99), created), file);
+    EXPECT_FALSE(created);
+    EXPECT_EQ(file->Size(), (uint64_t(3) << 32) + 9) << "a file found again keeps the size first recorded";
+
+    FolderItem* folder = root->FindOrCreateFolder(EntryNamed("docs", 0, FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(root->FindOrCreateFolder(EntryNamed("docs")), folder);
+    EXPECT_EQ(root->ChildFolders().size(), 1u);
+}
+
+TEST(CatalogTreeTest, FullPathsJoinNamesUnderTheFileSystemRootEvenWhenTwoThreadsBuildThem) {
+    auto root = MakeRoot();
+    FolderItem* folder = root->FindOrCreateFolder(EntryNamed("/"));
+    FileItem* inRelative = AddFile(root->FindOrCreateFolder(EntryNamed("relative")), "x", 1);
+    EXPECT_EQ(root->GetFullPath(), "");
+    EXPECT_EQ(folder->GetFullPath(), "/");
+    EXPECT_EQ(inRelative->GetFullPath(), "relative/x");
+
+    std::vector<FileItem*> files;
+    for (int depth = 0; depth < 50; ++depth) folder = folder->FindOrCreateFolder(EntryNamed(Numbered("d", depth)));
+    for (int i = 0; i < 200; ++i) files.push_back(AddFile(folder, Numbered("f", i), 1));
+    std::vector<std::string> seenByWorker(files.size());
+    std::thread worker([&] {
+        for (size_t i = 0; i < files.size(); ++i) seenByWorker[i] = std::string(files[i]->GetFullPath());
+    });
+    for (size_t i = files.size(); i-- > 0;) (void)files[i]->GetFullPath();
+    worker.join();
+    for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(seenByWorker[i], files[i]->GetFullPath());
+    EXPECT_EQ(files[7]->GetFullPath().substr(0, 7), "/d0/d1/");
+    EXPECT_TRUE(files[7]->GetFullPath().ends_with("/d48/d49/f7")) << files[7]->GetFullPath();
+    EXPECT_EQ(files[7]->GetFullPath().data(), files[7]->GetFullPath().data()) << "the path is built once";
+}
+
+TEST(CatalogTreeTest, PruneCommitsOrRollsBackOnlyProvisionalRecords) {
+    auto root = MakeRoot();
+    FolderItem* kept = root->FindOrCreateFolder(EntryNamed("kept"));
+    FileItem* old = AddFile(kept, "old", 1);  // committed earlier
+    old->compareState = Finished;
+    kept->compareState = NotCompared;
+
+    bool created = false;
+    kept->FindOrCreateFolder(EntryNamed("fresh"))->FindOrCreateFile(EntryNamed("inner", 2), created);
+    kept->FindOrCreateFile(EntryNamed("new", 3), created);
+    kept->Prune(false);
+    EXPECT_EQ(kept->ChildFolders().size(), 0u);
+    EXPECT_EQ(FileNames(kept), std::vector<std::string>{"old"});
+    EXPECT_EQ(old->compareState, Finished);
+
+    FolderItem* again = kept->FindOrCreateFolder(EntryNamed("again"));
+    FileItem* inner = again->FindOrCreateFile(EntryNamed("inner", 2), created);
+    root->Prune(true);
+    EXPECT_EQ(again->compareState, NotCompared);
+    EXPECT_EQ(inner->compareState, NotCompared);
+    EXPECT_EQ(old->compareState, Finished) << "commit leaves states past Provisional alone";
+    EXPECT_EQ(root->CountFiles(), 2u);
+}
+
+TEST(CatalogTreeTest, ClearAndCountCopeWithVeryDeepTrees) {
+    auto root = MakeRoot();
+    FolderItem* folder = root.get();
+    for (int depth = 0; depth < 200000; ++depth) {
+        folder = folder->FindOrCreateFolder(EntryNamed("d"));
+        if (depth % 1000 == 0) AddFile(folder, "f", 1);
+    }
+    EXPECT_EQ(root->CountFiles(), 200u);
+    root->Prune(true);
+    EXPECT_EQ(folder->compareState, NotCompared);
+    root->ClearChildren();
+    EXPECT_EQ(root->CountFiles(), 0u);
+    EXPECT_TRUE(root->ChildFolders().empty());
+}
+
+std::vector<FileItem*> Items(FileCatalog::EntryRange range) {
+    std::vector<FileItem*> items;
+    for (const auto& entry : range) items.push_back(entry.item);
+    return items;
+}
+
+TEST(SizeCategoryTest, BandBoundariesAreInclusive) {
+    EXPECT_EQ(ClassifySize(104857600), 1u);
+    EXPECT_EQ(ClassifySize(104857599), 2u);
+    EXPECT_EQ(ClassifySize(1048575), 4u);
+    EXPECT_EQ(ClassifySize(1024), 6u);
+    EXPECT_EQ(ClassifySize(1023), 7u);
+    EXPECT_EQ(ClassifySize(0), 7u);
+    EXPECT_EQ(ClassifySize(~uint64_t(0)), 1u);
+    EXPECT_STREQ(CategoryOfId(8).name, "All Files");
+    EXPECT_STREQ(CategoryOfId(3).description, "Between 10M and 1M");
+    // The seven bands tile every size below 2^63.
+    for (uint32_t id = 2; id <= 7; ++id) EXPECT_EQ(CategoryOfId(id).max + 1, CategoryOfId(id - 1).min);
+    EXPECT_EQ(CategoryOfId(7).min, 0u);
+}
+
+TEST(FileCatalogTest, LargestFirstEqualSizesInInsertionOrderThroughMergeAndRemoval) {
+    auto root = MakeRoot();
+    FileCatalog catalog;
+    FileItem* a = AddFile(root.get(), "a", 10);
+    FileItem* b = AddFile(root.get(), "b", 500);
+    FileItem* c = AddFile(root.get(), "c", 10);
+    FileItem* d = AddFile(root.get(), "d", 2000000);
+    for (FileItem* item : {a, b, c, d}) catalog.Insert(item->Size(), item);
+    EXPECT_EQ(Items(catalog.All()), (std::vector<FileItem*>{d, b, a, c}));
+    FileCatalog intake;
+    FileItem* e = AddFile(root.get(), "e", 10);
+    intake.Insert(10, e);
+    catalog.MergeFrom(intake);
+    EXPECT_EQ(Items(catalog.Range(0, 10)), (std::vector<FileItem*>{a, c, e}));
+    EXPECT_EQ(catalog.CountOfSize(10), 3u);
+    EXPECT_EQ(catalog.CountOfSize(11), 0u);
+    EXPECT_EQ(Items(catalog.Range(8)).size(), 5u);
+    EXPECT_EQ(Items(catalog.Range(3)), std::vector<FileItem*>{d});
+    EXPECT_EQ(Items(catalog.Range(7)), (std::vector<FileItem*>{b, a, c, e}));
+    EXPECT_TRUE(catalog.Range(1).empty());
+
+    EXPECT_TRUE(catalog.Remove(10, c));
+    EXPECT_FALSE(catalog.Remove(10, c)) << "a record is removed once";
+    EXPECT_FALSE(catalog.Remove(11, a)) << "the size must match";
+    catalog.Insert(10, c);
+    EXPECT_TRUE(catalog.Remove(10, c)) << "removing a file not yet sorted in";
+    EXPECT_EQ(catalog.Count(), 4u);
+    EXPECT_EQ(Items(catalog.Range(0, 10)), (std::vector<FileItem*>{a, e}));
+    catalog.Clear();
+    EXPECT_EQ(catalog.Count(), 0u);
+    EXPECT_TRUE(catalog.All().empty());
+}
+
+TEST(FileCatalogTest, MatchesAStableSortUnderRandomInsertsAndRemovals) {
+    auto root = MakeRoot();
+    std::mt19937_64 random(7);
+    FileCatalog catalog;
+    std::vector<FileCatalog::Entry> model;
+    for (int i = 0; i < 3000; ++i) {
+        uint64_t size = random() % 40;
+        FileItem* item = AddFile(root.get(), Numbered("f", i), size);
+        catalog.Insert(size, item);
+        model.push_back({size, item});
+        if (i % 7 == 3) {
+            auto victim = model[random() % model.size()];
+            ASSERT_TRUE(catalog.Remove(victim.size, victim.item));
+            std::erase_if(model, [&](const auto& e) { return e.item == victim.item; });
+        }
+        if (i % 500 == 0) (void)catalog.All();  // settle now and then
+    }
+    std::stable_sort(model.begin(), model.end(), [](const auto& x, const auto& y) { return x.size > y.size; });
+    ASSERT_EQ(catalog.Count(), model.size());
+    auto all = catalog.All();
+    for (size_t i = 0; i < model.size(); ++i) EXPECT_EQ(all[i].item, model[i].item) << "at " << i;
+}
+
+TEST(FileCatalogTest, SizeSetsCountSharedSizesOnce) {
+    auto root = MakeRoot();
+    FileCatalog catalog;
+    int n = 0;
+    for (uint64_t size : {100u, 100u, 100u, 200u, 300u, 300u, 5000u, 5000u}) {
+        FileItem* item = AddFile(root.get(), Numbered("f", n++), size);
+        catalog.Insert(size, item);
+    }
+    EXPECT_EQ(CountSizeSets(catalog, 150, 250), 0u);
+    auto labels = CategoryTreeLabels(catalog);
+    EXPECT_EQ(labels[0].text, "All Files [3 Group(s)]");
+    EXPECT_EQ(labels[7].text, "Tiny Files [2 Group(s)]");
+    EXPECT_EQ(labels[1].text, "Huge Files [0 Group(s)]");
+    EXPECT_FALSE(labels[1].hasChildren);
+    EXPECT_TRUE(labels[7].hasChildren);
+}
+
+}  // namespace
+}  // namespace twinseek
