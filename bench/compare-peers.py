@@ -11,6 +11,8 @@ symbolic links. Prints one table: wall time median (min-max), the time as a mult
 SHA-1 floor, peak memory, and the groups and files reported. The floor is the
 bytes of every file whose size is shared (from the tree's manifest) divided by
 one core's SHA-1 speed, --sha1-rate GB/s: Twinseek digests every such file in full.
+OpenSSL's speed on this machine is also measured in the same run and given as a
+second floor, since the machine's speed drifts from one hour to the next.
 """
 import argparse
 import json
@@ -96,6 +98,18 @@ def candidate_bytes(manifest):
     return sum(size for size in sizes if count[size] > 1)
 
 
+def measured_sha1_rate():
+    """OpenSSL's SHA-1 speed on one core in GB/s, with 16384-byte updates, or None."""
+    if not shutil.which("openssl"):
+        return None
+    proc = subprocess.run(["openssl", "speed", "-evp", "sha1", "-bytes", "16384", "-seconds", "3"],
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    for line in proc.stdout.split("\n"):
+        if line.startswith("sha1") and line.rstrip().endswith("k"):
+            return float(line.split()[-1][:-1]) * 1e3 / 1e9
+    return None
+
+
 def normalise(groups, top):
     return {frozenset(os.path.relpath(p, top) for p in g) for g in groups if len(g) > 1}
 
@@ -110,13 +124,18 @@ def main():
     ap.add_argument("--sha1-rate", type=float, default=1.7, help="one core's SHA-1 speed in GB/s")
     a = ap.parse_args()
     workers = [int(w) for w in a.workers.split(",")]
+    measured = measured_sha1_rate()
+    if measured:
+        print("OpenSSL SHA-1 on this machine now: %.2f GB/s" % measured, file=sys.stderr)
     work = tempfile.mkdtemp(prefix="tws-peers-")
     rows = []
     for shape in a.shapes.split(","):
         top = os.path.join(a.root, shape)
         if not os.path.isdir(top):
             sys.exit("missing tree %s: run make-dataset.py %s first" % (top, shape))
-        floor = candidate_bytes(os.path.join(a.root, shape + ".manifest.tsv")) / (a.sha1_rate * 1e9)
+        candidates = candidate_bytes(os.path.join(a.root, shape + ".manifest.tsv"))
+        floor = candidates / (a.sha1_rate * 1e9)
+        floor_now = candidates / (measured * 1e9) if measured else None
         print("%-9s SHA-1 floor %.2f s" % (shape, floor), file=sys.stderr)
         reference = None
         for name, argv_of, parse, output_kind in tools(os.path.abspath(a.cli), workers):
@@ -138,16 +157,18 @@ def main():
             if reference is None:
                 reference = groups
             same = "same" if groups == reference else "DIFFERENT (%d groups not shared)" % len(groups ^ reference)
-            rows.append((shape, name, statistics.median(times), min(times), max(times), floor, max(peaks) / 1024,
+            rows.append((shape, name, statistics.median(times), min(times), max(times), floor, floor_now, max(peaks) / 1024,
                          len(groups), sum(len(g) for g in groups), same))
             print("%-9s %-22s %7.2f s" % (shape, name, statistics.median(times)), file=sys.stderr)
     shutil.rmtree(work)
-    print("| shape | tool | wall s, median (min-max) | x SHA-1 floor | peak MiB | groups | files | same files as twinseek |")
-    print("|---|---|---|---|---|---|---|---|")
-    for shape, name, med, lo, hi, floor, mib, groups, files, same in rows:
-        print("| %s | %s | %.2f (%.2f-%.2f) | %.2f | %.0f | %d | %d | %s |"
-              % (shape, name, med, lo, hi, med / floor, mib, groups, files, same))
-
+    now = "x floor at %.2f GB/s (OpenSSL now)" % measured if measured else "x floor (OpenSSL not found)"
+    print("| shape | tool | wall s, median (min-max) | x floor at %.2f GB/s | %s | peak MiB | groups | files "
+          "| same files as twinseek |" % (a.sha1_rate, now))
+    print("|---|---|---|---|---|---|---|---|---|")
+    for shape, name, med, lo, hi, floor, floor_now, mib, groups, files, same in rows:
+        print("| %s | %s | %.2f (%.2f-%.2f) | %.2f | %s | %.0f | %d | %d | %s |"
+              % (shape, name, med, lo, hi, med / floor, "%.2f" % (med / floor_now) if floor_now else "-",
+                 mib, groups, files, same))
 
 if __name__ == "__main__":
     main()
