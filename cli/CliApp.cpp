@@ -14,6 +14,7 @@
 #include "platform/PathProbe.h"
 #include "scan/ScanEngine.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -105,7 +106,10 @@ int RunScan(const CliOptions& options, SessionTeardown teardown) {
             return kExitFailure;
         }
         if (int error = DirectoryAccessError(*root)) {
-            PrintError("cannot scan " + operand + ": " + CXFileException::SystemMessage(error));
+            PrintError("cannot scan " + operand + ": " +
+                       (error == ELOOP ? "it is a symbolic link, and links are never followed; name the folder "
+                                         "it points to"
+                                       : CXFileException::SystemMessage(error)));
             return kExitFailure;
         }
         roots.push_back(*root);

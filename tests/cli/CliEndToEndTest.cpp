@@ -184,8 +184,12 @@ TEST(CliScanTest, ExitStatusesSayWhatWentWrong) {
     const std::string missing = tree.Path("missing");
     const std::string damaged = tree.Path("damaged.tws");
     WriteBytes(damaged, std::string(30, '\0'));  // a document cut short
+    const std::string link = tree.Path("link");
+    ASSERT_EQ(symlink(tree.Path("").c_str(), link.c_str()), 0);
     const std::pair<std::vector<std::string>, std::string> failures[] = {
         {{"scan", missing}, "cannot scan " + missing + ": No such file or directory"},
+        {{"scan", link},
+         "cannot scan " + link + ": it is a symbolic link, and links are never followed; name the folder it points to"},
         {{"digest", missing}, missing + ": No such file or directory"},
         {{"open", damaged}, "Could not open " + damaged + ": End of archive file exception"},
         {{"groups", damaged, "--format", "json"}, "Could not open " + damaged + ": End of archive file exception"}};
