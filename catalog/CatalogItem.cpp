@@ -15,15 +15,10 @@ size_t BoundedLength(const char* text, size_t limit) {
     return end ? size_t(static_cast<const char*>(end) - text) : limit;
 }
 
-EntryData EntryOf(const FindData& data) {
-    return {data.dwFileAttributes, data.ftCreationTime, data.ftLastAccessTime,
-            data.ftLastWriteTime,  data.nFileSizeHigh,  data.nFileSizeLow};
-}
-
 }  // namespace
 
 CatalogItem::CatalogItem(FolderItem* parentFolder, const FindData& data, int32_t state, char* inlineNames)
-    : parent(parentFolder), findData(EntryOf(data)), compareState(state) {
+    : parent(parentFolder), findData(data), compareState(state) {
     PlaceNames(data, inlineNames);
 }
 
@@ -54,12 +49,7 @@ void CatalogItem::ReleaseNames() {
 
 FindData CatalogItem::GetFindData() const {
     FindData data;
-    data.dwFileAttributes = findData.dwFileAttributes;
-    data.ftCreationTime = findData.ftCreationTime;
-    data.ftLastAccessTime = findData.ftLastAccessTime;
-    data.ftLastWriteTime = findData.ftLastWriteTime;
-    data.nFileSizeHigh = findData.nFileSizeHigh;
-    data.nFileSizeLow = findData.nFileSizeLow;
+    static_cast<EntryData&>(data) = findData;
     std::memcpy(data.cFileName, names, nameLength);
     data.cFileName[nameLength] = '\0';
     std::memcpy(data.cAlternateFileName, names + nameLength + 1, alternateLength);
@@ -70,7 +60,7 @@ FindData CatalogItem::GetFindData() const {
 void CatalogItem::AssignFindData(const FindData& data) {
     char* storage = new char[NamesSize(data)];
     ReleaseNames();
-    findData = EntryOf(data);
+    findData = data;
     PlaceNames(data, storage);
     namesOwned = true;
 }

@@ -14,16 +14,6 @@ namespace twinseek {
 
 class FolderItem;
 
-// The fixed fields of a directory entry; the names are held by the record.
-struct EntryData {
-    uint32_t dwFileAttributes = 0;
-    FileTime ftCreationTime;
-    FileTime ftLastAccessTime;
-    FileTime ftLastWriteTime;
-    uint32_t nFileSizeHigh = 0;
-    uint32_t nFileSizeLow = 0;
-};
-
 class CatalogItem {
 public:
     CatalogItem(const CatalogItem&) = delete;

@@ -27,13 +27,18 @@ struct FileTime {
     static FileTime FromUnix(int64_t seconds, uint32_t nanoseconds);
 };
 
-struct FindData {
+// The fixed fields of a directory entry, which a catalogue record keeps while
+// holding the names on its own.
+struct EntryData {
     uint32_t dwFileAttributes = 0;
     FileTime ftCreationTime;
     FileTime ftLastAccessTime;
     FileTime ftLastWriteTime;
     uint32_t nFileSizeHigh = 0;
     uint32_t nFileSizeLow = 0;
+};
+
+struct FindData : EntryData {
     uint32_t dwReserved0 = 0;
     uint32_t dwReserved1 = 0;
     char cFileName[kMaxNameBuffer] = {};
