@@ -3,8 +3,8 @@
 #include "bench/MillionFiles.h"
 #include "catalog/FolderItem.h"
 #include "compare/ProgressIndicator.h"
-#include "doc/Document.h"
-#include "doc/HeadlessPrompts.h"
+#include "document/Document.h"
+#include "document/HeadlessPrompts.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>

@@ -6,8 +6,8 @@
 #include "compare/ComparingList.h"
 #include "compare/FinishedList.h"
 #include "compare/ProgressIndicator.h"
-#include "doc/Document.h"
-#include "doc/HeadlessPrompts.h"
+#include "document/Document.h"
+#include "document/HeadlessPrompts.h"
 
 namespace twinseek {
 

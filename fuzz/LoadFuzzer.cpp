@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the document loader. A load must either fail with
 // an empty catalogue or give a consistent one that stores back stably.
-#include "doc/Document.h"
-#include "doc/HeadlessPrompts.h"
-#include "doc/TwsFormat.h"
+#include "document/Document.h"
+#include "document/HeadlessPrompts.h"
+#include "document/TwsFormat.h"
 #include "platform/CXFile.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Writes a few valid documents into the folder given, as seeds for the
 // document-loader fuzzer.
-#include "doc/Document.h"
-#include "doc/HeadlessPrompts.h"
+#include "document/Document.h"
+#include "document/HeadlessPrompts.h"
 
 #include <cstdio>
 #include <string>

@@ -11,7 +11,7 @@ mkdir -p "$out/objects" "$out/seeds" "$out/corpus"
 
 flags=(-std=c++20 -g -O1 -I. -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined)
 objects=()
-for source in platform/*.cpp catalog/*.cpp doc/*.cpp; do
+for source in platform/*.cpp catalog/*.cpp document/*.cpp; do
   object="$out/objects/$(echo "$source" | tr / _).o"
   if [[ ! -f "$object" || "$source" -nt "$object" ]]; then
     clang++ "${flags[@]}" -fsanitize=fuzzer-no-link -c "$source" -o "$object"

@@ -6,7 +6,7 @@
 #include "catalog/FileCatalog.h"
 #include "catalog/FolderItem.h"
 #include "compare/ProgressIndicator.h"
-#include "doc/CXArchive.h"
+#include "document/CXArchive.h"
 
 #include <cstdint>
 #include <functional>

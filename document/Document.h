@@ -6,9 +6,9 @@
 #include "catalog/FileCatalog.h"
 #include "catalog/FolderItem.h"
 #include "compare/ProgressIndicator.h"
-#include "doc/DocumentPrompts.h"
-#include "doc/DocumentView.h"
-#include "doc/TwsFormat.h"
+#include "document/DocumentPrompts.h"
+#include "document/DocumentView.h"
+#include "document/TwsFormat.h"
 
 #include <functional>
 #include <string>

@@ -2,7 +2,7 @@
 // ever chosen, and errors are kept for the front end to print.
 #pragma once
 
-#include "doc/DocumentPrompts.h"
+#include "document/DocumentPrompts.h"
 
 #include <string>
 #include <vector>

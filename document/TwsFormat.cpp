@@ -1,4 +1,4 @@
-#include "doc/TwsFormat.h"
+#include "document/TwsFormat.h"
 
 #include "platform/CXException.h"
 

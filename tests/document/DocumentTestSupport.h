@@ -4,8 +4,8 @@
 
 #include "catalog/FolderItem.h"
 #include "compare/ProgressIndicator.h"
-#include "doc/Document.h"
-#include "doc/DocumentPrompts.h"
+#include "document/Document.h"
+#include "document/DocumentPrompts.h"
 #include "tests/catalog/CatalogTestSupport.h"
 #include "tests/platform/TemporaryTree.h"
 

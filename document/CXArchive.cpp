@@ -1,4 +1,4 @@
-#include "doc/CXArchive.h"
+#include "document/CXArchive.h"
 
 #include "platform/CXException.h"
 

@@ -1,4 +1,4 @@
-#include "doc/HeadlessPrompts.h"
+#include "document/HeadlessPrompts.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
-#include "doc/Document.h"
+#include "document/Document.h"
 
-#include "doc/CXArchive.h"
+#include "document/CXArchive.h"
 #include "platform/CXException.h"
 #include "platform/CXFile.h"
 #include "platform/FileOperations.h"

@@ -1,9 +1,9 @@
 // The document file: the bytes a catalogue is stored as and loaded from, and
 // the buffered archive that reads and writes them.
-#include "doc/CXArchive.h"
-#include "doc/Document.h"
+#include "document/CXArchive.h"
+#include "document/Document.h"
 #include "platform/CXException.h"
-#include "tests/doc/DocumentTestSupport.h"
+#include "tests/document/DocumentTestSupport.h"
 
 #include <gtest/gtest.h>
 

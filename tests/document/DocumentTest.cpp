@@ -1,8 +1,8 @@
 // The document: ending a scan, the questions before dropping changes, a save
 // that never destroys the old file, and loads of damaged files.
-#include "doc/Document.h"
+#include "document/Document.h"
 
-#include "tests/doc/DocumentTestSupport.h"
+#include "tests/document/DocumentTestSupport.h"
 
 #include <gtest/gtest.h>
 
