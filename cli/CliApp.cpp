@@ -6,7 +6,6 @@
 #include "cli/GroupReport.h"
 #include "cli/ScanWaiter.h"
 #include "cli/StatusLine.h"
-#include "compare/CandidateQueueing.h"
 #include "compare/Sha1Digest.h"
 #include "platform/CXException.h"
 #include "platform/FileContentReader.h"
@@ -76,11 +75,9 @@ void PrintGroups(CliSession& session, OutputFormat format) {
 bool CompareChosenFiles(CliSession& session, const CliOptions& options, StatusLine& status) {
     CompareEngine& engine = session.Comparing().Engine();
     engine.SetWorkerCount(options.workers);
-    bool queued = options.compareAll
-                      ? QueueAllSharedSizes(engine, session.Doc().catalog)
-                      : QueueSizeCategories(engine, session.Doc().catalog, options.compareCategories);
+    bool queued = options.compareAll ? session.App().CompareAllSharedSizes()
+                                     : session.App().CompareCategories(options.compareCategories);
     if (!queued) return false;
-    session.Doc().modified = true;
     std::vector<std::string> unreadable = RunComparisonToEnd(session.Comparing(), session.Finished(), status);
     for (const std::string& path : unreadable) PrintError("could not read " + path);
     return true;
@@ -89,10 +86,7 @@ bool CompareChosenFiles(CliSession& session, const CliOptions& options, StatusLi
 // Saves the catalogue to the file the options name, whether or not it changed.
 bool SaveIfAsked(CliSession& session, const CliOptions& options) {
     if (!options.savePath) return true;
-    Document& document = session.Doc();
-    document.path = GetFullPathName(*options.savePath).value_or(*options.savePath);
-    document.modified = true;
-    bool saved = document.Store();
+    bool saved = session.App().SaveTo(*options.savePath);
     ReportDocumentErrors(session);
     return saved;
 }
@@ -143,8 +137,8 @@ int RunScan(const CliOptions& options, SessionTeardown teardown) {
 int RunOpen(const CliOptions& options, bool mayCompare, SessionTeardown teardown) {
     SessionHolder holder(teardown);
     CliSession& session = *holder;
-    std::string path = GetFullPathName(options.operands[0]).value_or(options.operands[0]);
-    if (!session.Doc().OpenFile(path)) {
+    const std::string& path = options.operands[0];
+    if (!session.App().OpenFile(path)) {
         if (!ReportDocumentErrors(session)) PrintError("could not open " + path);
         return kExitFailure;
     }

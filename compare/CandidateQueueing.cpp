@@ -73,4 +73,16 @@ bool QueueAllSharedSizes(CompareEngine& engine, const FileCatalog& catalog) {
     return added != 0;
 }
 
+bool QueueFiles(CompareEngine& engine, std::span<FileItem* const> files) {
+    ProgressIndicator& progress = engine.Progress();
+    progress.ProgressStart(kInitializeText, int32_t(files.size()));
+    size_t added = 0;
+    for (FileItem* item : files)
+        if (engine.AddFile(item)) ++added;
+    engine.View().Repaint(kRepaintComparingList | kRepaintFileList);
+    engine.Start();
+    progress.ProgressEnd();
+    return added != 0;
+}
+
 }  // namespace twinseek

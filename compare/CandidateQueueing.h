@@ -20,5 +20,9 @@ bool QueueSizeCategories(CompareEngine& engine, const FileCatalog& catalog, std:
 // catalogue order, under the progress "Initialize...", and starts the engine.
 // True when a file was queued.
 bool QueueAllSharedSizes(CompareEngine& engine, const FileCatalog& catalog);
+// The compare command of the files view: queues files in the order given
+// (the file list's rows), under the progress "Initialize...", and starts the
+// engine. True when a file was queued.
+bool QueueFiles(CompareEngine& engine, std::span<FileItem* const> files);
 
 }  // namespace twinseek
