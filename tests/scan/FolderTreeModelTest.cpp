@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,30 +18,27 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-struct FakeEntry {
-    std::string name;
-    bool isFolder;
-};
-
-// Folders by path; a path not in the map cannot be listed. Names starting
-// with a dot are hidden, as on the real file system.
+// Folders by path, their entries written "name" or "name/" for a folder; a path
+// not in the map cannot be listed. Names starting with a dot are hidden.
 class FakeListing : public DirectoryListing {
 public:
-    std::map<std::string, std::vector<FakeEntry>> folders;
+    std::map<std::string, std::string> folders;
     mutable std::map<std::string, int> listed;
 
     bool List(const std::string& path, const Visitor& visit) const override {
         ++listed[path];
-        auto found = folders.find(path);
-        if (found == folders.end()) return false;
-        for (const FakeEntry& entry : found->second)
-            if (!visit({entry.name, entry.isFolder, entry.name[0] == '.'})) break;
+        if (!folders.contains(path)) return false;
+        std::istringstream entries(folders.at(path));
+        for (std::string name; entries >> name;) {
+            bool isFolder = name.ends_with('/');
+            if (isFolder) name.pop_back();
+            if (!visit({name, isFolder, name[0] == '.'})) break;
+        }
         return true;
     }
 };
 
-class FixedDrives : public DriveSource {
-public:
+struct FixedDrives : DriveSource {
     Strings drives;
     Strings Drives() const override { return drives; }
 };
@@ -48,23 +46,21 @@ public:
 // Preorder "text+" (ticked), "text~" (partly) or "text-" of every loaded item.
 std::string States(const FolderNode& parent) {
     std::string text;
-    for (int row = 0; row < parent.ChildCount(); ++row) {
-        const FolderNode& child = parent.Child(row);
-        text += " " + child.Text() + "-~+"[int(child.State())] + States(child);
-    }
+    for (int row = 0; row < parent.ChildCount(); ++row)
+        text += " " + parent.Child(row).Text() + "-~+"[int(parent.Child(row).State())] + States(parent.Child(row));
     return text;
 }
 
-// The item reached from the top level through texts, opening each on the way.
-FolderNode& At(FolderTreeModel& model, const Strings& texts) {
+// The item reached from the top through the texts in path (space separated), opening each on the way.
+FolderNode& At(FolderTreeModel& model, const std::string& path) {
     FolderNode* node = &model.Root();
-    for (const std::string& text : texts) {
+    std::istringstream texts(path);
+    for (std::string text; texts >> text;) {
         model.Expand(*node);
-        FolderNode* next = nullptr;
-        for (int row = 0; row < node->ChildCount() && !next; ++row)
-            if (node->Child(row).Text() == text) next = &node->Child(row);
-        if (!next) throw std::runtime_error("no item " + text);
-        node = next;
+        int row = 0;
+        while (row < node->ChildCount() && node->Child(row).Text() != text) ++row;
+        if (row == node->ChildCount()) throw std::runtime_error("no item " + text);
+        node = &node->Child(row);
     }
     return *node;
 }
@@ -72,18 +68,17 @@ FolderNode& At(FolderTreeModel& model, const Strings& texts) {
 class FolderTreeModelTest : public ::testing::Test {
 protected:
     FolderTreeModelTest() {
-        listing.folders = {
-            {"/", {{"usr", true}, {"home", true}, {"swap", false}}},
-            {"/usr", {{"bin", true}, {"README", false}, {"lib", true}}},
-            {"/usr/bin", {{"ls", false}, {"cp", false}}},
-            {"/usr/lib", {{"x", false}}},
-            {"/home", {{"ann", true}}},
-            {"/home/ann", {{"notes", false}}},
-        };
+        listing.folders = {{"/", "usr/ home/ swap"}, {"/usr", "bin/ README lib/"},
+                           {"/usr/bin", "ls cp"},    {"/usr/lib", "x"},
+                           {"/home", "ann/"},        {"/home/ann", "notes"}};
         drives.drives = {"/", "/home/ann"};
         model.LoadDrives();
-        model.Expand(At(model, {"/", "usr", "bin"}));
-        At(model, {"/", "home", "ann"});
+        model.Expand(At(model, "/ usr bin"));
+        At(model, "/ home ann");
+    }
+    void Click(const Strings& clicks) {
+        model.ClearAll();
+        for (const std::string& click : clicks) model.ToggleCheck(At(model, click));
     }
 
     FakeListing listing;
@@ -96,60 +91,52 @@ constexpr const char* kAllCleared = " /- usr- bin- ls- cp- lib- README- home- an
 TEST_F(FolderTreeModelTest, ClicksPropagateDownThroughLoadedItemsAndUpThroughEveryAncestor) {
     struct Case {
         const char* what;
-        std::vector<Strings> clicks;
+        Strings clicks;
         const char* states;
     } cases[] = {
         {"a ticked folder ticks what is loaded below it; its ancestors are partly ticked",
-         {{"/", "usr", "bin"}},
+         {"/ usr bin"},
          " /~ usr~ bin+ ls+ cp+ lib- README- home- ann- swap- /home/ann-"},
         {"the last unticked child ticks its parent, and so on up",
-         {{"/", "usr", "bin"}, {"/", "usr", "lib"}, {"/", "usr", "README"}, {"/", "home", "ann"}, {"/", "swap"}},
+         {"/ usr bin", "/ usr lib", "/ usr README", "/ home ann", "/ swap"},
          " /+ usr+ bin+ ls+ cp+ lib+ README+ home+ ann+ swap+ /home/ann-"},
         {"one cleared child makes every ancestor partly ticked",
-         {{"/"}, {"/", "usr", "bin", "ls"}},
+         {"/", "/ usr bin ls"},
          " /~ usr~ bin~ ls- cp+ lib+ README+ home+ ann+ swap+ /home/ann-"},
         {"a partly ticked item clicked clears its whole subtree",
-         {{"/"}, {"/", "usr", "bin", "ls"}, {"/", "usr"}},
+         {"/", "/ usr bin ls", "/ usr"},
          " /~ usr- bin- ls- cp- lib- README- home+ ann+ swap+ /home/ann-"},
-        {"a partly ticked drive clicked clears everything under it", {{"/", "usr", "bin", "ls"}, {"/"}}, kAllCleared},
-        {"clearing the only ticked item clears its ancestors again",
-         {{"/", "home", "ann"}, {"/", "home", "ann"}},
-         kAllCleared},
+        {"a partly ticked drive clicked clears everything under it", {"/ usr bin ls", "/"}, kAllCleared},
+        {"clearing the only ticked item clears its ancestors again", {"/ home ann", "/ home ann"}, kAllCleared},
         {"drive items are ticked on their own even where their paths nest",
-         {{"/home/ann"}},
+         {"/home/ann"},
          " /- usr- bin- ls- cp- lib- README- home- ann- swap- /home/ann+"},
     };
     for (const Case& test : cases) {
-        SCOPED_TRACE(test.what);
-        model.ClearAll();
-        for (const Strings& click : test.clicks) model.ToggleCheck(At(model, click));
-        EXPECT_EQ(States(model.Root()), test.states);
+        Click(test.clicks);
+        EXPECT_EQ(States(model.Root()), test.states) << test.what;
     }
 }
 
 TEST_F(FolderTreeModelTest, CollectsTickedItemsInDisplayOrderWithoutDescendingBelowThem) {
     struct Case {
         const char* what;
-        std::vector<Strings> clicks;
+        Strings clicks;
         Strings collected;
     } cases[] = {
-        {"an unopened folder and a later drive, in display order not click order",
-         {{"/home/ann"}, {"/", "usr", "lib"}},
+        {"an unopened folder and a later drive, in display order",
+         {"/home/ann", "/ usr lib"},
          {"/usr/lib", "/home/ann"}},
-        {"a drive whose children are all ticked is collected alone",
-         {{"/", "usr"}, {"/", "home"}, {"/", "swap"}},
-         {"/"}},
+        {"a drive whose children are all ticked is collected alone", {"/ usr", "/ home", "/ swap"}, {"/"}},
         {"partly ticked items are entered; ticked files are collected like folders",
-         {{"/"}, {"/", "usr", "bin", "ls"}},
+         {"/", "/ usr bin ls"},
          {"/usr/bin/cp", "/usr/lib", "/usr/README", "/home", "/swap"}},
-        {"nested drive items are both collected", {{"/"}, {"/home/ann"}}, {"/", "/home/ann"}},
+        {"nested drive items are both collected", {"/", "/home/ann"}, {"/", "/home/ann"}},
         {"nothing ticked", {}, {}},
     };
     for (const Case& test : cases) {
-        SCOPED_TRACE(test.what);
-        model.ClearAll();
-        for (const Strings& click : test.clicks) model.ToggleCheck(At(model, click));
-        EXPECT_EQ(model.CollectChecked(), test.collected);
+        Click(test.clicks);
+        EXPECT_EQ(model.CollectChecked(), test.collected) << test.what;
     }
     model.SelectAll();
     EXPECT_EQ(States(model.Root()), " /+ usr+ bin+ ls+ cp+ lib+ README+ home+ ann+ swap+ /home/ann+");
@@ -158,137 +145,98 @@ TEST_F(FolderTreeModelTest, CollectsTickedItemsInDisplayOrderWithoutDescendingBe
 }
 
 TEST_F(FolderTreeModelTest, ChildrenLoadOnFirstExpansionOnlyTickedUnderATickedFolder) {
-    model.ToggleCheck(At(model, {"/", "usr", "lib"}));
-    model.Expand(At(model, {"/", "usr", "lib"}));
-    model.Expand(At(model, {"/home/ann"}));
-    EXPECT_EQ(States(At(model, {"/", "usr"})), " bin- ls- cp- lib+ x+ README-");
-    EXPECT_EQ(States(At(model, {"/home/ann"})), " notes-");
+    Click({"/ usr lib"});
+    model.Expand(At(model, "/ usr lib"));
+    model.Expand(At(model, "/home/ann"));
+    EXPECT_EQ(States(At(model, "/ usr")), " bin- ls- cp- lib+ x+ README-");
+    EXPECT_EQ(States(At(model, "/home/ann")), " notes-");
 
-    listing.folders["/usr/lib"].push_back({"y", false});
-    model.Expand(At(model, {"/", "usr", "lib"}));
-    EXPECT_EQ(States(At(model, {"/", "usr", "lib"})), " x+") << "an opened folder is not read again";
+    listing.folders["/usr/lib"] += " y";
+    model.Expand(At(model, "/ usr lib"));
+    EXPECT_EQ(States(At(model, "/ usr lib")), " x+") << "an opened folder is not read again";
     EXPECT_EQ(listing.listed["/usr/lib"], 2) << "once for its expand button, once for its children";
 }
 
 TEST(FolderTreeListingTest, HiddenFilesLeftOutFoldersFirstInListingOrderAndButtonsOnlyWhereSomethingShows) {
     FakeListing listing;
-    listing.folders = {
-        {"/d",
-         {{".profile", false},
-          {"zeta", true},
-          {"b.txt", false},
-          {".config", true},
-          {"a.txt", false},
-          {"alpha", true},
-          {"locked", true}}},
-        {"/d/zeta", {{".hidden-file", false}}},
-        {"/d/.config", {{".hidden-folder", true}}},
-        {"/d/alpha", {{"file", false}}},
-    };
+    listing.folders = {{"/d", ".profile zeta/ b.txt .config/ a.txt alpha/ locked/"},
+                       {"/d/zeta", ".hidden-file"},
+                       {"/d/.config", ".hidden-folder/"},
+                       {"/d/alpha", "file"}};
     FixedDrives drives;
     drives.drives = {"/d", "/unreadable"};
     FolderTreeModel model(listing, drives);
     model.LoadDrives();
-    FolderNode& unreadable = At(model, {"/unreadable"});
-    model.Expand(unreadable);
-    EXPECT_FALSE(unreadable.HasChildren());
-    EXPECT_EQ(unreadable.ChildCount(), 0);
-
-    FolderNode& folder = At(model, {"/d"});
-    EXPECT_TRUE(folder.HasChildren());
-    model.Expand(folder);
     std::string shown;
-    for (int row = 0; row < folder.ChildCount(); ++row) {
-        const FolderNode& child = folder.Child(row);
-        shown += " " + child.Text() + (child.HasChildren() ? "[+]" : "") + (child.IsFolder() ? "/" : "");
+    for (const char* path : {"/d", "/unreadable", "/d zeta", "/d .config", "/d alpha", "/d locked", "/d b.txt"}) {
+        FolderNode& node = At(model, path);
+        shown += " " + node.Text() + (node.IsFolder() ? "/" : "") + (node.HasChildren() ? "+" : "");
     }
     // Only hidden files inside: no button. A hidden folder inside: a button. Unreadable: none.
-    EXPECT_EQ(shown, " zeta/ .config[+]/ alpha[+]/ locked/ b.txt a.txt");
-    model.Expand(At(model, {"/d", "locked"}));
-    EXPECT_EQ(At(model, {"/d", "locked"}).ChildCount(), 0);
+    EXPECT_EQ(shown, " /d/+ /unreadable/ zeta/ .config/+ alpha/+ locked/ b.txt");
+    model.Expand(At(model, "/unreadable"));
+    model.Expand(At(model, "/d locked"));
+    EXPECT_EQ(States(model.Root()), " /d- zeta- .config- alpha- locked- b.txt- a.txt- /unreadable-");
 }
 
 TEST(FolderTreeListingTest, RealFolderListsEntriesOfEachKindAndAFolderGoneSinceShowsNothing) {
     testing::TemporaryTree tree;
-    tree.Folder("full");
-    tree.File("full/data", 5);
-    tree.Folder(".cache");
-    tree.Folder("only-hidden");
-    tree.File("only-hidden/.rc");
-    tree.File(".dotfile");
-    tree.File("visible");
+    for (const char* folder : {"full", ".cache", "only-hidden"}) tree.Folder(folder);
+    for (const char* file : {"full/data", "only-hidden/.rc", ".dotfile", "visible"}) tree.File(file);
     tree.Link("link-to-folder", "full");
     FileSystemListing listing;
     FixedDrives drives;
     drives.drives = {tree.Root()};
     FolderTreeModel model(listing, drives);
     model.LoadDrives();
-    FolderNode& top = At(model, {tree.Root()});
+    FolderNode& top = At(model, tree.Root());
     model.Expand(top);
 
-    std::map<std::string, std::string> shown;  // name: folder/file, with or without a button
+    std::map<std::string, std::string> shown;  // folders first, then files
     for (int row = 0; row < top.ChildCount(); ++row) {
         const FolderNode& child = top.Child(row);
-        shown[child.Text()] = std::string(child.IsFolder() ? "folder" : "file") + (child.HasChildren() ? "+" : "");
-        if (row > 0) {
-            EXPECT_FALSE(child.IsFolder() && !top.Child(row - 1).IsFolder()) << "folders come first";
-        }
+        shown[child.Text()] =
+            std::to_string(row < 3) + (child.IsFolder() ? "folder" : "file") + (child.HasChildren() ? "+" : "");
     }
-    std::map<std::string, std::string> expected = {{"full", "folder+"},
-                                                   {".cache", "folder"},
-                                                   {"only-hidden", "folder"},
-                                                   {"visible", "file"},
-                                                   {"link-to-folder", "file"}};
+    std::map<std::string, std::string> expected = {{"full", "1folder+"},
+                                                   {".cache", "1folder"},
+                                                   {"only-hidden", "1folder"},
+                                                   {"visible", "0file"},
+                                                   {"link-to-folder", "0file"}};
     EXPECT_EQ(shown, expected);
 
     ASSERT_EQ(unlink(tree.Path("full/data").c_str()), 0);
     ASSERT_EQ(rmdir(tree.Path("full").c_str()), 0);
-    model.ToggleCheck(At(model, {tree.Root(), "full"}));
-    model.Expand(At(model, {tree.Root(), "full"}));
-    EXPECT_EQ(At(model, {tree.Root(), "full"}).ChildCount(), 0);
+    model.ToggleCheck(At(model, tree.Root() + " full"));
+    model.Expand(At(model, tree.Root() + " full"));
+    EXPECT_EQ(At(model, tree.Root() + " full").ChildCount(), 0);
     EXPECT_EQ(model.CollectChecked(), Strings{tree.Path("full")});
 }
 
-class RecordingObserver : public FolderTreeObserver {
-public:
+struct RecordingObserver : FolderTreeObserver {
     Strings notices;
+    void Note(const char* what, const FolderNode& parent, int a, int b) {
+        notices.push_back(std::string(what) + " " + (parent.Parent() ? parent.Text() : "top") + " " +
+                          std::to_string(a) + " " + std::to_string(b) + " of " + std::to_string(parent.ChildCount()));
+    }
     void TreeAboutToBeReset() override { notices.push_back("reset?"); }
     void TreeReset() override { notices.push_back("reset"); }
-    void ChildrenAboutToBeInserted(const FolderNode& parent, int first, int count) override {
-        notices.push_back(Describe("insert?", parent, first, count) + " had " + std::to_string(parent.ChildCount()));
-    }
-    void ChildrenInserted(const FolderNode& parent, int first, int count) override {
-        notices.push_back(Describe("inserted", parent, first, count) + " has " + std::to_string(parent.ChildCount()));
-    }
-    void CheckStatesChanged(const FolderNode& parent, int first, int last) override {
-        notices.push_back(Describe("states", parent, first, last));
-    }
-    static std::string Describe(const char* what, const FolderNode& parent, int a, int b) {
-        std::string name = parent.Parent() ? parent.Text() : "top";
-        return std::string(what) + " " + name + " " + std::to_string(a) + " " + std::to_string(b);
-    }
+    void ChildrenAboutToBeInserted(const FolderNode& p, int a, int b) override { Note("insert?", p, a, b); }
+    void ChildrenInserted(const FolderNode& p, int a, int b) override { Note("inserted", p, a, b); }
+    void CheckStatesChanged(const FolderNode& p, int a, int b) override { Note("states", p, a, b); }
 };
 
 TEST_F(FolderTreeModelTest, ObserverFollowsInsertionsAndStateChangesByRowRanges) {
     RecordingObserver observer;
     model.SetObserver(&observer);
-    model.Expand(At(model, {"/", "usr", "lib"}));
-    model.ToggleCheck(At(model, {"/", "usr", "bin"}));
+    model.Expand(At(model, "/ usr lib"));
+    model.ToggleCheck(At(model, "/ usr bin"));
     model.SelectAll();
-    EXPECT_EQ(observer.notices, (Strings{
-                                    "insert? lib 0 1 had 0",
-                                    "inserted lib 0 1 has 1",
-                                    "states usr 0 0",
-                                    "states bin 0 1",
-                                    "states / 0 0",
-                                    "states top 0 0",
-                                    "states top 0 1",
-                                    "states / 0 2",
-                                    "states usr 1 2",
-                                    "states lib 0 0",
-                                    "states home 0 0",
-                                }));
-    observer.notices.clear();
+    EXPECT_EQ(observer.notices,
+              (Strings{"insert? lib 0 1 of 0", "inserted lib 0 1 of 1", "states usr 0 0 of 3", "states bin 0 1 of 2",
+                       "states / 0 0 of 3", "states top 0 0 of 2", "states top 0 1 of 2", "states / 0 2 of 3",
+                       "states usr 1 2 of 3", "states lib 0 0 of 1", "states home 0 0 of 1"}));
+    observer.notices = {};
     model.LoadDrives();
     EXPECT_EQ(observer.notices, (Strings{"reset?", "reset"}));
     EXPECT_EQ(States(model.Root()), " /- /home/ann-");
