@@ -27,8 +27,8 @@ void FolderTreeModel::LoadDrives() {
     root.children.clear();
     for (std::string& path : paths) {
         bool hasChildren = HasChildren(path);
-        root.children.emplace_back(
-            new FolderNode(&root, root.ChildCount(), std::move(path), true, hasChildren, CheckState::Unchecked));
+        root.children.push_back(std::unique_ptr<FolderNode>(
+            new FolderNode(&root, root.ChildCount(), std::move(path), true, hasChildren, CheckState::Unchecked)));
     }
     if (observer) observer->TreeReset();
 }
@@ -65,11 +65,13 @@ void FolderTreeModel::Expand(FolderNode& node) {
     children.reserve(size_t(count));
     for (std::string& name : folders) {
         bool hasChildren = HasChildren(prefix + name);
-        children.emplace_back(new FolderNode(&node, int(children.size()), std::move(name), true, hasChildren, state));
+        children.push_back(std::unique_ptr<FolderNode>(
+            new FolderNode(&node, int(children.size()), std::move(name), true, hasChildren, state)));
     }
     // A file has nothing to list: no expand button.
     for (std::string& name : files)
-        children.emplace_back(new FolderNode(&node, int(children.size()), std::move(name), false, false, state));
+        children.push_back(std::unique_ptr<FolderNode>(
+            new FolderNode(&node, int(children.size()), std::move(name), false, false, state)));
 
     if (observer) observer->ChildrenAboutToBeInserted(node, 0, count);
     node.children = std::move(children);
