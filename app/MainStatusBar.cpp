@@ -52,7 +52,8 @@ MainStatusBar::MainStatusBar(QWidget* parent) : QStatusBar(parent) {
     if (gap < 0) gap = 6;
     const QFontMetrics metrics(font());
     panes[0] = MakePane(new QLabel(kReadyText, this), "statusPane0");
-    panes[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // Pane 0 takes what the others leave, but never less than its own text.
+    panes[0]->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     addWidget(panes[0], 1);
     for (int index = 1; index < kPaneCount; ++index) {
         paneWidths[size_t(index)] = metrics.horizontalAdvance(kPaneTemplates[index]) + gap + 2 * kPaneMargin;

@@ -287,6 +287,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::ToolTip:
         if (buttonsWithoutTip.contains(watched)) return true;
         break;
+    case QEvent::MouseMove:
+        // A menu signals only the items it can highlight; a greyed item or a
+        // separator under the mouse shows its own (or an empty) prompt too.
+        if (auto* menu = qobject_cast<QMenu*>(watched); menu && openMenus > 0 && menus.contains(menu)) {
+            QAction* item = menu->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+            statusPanes->ShowSinglePane(item ? item->statusTip() : QString());
+        }
+        break;
     default:
         break;
     }
