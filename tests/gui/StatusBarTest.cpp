@@ -16,17 +16,6 @@ QStringList VisiblePaneTexts(MainStatusBar& bar) {
     return texts;
 }
 
-TEST_F(StatusBarTest, PanesAreAsWideAsTheirTemplates) {
-    window.resize(1600, 600);
-    ShowActive();
-    MainStatusBar& bar = window.StatusPanes();
-    const int speedWidth = bar.fontMetrics().horizontalAdvance("Speed: 999999999 bytes/s");
-    EXPECT_GT(bar.PaneWidth(6), speedWidth);
-    EXPECT_LE(bar.PaneWidth(6), speedWidth + 30);
-    for (int pane = 1; pane < MainStatusBar::kPaneCount; ++pane) EXPECT_EQ(bar.Pane(pane)->width(), bar.PaneWidth(pane));
-    EXPECT_EQ(VisiblePaneTexts(bar), (QStringList{"Ready", "", "", "", "", "", ""}));
-}
-
 TEST_F(StatusBarTest, PanesFollowTheComparisonToItsEnd) {
     ShowActive();
     std::vector<FileItem*> queued{AddFile("a", std::string(3000, 'x')), AddFile("b", std::string(3000, 'x'))};

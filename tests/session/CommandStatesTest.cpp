@@ -2,81 +2,50 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
 
 namespace twinseek {
 namespace {
 
-CommandFacts FilesViewWith(size_t rows) {
-    CommandFacts facts;
-    facts.fileListRows = rows;
-    return facts;
-}
-
-CommandFacts ResultViewWith(size_t rows, size_t ticked) {
-    CommandFacts facts;
-    facts.filesViewShown = false;
-    facts.resultViewShown = true;
-    facts.fileListRows = rows;
-    facts.tickedCount = ticked;
-    return facts;
-}
-
-CommandFacts Comparing(CommandFacts facts, bool paused) {
-    facts.comparing = true;
-    facts.paused = paused;
-    return facts;
-}
-
-CommandFacts Bars(bool statusBar, bool toolbar) {
-    CommandFacts facts;
-    facts.statusBarVisible = statusBar;
-    facts.toolbarVisible = toolbar;
-    return facts;
-}
-
-const std::set<CommandId> kDocumentCommands{kCommandNew, kCommandOpen, kCommandSave, kCommandSaveAs, kCommandScanDisk};
-
-std::set<CommandId> Plus(std::set<CommandId> commands, std::initializer_list<CommandId> more) {
-    commands.insert(more);
-    return commands;
-}
-
-// For each state: the commands enabled and checked (all others are not), and the pause text.
+// For each state: exactly the commands enabled and checked, and the pause text.
 TEST(CommandStatesTest, EnableCheckAndTextFollowTheViewAndTheComparison) {
-    const std::set<CommandId> always{kCommandToolbar, kCommandStatusBar, kCommandFileView, kCommandResultView};
-    const std::set<CommandId> idle = Plus(always, {kCommandNew, kCommandOpen, kCommandSave, kCommandSaveAs,
-                                                   kCommandScanDisk});
-    const std::set<CommandId> barsShown{kCommandToolbar, kCommandStatusBar};
+    using Set = std::set<CommandId>;
+    const Set always{kCommandToolbar, kCommandStatusBar, kCommandFileView, kCommandResultView};
+    auto plus = [](Set commands, Set more) {
+        commands.insert(more.begin(), more.end());
+        return commands;
+    };
+    const Set idle = plus(always, {kCommandNew, kCommandOpen, kCommandSave, kCommandSaveAs, kCommandScanDisk});
+    const Set running = plus(always, {kCommandPause, kCommandStopCompare});
+    const Set filesChecked{kCommandToolbar, kCommandStatusBar, kCommandFileView};
+    const Set resultsChecked{kCommandToolbar, kCommandStatusBar, kCommandResultView};
+    // Facts: files view shown, file list rows, result view shown, ticked, comparing, paused, status bar, tool bar.
     struct Case {
         const char* name;
         CommandFacts facts;
-        std::set<CommandId> enabled;
-        std::set<CommandId> checked;
+        Set enabled;
+        Set checked;
         const char* pauseText;
     };
     const Case cases[] = {
-        {"files view, empty list", FilesViewWith(0), idle, Plus(barsShown, {kCommandFileView}), "Pause"},
-        {"files view with rows", FilesViewWith(3), Plus(idle, {kCommandCompareFiles}),
-         Plus(barsShown, {kCommandFileView}), "Pause"},
-        {"files view, ticked rows left in the result view", [] { auto f = FilesViewWith(3); f.tickedCount = 2; return f; }(),
-         Plus(idle, {kCommandCompareFiles}), Plus(barsShown, {kCommandFileView}), "Pause"},
-        {"result view, nothing ticked", ResultViewWith(3, 0), idle, Plus(barsShown, {kCommandResultView}), "Pause"},
-        {"result view, ticked", ResultViewWith(3, 2), Plus(idle, {kCommandDelete}),
-         Plus(barsShown, {kCommandResultView}), "Pause"},
-        {"comparing", Comparing(FilesViewWith(3), false),
-         Plus(always, {kCommandCompareFiles, kCommandPause, kCommandStopCompare}),
-         Plus(barsShown, {kCommandFileView}), "Pause"},
-        {"paused", Comparing(FilesViewWith(3), true),
-         Plus(always, {kCommandCompareFiles, kCommandPause, kCommandStopCompare}),
-         Plus(barsShown, {kCommandFileView}), "Resume"},
-        {"paused in the result view", Comparing(ResultViewWith(3, 1), true),
-         Plus(always, {kCommandPause, kCommandStopCompare, kCommandDelete}),
-         Plus(barsShown, {kCommandResultView}), "Resume"},
-        {"bars hidden", Bars(false, false), idle, {kCommandFileView}, "Pause"},
-        {"status bar hidden", Bars(false, true), idle, {kCommandToolbar, kCommandFileView}, "Pause"},
+        {"empty file list", {true, 0, false, 0, false, false, true, true}, idle, filesChecked, "Pause"},
+        {"file list rows", {true, 3, false, 0, false, false, true, true}, plus(idle, {kCommandCompareFiles}),
+         filesChecked, "Pause"},
+        {"ticked rows, files view shown", {true, 3, false, 2, false, false, true, true},
+         plus(idle, {kCommandCompareFiles}), filesChecked, "Pause"},
+        {"result view, none ticked", {false, 3, true, 0, false, false, true, true}, idle, resultsChecked, "Pause"},
+        {"result view, ticked", {false, 3, true, 2, false, false, true, true}, plus(idle, {kCommandDelete}),
+         resultsChecked, "Pause"},
+        {"comparing", {true, 3, false, 0, true, false, true, true}, plus(running, {kCommandCompareFiles}),
+         filesChecked, "Pause"},
+        {"paused", {true, 3, false, 0, true, true, true, true}, plus(running, {kCommandCompareFiles}), filesChecked,
+         "Resume"},
+        {"paused, result view ticked", {false, 3, true, 1, true, true, true, true}, plus(running, {kCommandDelete}),
+         resultsChecked, "Resume"},
+        {"bars hidden", {true, 0, false, 0, false, false, false, false}, idle, {kCommandFileView}, "Pause"},
+        {"status bar hidden", {true, 0, false, 0, false, false, false, true}, idle,
+         {kCommandToolbar, kCommandFileView}, "Pause"},
     };
     for (const Case& c : cases) {
         for (CommandId id : kTrackedCommands) {
@@ -89,9 +58,9 @@ TEST(CommandStatesTest, EnableCheckAndTextFollowTheViewAndTheComparison) {
 }
 
 TEST(CommandStatesTest, OnlyTheDocumentAndScanCommandsAreRefusedWhileComparing) {
-    for (CommandId id : kTrackedCommands)
-        EXPECT_EQ(RefusedWhileComparing(id), kDocumentCommands.count(id) == 1) << id;
-    for (CommandId id : {kCommandExit, kCommandAbout, kCommandCopy, kNoCommand}) EXPECT_FALSE(RefusedWhileComparing(id));
+    const std::set<CommandId> refused{kCommandNew, kCommandOpen, kCommandSave, kCommandSaveAs, kCommandScanDisk};
+    for (CommandId id : kTrackedCommands) EXPECT_EQ(RefusedWhileComparing(id), refused.count(id) == 1) << id;
+    for (CommandId id : {kCommandExit, kCommandAbout, kCommandCopy}) EXPECT_FALSE(RefusedWhileComparing(id)) << id;
 }
 
 }  // namespace
