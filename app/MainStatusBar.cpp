@@ -3,6 +3,7 @@
 #include "session/CommandTable.h"
 
 #include <QLabel>
+#include <QSizeGrip>
 #include <QStyle>
 
 namespace twinseek {
@@ -47,6 +48,10 @@ MainStatusBar::MainStatusBar(QWidget* parent) : QStatusBar(parent) {
     setObjectName("statusBar");
     setAccessibleName("Status bar");
     setSizeGripEnabled(true);
+    if (auto* grip = findChild<QSizeGrip*>()) {
+        grip->setObjectName("sizeGrip");
+        grip->setAccessibleName("Size grip");
+    }
 
     int gap = style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing, nullptr, this);
     if (gap < 0) gap = 6;

@@ -117,10 +117,11 @@ MainWindow::MainWindow() : session(prompts, progress, *this) {
     std::function<void()> listsLetGo = std::move(session.Doc().onCatalogCleared);
     session.Doc().onCatalogCleared = [this, listsLetGo = std::move(listsLetGo)] {
         if (listsLetGo) listsLetGo();
-        filesView->setUpdatesEnabled(false);
+        if (filesView) filesView->setUpdatesEnabled(false);
     };
     session.Doc().RegisterView(this);
 
+    NameBandParts();
     CreateAccelerators();
     idleTimer.setSingleShot(true);
     idleTimer.setInterval(0);
@@ -239,6 +240,27 @@ void MainWindow::CreateToolBand() {
     addToolBar(Qt::TopToolBarArea, toolBand);
 }
 
+void MainWindow::NameBandParts() {
+    // The parts Qt adds itself: separators and the buttons that show what a
+    // narrow band cannot.
+    for (QWidget* band : {static_cast<QWidget*>(menuBand), static_cast<QWidget*>(toolBand),
+                          static_cast<QWidget*>(menuBar)}) {
+        int separators = 0;
+        for (QWidget* part : band->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!part->accessibleName().isEmpty()) continue;
+            const bool separator = QString(part->metaObject()->className()) == "QToolBarSeparator";
+            if (separator) part->setObjectName(QString("%1Separator%2").arg(band->objectName()).arg(++separators));
+            else if (part->objectName().isEmpty()) part->setObjectName(band->objectName() + "Part");
+            part->setAccessibleName(separator ? "Separator" : "More");
+        }
+    }
+    for (QMenu* menu : menuBar->findChildren<QMenu*>()) {
+        if (menus.contains(menu)) continue;
+        menu->setObjectName("menuBarExtension");
+        menu->setAccessibleName("More menus");
+    }
+}
+
 void MainWindow::CreateAccelerators() {
     for (const Accelerator& accelerator : Accelerators()) {
         const QKeySequence keys(Text(accelerator.keys));
@@ -310,6 +332,7 @@ bool MainWindow::event(QEvent* event) {
 
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    NameBandParts();  // the menu bar makes its overflow menu when first laid out
     if (splittersPlaced) return;
     splittersPlaced = true;
     // Placed once, from the first client rectangle the window is shown with.
@@ -441,7 +464,8 @@ void MainWindow::UpdateCommandStates() {
     statusPanes->SetPaneText(6, QString::fromStdString(PaneSpeedText(session.Comparing())));
 }
 
-ListId MainWindow::FileListId() const { return filesView->FileListId(); }
+// The views go before the session; whatever the engine marks after that is never shown.
+ListId MainWindow::FileListId() const { return filesView ? filesView->FileListId() : this; }
 
 void MainWindow::Repaint(uint32_t lists) {
     if (!filesView) return;

@@ -72,6 +72,7 @@ private:
     void CreateActions();
     void CreateMenuBand();
     void CreateToolBand();
+    void NameBandParts();
     void CreateAccelerators();
     void ShowMenuPrompt(QAction* action);
     // The message box of a command refused while comparing; true when refused.
