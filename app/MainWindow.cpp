@@ -28,6 +28,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <vector>
 
 namespace twinseek {
@@ -128,8 +129,8 @@ MainWindow::MainWindow() : session(prompts, progress, *this) {
     connect(&idleTimer, &QTimer::timeout, this, &MainWindow::UpdateCommandStates);
     qApp->installEventFilter(this);
 
-    // The platform's default place is the window manager's; the default size
-    // is three quarters of the screen, as large windows open elsewhere.
+    // Without a saved placement the window manager chooses the place, and the
+    // window starts at three quarters of the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) resize(screen->availableSize() * 3 / 4);
     QSettings settings("Orvane", "Twinseek");
     RestoreBands(*this, settings);
@@ -151,7 +152,6 @@ MainWindow::~MainWindow() {
 void MainWindow::CreateActions() {
     auto* views = new QActionGroup(this);
     views->setExclusive(true);
-    const std::vector<CommandId> withImage(std::begin(kMenuImageCommands), std::end(kMenuImageCommands));
     const auto toolBar = ToolBarEntries();
     for (const MenuTable& menu : Menus()) {
         for (CommandId id : menu.items) {
@@ -162,9 +162,9 @@ void MainWindow::CreateActions() {
             if (text->toolBarLabel) action->setIconText(Text(text->toolBarLabel));
             if (text->prompt) action->setStatusTip(Text(text->prompt));
             if (text->tip) action->setToolTip(Text(text->tip));
-            if (std::find(toolBar.begin(), toolBar.end(), id) != toolBar.end()) {
+            if (std::ranges::find(toolBar, id) != toolBar.end()) {
                 action->setIcon(ToolIcon(id, *style()));
-                action->setIconVisibleInMenu(std::find(withImage.begin(), withImage.end(), id) != withImage.end());
+                action->setIconVisibleInMenu(std::ranges::find(kMenuImageCommands, id) != std::end(kMenuImageCommands));
             }
             if (id == kCommandFileView || id == kCommandResultView) {
                 action->setCheckable(true);
