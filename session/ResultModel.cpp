@@ -5,8 +5,6 @@
 #include "session/ResultColumns.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstring>
 #include <functional>
 #include <iterator>
 
@@ -14,34 +12,19 @@ namespace twinseek {
 
 namespace {
 
-// The duplicate key of a file (size in decimal, then its digest text); returns
-// its length.
-size_t KeyText(const FileItem* item, char* out) {
-    char* end = std::to_chars(out, out + 20, item->Size()).ptr;
-    std::string_view digest = item->DigestText();
-    std::memcpy(end, digest.data(), digest.size());
-    return size_t(end - out) + digest.size();
+bool ByAddress(const std::pair<const FileItem*, uint32_t>& a, const std::pair<const FileItem*, uint32_t>& b) {
+    return std::less<const FileItem*>()(a.first, b.first);
 }
 
 }  // namespace
 
 size_t ResultModel::KeyHash::operator()(const FileItem* item) const {
-    char key[kDuplicateKeyBufferSize];
-    return std::hash<std::string_view>()(std::string_view(key, KeyText(item, key)));
+    return std::hash<std::string_view>()(item->DigestText()) ^ (item->Size() * 0x9E3779B97F4A7C15ull);
 }
-
-size_t ResultModel::KeyHash::operator()(std::string_view key) const { return std::hash<std::string_view>()(key); }
 
 bool ResultModel::SameKey::operator()(const FileItem* a, const FileItem* b) const {
     return a->Size() == b->Size() && a->DigestText() == b->DigestText();
 }
-
-bool ResultModel::SameKey::operator()(const FileItem* a, std::string_view key) const {
-    char text[kDuplicateKeyBufferSize];
-    return std::string_view(text, KeyText(a, text)) == key;
-}
-
-bool ResultModel::SameKey::operator()(std::string_view key, const FileItem* b) const { return (*this)(b, key); }
 
 ResultModel::ResultModel(Document& document) : document(document), index(document.duplicates) {
     document.RegisterView(this);
@@ -51,8 +34,10 @@ ResultModel::~ResultModel() { document.UnregisterView(this); }
 
 void ResultModel::Clear() {
     groups.clear();
+    rowPool.clear();
     order.Clear();
-    groupOfKey.clear();
+    rebuiltGroups.clear();
+    addedGroups.clear();
     for (std::vector<uint32_t>& children : categoryGroups) children.clear();
     selected.reset();
     tickedCount = 0;
@@ -72,28 +57,62 @@ void ResultModel::Rebuild() {
     if (tree) tree->TreeAboutToBeReset();
     Clear();
     groups.reserve(index.KeyCount());
+    rowPool.reserve(index.FileCount());
     std::vector<GroupOrder::Entry> entries;
     index.ForEachDuplicateGroup([&](uint64_t size, DuplicateIndex::FileRange files) {
-        MakeGroup(files, size);
-        entries.push_back({size, uint32_t(groups.size() - 1), uint32_t(groups.back().rows.size())});
+        uint32_t id = MakeGroup(files, size);
+        entries.push_back({size, id, groups.back().rowCount});
+        rebuiltGroups.emplace_back(*files.first, id);
     });
     // Groups come largest first, those of one size in the index's order, and
     // take rising ids: already the display order.
     order.Assign(entries);
+    std::sort(rebuiltGroups.begin(), rebuiltGroups.end(), ByAddress);
     if (tree) tree->TreeReset();
     if (rows) rows->ResetDone();
 }
 
-void ResultModel::MakeGroup(DuplicateIndex::FileRange files, uint64_t size) {
-    uint32_t id = uint32_t(groups.size());
+uint32_t ResultModel::MakeGroup(DuplicateIndex::FileRange files, uint64_t size) {
+    const uint32_t id = uint32_t(groups.size());
     Group& group = groups.emplace_back();
     group.size = size;
+    group.firstRow = uint32_t(rowPool.size());
+    for (auto it = files.first; it != files.second; ++it) rowPool.push_back({*it, false});
+    group.rowCount = uint32_t(rowPool.size() - group.firstRow);
+    group.capacity = group.rowCount;
     group.category = ClassifySize(size);
     group.position = uint32_t(categoryGroups[group.category].size());
-    group.rows.reserve(size_t(std::distance(files.first, files.second)));
-    for (auto it = files.first; it != files.second; ++it) group.rows.push_back({*it, false});
     categoryGroups[group.category].push_back(id);
-    groupOfKey.emplace(group.rows.front().file, id);
+    return id;
+}
+
+std::optional<uint32_t> ResultModel::FindGroup(const FileItem* item) const {
+    if (auto added = addedGroups.find(item); added != addedGroups.end()) return added->second;
+    if (rebuiltGroups.empty()) return std::nullopt;
+    // A rebuilt group is known by the first file of its key.
+    const FileItem* first = index.First(MakeDuplicateKey(item->Size(), item->digestText).CStr());
+    auto rebuilt = std::lower_bound(rebuiltGroups.begin(), rebuiltGroups.end(),
+                                    std::pair<const FileItem*, uint32_t>(first, 0), ByAddress);
+    if (first == nullptr || rebuilt == rebuiltGroups.end() || rebuilt->first != first) return std::nullopt;
+    return rebuilt->second;
+}
+
+void ResultModel::AppendRow(Group& group, FileItem* item) {
+    if (group.rowCount == group.capacity) {
+        // Out of room: double it, at the pool's end (where a group last in the
+        // pool already stands).
+        const uint32_t capacity = std::max<uint32_t>(2 * group.capacity, 4);
+        if (group.firstRow + group.capacity != rowPool.size()) {
+            const size_t first = rowPool.size();
+            rowPool.resize(first + capacity);
+            std::copy_n(rowPool.begin() + group.firstRow, group.rowCount, rowPool.begin() + ptrdiff_t(first));
+            group.firstRow = uint32_t(first);
+        } else {
+            rowPool.resize(group.firstRow + size_t(capacity));
+        }
+        group.capacity = capacity;
+    }
+    rowPool[group.firstRow + group.rowCount++] = {item, false};
 }
 
 void ResultModel::InsertGroup(DuplicateIndex::FileRange files) {
@@ -104,7 +123,7 @@ void ResultModel::InsertGroup(DuplicateIndex::FileRange files) {
     const GroupOrder::Place place = order.PlaceFor(size, id);
     if (rows) rows->RowsAboutToBeInserted(place.firstRow, count);
     if (tree) tree->GroupNodeAboutToBeAdded(category, categoryGroups[category].size());
-    MakeGroup(files, size);
+    addedGroups.emplace(*files.first, MakeGroup(files, size));
     order.Insert(size, id, uint32_t(count));
     Changed();
     if (tree) tree->GroupNodeAdded();
@@ -117,26 +136,26 @@ void ResultModel::InsertGroup(DuplicateIndex::FileRange files) {
 }
 
 void ResultModel::AddGroup(std::string_view key) {
-    if (groupOfKey.find(key) != groupOfKey.end()) return;
+    FileItem* first = index.First(key);
+    if (!first || FindGroup(first)) return;
     DuplicateIndex::FileRange files = index.Files(key);
-    if (std::distance(files.first, files.second) < 2) return;
-    InsertGroup(files);
+    if (std::distance(files.first, files.second) >= 2) InsertGroup(files);
 }
 
 void ResultModel::AddCollectedFile(FileItem* item) {
-    auto found = groupOfKey.find(item);
-    if (found == groupOfKey.end()) {
-        char key[kDuplicateKeyBufferSize];
-        AddGroup(std::string_view(key, KeyText(item, key)));
+    std::optional<uint32_t> found = FindGroup(item);
+    if (!found) {
+        DuplicateIndex::FileRange files = index.Files(MakeDuplicateKey(item->Size(), item->digestText).CStr());
+        if (std::distance(files.first, files.second) >= 2) InsertGroup(files);
         return;
     }
-    const uint32_t id = found->second;
+    const uint32_t id = *found;
     Group& group = groups[id];
-    if (group.rows.back().file == item) return;
+    if (RowOf(group, group.rowCount - 1).file == item) return;
     std::optional<GroupOrder::Place> place = order.Find(group.size, id);
     if (!place) return;
     if (rows) rows->RowsAboutToBeInserted(place->firstRow + place->rows, 1);
-    group.rows.push_back({item, false});
+    AppendRow(group, item);
     order.AddRows(group.size, id, 1);
     Changed();
     if (rows) rows->RowsInserted();
@@ -169,7 +188,7 @@ std::string ResultModel::NodeText(ResultNode node) const {
     if (node < kFirstGroupNode) return CategoryOfId(node).name;
     if (!IsGroupNode(node)) return {};
     const Group& group = groups[node - kFirstGroupNode];
-    return GroupLabel(group.rows.front().file->Name(), uint32_t(group.rows.size()));
+    return GroupLabel(RowOf(group, 0).file->Name(), group.rowCount);
 }
 
 std::string_view ResultModel::NodeTip(ResultNode node) const {
@@ -178,7 +197,7 @@ std::string_view ResultModel::NodeTip(ResultNode node) const {
 }
 
 FileItem* ResultModel::Representative(ResultNode node) const {
-    return IsGroupNode(node) ? groups[node - kFirstGroupNode].rows.front().file : nullptr;
+    return IsGroupNode(node) ? RowOf(groups[node - kFirstGroupNode], 0).file : nullptr;
 }
 
 std::optional<DuplicateKeyText> ResultModel::KeyOfNode(ResultNode node) const {
@@ -188,9 +207,10 @@ std::optional<DuplicateKeyText> ResultModel::KeyOfNode(ResultNode node) const {
 }
 
 std::optional<ResultNode> ResultModel::NodeOfKey(std::string_view key) const {
-    auto found = groupOfKey.find(key);
-    if (found == groupOfKey.end()) return std::nullopt;
-    return kFirstGroupNode + found->second;
+    const FileItem* first = index.First(key);
+    std::optional<uint32_t> group = first ? FindGroup(first) : std::nullopt;
+    if (!group) return std::nullopt;
+    return kFirstGroupNode + *group;
 }
 
 GroupOrder::Place ResultModel::PlaceOfRow(size_t row) const {
@@ -202,7 +222,7 @@ GroupOrder::Place ResultModel::PlaceOfRow(size_t row) const {
 FileItem* ResultModel::File(size_t row) const {
     if (row >= RowCount()) return nullptr;
     GroupOrder::Place place = PlaceOfRow(row);
-    return groups[place.group].rows[row - place.firstRow].file;
+    return RowOf(groups[place.group], row - place.firstRow).file;
 }
 
 ResultNode ResultModel::GroupNodeOfRow(size_t row) const {
@@ -213,13 +233,13 @@ ResultNode ResultModel::GroupNodeOfRow(size_t row) const {
 bool ResultModel::IsTicked(size_t row) const {
     if (row >= RowCount()) return false;
     GroupOrder::Place place = PlaceOfRow(row);
-    return groups[place.group].rows[row - place.firstRow].ticked;
+    return RowOf(groups[place.group], row - place.firstRow).ticked;
 }
 
 void ResultModel::SetTicked(size_t row, bool ticked) {
     if (row >= RowCount()) return;
     GroupOrder::Place place = PlaceOfRow(row);
-    bool& tick = groups[place.group].rows[row - place.firstRow].ticked;
+    bool& tick = RowOf(groups[place.group], row - place.firstRow).ticked;
     if (tick == ticked) return;
     tick = ticked;
     tickedCount = ticked ? tickedCount + 1 : tickedCount - 1;
@@ -231,8 +251,9 @@ std::vector<FileItem*> ResultModel::TickedFiles() const {
     ticked.reserve(tickedCount);
     if (tickedCount == 0) return ticked;
     order.ForEach([&](const GroupOrder::Entry& entry) {
-        for (const GroupRow& row : groups[entry.group].rows)
-            if (row.ticked) ticked.push_back(row.file);
+        const Group& group = groups[entry.group];
+        for (size_t i = 0; i < group.rowCount; ++i)
+            if (RowOf(group, i).ticked) ticked.push_back(RowOf(group, i).file);
     });
     return ticked;
 }

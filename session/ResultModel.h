@@ -103,28 +103,32 @@ private:
         FileItem* file;
         bool ticked;
     };
+    // A group's rows lie together in rowPool, in the order of the index's
+    // files; a group that outgrows its room moves to the pool's end.
     struct Group {
-        std::vector<GroupRow> rows;  // in the order of the index's files
         uint64_t size;
+        uint32_t firstRow;
+        uint32_t rowCount;
+        uint32_t capacity;
         uint32_t category;
         uint32_t position;  // among its category's group nodes
     };
-    // Groups are looked up by their representative's key, with no key text kept.
+    // Groups made since the last rebuild are looked up by the size and digest
+    // of a file of theirs.
     struct KeyHash {
-        using is_transparent = void;
         size_t operator()(const FileItem* item) const;
-        size_t operator()(std::string_view key) const;
     };
     struct SameKey {
-        using is_transparent = void;
         bool operator()(const FileItem* a, const FileItem* b) const;
-        bool operator()(const FileItem* a, std::string_view key) const;
-        bool operator()(std::string_view key, const FileItem* b) const;
     };
 
     void Clear();
-    void MakeGroup(DuplicateIndex::FileRange files, uint64_t size);
+    uint32_t MakeGroup(DuplicateIndex::FileRange files, uint64_t size);
+    std::optional<uint32_t> FindGroup(const FileItem* item) const;
     void InsertGroup(DuplicateIndex::FileRange files);
+    void AppendRow(Group& group, FileItem* item);
+    GroupRow& RowOf(const Group& group, size_t index) { return rowPool[group.firstRow + index]; }
+    const GroupRow& RowOf(const Group& group, size_t index) const { return rowPool[group.firstRow + index]; }
     GroupOrder::Place PlaceOfRow(size_t row) const;
     void RowsOfGroupChanged(uint32_t group);
     void Changed() { lastPlace.reset(); }
@@ -135,8 +139,13 @@ private:
     ResultTreeObserver* tree = nullptr;
 
     std::vector<Group> groups;
+    std::vector<GroupRow> rowPool;
     GroupOrder order;
-    std::unordered_map<const FileItem*, uint32_t, KeyHash, SameKey> groupOfKey;
+    // The groups of a rebuild by the address of their first file, sorted (far
+    // cheaper to make for a million files than a hash of their keys), and the
+    // groups made since by their keys.
+    std::vector<std::pair<const FileItem*, uint32_t>> rebuiltGroups;
+    std::unordered_map<const FileItem*, uint32_t, KeyHash, SameKey> addedGroups;
     std::vector<uint32_t> categoryGroups[8];
     std::optional<uint32_t> selected;
     size_t tickedCount = 0;
