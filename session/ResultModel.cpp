@@ -174,6 +174,7 @@ size_t ResultModel::ChildCount(ResultNode node) const {
 
 ResultNode ResultModel::Child(ResultNode parent, size_t position) const {
     if (parent == kRootNode) return ResultNode(position + 1);
+    if (parent >= kFirstGroupNode || position >= categoryGroups[parent].size()) return kRootNode;
     return kFirstGroupNode + categoryGroups[parent][position];
 }
 

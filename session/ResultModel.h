@@ -60,7 +60,7 @@ public:
     void UpdateFromDocument() override { Rebuild(); }
     void CatalogAboutToBeCleared() override { Reset(); }
 
-    // The tree.
+    // The tree. The root is its own parent; a child past the end is the root.
     ResultNode Parent(ResultNode node) const;
     size_t ChildCount(ResultNode node) const;
     ResultNode Child(ResultNode parent, size_t position) const;
