@@ -129,7 +129,8 @@ std::string DescribeFailures(std::span<const DeletionFailure> failures, size_t m
                                             : std::to_string(failures.size()) + " files could not be removed:\n";
     for (size_t i = 0; i < failures.size() && i < maxListed; ++i)
         text.append("\n").append(failures[i].path).append(": ").append(failures[i].reason);
-    if (failures.size() > maxListed) text.append("\n\nand ").append(std::to_string(failures.size() - maxListed)).append(" more.");
+    if (failures.size() > maxListed)
+        text.append("\n\nand ").append(std::to_string(failures.size() - maxListed)).append(" more.");
     return text;
 }
 

@@ -65,7 +65,9 @@ public:
     size_t ChildCount(ResultNode node) const;
     ResultNode Child(ResultNode parent, size_t position) const;
     size_t PositionInParent(ResultNode node) const;
-    bool IsGroupNode(ResultNode node) const { return node >= kFirstGroupNode && node - kFirstGroupNode < groups.size(); }
+    bool IsGroupNode(ResultNode node) const {
+        return node >= kFirstGroupNode && node - kFirstGroupNode < groups.size();
+    }
     // "All Files", a category's name, or "name [N Copies]" for a group.
     std::string NodeText(ResultNode node) const;
     // A category's description; nothing for the root and groups.

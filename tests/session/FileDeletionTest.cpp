@@ -191,7 +191,8 @@ TEST_F(FileDeletionTest, FileTheRemoverCannotTakeStaysListedAndCatalogued) {
     DeletionReport report = list.DeleteTicked(session, remover, RemovalMode::ToTrash);
     EXPECT_EQ(remover.calls, std::vector<std::string>{"trash " + tree.Path("b")});
     ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(DescribeFailures(report.failures), "1 file could not be removed:\n\n" + tree.Path("b") + ": Permission denied");
+    EXPECT_EQ(DescribeFailures(report.failures),
+              "1 file could not be removed:\n\n" + tree.Path("b") + ": Permission denied");
     EXPECT_EQ(list.RowCount(), 1u);
     EXPECT_EQ(session.Doc().duplicates.CountOfKeyOf(Record("b")), 2u);
     EXPECT_EQ(model.RowCount(), 2u);
@@ -213,10 +214,11 @@ TEST_F(FileDeletionTest, CancelStopsBetweenFilesAndAccountsForWhatWent) {
     Compare({{"a1", "aaaa"}, {"a2", "aaaa"}, {"a3", "aaaa"}, {"b1", "bbb"}, {"b2", "bbb"}, {"b3", "bbb"}});
     DeleteList list = Tick({"a2", "a3", "b2", "b3"});
     std::vector<std::pair<size_t, size_t>> asked;
-    DeletionReport report = list.DeleteTicked(session, remover, RemovalMode::Permanently, [&](size_t done, size_t total) {
+    auto stopAtTwo = [&](size_t done, size_t total) {
         asked.emplace_back(done, total);
         return done < 2;
-    });
+    };
+    DeletionReport report = list.DeleteTicked(session, remover, RemovalMode::Permanently, stopAtTwo);
     EXPECT_TRUE(report.cancelled);
     EXPECT_EQ(asked, (std::vector<std::pair<size_t, size_t>>{{0, 4}, {1, 4}, {2, 4}}));
     EXPECT_EQ(report.removed, 2u);

@@ -142,7 +142,9 @@ TEST_F(ResultModelTest, CollectedGroupsStandBySizeTogetherAndAlternate) {
         {"a group in the middle turns only the groups below it",
          {{"a1", 500, 'A'}, {"a2", 500, 'A'}, {"c1", 100, 'C'}, {"c2", 100, 'C'}, {"b1", 300, 'B'}, {"b2", 300, 'B'}},
          "a1/G a2/G b1/W b2/W c1/G c2/G"},
-        {"a file alone is no group", {{"a1", 500, 'A'}, {"b1", 500, 'B'}, {"c1", 300, 'C'}, {"c2", 300, 'C'}}, "c1/G c2/G"},
+        {"a file alone is no group",
+         {{"a1", 500, 'A'}, {"b1", 500, 'B'}, {"c1", 300, 'C'}, {"c2", 300, 'C'}},
+         "c1/G c2/G"},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
