@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QStandardPaths>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 
@@ -18,7 +19,12 @@
 
 namespace {
 
-void Settle(int milliseconds) {
+// Lets the window catch up as it would with a user at it: a pointer move
+// through the window system (the window's idle update follows user input),
+// then the events and timers of the given time.
+void Settle(QWidget& window, int milliseconds) {
+    static int nudge = 0;
+    QTest::mouseMove(window.windowHandle(), QPoint(200 + (++nudge % 2), 300));
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
@@ -74,7 +80,7 @@ int main(int argc, char** argv) {
     twinseek::MainWindow window;
     window.resize(1100, 720);
     window.show();
-    Settle(100);
+    Settle(window, 100);
     if (!window.Session().OpenFile(argv[1])) {
         std::fprintf(stderr, "twinseek-screenshots: cannot open %s\n", argv[1]);
         return 1;
@@ -85,16 +91,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "twinseek-screenshots: no category with files to show\n");
         complete = false;
     }
-    Settle(200);
+    Settle(window, 200);
     complete &= Save(window, folder, "files-view.png");
 
     // Workers started while paused wait before their first read.
     window.Session().Engine().Pause();
     window.Session().CompareAllSharedSizes();
-    Settle(1300);  // past one repaint of the lists and the status bar
+    Settle(window, 1300);  // past one repaint of the lists and the status bar
     complete &= Save(window, folder, "comparing.png");
     window.Session().StopComparison();
-    Settle(100);
+    Settle(window, 100);
 
     if (QAction* about = FindAboutCommand(window)) {
         bool shown = false;
