@@ -6,11 +6,12 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QMainWindow>
-#include <QMouseEvent>
+#include <QEvent>
 #include <QScreen>
 #include <QSettings>
 #include <QToolBar>
 
+#include <algorithm>
 #include <span>
 #include <vector>
 
