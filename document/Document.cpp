@@ -59,6 +59,7 @@ bool Document::QuerySave() {
 
 void Document::ClearCatalogue() {
     if (onCatalogCleared) onCatalogCleared();
+    for (size_t index = 0; index < views.size(); ++index) views[index]->CatalogAboutToBeCleared();
     duplicates.Clear();
     catalog.Clear();
     intake.Clear();

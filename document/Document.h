@@ -28,7 +28,8 @@ public:
     void SetPrompts(DocumentPrompts& prompts) { this->prompts = &prompts; }
     void SetProgress(ProgressIndicator* progress);
 
-    // Views are told, in registration order, to rebuild after a load or reset.
+    // Views are told, in registration order, to rebuild after a load or reset,
+    // and, before the records are deleted, to let go of them.
     void RegisterView(DocumentView* view);
     void UnregisterView(DocumentView* view);
     void UpdateAllViews();
