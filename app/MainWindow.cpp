@@ -18,7 +18,8 @@ MainWindow::MainWindow() : session(prompts, progress, *this) {
     setCentralWidget(client);
 }
 
-MainWindow::~MainWindow() = default;
+// The views observe the session's document and lists: they go before it does.
+MainWindow::~MainWindow() { delete client; }
 
 ListId MainWindow::FileListId() const { return filesView->FileListId(); }
 
