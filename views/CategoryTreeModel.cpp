@@ -87,12 +87,7 @@ Qt::ItemFlags CategoryTreeModel::flags(const QModelIndex& index) const {
     return flags;
 }
 
-bool CategoryTreeModel::canFetchMore(const QModelIndex& parent) const {
-    const CategoryTree::Node* node = NodeOf(parent);
-    return node != nullptr && CategoryTree::NeedsSizeNodes(*node);
-}
-
-void CategoryTreeModel::fetchMore(const QModelIndex& parent) {
+void CategoryTreeModel::ExpandCategory(const QModelIndex& parent) {
     CategoryTree::Node* node = NodeOf(parent);
     if (node == nullptr || !CategoryTree::NeedsSizeNodes(*node)) return;
     WaitCursor wait;

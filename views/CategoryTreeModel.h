@@ -26,6 +26,8 @@ public:
     const CategoryTree::Node* NodeAt(const QModelIndex& index) const;
     QModelIndex RootIndex() const { return index(0, 0); }
     QModelIndex IndexOf(const CategoryTree::Node& node) const;
+    // Adds the size nodes of a category the first time it is expanded.
+    void ExpandCategory(const QModelIndex& category);
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -34,8 +36,6 @@ public:
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    bool canFetchMore(const QModelIndex& parent) const override;
-    void fetchMore(const QModelIndex& parent) override;
 
 private:
     CategoryTree::Node* NodeOf(const QModelIndex& index) const;

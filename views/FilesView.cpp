@@ -62,6 +62,7 @@ FilesView::FilesView(AppSession& session, ProgressIndicator& progress, QWidget* 
     tree->setModel(treeModel);
     connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { ShowNode(current); });
+    connect(tree, &QTreeView::expanded, treeModel, &CategoryTreeModel::ExpandCategory);
     connect(tree, &QWidget::customContextMenuRequested, this, &FilesView::OpenTreeMenu);
 
     fileList = MakeList(verticalSplitter, "fileList", tr("Files"), fileModel, FileList::kColumns);
