@@ -55,6 +55,9 @@ FilesView::FilesView(AppSession& session, ProgressIndicator& progress, QWidget* 
     tree->setObjectName("categoryTree");
     tree->setAccessibleName(tr("Size categories"));
     tree->setHeaderHidden(true);
+    // As wide as the longest label, scrolled sideways in a narrow pane.
+    tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree->header()->setStretchLastSection(false);
     tree->setUniformRowHeights(true);
     tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree->setSelectionMode(QAbstractItemView::SingleSelection);

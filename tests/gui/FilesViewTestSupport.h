@@ -12,6 +12,7 @@
 #include "views/FilesView.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractItemModelTester>
 
@@ -59,6 +60,9 @@ inline void StoreDocument(const TemporaryTree& dir, const std::string& path, con
     for (const DocumentFile& file : files) {
         WriteBytes(dir.Path(file.name), file.content);
         FileItem* item = AddFile(folder, file.name, file.content.size());
+        struct stat status {};
+        if (stat(dir.Path(file.name).c_str(), &status) == 0)
+            item->findData.ftLastWriteTime = FileTime::FromUnix(status.st_mtim.tv_sec, uint32_t(status.st_mtim.tv_nsec));
         if (file.state == Finished) item->SetDigestText(DigestTextOf(file.content));
         item->compareState = file.state;
         document.catalog.Insert(item->Size(), item);
