@@ -235,30 +235,3 @@ TEST_F(DamagedDocumentTest, NegativeCountsLoadNothingAndALyingTotalIsOnlyAProgre
 
 }  // namespace
 }  // namespace twinseek
-
-namespace twinseek {
-namespace {
-
-// Notes, at each notice, how many files the catalogue still holds.
-struct CountingView : DocumentView {
-    explicit CountingView(const Document& document) : document(document) {}
-    void CatalogAboutToBeCleared() override { notices.push_back("clear " + std::to_string(document.root->CountFiles())); }
-    void UpdateFromDocument() override { notices.push_back("update " + std::to_string(document.root->CountFiles())); }
-    const Document& document;
-    std::vector<std::string> notices;
-};
-
-TEST_F(DocumentTest, ViewsLetGoOfRecordsBeforeTheyAreDeletedAndRebuildAfterwards) {
-    Document document(prompts);
-    CountingView view(document);
-    document.RegisterView(&view);
-    AddFile(document.root, "kept-until-told", 10);
-    document.Reset();
-    EXPECT_EQ(view.notices, (std::vector<std::string>{"clear 1", "update 0"}));
-    document.UnregisterView(&view);
-    document.Reset();
-    EXPECT_EQ(view.notices.size(), 2u);
-}
-
-}  // namespace
-}  // namespace twinseek
