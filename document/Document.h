@@ -29,7 +29,8 @@ public:
     void SetProgress(ProgressIndicator* progress);
 
     // Views are told, in registration order, to rebuild after a load or reset,
-    // and after deleted files have left the catalogue.
+    // and after deleted files have left the catalogue; just before the records
+    // are deleted, they are told to let go of them.
     void RegisterView(DocumentView* view);
     void UnregisterView(DocumentView* view);
     void UpdateAllViews();
