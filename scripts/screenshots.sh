@@ -5,8 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-screenshots}"
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >&2
-cmake --build build-release -j 2 --target twinseek-cli twinseek-screenshots >&2
+build="${TWINSEEK_BUILD:-build-release}"
+# TWINSEEK_BUILD names an existing build folder, used as it is configured.
+[ -n "${TWINSEEK_BUILD:-}" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >&2
+cmake --build "$build" -j 2 --target twinseek-cli twinseek-screenshots >&2
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -26,5 +28,5 @@ for size in 90000 4100 777 1500000; do copies "$size" "alone-$size.bin" Download
 
 # Only the tiny files are compared here, so the document has a group and the
 # other categories are left for the comparison the pictures show.
-build-release/twinseek-cli scan --compare 7 --save "$work/sample.tws" "$work/tree" > /dev/null
-QT_QPA_PLATFORM=offscreen build-release/twinseek-screenshots "$work/sample.tws" "$out"
+"$build"/twinseek-cli scan --compare 7 --save "$work/sample.tws" "$work/tree" > /dev/null
+QT_QPA_PLATFORM=offscreen "$build"/twinseek-screenshots "$work/sample.tws" "$out"
