@@ -81,19 +81,21 @@ bool DuplicateIndex::Insert(FileItem* item) {
     if (!fresh) return false;
     Place& place = placed->second;
     try {
-        // A multiset files an equal key after those already there.
-        place.node = duplicateMap.insert(item);
+        auto first = duplicateMap.lower_bound(item);
+        if (first == duplicateMap.end() || duplicateMap.key_comp()(item, *first)) {
+            // A new key: it goes right before the first file of a larger key.
+            place.node = duplicateMap.insert(first, item);
+            place.keyFiles = 1;
+            place.keyStamp = nextStamp++;
+            ++keyCount;
+        } else {
+            // A multiset files an equal key after those already there.
+            place.node = duplicateMap.insert(item);
+            ++PlaceOf(*first).keyFiles;
+        }
     } catch (...) {
         places.erase(placed);
         throw;
-    }
-    auto first = duplicateMap.lower_bound(item);
-    if (first == place.node) {
-        place.keyFiles = 1;
-        place.keyStamp = nextStamp++;
-        ++keyCount;
-    } else {
-        ++PlaceOf(*first).keyFiles;
     }
     return true;
 }

@@ -51,7 +51,6 @@ public:
 
     size_t Count(std::string_view key) const;
     size_t CountOfKeyOf(const FileItem* item) const;
-    bool Contains(const FileItem* item) const { return places.contains(item); }
     // The files of a key, first added first.
     FileRange Files(std::string_view key) const;
     FileItem* First(std::string_view key) const;
