@@ -47,22 +47,56 @@ int CompareKey(const FileItem* a, std::string_view key) {
     return std::string_view(text, KeyOf(a, text)).compare(key);
 }
 
-bool SameKey(const FileItem* a, const FileItem* b) { return CompareKeys(a, b) == 0; }
-
-bool LargerFirst(const auto& a, const auto& b) { return a.size > b.size; }
-
 }  // namespace
 
-bool ByDuplicateKey::operator()(const FileItem* a, const FileItem* b) const { return CompareKeys(a, b) < 0; }
-bool ByDuplicateKey::operator()(const FileItem* a, std::string_view key) const { return CompareKey(a, key) < 0; }
-bool ByDuplicateKey::operator()(std::string_view key, const FileItem* b) const { return CompareKey(b, key) > 0; }
+bool ByDuplicateKey::operator()(const FileItem* a, const FileItem* b) const {
+    if (comparisons) ++*comparisons;
+    return CompareKeys(a, b) < 0;
+}
+
+bool ByDuplicateKey::operator()(const FileItem* a, std::string_view key) const {
+    if (comparisons) ++*comparisons;
+    return CompareKey(a, key) < 0;
+}
+
+bool ByDuplicateKey::operator()(std::string_view key, const FileItem* b) const {
+    if (comparisons) ++*comparisons;
+    return CompareKey(b, key) > 0;
+}
+
+DuplicateIndex::Place& DuplicateIndex::PlaceOf(const FileItem* item) {
+    ++steps;
+    return places.find(item)->second;
+}
+
+const DuplicateIndex::Place& DuplicateIndex::PlaceOf(const FileItem* item) const {
+    ++steps;
+    return places.find(item)->second;
+}
 
 bool DuplicateIndex::Insert(FileItem* item) {
     if (item->IsUnopenable()) return false;
-    auto position = duplicateMap.upper_bound(item);
-    bool newKey = position == duplicateMap.begin() || !SameKey(*std::prev(position), item);
-    duplicateMap.insert(position, item);
-    if (newKey) newKeys.push_back({item->Size(), item});
+    ++steps;
+    auto [placed, fresh] = places.try_emplace(item);
+    if (!fresh) return false;
+    Place& place = placed->second;
+    try {
+        auto first = duplicateMap.lower_bound(item);
+        if (first == duplicateMap.end() || duplicateMap.key_comp()(item, *first)) {
+            // A new key: it goes right before the first file of a larger key.
+            place.node = duplicateMap.insert(first, item);
+            place.keyFiles = 1;
+            place.keyStamp = nextStamp++;
+            ++keyCount;
+        } else {
+            // A multiset files an equal key after those already there.
+            place.node = duplicateMap.insert(item);
+            ++PlaceOf(*first).keyFiles;
+        }
+    } catch (...) {
+        places.erase(placed);
+        throw;
+    }
     return true;
 }
 
@@ -106,156 +140,122 @@ size_t DuplicateIndex::InsertAll(std::span<FileItem* const> items) {
     for (size_t order = 0; order < items.size(); ++order)
         if (!items[order]->IsUnopenable()) batch.push_back(MakeKeyedFile(items[order], uint32_t(order)));
     // Files of one key keep the order they came in, as Insert would file them.
-    std::sort(batch.begin(), batch.end(), [](const KeyedFile& a, const KeyedFile& b) {
+    std::sort(batch.begin(), batch.end(), [this](const KeyedFile& a, const KeyedFile& b) {
+        ++steps;
         int compared = CompareKeyedFiles(a, b);
         return compared != 0 ? compared < 0 : a.order < b.order;
     });
 
-    // The first file of each key opens it.
-    std::vector<bool> opensKey(items.size(), false);
-    size_t keyCount = 0;
-    for (size_t i = 0; i < batch.size(); ++i)
-        if (i == 0 || CompareKeyedFiles(batch[i - 1], batch[i]) != 0) {
-            opensKey[batch[i].order] = true;
-            ++keyCount;
-        }
+    places.reserve(batch.size());
     // Each insert compares the file with the last one filed; in key order the
     // files lie scattered in memory, so their keys are fetched a few files ahead.
     constexpr size_t kFetchAhead = 16;
+    const KeyedFile* lastFiled = nullptr;
+    Place* keyFirst = nullptr;
     for (size_t i = 0; i < batch.size(); ++i) {
         if (i + kFetchAhead < batch.size()) {
             const FileItem* ahead = batch[i + kFetchAhead].item;
             __builtin_prefetch(&ahead->findData);
             __builtin_prefetch(ahead->digestText);
         }
-        duplicateMap.emplace_hint(duplicateMap.end(), batch[i].item);
+        ++steps;
+        auto [placed, fresh] = places.try_emplace(batch[i].item);
+        if (!fresh) continue;
+        Place& place = placed->second;
+        try {
+            place.node = duplicateMap.emplace_hint(duplicateMap.end(), batch[i].item);
+        } catch (...) {
+            places.erase(placed);
+            throw;
+        }
+        if (!lastFiled || CompareKeyedFiles(*lastFiled, batch[i]) != 0) {
+            // The first file of its key in the batch; the stamps order the keys
+            // as their first files came in.
+            keyFirst = &place;
+            keyFirst->keyStamp = nextStamp + batch[i].order;
+            ++keyCount;
+        }
+        ++keyFirst->keyFiles;
+        lastFiled = &batch[i];
     }
-    // Keys are listed in the order their first files came in.
-    newKeys.reserve(newKeys.size() + keyCount);
-    for (size_t order = 0; order < items.size(); ++order)
-        if (opensKey[order]) newKeys.push_back({items[order]->Size(), items[order]});
-    return batch.size();
-}
-
-DuplicateIndex::KeyEntry* DuplicateIndex::FindKeyEntry(const FileItem* item) {
-    auto [first, last] =
-        std::equal_range(groupKeysBySize.begin(), groupKeysBySize.end(), KeyEntry{item->Size(), nullptr},
-                         [](const KeyEntry& a, const KeyEntry& b) { return LargerFirst(a, b); });
-    for (auto it = first; it != last; ++it)
-        if (it->holder && SameKey(it->holder, item)) return &*it;
-    for (KeyEntry& entry : newKeys)
-        if (entry.size == item->Size() && SameKey(entry.holder, item)) return &entry;
-    return nullptr;
+    nextStamp += items.size();
+    return duplicateMap.size();
 }
 
 bool DuplicateIndex::Remove(FileItem* item) {
-    auto [first, last] = duplicateMap.equal_range(item);
-    auto found = std::find(first, last, item);
-    if (found == last) return false;
-    bool lastOfKey = std::next(first) == last;
-    // Decided before the erase: found is invalid afterwards.
-    bool wasFirst = found == first;
-    auto after = duplicateMap.erase(found);
-    KeyEntry* entry = FindKeyEntry(item);
-    if (!entry) return true;
-    if (lastOfKey) {
-        if (entry >= newKeys.data() && entry < newKeys.data() + newKeys.size()) {
-            newKeys.erase(newKeys.begin() + (entry - newKeys.data()));
-        } else {
-            entry->holder = nullptr;
-            ++holes;
-        }
-    } else if (entry->holder == item) {
-        entry->holder = wasFirst ? *after : *first;
+    ++steps;
+    auto found = places.find(item);
+    if (found == places.end()) return false;
+    const Place& place = found->second;
+    if (place.keyFiles > 1) {
+        // The key's first file: the next one takes over the count and stamp.
+        Place& heir = PlaceOf(*std::next(place.node));
+        heir.keyFiles = place.keyFiles - 1;
+        heir.keyStamp = place.keyStamp;
+    } else if (place.keyFiles == 1) {
+        --keyCount;
+    } else {
+        --PlaceOf(*duplicateMap.lower_bound(item)).keyFiles;
     }
+    duplicateMap.erase(place.node);
+    places.erase(found);
     return true;
 }
 
 void DuplicateIndex::Clear() {
+    places = {};
     duplicateMap.clear();
-    groupKeysBySize.clear();
-    groupKeysBySize.shrink_to_fit();
-    newKeys.clear();
-    newKeys.shrink_to_fit();
-    holes = 0;
+    keyCount = 0;
 }
 
 size_t DuplicateIndex::Count(std::string_view key) const {
-    auto [first, last] = duplicateMap.equal_range(key);
-    return size_t(std::distance(first, last));
+    auto first = duplicateMap.lower_bound(key);
+    if (first == duplicateMap.end() || duplicateMap.key_comp()(key, *first)) return 0;
+    return PlaceOf(*first).keyFiles;
 }
 
 size_t DuplicateIndex::CountOfKeyOf(const FileItem* item) const {
-    auto [first, last] = duplicateMap.equal_range(const_cast<FileItem*>(item));
-    return size_t(std::distance(first, last));
+    auto first = duplicateMap.lower_bound(item);
+    if (first == duplicateMap.end() || duplicateMap.key_comp()(item, *first)) return 0;
+    return PlaceOf(*first).keyFiles;
 }
 
-DuplicateIndex::FileRange DuplicateIndex::Files(std::string_view key) const { return duplicateMap.equal_range(key); }
+// Not equal_range: for a key of another type than the elements, libstdc++
+// walks from the first file of the key to the last.
+DuplicateIndex::FileRange DuplicateIndex::Files(std::string_view key) const {
+    return {duplicateMap.lower_bound(key), duplicateMap.upper_bound(key)};
+}
 
 FileItem* DuplicateIndex::First(std::string_view key) const {
-    auto it = duplicateMap.lower_bound(key);
-    return it != duplicateMap.end() && CompareKey(*it, key) == 0 ? *it : nullptr;
+    auto first = duplicateMap.lower_bound(key);
+    return first != duplicateMap.end() && !duplicateMap.key_comp()(key, *first) ? *first : nullptr;
 }
 
-void DuplicateIndex::SettleKeys() const {
-    if (holes != 0) {
-        std::erase_if(groupKeysBySize, [](const KeyEntry& entry) { return entry.holder == nullptr; });
-        holes = 0;
+std::vector<DuplicateIndex::KeyVisit> DuplicateIndex::KeysInOrder(bool duplicatesOnly) const {
+    std::vector<KeyVisit> keys;
+    keys.reserve(keyCount);
+    for (auto first = duplicateMap.begin(); first != duplicateMap.end();) {
+        const Place& place = PlaceOf(*first);
+        auto last = std::next(first, ptrdiff_t(place.keyFiles));
+        steps += place.keyFiles;
+        if (!duplicatesOnly || place.keyFiles > 1) keys.push_back({(*first)->Size(), place.keyStamp, {first, last}});
+        first = last;
     }
-    if (newKeys.empty()) return;
-    auto larger = [](const KeyEntry& a, const KeyEntry& b) { return LargerFirst(a, b); };
-    if (!std::is_sorted(newKeys.begin(), newKeys.end(), larger))
-        std::stable_sort(newKeys.begin(), newKeys.end(), larger);
-    if (groupKeysBySize.empty()) {
-        groupKeysBySize.swap(newKeys);
-    } else {
-        size_t middle = groupKeysBySize.size();
-        groupKeysBySize.insert(groupKeysBySize.end(), newKeys.begin(), newKeys.end());
-        if (groupKeysBySize[middle].size > groupKeysBySize[middle - 1].size)
-            std::inplace_merge(groupKeysBySize.begin(), groupKeysBySize.begin() + middle, groupKeysBySize.end(),
-                               larger);
-    }
-    std::vector<KeyEntry>().swap(newKeys);
+    std::sort(keys.begin(), keys.end(), [this](const KeyVisit& a, const KeyVisit& b) {
+        ++steps;
+        return a.size != b.size ? a.size > b.size : a.stamp < b.stamp;
+    });
+    return keys;
 }
 
 void DuplicateIndex::ForEachKey(const std::function<void(uint64_t, std::string_view)>& visit) const {
-    SettleKeys();
     char key[kKeyBuffer];
-    for (const KeyEntry& entry : groupKeysBySize) visit(entry.size, std::string_view(key, KeyOf(entry.holder, key)));
+    for (const KeyVisit& entry : KeysInOrder(false))
+        visit(entry.size, std::string_view(key, KeyOf(*entry.files.first, key)));
 }
 
 void DuplicateIndex::ForEachDuplicateGroup(const std::function<void(uint64_t, FileRange)>& visit) const {
-    SettleKeys();
-    // Each key's place in the visiting order, looked up by the file holding it.
-    using Place = std::pair<const FileItem*, size_t>;
-    auto byHolder = [](const Place& a, const Place& b) { return std::less<const FileItem*>()(a.first, b.first); };
-    std::vector<Place> places;
-    places.reserve(groupKeysBySize.size());
-    for (size_t i = 0; i < groupKeysBySize.size(); ++i) places.emplace_back(groupKeysBySize[i].holder, i);
-    std::sort(places.begin(), places.end(), byHolder);
-
-    std::vector<std::pair<size_t, FileRange>> groups;
-    for (auto first = duplicateMap.begin(); first != duplicateMap.end();) {
-        auto last = std::next(first);
-        while (last != duplicateMap.end() && SameKey(*first, *last)) ++last;
-        if (std::next(first) != last) {
-            for (auto it = first; it != last; ++it) {
-                auto found = std::lower_bound(places.begin(), places.end(), Place{*it, 0}, byHolder);
-                if (found != places.end() && found->first == *it) {
-                    groups.push_back({found->second, {first, last}});
-                    break;
-                }
-            }
-        }
-        first = last;
-    }
-    std::sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& [place, files] : groups) visit(groupKeysBySize[place].size, files);
-}
-
-size_t DuplicateIndex::KeyCount() const {
-    SettleKeys();
-    return groupKeysBySize.size();
+    for (const KeyVisit& entry : KeysInOrder(true)) visit(entry.size, entry.files);
 }
 
 }  // namespace twinseek

@@ -3,12 +3,23 @@
 #include "catalog/SizeCategory.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace twinseek {
 
 namespace {
 
 bool LargerFirst(const FileCatalog::Entry& a, const FileCatalog::Entry& b) { return a.size > b.size; }
+
+// Record addresses in order, each comparison counted as a step. Used with the
+// ranges algorithms: unlike the classic ones, they add no checks of their own
+// in libstdc++'s debug mode, which would be counted too.
+auto CountedOrder(uint64_t& steps) {
+    return [&steps](const FileItem* a, const FileItem* b) {
+        ++steps;
+        return std::less<const FileItem*>()(a, b);
+    };
+}
 
 }  // namespace
 
@@ -17,21 +28,28 @@ void FileCatalog::Insert(uint64_t size, FileItem* item) {
     liveCount.fetch_add(1, std::memory_order_relaxed);
 }
 
+void FileCatalog::IndexPositions() {
+    if (!positions.empty() || sorted.size() == holes) return;
+    positions.reserve(sorted.size() - holes);
+    for (size_t index = 0; index < sorted.size(); ++index)
+        if (sorted[index].item) positions.push_back({sorted[index].item, index});
+    steps += positions.size();
+    std::ranges::sort(positions, CountedOrder(steps), &Position::item);
+}
+
 bool FileCatalog::Remove(uint64_t size, FileItem* item) {
-    auto [first, last] = std::equal_range(sorted.begin(), sorted.end(), Entry{size, nullptr}, LargerFirst);
-    for (auto it = first; it != last; ++it)
-        if (it->item == item) {
-            it->item = nullptr;
-            ++holes;
-            liveCount.fetch_sub(1, std::memory_order_relaxed);
-            return true;
-        }
-    for (auto it = pending.begin(); it != pending.end(); ++it)
-        if (it->size == size && it->item == item) {
-            pending.erase(it);
-            liveCount.fetch_sub(1, std::memory_order_relaxed);
-            return true;
-        }
+    if (!pending.empty()) Settle();
+    IndexPositions();
+    // The same record may stand under several sizes, or twice under one.
+    for (const Position& position : std::ranges::equal_range(positions, item, CountedOrder(steps), &Position::item)) {
+        Entry& entry = sorted[position.index];
+        ++steps;
+        if (entry.item != item || entry.size != size) continue;
+        entry.item = nullptr;
+        ++holes;
+        liveCount.fetch_sub(1, std::memory_order_relaxed);
+        return true;
+    }
     return false;
 }
 
@@ -42,6 +60,7 @@ void FileCatalog::MergeFrom(const FileCatalog& other) {
 }
 
 void FileCatalog::Clear() {
+    std::vector<Position>().swap(positions);
     sorted.clear();
     sorted.shrink_to_fit();
     pending.clear();
@@ -51,6 +70,8 @@ void FileCatalog::Clear() {
 }
 
 void FileCatalog::Settle() const {
+    if (holes == 0 && pending.empty()) return;
+    std::vector<Position>().swap(positions);
     if (holes != 0) {
         std::erase_if(sorted, [](const Entry& entry) { return entry.item == nullptr; });
         holes = 0;

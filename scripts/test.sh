@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a normal build, then the core tests again under
-# AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded engines under
-# ThreadSanitizer.
+# AddressSanitizer + UndefinedBehaviorSanitizer and under libstdc++'s debug
+# mode, and the threaded engines under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -15,6 +15,12 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTWINSEEK_WERROR=ON 
 cmake --build build-asan -j "$jobs" --target core_tests
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+# Debug mode checks every iterator and container use, which the sanitizers cannot see.
+cmake -S . -B build-debug -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTWINSEEK_WERROR=ON \
+  -DTWINSEEK_CORE_ONLY=ON -DTWINSEEK_STDLIB_DEBUG=ON
+cmake --build build-debug -j "$jobs" --target core_tests
+ctest --test-dir build-debug --output-on-failure -j "$jobs"
 
 # The threaded engines once more under ThreadSanitizer.
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTWINSEEK_WERROR=ON \

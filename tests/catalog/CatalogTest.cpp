@@ -190,6 +190,26 @@ TEST(FileCatalogTest, MatchesAStableSortUnderRandomInsertsAndRemovals) {
     for (size_t i = 0; i < model.size(); ++i) EXPECT_EQ(all[i].item, model[i].item) << "at " << i;
 }
 
+TEST(FileCatalogTest, RemovingManyFilesOfOneSizeCostsEachALogarithm) {
+    auto stepsPerFile = [](int n) {
+        auto root = MakeRoot();
+        FileCatalog catalog;
+        std::vector<FileItem*> copies;
+        for (int i = 0; i < n; ++i) {
+            copies.push_back(AddFile(root.get(), Numbered("c", i), 0));
+            catalog.Insert(0, copies.back());
+        }
+        catalog.Insert(7, AddFile(root.get(), "other", 7));
+        (void)catalog.All();
+        uint64_t before = catalog.Steps();
+        // Last first: a walk from the head of the size to the file is longest so.
+        for (auto it = copies.rbegin(); it != copies.rend(); ++it) EXPECT_TRUE(catalog.Remove(0, *it));
+        EXPECT_EQ(Items(catalog.All()).size(), 1u);
+        return double(catalog.Steps() - before) / n;
+    };
+    EXPECT_LT(stepsPerFile(1600), 2 * stepsPerFile(100));
+}
+
 TEST(FileCatalogTest, SizeSetsCountSharedSizesOnce) {
     auto root = MakeRoot();
     FileCatalog catalog;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <tuple>
 #include <string>
@@ -42,6 +43,7 @@ TEST(DuplicateIndexTest, GroupsFormByEqualSizeAndDigestOfReadableFilesAndShrinkO
     FileItem* empty2 = AddFile(root.get(), "e2", 0, kEmptyDigest);
     for (FileItem* item : {a, b, c, empty1, empty2}) ASSERT_TRUE(index.Insert(item));
     EXPECT_FALSE(index.Insert(AddFile(root.get(), "lost", 1536, kUnopenableText))) << "no one's duplicate";
+    EXPECT_FALSE(index.Insert(c)) << "filed once";
 
     EXPECT_EQ(index.Count("1536" + kDigestB), 1u);
     EXPECT_EQ(index.Count("0" + kEmptyDigest), 2u) << "all empty files share one key";
@@ -153,6 +155,60 @@ TEST(DuplicateIndexTest, InsertAllFilesLikeInsertingOneByOne) {
     // Removal finds the keys a batch made.
     for (size_t i = 0; i < items.size(); i += 3) ASSERT_EQ(batch.Remove(items[i]), oneByOne.Remove(items[i]));
     EXPECT_EQ(Contents(batch), Contents(oneByOne));
+    for (FileItem* item : items) ASSERT_EQ(batch.CountOfKeyOf(item), oneByOne.CountOfKeyOf(item));
+    EXPECT_EQ(batch.KeyCount(), oneByOne.KeyCount());
+}
+
+// The steps per file that each stage takes on one group of n copies.
+std::map<std::string, double> StepsPerFileOfAGroup(int n) {
+    auto root = MakeRoot();
+    std::vector<FileItem*> copies;
+    for (int i = 0; i < n; ++i) copies.push_back(AddFile(root.get(), Numbered("c", i), 0, kEmptyDigest));
+    const std::string key = "0" + kEmptyDigest;
+    DuplicateIndex index, loaded;
+    std::map<std::string, double> perFile;
+    auto measure = [&](const char* stage, const DuplicateIndex& counted, auto work) {
+        uint64_t before = counted.Steps();
+        work();
+        perFile[stage] = double(counted.Steps() - before) / n;
+    };
+    measure("collect", index, [&] {
+        for (size_t i = 0; i < copies.size(); ++i) {
+            index.Insert(copies[i]);
+            EXPECT_EQ(index.CountOfKeyOf(copies[i]), i + 1);
+        }
+    });
+    measure("load", loaded, [&] { loaded.InsertAll(copies); });
+    // As a view would for each row of the group.
+    measure("count and find", index, [&] {
+        for (int i = 0; i < n; ++i) {
+            EXPECT_EQ(index.Count(key), size_t(n));
+            auto [first, last] = index.Files(key);
+            EXPECT_EQ(*std::prev(last), copies.back());
+            EXPECT_EQ(index.First(key), copies[0]);
+        }
+    });
+    measure("list", index, [&] {
+        EXPECT_EQ(Files(index, key), copies);
+        index.ForEachDuplicateGroup([&](uint64_t, DuplicateIndex::FileRange files) {
+            EXPECT_EQ(std::vector<FileItem*>(files.first, files.second), copies);
+        });
+    });
+    // Last first: a walk from the head of the group to the file is longest so.
+    measure("remove", index, [&] {
+        for (auto it = copies.rbegin(); it != copies.rend(); ++it) index.Remove(*it);
+    });
+    EXPECT_EQ(index.FileCount(), 0u);
+    EXPECT_EQ(Contents(loaded).at(0).second, copies);
+    return perFile;
+}
+
+TEST(DuplicateIndexTest, WorkPerFileStaysFlatAsAGroupGrows) {
+    auto small = StepsPerFileOfAGroup(100);
+    auto large = StepsPerFileOfAGroup(1600);
+    // Sixteen times the copies add a few steps of a logarithm, where a walk
+    // through the group would take sixteen times the steps.
+    for (const auto& [stage, steps] : small) EXPECT_LT(large[stage], 2 * steps) << stage;
 }
 
 TEST(GroupLabelsTest, CountsChangeWithoutTouchingTheName) {

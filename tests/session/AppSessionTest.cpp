@@ -19,10 +19,13 @@ using testing::WaitUntil;
 // Writes down the row changes a list tells, as a table model would follow them.
 class RecordingObserver final : public ListObserver {
 public:
-    void RowsAppended(size_t count) override { rows += count, events.push_back("+" + std::to_string(count)); }
+    void RowsAppended(size_t count) override {
+        rows += count;
+        events.push_back("append");
+    }
     void HeadRowsAboutToBeRemoved(size_t count) override {
         pendingRemoval = count;
-        events.push_back("-" + std::to_string(count));
+        events.push_back("remove head");
     }
     void HeadRowsRemoved() override { rows -= pendingRemoval; }
     void AllRowsAboutToBeRemoved() override { events.push_back("clear"); }
