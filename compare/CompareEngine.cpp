@@ -212,30 +212,12 @@ void CompareEngine::ReadJobs(ReadAheadQueue& queue, CompareJob*& abandoned) {
             queue.Push({job, ReadChunk::Kind::Failed});
             continue;
         }
-        // The content as it was when opened: the size then marks its end, so a
-        // file's last piece needs no further read to find it. A size of 0 says
-        // nothing (files of pseudo file systems have content all the same).
-        const uint64_t size = reader.Size();
-        uint64_t done = 0;
-        for (;;) {
+        const bool whole = ReadFileIntoQueue(reader, queue, job, [this] {
             PassPauseGate();
-            if (stopEvent.IsSet()) {
-                abandoned = job;
-                break;
-            }
-            uint8_t* buffer = queue.AcquireBuffer();
-            FileContentReader::ReadResult result = reader.Read(buffer, queue.BufferSize());
-            if (result.status != FileContentReader::ReadStatus::Data) {
-                queue.Push({job, result.status == FileContentReader::ReadStatus::EndOfFile ? ReadChunk::Kind::End
-                                                                                           : ReadChunk::Kind::Failed});
-                break;
-            }
-            done += result.bytes;
-            const bool last = size != 0 && done >= size;
-            queue.Push({job, ReadChunk::Kind::Data, last, buffer, result.bytes});
-            if (last) break;
-        }
+            return !stopEvent.IsSet();
+        });
         reader.Close();
+        if (!whole) abandoned = job;
         if (abandoned != nullptr) break;
     }
     queue.FinishReading();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "compare/CompareJob.h"
+#include "platform/FileContentReader.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -76,5 +77,32 @@ private:
     std::atomic<bool> digesterSleeping{false};
     std::atomic<bool> readingFinished{false};
 };
+
+// Reads the file open in reader into queue, a buffer at a time, for job. The
+// size at open marks the end, so the last piece is pushed with endsFile and no
+// further read is needed to find it; a file that ends sooner (or whose size
+// said nothing) gets an End chunk, a failed read a Failed one. Before each
+// read mayGoOn() is asked: when it says no, the file is left unfinished and
+// false is returned.
+template <typename MayGoOn>
+bool ReadFileIntoQueue(FileContentReader& reader, ReadAheadQueue& queue, CompareJob* job, MayGoOn&& mayGoOn) {
+    const uint64_t size = reader.Size();
+    uint64_t done = 0;
+    for (;;) {
+        if (!mayGoOn()) return false;
+        uint8_t* buffer = queue.AcquireBuffer();
+        FileContentReader::ReadResult result = reader.Read(buffer, queue.BufferSize());
+        if (result.status != FileContentReader::ReadStatus::Data) {
+            queue.Push({job, result.status == FileContentReader::ReadStatus::EndOfFile ? ReadChunk::Kind::End
+                                                                                       : ReadChunk::Kind::Failed});
+            return true;
+        }
+        done += result.bytes;
+        // A size of 0 says nothing: files of pseudo file systems have content all the same.
+        const bool last = size != 0 && done >= size;
+        queue.Push({job, ReadChunk::Kind::Data, last, buffer, result.bytes});
+        if (last) return true;
+    }
+}
 
 }  // namespace twinseek
