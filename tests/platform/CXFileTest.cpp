@@ -134,6 +134,17 @@ TEST(FileContentReaderTest, ReadsARegularFileToItsEndAndTellsAReadErrorFromTheEn
     EXPECT_EQ(read, content);
     EXPECT_EQ(reader.Read(buffer.data(), 16).status, Status::EndOfFile) << "the end stays the end";
 
+    // Pieces at chosen offsets, one cut short by the end, leave Read where it was.
+    ASSERT_TRUE(reader.Open(tree.Path("data").c_str(), FileContentReader::Access::Sampled));
+    std::string piece(100, '\0');
+    EXPECT_EQ(reader.ReadAt(piece.data(), 100, 7).bytes, 100u);
+    EXPECT_EQ(piece, content.substr(7, 100));
+    EXPECT_EQ(reader.ReadAt(piece.data(), 100, content.size() - 30).bytes, 30u);
+    EXPECT_EQ(piece.substr(0, 30), content.substr(content.size() - 30));
+    EXPECT_EQ(reader.ReadAt(piece.data(), 100, content.size()).status, Status::EndOfFile);
+    EXPECT_EQ(reader.Read(piece.data(), 100).bytes, 100u);
+    EXPECT_EQ(piece, content.substr(0, 100));
+
     // This process's memory reads as an error at offset 0, where nothing is mapped.
     ASSERT_TRUE(reader.Open("/proc/self/mem")) << reader.LastError();
     EXPECT_EQ(reader.Read(buffer.data(), 64).status, Status::Failed);
