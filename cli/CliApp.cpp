@@ -134,6 +134,7 @@ int RunScan(const CliOptions& options, SessionTeardown teardown) {
     {
         ScanWaiter waiter;
         ScanEngine engine(document.root, &document.intake, &waiter);
+        engine.RunAtNormalPriority();  // the command waits for nothing else
         if (!engine.Start(roots)) {
             PrintError("could not start the scan thread");
             return kExitFailure;

@@ -10,8 +10,6 @@ namespace twinseek {
 
 class FileContentReader {
 public:
-    // A good size for each read of a file that is digested.
-    static constexpr size_t kBlockSize = 256 * 1024;
     // Files larger than this are announced to the kernel as read sequentially.
     static constexpr int64_t kSequentialAdviceSize = 1024 * 1024;
     // Files larger than this, opened to be sampled, are announced as read at random.

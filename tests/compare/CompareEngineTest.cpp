@@ -117,8 +117,7 @@ TEST_F(CompareEngineTest, StopReturnsEveryFileBegunAlsoWhilePausedAndAStartDiges
     EXPECT_EQ(items[0]->compareState.load(), NotCompared);
     EXPECT_EQ(comparing.RowCount(), items.size()) << "Stop leaves the rows";
 
-    // A worker that reads ahead of its digesting: a stop must hand back every
-    // file it had begun, not only the one being digested.
+    // Workers stopped in the middle of their files: each hands its file back.
     engine.Start();
     ASSERT_TRUE(WaitUntil([&] { return comparing.Job(0).bytesDone.load() != 0 || IsDigested(items[0]); }));
     engine.Pause();

@@ -120,13 +120,13 @@ using Status = FileContentReader::ReadStatus;
 
 TEST(FileContentReaderTest, ReadsARegularFileToItsEndAndTellsAReadErrorFromTheEnd) {
     testing::TemporaryTree tree;
-    std::string content(FileContentReader::kBlockSize * 2 + 123, '\0');
+    std::string content(2 * 65536 + 123, '\0');
     for (size_t i = 0; i < content.size(); ++i) content[i] = char(i * 7 + 3);
     testing::WriteBytes(tree.Path("data"), content);
     FileContentReader reader;
     ASSERT_TRUE(reader.Open(tree.Path("data").c_str()));
     std::string read;
-    std::string buffer(FileContentReader::kBlockSize, '\0');
+    std::string buffer(65536, '\0');
     FileContentReader::ReadResult result;
     while ((result = reader.Read(buffer.data(), buffer.size())).status == Status::Data)
         read.append(buffer, 0, result.bytes);
