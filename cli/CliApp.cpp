@@ -91,8 +91,7 @@ bool CompareChosenFiles(CliSession& session, const CliOptions& options, StatusLi
                                          }});
         status.Clear();
     }
-    if (!QueueFiles(engine, files)) return false;
-    session.Doc().modified = true;
+    if (!session.App().CompareFiles(files)) return false;
     std::vector<std::string> unreadable = RunComparisonToEnd(session.Comparing(), session.Finished(), status);
     for (const std::string& path : unreadable) PrintError("could not read " + path);
     return true;
@@ -101,10 +100,7 @@ bool CompareChosenFiles(CliSession& session, const CliOptions& options, StatusLi
 // Saves the catalogue to the file the options name, whether or not it changed.
 bool SaveIfAsked(CliSession& session, const CliOptions& options) {
     if (!options.savePath) return true;
-    Document& document = session.Doc();
-    document.path = GetFullPathName(*options.savePath).value_or(*options.savePath);
-    document.modified = true;
-    bool saved = document.Store();
+    bool saved = session.App().SaveTo(*options.savePath);
     ReportDocumentErrors(session);
     return saved;
 }
@@ -156,8 +152,8 @@ int RunScan(const CliOptions& options, SessionTeardown teardown) {
 int RunOpen(const CliOptions& options, bool mayCompare, SessionTeardown teardown) {
     SessionHolder holder(teardown);
     CliSession& session = *holder;
-    std::string path = GetFullPathName(options.operands[0]).value_or(options.operands[0]);
-    if (!session.Doc().OpenFile(path)) {
+    const std::string& path = options.operands[0];
+    if (!session.App().OpenFile(path)) {
         if (!ReportDocumentErrors(session)) PrintError("could not open " + path);
         return kExitFailure;
     }

@@ -1,34 +1,31 @@
-// The document and the lists that follow a comparison, wired together as the
-// desktop program wires them, for one command of the headless front end.
+// The application's session as the headless front end runs it: no windows,
+// no progress, and prompts that never ask and keep the errors to print.
 #pragma once
 
 #include "compare/CompareView.h"
-#include "compare/ComparingList.h"
-#include "compare/FinishedList.h"
 #include "compare/ProgressIndicator.h"
-#include "document/Document.h"
 #include "document/HeadlessPrompts.h"
+#include "session/AppSession.h"
 
 namespace twinseek {
 
 class CliSession {
 public:
-    CliSession();
+    CliSession() : session(prompts, progress, view) {}
     CliSession(const CliSession&) = delete;
     CliSession& operator=(const CliSession&) = delete;
 
-    Document& Doc() { return document; }
-    ComparingList& Comparing() { return comparing; }
-    FinishedList& Finished() { return finished; }
+    AppSession& App() { return session; }
+    Document& Doc() { return session.Doc(); }
+    ComparingList& Comparing() { return session.Comparing(); }
+    FinishedList& Finished() { return session.Finished(); }
     HeadlessPrompts& Prompts() { return prompts; }
 
 private:
     HeadlessPrompts prompts;
     NullProgressIndicator progress;
     NullCompareView view;
-    Document document;
-    FinishedList finished;
-    ComparingList comparing;
+    AppSession session;
 };
 
 }  // namespace twinseek

@@ -21,14 +21,14 @@ bool QueueSizeCategories(CompareEngine& engine, const FileCatalog& catalog, std:
 // catalogue order, under the progress "Initialize...", and starts the engine.
 // True when a file was queued.
 bool QueueAllSharedSizes(CompareEngine& engine, const FileCatalog& catalog);
+// The compare command of the files view: queues files in the order given
+// (the file list's rows), under the progress "Initialize...", and starts the
+// engine. True when a file was queued.
+bool QueueFiles(CompareEngine& engine, std::span<FileItem* const> files);
 
 // The files QueueAllSharedSizes, or QueueSizeCategories for categoryIds, goes
 // through, whatever their state, in the same order.
 std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog);
 std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog, std::span<const uint32_t> categoryIds);
-
-// Queues the NotCompared ones of files, in order, under the progress
-// "Initialize...", and starts the engine. True when a file was queued.
-bool QueueFiles(CompareEngine& engine, std::span<FileItem* const> files);
 
 }  // namespace twinseek

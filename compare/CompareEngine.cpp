@@ -207,19 +207,14 @@ void CompareEngine::CollectJob(const CompareJob& job) {
 void CompareEngine::CollectFinished() {
     JoinEndedWorkers();
     if (list.RowCount() == 0) return;
-    bool collected = false;
-    while (list.RowCount() != 0) {
-        const CompareJob& head = list.Job(0);
-        if (head.item->compareState.load(std::memory_order_acquire) != Digested) {
-            view.Repaint(kRepaintFinishedList | kRepaintComparingList | kRepaintResultFileList |
-                         (collected ? uint32_t(kRepaintFileList) : 0u));
-            return;
-        }
-        CollectJob(head);
-        collected = true;
-        list.RemoveRow(0);
-    }
-    view.Repaint(kRepaintFinishedList | kRepaintComparingList | kRepaintResultFileList | kRepaintFileList);
+    // Collect the digested rows at the head, then take them off in one step.
+    size_t collected = 0;
+    while (collected < list.RowCount() &&
+           list.Job(collected).item->compareState.load(std::memory_order_acquire) == Digested)
+        CollectJob(list.Job(collected++));
+    list.RemoveHeadRows(collected);
+    view.Repaint(kRepaintFinishedList | kRepaintComparingList | kRepaintResultFileList |
+                 (collected != 0 ? uint32_t(kRepaintFileList) : 0u));
 }
 
 void CompareEngine::CancelAll() {

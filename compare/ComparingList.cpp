@@ -1,5 +1,6 @@
 #include "compare/ComparingList.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace twinseek {
@@ -10,10 +11,23 @@ ComparingList::ComparingList(FinishedList& finished, DuplicateIndex& index, Comp
 
 ComparingList::~ComparingList() = default;
 
-void ComparingList::AppendJob(std::unique_ptr<CompareJob> job) { rows.push_back(std::move(job)); }
+void ComparingList::AppendJob(std::unique_ptr<CompareJob> job) {
+    rows.push_back(std::move(job));
+    if (observer) observer->RowsAppended(1);
+}
 
-void ComparingList::RemoveRow(size_t row) {
-    if (row < rows.size()) rows.erase(rows.begin() + ptrdiff_t(row));
+void ComparingList::RemoveHeadRows(size_t count) {
+    count = std::min(count, rows.size());
+    if (count == 0) return;
+    if (observer) observer->HeadRowsAboutToBeRemoved(count);
+    rows.erase(rows.begin(), rows.begin() + ptrdiff_t(count));
+    if (observer) observer->HeadRowsRemoved();
+}
+
+void ComparingList::RemoveAll() {
+    if (observer) observer->AllRowsAboutToBeRemoved();
+    rows.clear();
+    if (observer) observer->AllRowsRemoved();
 }
 
 std::string_view ComparingList::CellText(size_t row, size_t column) const {

@@ -10,6 +10,7 @@
 #include "compare/FinishedList.h"
 #include "catalog/TextFormat.h"
 #include "compare/ListColumn.h"
+#include "compare/ListObserver.h"
 #include "compare/ProgressIndicator.h"
 
 #include <array>
@@ -47,8 +48,10 @@ public:
     // Rows are removed only when no worker holds their job: its file is
     // Digested, or the engine has been stopped.
     void AppendJob(std::unique_ptr<CompareJob> job);
-    void RemoveRow(size_t row);
-    void RemoveAll() { rows.clear(); }
+    void RemoveHeadRows(size_t count);
+    void RemoveAll();
+    // Told of every change of rows; null for none.
+    void SetObserver(ListObserver* listener) { observer = listener; }
 
     // The text of one cell, valid until the next call. Progress columns read
     // what the worker wrote last.
@@ -60,6 +63,7 @@ public:
     void OnCollectTimer() { engine.CollectFinished(); }
 
     CompareEngine& Engine() { return engine; }
+    const CompareEngine& Engine() const { return engine; }
 
     // Totals of files queued; cleared only when the list is made. The engine
     // adds on AddFile and takes back what a stop cancels.
@@ -68,6 +72,7 @@ public:
 
 private:
     CompareView& view;
+    ListObserver* observer = nullptr;
     std::deque<std::unique_ptr<CompareJob>> rows;
     mutable char cellText[kFormatBufferSize] = {};
     // Last, so its workers have stopped before the rows go.

@@ -6,6 +6,13 @@ void FinishedList::AddEntry(const FinishedEntry& entry) {
     finishedBytes += entry.item->Size();
     finishedCount += 1;
     rows.push_back(entry);
+    if (observer) observer->RowsAppended(1);
+}
+
+void FinishedList::RemoveAll() {
+    if (observer) observer->AllRowsAboutToBeRemoved();
+    rows.clear();
+    if (observer) observer->AllRowsRemoved();
 }
 
 std::string_view FinishedList::CellText(size_t row, size_t column) const {

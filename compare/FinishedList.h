@@ -5,6 +5,7 @@
 #include "compare/FinishedEntry.h"
 #include "catalog/TextFormat.h"
 #include "compare/ListColumn.h"
+#include "compare/ListObserver.h"
 
 #include <array>
 #include <cstddef>
@@ -33,7 +34,9 @@ public:
     // Appends a row and counts its file in the totals.
     void AddEntry(const FinishedEntry& entry);
     // Removes every row; the totals keep counting.
-    void RemoveAll() { rows.clear(); }
+    void RemoveAll();
+    // Told of every change of rows; null for none.
+    void SetObserver(ListObserver* listener) { observer = listener; }
     size_t RowCount() const { return rows.size(); }
     const FinishedEntry& Entry(size_t row) const { return rows[row]; }
 
@@ -45,6 +48,7 @@ public:
     uint64_t finishedCount = 0;
 
 private:
+    ListObserver* observer = nullptr;
     std::vector<FinishedEntry> rows;
     mutable char cellText[kFormatBufferSize] = {};
 };

@@ -21,4 +21,9 @@ int DirectoryAccessError(const std::string& path) {
     return 0;
 }
 
+bool IsDirectory(const std::string& path) {
+    struct stat status;
+    return lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 }  // namespace twinseek

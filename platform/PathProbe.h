@@ -9,4 +9,7 @@ namespace twinseek {
 // says why not (ENOTDIR for a file, ELOOP for a symbolic link, ENOENT, EACCES...).
 int DirectoryAccessError(const std::string& path);
 
+// Whether path names a directory itself, not a link to one nor a file.
+bool IsDirectory(const std::string& path);
+
 }  // namespace twinseek

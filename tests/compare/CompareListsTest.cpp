@@ -133,7 +133,7 @@ TEST_F(CompareListsTest, StatusPanesCompareFinishedWithQueued) {
 
     FileItem* done = Add("done", 1 << 20);
     Add("reading", 3 << 20);
-    comparing.RemoveRow(0);
+    comparing.RemoveHeadRows(1);
     finished.AddEntry({done, 10});
     CompareJob& job = comparing.Job(0);
     job.startTick = 1000;
