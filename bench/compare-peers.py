@@ -8,7 +8,8 @@ groups the tree was built with.
                    [--runs 3] [--variants "--full;--workers 1"] [--no-cold]
                    [--peers jdupes,fdupes,rmlint,rdfind] [--timeout 300]
 
-Missing trees are built with bench/make-tree.py. Every tool is asked to treat
+Missing trees of the names in TREES are built with bench/make-tree.py; any
+other tree built there with make-tree.py --name can be named too. Every tool is asked to treat
 empty files and hard links as duplicates, as Twinseek does (rmlint cannot count
 empty files as duplicates: its groups are checked without them), and none
 follows symbolic links. Warm: one run to fill the page cache, then --runs timed
@@ -157,6 +158,8 @@ def expected_groups(path):
 def ensure_tree(root, name):
     if os.path.exists(os.path.join(root, name + ".summary.txt")):
         return
+    if name not in TREES:
+        sys.exit("no tree %s under %s: build it with make-tree.py --name %s" % (name, root, name))
     print("building %s under %s" % (name, root), file=sys.stderr)
     subprocess.run([sys.executable, os.path.join(HERE, "make-tree.py"), *TREES[name], "--root", root, "--name", name,
                     "--force"], check=True, stdout=subprocess.DEVNULL)
