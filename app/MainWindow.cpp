@@ -113,13 +113,7 @@ MainWindow::MainWindow() : session(prompts, progress, *this) {
     setCentralWidget(client);
     filesView->SetContextMenu(menus.at(1));
 
-    // Between the catalogue going and the files view being rebuilt, nothing of
-    // the files view may paint: its rows would name deleted records.
-    std::function<void()> listsLetGo = std::move(session.Doc().onCatalogCleared);
-    session.Doc().onCatalogCleared = [this, listsLetGo = std::move(listsLetGo)] {
-        if (listsLetGo) listsLetGo();
-        if (filesView) filesView->setUpdatesEnabled(false);
-    };
+    // Registered after the files view, which rebuilds itself first.
     session.Doc().RegisterView(this);
 
     NameBandParts();
@@ -477,8 +471,6 @@ void MainWindow::Repaint(uint32_t lists) {
 void MainWindow::ShowInGroup(FileItem*, size_t) {}
 
 void MainWindow::UpdateFromDocument() {
-    filesView->Rebuild();
-    filesView->setUpdatesEnabled(true);
     RequestIdleUpdate();
 }
 

@@ -153,6 +153,8 @@ bool DuplicateIndex::Remove(FileItem* item) {
     auto found = std::find(first, last, item);
     if (found == last) return false;
     bool lastOfKey = std::next(first) == last;
+    // Decided before the erase: found is invalid afterwards.
+    bool wasFirst = found == first;
     auto after = duplicateMap.erase(found);
     KeyEntry* entry = FindKeyEntry(item);
     if (!entry) return true;
@@ -164,7 +166,7 @@ bool DuplicateIndex::Remove(FileItem* item) {
             ++holes;
         }
     } else if (entry->holder == item) {
-        entry->holder = found == first ? *after : *first;
+        entry->holder = wasFirst ? *after : *first;
     }
     return true;
 }

@@ -67,6 +67,14 @@ bool FolderItem::AdoptFile(FileItem* child) {
     return true;
 }
 
+bool FolderItem::ReleaseFile(FileItem* file) {
+    auto it = files.find(file->Name());
+    if (it == files.end() || *it != file) return false;
+    files.erase(it);
+    file->parent = nullptr;
+    return true;
+}
+
 void FolderItem::ClearChildren() {
     // Iterative, so that a very deep tree cannot exhaust the stack: detach each
     // folder's children before deleting the folder itself.

@@ -43,6 +43,9 @@ public:
     // the record is then not filed and stays the caller's.
     bool AdoptFolder(FolderItem* child);
     bool AdoptFile(FileItem* child);
+    // Takes file out of this folder without deleting it: the caller owns it
+    // then. False (and nothing changed) when file is not filed here.
+    bool ReleaseFile(FileItem* file);
 
     // Deletes every record below this folder.
     void ClearChildren();

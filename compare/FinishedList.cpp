@@ -1,5 +1,7 @@
 #include "compare/FinishedList.h"
 
+#include <algorithm>
+
 namespace twinseek {
 
 void FinishedList::AddEntry(const FinishedEntry& entry) {
@@ -13,6 +15,18 @@ void FinishedList::RemoveAll() {
     if (observer) observer->AllRowsAboutToBeRemoved();
     rows.clear();
     if (observer) observer->AllRowsRemoved();
+}
+
+size_t FinishedList::RemoveEntriesOf(const std::function<bool(const FileItem*)>& doomed) {
+    auto goes = [&](const FinishedEntry& entry) { return doomed(entry.item); };
+    if (std::none_of(rows.begin(), rows.end(), goes)) return 0;
+    if (observer) observer->AllRowsAboutToBeRemoved();
+    size_t removed = std::erase_if(rows, goes);
+    if (observer) {
+        observer->AllRowsRemoved();
+        if (!rows.empty()) observer->RowsAppended(rows.size());
+    }
+    return removed;
 }
 
 std::string_view FinishedList::CellText(size_t row, size_t column) const {

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -35,6 +36,10 @@ public:
     void AddEntry(const FinishedEntry& entry);
     // Removes every row; the totals keep counting.
     void RemoveAll();
+    // Removes the rows of the files doomed picks (their records are about to be
+    // deleted); the totals keep counting. The observer sees the list emptied
+    // and the remaining rows appended again. Returns how many rows went.
+    size_t RemoveEntriesOf(const std::function<bool(const FileItem*)>& doomed);
     // Told of every change of rows; null for none.
     void SetObserver(ListObserver* listener) { observer = listener; }
     size_t RowCount() const { return rows.size(); }

@@ -59,6 +59,7 @@ bool Document::QuerySave() {
 
 void Document::ClearCatalogue() {
     if (onCatalogCleared) onCatalogCleared();
+    for (DocumentView* view : views) view->CatalogAboutToBeCleared();
     duplicates.Clear();
     catalog.Clear();
     intake.Clear();

@@ -28,7 +28,9 @@ public:
     void SetPrompts(DocumentPrompts& prompts) { this->prompts = &prompts; }
     void SetProgress(ProgressIndicator* progress);
 
-    // Views are told, in registration order, to rebuild after a load or reset.
+    // Views are told, in registration order, to rebuild after a load or reset,
+    // and after deleted files have left the catalogue; just before the records
+    // are deleted, they are told to let go of them.
     void RegisterView(DocumentView* view);
     void UnregisterView(DocumentView* view);
     void UpdateAllViews();

@@ -59,6 +59,8 @@ void ReplaceFile(const std::string& from, const std::string& to) {
 
 bool RemoveFile(const std::string& path) noexcept { return unlink(path.c_str()) == 0; }
 
+int UnlinkFile(const std::string& path) noexcept { return unlink(path.c_str()) == 0 ? 0 : errno; }
+
 bool CopyPermissions(const std::string& from, const std::string& to) noexcept {
     struct stat status {};
     if (stat(from.c_str(), &status) != 0) return false;

@@ -1,5 +1,5 @@
-// Whole-file operations the document needs to replace its file safely: a
-// fresh file beside another, renaming over it, removing, copying permissions.
+// Whole-file operations the document needs to replace its file safely (a fresh
+// file beside another, renaming over it, copying permissions) and removal.
 #pragma once
 
 #include "platform/CXFile.h"
@@ -18,6 +18,8 @@ void ReplaceFile(const std::string& from, const std::string& to);
 
 // Removes a file; false when it could not be removed (nothing is thrown).
 bool RemoveFile(const std::string& path) noexcept;
+// Removes a file; 0, or the errno that says why it could not be removed.
+int UnlinkFile(const std::string& path) noexcept;
 
 // Gives to the permission bits of from; false when from does not exist or
 // the bits could not be set.

@@ -26,4 +26,23 @@ bool IsDirectory(const std::string& path) {
     return lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+int ProbePath(const std::string& path, PathStatus& status) {
+    struct stat entry;
+    if (lstat(path.c_str(), &entry) != 0) return errno;
+    status.regular = S_ISREG(entry.st_mode);
+    status.link = S_ISLNK(entry.st_mode);
+    status.directory = S_ISDIR(entry.st_mode);
+    status.size = uint64_t(entry.st_size);
+    // The same conversion as a directory search's, so that equal times compare equal.
+    status.lastWrite = FileTime::FromUnix(entry.st_mtim.tv_sec, uint32_t(entry.st_mtim.tv_nsec));
+    status.device = uint64_t(entry.st_dev);
+    status.inode = uint64_t(entry.st_ino);
+    return 0;
+}
+
+bool PathExists(const std::string& path) {
+    struct stat entry;
+    return lstat(path.c_str(), &entry) == 0;
+}
+
 }  // namespace twinseek

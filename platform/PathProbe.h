@@ -1,6 +1,9 @@
 // Quick checks of a path before work starts on it.
 #pragma once
 
+#include "platform/FindData.h"
+
+#include <cstdint>
 #include <string>
 
 namespace twinseek {
@@ -11,5 +14,23 @@ int DirectoryAccessError(const std::string& path);
 
 // Whether path names a directory itself, not a link to one nor a file.
 bool IsDirectory(const std::string& path);
+
+// What the path itself is (a link is not followed): its kind, size, last-write
+// time and identity on disk.
+struct PathStatus {
+    bool regular = false;
+    bool link = false;
+    bool directory = false;
+    uint64_t size = 0;
+    FileTime lastWrite;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+};
+
+// 0 with status filled, or the errno that says why the path cannot be looked at.
+int ProbePath(const std::string& path, PathStatus& status);
+
+// The path names something, a dangling link included.
+bool PathExists(const std::string& path);
 
 }  // namespace twinseek

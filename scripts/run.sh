@@ -1,11 +1,24 @@
 #!/usr/bin/env bash
-# Builds a release and runs the main job: finds the duplicate files under the
-# given roots (the home folder when none is given).
+# Builds a release and starts the desktop program when there is a display.
+# Without one it finds the duplicate files under the given roots (the home
+# folder when none is given) with twinseek-cli instead.
 #   bash scripts/run.sh [--format json] [ROOT...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >&2
-cmake --build build-release --target twinseek-cli >&2
+
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  cmake --build build-release -j 2 --target twinseek >&2
+  [ $# -eq 0 ] || echo "run.sh: the desktop program reads no arguments; ignoring: $*" >&2
+  status=0
+  build-release/twinseek || status=$?
+  # twinseek ends with 1 after its normal close; that is success here.
+  [ "$status" -ne 1 ] || status=0
+  exit "$status"
+fi
+
+echo "run.sh: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); running twinseek-cli scan --compare all instead" >&2
+cmake --build build-release -j 2 --target twinseek-cli >&2
 options=()
 while [ $# -gt 0 ] && [ "${1#--}" != "$1" ]; do options+=("$1" "$2"); shift 2; done
 [ $# -gt 0 ] || set -- "${HOME:-/root}"

@@ -1,0 +1,94 @@
+#include "session/DeleteList.h"
+
+#include "catalog/FileItem.h"
+#include "platform/PathProbe.h"
+#include "session/AppSession.h"
+#include "session/ResultColumns.h"
+
+#include <algorithm>
+
+namespace twinseek {
+
+DeleteList::DeleteList(std::vector<FileItem*> files) : single(files.size() == 1) {
+    rows.reserve(files.size());
+    for (FileItem* file : files) rows.push_back({file, true});
+}
+
+std::string_view DeleteList::Caption() const {
+    return single ? "Confirm File Delete" : "Confirm Multiple File Delete";
+}
+
+std::string_view DeleteList::TrashChoiceText() const {
+    return single ? "Send the item to the Recycle Bin." : "Send these items to the Recycle Bin.";
+}
+
+void DeleteList::SetTicked(size_t row, bool ticked) {
+    if (row >= rows.size() || rows[row].ticked == ticked) return;
+    rows[row].ticked = ticked;
+    if (observer) observer->RowsChanged(row, 1);
+}
+
+void DeleteList::SelectAll() {
+    for (Row& row : rows) row.ticked = true;
+    if (observer && !rows.empty()) observer->RowsChanged(0, rows.size());
+}
+
+void DeleteList::ClearAll() {
+    for (Row& row : rows) row.ticked = false;
+    if (observer && !rows.empty()) observer->RowsChanged(0, rows.size());
+}
+
+size_t DeleteList::TickedCount() const {
+    return size_t(std::count_if(rows.begin(), rows.end(), [](const Row& row) { return row.ticked; }));
+}
+
+std::string DeleteList::CellText(size_t row, size_t column) const {
+    return row < rows.size() ? ResultCellText(*rows[row].file, column) : std::string();
+}
+
+DeletionReport DeleteList::DeleteTicked(AppSession& session, FileRemover& remover, RemovalMode mode,
+                                        const DeletionProgress& keepGoing) {
+    DeletionReport report;
+    // The worker may be reading a listed file's record; nothing is touched then.
+    if (session.IsComparing()) {
+        report.refused = true;
+        return report;
+    }
+    std::vector<FileItem*> ticked;
+    for (const Row& row : rows)
+        if (row.ticked) ticked.push_back(row.file);
+    RemoveCheckedFiles(session.Doc().duplicates, ticked, remover, mode, keepGoing, report);
+
+    // Judged from the disk: whatever no longer exists has gone, removed now or before.
+    std::vector<bool> goes(rows.size(), false);
+    std::vector<FileItem*> gone;
+    for (size_t row = 0; row < rows.size(); ++row)
+        if (!PathExists(std::string(rows[row].file->GetFullPath()))) {
+            goes[row] = true;
+            gone.push_back(rows[row].file);
+        }
+    if (gone.empty()) return report;
+    RemoveRows(goes);
+    DiscardRecords(session, gone);
+    report.discarded = gone.size();
+    deletedAny = true;
+    return report;
+}
+
+void DeleteList::RemoveRows(const std::vector<bool>& goes) {
+    // From the last row up, one notice per run of rows that go.
+    for (size_t end = rows.size(); end > 0;) {
+        if (!goes[end - 1]) {
+            --end;
+            continue;
+        }
+        size_t first = end - 1;
+        while (first > 0 && goes[first - 1]) --first;
+        if (observer) observer->RowsAboutToBeRemoved(first, end - first);
+        rows.erase(rows.begin() + ptrdiff_t(first), rows.begin() + ptrdiff_t(end));
+        if (observer) observer->RowsRemoved();
+        end = first;
+    }
+}
+
+}  // namespace twinseek

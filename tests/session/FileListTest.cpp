@@ -1,0 +1,107 @@
+// The files view's file list: kept row sets, cell texts, and type names and
+// icons asked of the desktop once per extension.
+#include "session/FileList.h"
+#include "tests/compare/CompareTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace twinseek {
+namespace {
+
+// "Type of <ext>" and an icon per extension, except for "nothing"; counts questions.
+class CountingFileTypes final : public FileTypeNames, public FileIcons {
+public:
+    std::string TypeName(std::string_view extension) override {
+        types.emplace_back(extension);
+        return extension == "nothing" ? "" : "Type of " + std::string(extension);
+    }
+    int32_t IconOfType(std::string_view extension) override {
+        icons.emplace_back(extension);
+        return extension == "nothing" ? -1 : int32_t(100 + icons.size());
+    }
+    int32_t IconOfFile(std::string_view path, std::string_view) override {
+        icons.emplace_back(path);
+        return 500;
+    }
+    std::vector<std::string> types, icons;
+};
+
+class FileListTest : public ::testing::Test {
+protected:
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const FileItem* file : list.Files()) names.emplace_back(file->Name());
+        return names;
+    }
+
+    CountingFileTypes desktop;
+    FileTypeCache cache{desktop, desktop};
+    testing::CatalogedDirectory files;
+    testing::RecordingProgress progress;
+    FileList list{cache};
+};
+
+TEST_F(FileListTest, CategorySetsAreKeptWhileTheSizeSetIsRebuiltEachTime) {
+    for (auto [name, size] : {std::pair{"a", 5000}, {"single", 7000}, {"b", 5000}, {"big1", 50 << 20}, {"big2", 50 << 20}})
+        files.AddRecord(name, uint64_t(size));
+    list.ShowCategory(6, files.catalog, progress);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b"})) << "only sizes another file has";
+    list.ShowCategory(8, files.catalog, progress);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"big1", "big2", "a", "b"}));
+
+    files.AddRecord("late", 5000);
+    list.ShowCategory(6, files.catalog, progress);
+    EXPECT_EQ(list.RowCount(), 2u) << "a kept set is shown again without reading the catalogue";
+    list.ShowSize(5000, files.catalog, progress);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "late"}));
+    list.ShowSize(50 << 20, files.catalog, progress);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"big1", "big2"})) << "set 0 is refilled, not added to";
+
+    // The "Upload list..." progress runs over the whole range, a step per row.
+    std::vector<std::tuple<std::string, int32_t, int>> runs;
+    for (const auto& run : progress.runs) runs.emplace_back(run.text, run.range, run.steps);
+    EXPECT_EQ(runs, (std::vector<std::tuple<std::string, int32_t, int>>{
+                        {"Upload list...", 3, 2}, {"Upload list...", 5, 4}, {"Upload list...", 0, 0},
+                        {"Upload list...", 3, 3}, {"Upload list...", 2, 2}}));
+
+    list.DropRowSets();
+    EXPECT_EQ(list.RowCount(), 0u);
+    list.ShowCategory(6, files.catalog, progress);
+    EXPECT_EQ(list.RowCount(), 3u) << "a dropped set is built afresh";
+}
+
+TEST_F(FileListTest, CellsShowTheRecordAndAskTheDesktopOncePerExtension) {
+    FileItem* photo = files.AddRecord("PHOTO.JPG", 5000);
+    photo->findData.ftLastWriteTime = FileTime::FromUnix(1700000000, 0);
+    for (const char* name : {"other.jpg", "README", "app.ico", "odd.nothing"}) files.AddRecord(name, 5000);
+    list.ShowCategory(6, files.catalog, progress);
+
+    EXPECT_EQ(list.CellText(0, FileList::kName), "PHOTO.JPG");
+    EXPECT_EQ(list.CellText(0, FileList::kFolder), files.Root());
+    EXPECT_EQ(list.CellText(0, FileList::kSize), "4.8 KB");
+    EXPECT_EQ(list.CellText(0, FileList::kDate), FormatFileDate(photo->LastWriteTime()).CStr());
+    EXPECT_EQ(list.CellText(5, FileList::kName), "") << "no such row";
+
+    std::vector<std::string> typeTexts;
+    std::vector<int32_t> icons;
+    for (int pass = 0; pass < 2; ++pass)
+        for (size_t row = 0; row < list.RowCount(); ++row) {
+            typeTexts.emplace_back(list.CellText(row, FileList::kType));
+            icons.push_back(list.IconIndex(row));
+        }
+    typeTexts.resize(5);
+    icons.resize(5);
+    EXPECT_EQ(typeTexts, (std::vector<std::string>{"Type of jpg", "Type of jpg", "Type of ", "Type of ico", ""}));
+    EXPECT_EQ(desktop.types, (std::vector<std::string>{"jpg", "", "ico", "nothing"}));
+    EXPECT_EQ(icons, (std::vector<int32_t>{101, 101, 102, 500, -1}));
+    EXPECT_EQ(desktop.icons, (std::vector<std::string>{"jpg", "", files.Path("app.ico"), "nothing"}))
+        << "an .ico carries its own icon";
+    EXPECT_EQ(photo->iconIndex, 101) << "kept in the record";
+}
+
+}  // namespace
+}  // namespace twinseek

@@ -1,0 +1,261 @@
+#include "session/ResultModel.h"
+
+#include "document/HeadlessPrompts.h"
+#include "session/ResultColumns.h"
+#include "tests/catalog/CatalogTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace twinseek {
+namespace {
+
+using testing::EntryNamed;
+
+// Follows the model by its notices, as a table model would, keeping each row's
+// file and background; every notice must stay within the rows known so far.
+class MirrorRows final : public RowObserver {
+public:
+    explicit MirrorRows(const ResultModel& model) : model(model) {}
+
+    void RowsAboutToBeInserted(size_t first, size_t count) override {
+        EXPECT_LE(first, rows.size());
+        pending = {first, count};
+    }
+    void RowsInserted() override {
+        for (size_t row = pending.first; row < pending.first + pending.second; ++row)
+            rows.insert(rows.begin() + ptrdiff_t(row), Read(row));
+    }
+    void RowsAboutToBeRemoved(size_t, size_t) override { ADD_FAILURE() << "rows leave only by a reset"; }
+    void RowsRemoved() override {}
+    void RowsChanged(size_t first, size_t count) override {
+        ASSERT_LE(first + count, rows.size()) << "a change past the end of the list";
+        for (size_t row = first; row < first + count; ++row) rows[row] = Read(row);
+    }
+    void AboutToReset() override {}
+    void ResetDone() override { rows = Fresh(); }
+
+    bool MatchesModel() const { return rows == Fresh(); }
+
+private:
+    using Row = std::pair<const FileItem*, uint32_t>;
+    std::vector<Row> Fresh() const {
+        std::vector<Row> fresh;
+        for (size_t row = 0; row < model.RowCount(); ++row) fresh.push_back(Read(row));
+        return fresh;
+    }
+    Row Read(size_t row) const { return {model.File(row), model.Background(row)}; }
+
+    const ResultModel& model;
+    std::pair<size_t, size_t> pending;
+    std::vector<Row> rows;
+};
+
+// Writes down the label changes; a group node is always added last under its category.
+class TreeLog final : public ResultTreeObserver {
+public:
+    explicit TreeLog(const ResultModel& model) : model(model) {}
+    void GroupNodeAboutToBeAdded(ResultNode parent, size_t position) override {
+        EXPECT_EQ(position, model.ChildCount(parent));
+    }
+    void GroupNodeAdded() override {}
+    void NodeChanged(ResultNode node) override { labelled.push_back(node); }
+    void TreeAboutToBeReset() override {}
+    void TreeReset() override {}
+
+    const ResultModel& model;
+    std::vector<ResultNode> labelled;
+};
+
+// Each row as name/G (grey), /W (white) or /H (highlighted), in row order.
+std::string Rows(const ResultModel& model) {
+    std::string text;
+    for (size_t row = 0; row < model.RowCount(); ++row) {
+        uint32_t color = model.Background(row);
+        text.append(row == 0 ? "" : " ").append(model.File(row)->Name());
+        text += color == ResultModel::kGrey ? "/G" : color == ResultModel::kWhite ? "/W"
+              : color == ResultModel::kHighlight ? "/H" : "/?";
+    }
+    return text;
+}
+
+struct Collected {
+    std::string name;
+    uint64_t size;
+    char digest;  // the letter the digest text is made of
+};
+
+class ResultModelTest : public ::testing::Test {
+protected:
+    ResultModelTest() {
+        model.SetRowObserver(&mirror);
+        model.SetTreeObserver(&treeLog);
+    }
+
+    // A file collected as the compare engine collects it: filed in the index,
+    // and shown once its key holds two or more files.
+    FileItem* Collect(const Collected& file) {
+        FileItem* item = testing::AddFile(folder, file.name, file.size, std::string(32, file.digest));
+        item->compareState = Finished;
+        document.duplicates.Insert(item);
+        if (document.duplicates.CountOfKeyOf(item) > 1) model.AddCollectedFile(item);
+        return item;
+    }
+    void CollectAll(const std::vector<Collected>& files) {
+        for (const Collected& file : files) Collect(file);
+    }
+    ResultNode NodeOf(uint64_t size, char digest) {
+        auto node = model.NodeOfKey(MakeDuplicateKey(size, std::string(32, digest).c_str()).CStr());
+        EXPECT_TRUE(node) << size << digest;
+        return node.value_or(ResultModel::kRootNode);
+    }
+
+    HeadlessPrompts prompts;
+    Document document{prompts};
+    ResultModel model{document};
+    MirrorRows mirror{model};
+    TreeLog treeLog{model};
+    FolderItem* folder = document.root->FindOrCreateFolder(EntryNamed("/"));
+};
+
+TEST_F(ResultModelTest, CollectedGroupsStandBySizeTogetherAndAlternate) {
+    struct Case {
+        const char* what;
+        std::vector<Collected> files;
+        const char* rows;
+    };
+    const Case cases[] = {
+        {"the first group is grey, the next white; a third copy goes below its group's last row, in its colour",
+         {{"a1", 500, 'A'}, {"a2", 500, 'A'}, {"b1", 300, 'B'}, {"b2", 300, 'B'}, {"a3", 500, 'A'}},
+         "a1/G a2/G a3/G b1/W b2/W"},
+        {"groups of one size stand in the order they were made; a new one goes below",
+         {{"a1", 500, 'A'}, {"b1", 500, 'B'}, {"b2", 500, 'B'}, {"a2", 500, 'A'}, {"c1", 500, 'C'}, {"c2", 500, 'C'}},
+         "b1/G b2/G a1/W a2/W c1/G c2/G"},
+        {"a larger group on top turns every group below",
+         {{"b1", 300, 'B'}, {"b2", 300, 'B'}, {"c1", 100, 'C'}, {"c2", 100, 'C'}, {"a1", 500, 'A'}, {"a2", 500, 'A'}},
+         "a1/G a2/G b1/W b2/W c1/G c2/G"},
+        {"a group in the middle turns only the groups below it",
+         {{"a1", 500, 'A'}, {"a2", 500, 'A'}, {"c1", 100, 'C'}, {"c2", 100, 'C'}, {"b1", 300, 'B'}, {"b2", 300, 'B'}},
+         "a1/G a2/G b1/W b2/W c1/G c2/G"},
+        {"a file alone is no group",
+         {{"a1", 500, 'A'}, {"b1", 500, 'B'}, {"c1", 300, 'C'}, {"c2", 300, 'C'}},
+         "c1/G c2/G"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        model.Reset();
+        document.duplicates.Clear();
+        folder = document.root->FindOrCreateFolder(EntryNamed(test.what));
+        CollectAll(test.files);
+        EXPECT_EQ(Rows(model), test.rows);
+        EXPECT_TRUE(mirror.MatchesModel()) << "the notices leave a follower with other rows or colours";
+    }
+}
+
+TEST_F(ResultModelTest, GroupNodeKeepsItsIdentityAsItGrows) {
+    CollectAll({{"a1", 2000, 'A'}, {"a2", 2000, 'A'}, {"b1", 5000, 'B'}, {"b2", 5000, 'B'}});
+    const ResultNode a = NodeOf(2000, 'A');
+    EXPECT_EQ(model.NodeText(a), "a1 [2 Copies]");
+    EXPECT_EQ(model.Parent(a), 6u) << "2000 bytes are Very Small Files";
+    ASSERT_EQ(model.ChildCount(6), 2u);
+    EXPECT_EQ(model.Child(6, 0), a);
+    EXPECT_EQ(model.Child(6, 1), NodeOf(5000, 'B'));
+    EXPECT_EQ(std::string(model.KeyOfNode(a)->CStr()), "2000" + std::string(32, 'A'));
+
+    Collect({"a3", 2000, 'A'});
+    EXPECT_EQ(NodeOf(2000, 'A'), a);
+    EXPECT_EQ(model.NodeText(a), "a1 [3 Copies]");
+    EXPECT_EQ(model.ChildCount(6), 2u) << "no second node for a growing group";
+    EXPECT_EQ(treeLog.labelled, std::vector<ResultNode>{a});
+    EXPECT_EQ(Rows(model), "b1/G b2/G a1/W a2/W a3/W");
+
+    EXPECT_EQ(model.ChildCount(ResultModel::kRootNode), 7u);
+    EXPECT_EQ(model.NodeText(1), "Huge Files");
+    EXPECT_EQ(model.NodeTip(3), "Between 10M and 1M");
+    EXPECT_EQ(model.NodeTip(a), "");
+    EXPECT_EQ(model.CellText(4, kNameColumn), "a3");
+    EXPECT_EQ(model.CellText(4, kSizeColumn), "1.9 KB");
+}
+
+TEST_F(ResultModelTest, OnlyTheSelectedGroupIsHighlighted) {
+    std::vector<FileItem*> seconds;
+    for (auto [size, digest] : {std::pair{500, 'A'}, {300, 'B'}, {100, 'C'}}) {
+        Collect({std::string("x") + digest, uint64_t(size), digest});
+        seconds.push_back(Collect({std::string("y") + digest, uint64_t(size), digest}));
+    }
+    EXPECT_FALSE(model.OnGroupSelected(7)) << "a category selects no group";
+    auto range = model.OnGroupSelected(NodeOf(300, 'B'));
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->first, 2u);
+    EXPECT_EQ(range->count, 2u);
+    EXPECT_EQ(Rows(model), "xA/G yA/G xB/H yB/H xC/G yC/G");
+    model.OnGroupSelected(NodeOf(100, 'C'));
+    EXPECT_EQ(Rows(model), "xA/G yA/G xB/W yB/W xC/H yC/H") << "the previous group gets its own colour back";
+    model.OnGroupSelected(ResultModel::kRootNode);
+    EXPECT_EQ(Rows(model), "xA/G yA/G xB/W yB/W xC/H yC/H") << "the root leaves the highlight as it was";
+    CollectAll({{"xD", 400, 'D'}, {"yD", 400, 'D'}});
+    EXPECT_EQ(Rows(model), "xA/G yA/G xD/W yD/W xB/G yB/G xC/H yC/H") << "the highlight moves with its rows";
+
+    // Selected at the end of the list, then the list shrinks.
+    for (FileItem* second : {seconds[1], seconds[2]}) document.duplicates.Remove(second);
+    model.Rebuild();
+    EXPECT_EQ(Rows(model), "xA/G yA/G xD/W yD/W");
+    EXPECT_FALSE(model.SelectedGroup());
+    model.OnGroupSelected(NodeOf(500, 'A'));  // the mirror fails on a change past the end
+    EXPECT_EQ(Rows(model), "xA/H yA/H xD/W yD/W");
+    EXPECT_TRUE(mirror.MatchesModel());
+}
+
+TEST_F(ResultModelTest, TicksStayWithTheirFilesAndGoWithARebuild) {
+    CollectAll({{"a1", 500, 'A'}, {"a2", 500, 'A'}, {"c1", 100, 'C'}, {"c2", 100, 'C'}});
+    model.SetTicked(1, true);
+    model.SetTicked(3, true);
+    model.SetTicked(3, true);
+    EXPECT_EQ(model.TickedCount(), 2u);
+    CollectAll({{"b1", 300, 'B'}, {"b2", 300, 'B'}});
+    EXPECT_EQ(Rows(model), "a1/G a2/G b1/W b2/W c1/G c2/G");
+    std::vector<std::string> ticked;
+    for (FileItem* file : model.TickedFiles()) ticked.emplace_back(file->Name());
+    EXPECT_EQ(ticked, (std::vector<std::string>{"a2", "c2"}));
+    EXPECT_TRUE(model.IsTicked(5));
+    model.SetTicked(5, false);
+    EXPECT_EQ(model.TickedCount(), 1u);
+
+    model.Rebuild();
+    EXPECT_EQ(model.TickedCount(), 0u);
+    EXPECT_EQ(Rows(model), "a1/G a2/G b1/W b2/W c1/G c2/G");
+    document.Reset();
+    EXPECT_EQ(model.RowCount(), 0u) << "the model lets go of the records the document deletes";
+    EXPECT_EQ(model.ChildCount(6), 0u);
+}
+
+TEST_F(ResultModelTest, CollectionEndsWhereARebuildStarts) {
+    // Keys of distinct sizes, so that the index's order and the order of
+    // making groups agree; enough groups that the list's blocks split.
+    std::mt19937 random(11);
+    std::vector<Collected> files;
+    for (int key = 0; key < 1000; ++key)
+        for (int copy = 0; copy < 1 + int(random() % 4); ++copy)
+            files.push_back({std::to_string(key) + "-" + std::to_string(copy), uint64_t(37 * key % 5000 + 1),
+                             char('A' + key % 26)});
+    std::shuffle(files.begin(), files.end(), random);
+    CollectAll(files);
+    EXPECT_TRUE(mirror.MatchesModel());
+
+    ResultModel rebuilt(document);
+    rebuilt.Rebuild();
+    EXPECT_EQ(Rows(model), Rows(rebuilt));
+}
+
+TEST(CenteringRowsTest, GroupStandsInTheMiddleWithinTheList) {
+    EXPECT_EQ(CenteringRows(10, 13, 20, 100), std::make_pair(size_t(21), size_t(1)));
+    EXPECT_EQ(CenteringRows(0, 1, 20, 5), std::make_pair(size_t(4), size_t(0))) << "never past either end";
+}
+
+}  // namespace
+}  // namespace twinseek

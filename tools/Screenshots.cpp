@@ -1,0 +1,121 @@
+// Renders the main window offscreen to PNG files, so that a reviewer sees what
+// a user sees: the files view with a category chosen, a comparison under way
+// (held paused so its rows stay), and the About box.
+//   twinseek-screenshots DOCUMENT.tws OUTPUT-FOLDER
+#include "app/MainWindow.h"
+#include "session/AppSession.h"
+#include "views/FilesView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <cstdio>
+
+namespace {
+
+// Lets the window catch up as it would with a user at it: a pointer move
+// through the window system (the window's idle update follows user input),
+// then the events and timers of the given time.
+void Settle(QWidget& window, int milliseconds) {
+    static int nudge = 0;
+    QTest::mouseMove(window.windowHandle(), QPoint(200 + (++nudge % 2), 300));
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool Save(QWidget& widget, const QDir& folder, const char* name) {
+    const QString path = folder.filePath(QString::fromLatin1(name));
+    if (!widget.grab().save(path)) {
+        std::fprintf(stderr, "twinseek-screenshots: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// Chooses the first size category whose files fill the file list.
+bool ChooseCategory(twinseek::FilesView& files) {
+    auto* tree = files.findChild<QTreeView*>();
+    if (!tree || !tree->model()) return false;
+    const QModelIndex root = tree->model()->index(0, 0);
+    tree->expand(root);
+    for (int row = 0; row < tree->model()->rowCount(root); ++row) {
+        tree->setCurrentIndex(tree->model()->index(row, 0, root));
+        QApplication::processEvents();
+        if (files.FileListRowCount() > 0) return true;
+    }
+    return false;
+}
+
+QAction* FindAboutCommand(QWidget& window) {
+    for (QAction* action : window.findChildren<QAction*>()) {
+        if (action->text().remove('&').startsWith("About Twinseek")) return action;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    // Never read or write the user's own window settings.
+    QStandardPaths::setTestModeEnabled(true);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: twinseek-screenshots DOCUMENT.tws OUTPUT-FOLDER\n");
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[2]));
+    if (!QDir().mkpath(folder.path())) {
+        std::fprintf(stderr, "twinseek-screenshots: cannot make %s\n", argv[2]);
+        return 1;
+    }
+
+    twinseek::MainWindow window;
+    window.resize(1100, 720);
+    window.show();
+    Settle(window, 100);
+    if (!window.Session().OpenFile(argv[1])) {
+        std::fprintf(stderr, "twinseek-screenshots: cannot open %s\n", argv[1]);
+        return 1;
+    }
+    window.Files().Rebuild();
+    bool complete = true;
+    if (!ChooseCategory(window.Files())) {
+        std::fprintf(stderr, "twinseek-screenshots: no category with files to show\n");
+        complete = false;
+    }
+    Settle(window, 200);
+    complete &= Save(window, folder, "files-view.png");
+
+    // Workers started while paused wait before their first read.
+    window.Session().Engine().Pause();
+    window.Session().CompareAllSharedSizes();
+    Settle(window, 1300);  // past one repaint of the lists and the status bar
+    complete &= Save(window, folder, "comparing.png");
+    window.Session().StopComparison();
+    Settle(window, 100);
+
+    if (QAction* about = FindAboutCommand(window)) {
+        bool shown = false;
+        QTimer::singleShot(300, [&] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                shown = Save(*box, folder, "about.png");
+                box->close();
+            }
+        });
+        about->trigger();
+        if (!shown) std::fprintf(stderr, "twinseek-screenshots: the About command showed no box\n");
+        complete &= shown;
+    } else {
+        std::fprintf(stderr, "twinseek-screenshots: this main window has no About command\n");
+        complete = false;
+    }
+    return complete ? 0 : 1;
+}
