@@ -1,27 +1,49 @@
 #!/usr/bin/env python3
 """Times twinseek-cli against the duplicate finders Debian packages on the same
-trees, page cache warm, and checks that every tool reports the same files.
+trees, page cache warm and cold, and checks every tool's groups against the
+groups the tree was built with.
 
   compare-peers.py --cli build-release/twinseek-cli [--root /tmp/twsbench]
-                   [--shapes mixed,samesize,bigfiles] [--runs 5] [--workers 1,2]
+                   [--shapes mixed,samesize,bigfiles,manycopies-half,manycopies]
+                   [--runs 3] [--variants "--full;--workers 1"] [--no-cold]
+                   [--peers jdupes,fdupes,rmlint,rdfind] [--timeout 300]
 
-The trees come from shared/bench/make-dataset.py. Every tool is asked to treat
-empty files and hard links as duplicates, as Twinseek does, and none follows
-symbolic links. Prints one table: wall time median (min-max), the time as a multiple of the
-SHA-1 floor, peak memory, and the groups and files reported. The floor is the
-bytes of every file whose size is shared (from the tree's manifest) divided by
-one core's SHA-1 speed, --sha1-rate GB/s: Twinseek digests every such file in full.
-OpenSSL's speed on this machine is also measured in the same run and given as a
-second floor, since the machine's speed drifts from one hour to the next.
+Missing trees of the names in TREES are built with bench/make-tree.py; any
+other tree built there with make-tree.py --name can be named too. Every tool is asked to treat
+empty files and hard links as duplicates, as Twinseek does (rmlint cannot count
+empty files as duplicates: its groups are checked without them), and none
+follows symbolic links. Warm: one run to fill the page cache, then --runs timed
+runs. Cold: --runs runs, each after `sync; echo 3 > /proc/sys/vm/drop_caches`,
+which needs root; without it the cold runs are skipped with a message.
+
+Prints one table: wall time median (min-max) warm and cold, the warm median as
+a multiple of the SHA-1 floor, the peak memory (largest of all runs), the
+groups and files reported and whether they are the tree's. The floor is the
+time OpenSSL's SHA-1, measured in the same run, takes over every processor
+for the bytes a SHA-1 comparison must read whole: the files whose size, first
+4 KiB and (over 64 KiB) last 4 KiB another file shares (the tree's
+screened_bytes). Below the table: how the many-copies time grows with the tree.
 """
 import argparse
 import json
 import os
 import shutil
+import signal
 import statistics
 import subprocess
 import sys
 import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+# Tree name: make-tree.py arguments.
+TREES = {
+    "mixed": ["mixed"],
+    "samesize": ["samesize"],
+    "bigfiles": ["bigfiles"],
+    "manycopies": ["manycopies"],  # 200,000 empty files and 100,000 copies of one
+    "manycopies-half": ["manycopies", "--set", "empty=100000", "--set", "copies=50000"],
+}
 
 
 def parse_blank(text):
@@ -52,54 +74,63 @@ def parse_twinseek(text):
     return [g["files"] for g in json.loads(text)]
 
 
-def tools(cli, workers):
-    """(name, argv builder, parser, output file or None)."""
-    found = []
-    for count in workers:
-        extra = [] if count == 1 else ["--workers", str(count)]
-        name = "twinseek" if count == 1 else "twinseek --workers %d" % count
-        found.append((name, lambda root, out, extra=extra: [cli, "scan", "--compare", "all", "--format", "json", *extra, root],
-                      parse_twinseek, None))
-    if shutil.which("jdupes"):
-        found.append(("jdupes", lambda root, out: ["jdupes", "-r", "-q", "-z", "-H", root], parse_blank, None))
-    if shutil.which("fdupes"):
-        found.append(("fdupes", lambda root, out: ["fdupes", "-r", "-q", "-H", root], parse_blank, None))
-    if shutil.which("rmlint"):
-        found.append(("rmlint", lambda root, out: ["rmlint", "--no-with-color", "-T", "df", "--hardlinked",
-                                                   "-o", "fdupes:" + out, "-o", "summary:" + out + ".summary", root],
-                      parse_blank, "file"))
-    if shutil.which("rdfind"):
-        found.append(("rdfind", lambda root, out: ["rdfind", "-ignoreempty", "false", "-removeidentinode", "false",
-                                                   "-checksum", "sha1", "-outputname", out, root],
-                      parse_rdfind, "file"))
+class Tool:
+    def __init__(self, name, argv, parse, output_file=False, counts_empty=True):
+        self.name, self.argv, self.parse = name, argv, parse
+        self.output_file, self.counts_empty = output_file, counts_empty
+
+
+def tools(cli, variants, peers):
+    found = [Tool("twinseek" + (" " + v if v else ""),
+                  lambda top, out, v=v: [cli, "scan", "--format", "json", *v.split(), top], parse_twinseek)
+             for v in [""] + variants]
+    known = {
+        "jdupes": Tool("jdupes", lambda top, out: ["jdupes", "-r", "-q", "-z", "-H", top], parse_blank),
+        "fdupes": Tool("fdupes", lambda top, out: ["fdupes", "-r", "-q", "-H", top], parse_blank),
+        "rmlint": Tool("rmlint", lambda top, out: ["rmlint", "--no-with-color", "-T", "df", "--hardlinked",
+                                                   "-o", "fdupes:" + out, "-o", "summary:" + out + ".summary", top],
+                       parse_blank, output_file=True, counts_empty=False),
+        "rdfind": Tool("rdfind", lambda top, out: ["rdfind", "-ignoreempty", "false", "-removeidentinode", "false",
+                                                   "-checksum", "sha1", "-outputname", out, top],
+                       parse_rdfind, output_file=True),
+    }
+    for name in peers:
+        if shutil.which(name):
+            found.append(known[name])
+        else:
+            print("%s is not installed: left out" % name, file=sys.stderr)
     return found
 
 
-def run_once(argv, out_file):
-    timed = ["/usr/bin/time", "-f", "%e %M", "-o", out_file + ".time"] + argv
-    proc = subprocess.run(timed, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-    with open(out_file + ".time") as f:
-        line = f.read().strip().split("\n")[-1]
-    seconds, kib = line.split()
-    return float(seconds), int(kib), proc.stdout, proc.returncode
+def drop_page_cache():
+    """True when the page cache was dropped."""
+    try:
+        os.sync()
+        with open("/proc/sys/vm/drop_caches", "w") as f:
+            f.write("3\n")
+        return True
+    except OSError:
+        return False
 
 
-def candidate_bytes(manifest):
-    """Bytes of the regular files (hard links included) whose size another shares."""
-    sizes = []
-    with open(manifest) as f:
-        for line in f:
-            kind, _path, size = line.split("\t")[:3]
-            if kind in ("f", "h"):
-                sizes.append(int(size))
-    count = {}
-    for size in sizes:
-        count[size] = count.get(size, 0) + 1
-    return sum(size for size in sizes if count[size] > 1)
+def run_once(argv, out, timeout, work):
+    """Wall seconds, peak KiB and the exit status of one run, or None past the timeout."""
+    timed = ["/usr/bin/time", "-f", "%e %M", "-o", out + ".time"] + argv
+    with open(out + ".stdout", "wb") as stdout:
+        proc = subprocess.Popen(timed, stdout=stdout, stderr=subprocess.DEVNULL, cwd=work, start_new_session=True)
+        try:
+            code = proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            os.killpg(proc.pid, signal.SIGKILL)
+            proc.wait()
+            return None
+    with open(out + ".time") as f:
+        seconds, kib = f.read().strip().split("\n")[-1].split()
+    return float(seconds), int(kib), code
 
 
 def measured_sha1_rate():
-    """OpenSSL's SHA-1 speed on one core in GB/s, with 16384-byte updates, or None."""
+    """OpenSSL's SHA-1 speed on one processor in GB/s, with 16384-byte updates, or None."""
     if not shutil.which("openssl"):
         return None
     proc = subprocess.run(["openssl", "speed", "-evp", "sha1", "-bytes", "16384", "-seconds", "3"],
@@ -110,65 +141,135 @@ def measured_sha1_rate():
     return None
 
 
-def normalise(groups, top):
-    return {frozenset(os.path.relpath(p, top) for p in g) for g in groups if len(g) > 1}
+def read_summary(path):
+    values = {}
+    with open(path) as f:
+        for line in f:
+            key, _, value = line.strip().partition(" ")
+            values[key] = value
+    return values
+
+
+def expected_groups(path):
+    with open(path) as f:
+        return [(g["size"], frozenset(g["files"])) for g in json.load(f)]
+
+
+def ensure_tree(root, name):
+    if os.path.exists(os.path.join(root, name + ".summary.txt")):
+        return
+    if name not in TREES:
+        sys.exit("no tree %s under %s: build it with make-tree.py --name %s" % (name, root, name))
+    print("building %s under %s" % (name, root), file=sys.stderr)
+    subprocess.run([sys.executable, os.path.join(HERE, "make-tree.py"), *TREES[name], "--root", root, "--name", name,
+                    "--force"], check=True, stdout=subprocess.DEVNULL)
+
+
+def measure(tool, top, work, runs, cold, timeout):
+    """Times warm and (if cold) cold; returns (warm times, cold times, peak KiB, groups or None)."""
+    out = os.path.join(work, tool.name.replace(" ", "_").replace("-", ""))
+    argv = tool.argv(top, out)
+    warm, chilled, peaks, text = [], [], [], None
+    plan = [("warm", False)] * (runs + 1) + ([("cold", True)] * runs if cold else [])
+    for i, (kind, drop) in enumerate(plan):
+        for leftover in (out, out + ".summary"):
+            if os.path.exists(leftover):
+                os.remove(leftover)
+        if drop:
+            drop_page_cache()
+        result = run_once(argv, out, timeout, work)
+        if result is None:
+            (warm if kind == "warm" else chilled).append(None)
+            if kind == "warm":
+                break
+            continue
+        seconds, kib, code = result
+        if code != 0 and tool.name.startswith("twinseek"):
+            sys.exit("%s failed on %s with status %d" % (tool.name, top, code))
+        if i == 0:
+            continue  # fills the page cache
+        (warm if kind == "warm" else chilled).append(seconds)
+        peaks.append(kib)
+        if text is None:
+            with open(out if tool.output_file else out + ".stdout", errors="surrogateescape") as f:
+                text = f.read()
+    groups = None
+    if text is not None:
+        groups = {frozenset(os.path.relpath(p, top) for p in g) for g in tool.parse(text) if len(g) > 1}
+    return warm, chilled, (max(peaks) if peaks else None), groups
+
+
+def spread(times, timeout):
+    if not times:
+        return "-"
+    if None in times:
+        return "over %d s" % timeout
+    return "%.2f (%.2f-%.2f)" % (statistics.median(times), min(times), max(times))
 
 
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--cli", required=True)
     ap.add_argument("--root", default="/tmp/twsbench")
-    ap.add_argument("--shapes", default="mixed,samesize,bigfiles")
-    ap.add_argument("--runs", type=int, default=5)
-    ap.add_argument("--workers", default="1")
-    ap.add_argument("--sha1-rate", type=float, default=1.7, help="one core's SHA-1 speed in GB/s")
+    ap.add_argument("--shapes", default="mixed,samesize,bigfiles,manycopies-half,manycopies")
+    ap.add_argument("--runs", type=int, default=3)
+    ap.add_argument("--variants", default="", help="further twinseek-cli options to time, separated by ';'")
+    ap.add_argument("--peers", default="jdupes,fdupes,rmlint,rdfind")
+    ap.add_argument("--no-cold", action="store_true")
+    ap.add_argument("--timeout", type=int, default=300, help="seconds a run may take before it is stopped")
     a = ap.parse_args()
-    workers = [int(w) for w in a.workers.split(",")]
-    measured = measured_sha1_rate()
-    if measured:
-        print("OpenSSL SHA-1 on this machine now: %.2f GB/s" % measured, file=sys.stderr)
+    variants = [v.strip() for v in a.variants.split(";") if v.strip()]
+    processors = len(os.sched_getaffinity(0))
+    cold = not a.no_cold and drop_page_cache()
+    if not a.no_cold and not cold:
+        print("cold runs skipped: the page cache can be dropped only by root", file=sys.stderr)
+    rate = measured_sha1_rate() or 1.7
+    print("SHA-1 (OpenSSL, one processor): %.2f GB/s; %d processors" % (rate, processors), file=sys.stderr)
+    shapes = a.shapes.split(",")
+    for shape in shapes:
+        ensure_tree(a.root, shape)
     work = tempfile.mkdtemp(prefix="tws-peers-")
-    rows = []
-    for shape in a.shapes.split(","):
+    rows, medians = [], {}
+    for shape in shapes:
         top = os.path.join(a.root, shape)
-        if not os.path.isdir(top):
-            sys.exit("missing tree %s: run make-dataset.py %s first" % (top, shape))
-        candidates = candidate_bytes(os.path.join(a.root, shape + ".manifest.tsv"))
-        floor = candidates / (a.sha1_rate * 1e9)
-        floor_now = candidates / (measured * 1e9) if measured else None
-        print("%-9s SHA-1 floor %.2f s" % (shape, floor), file=sys.stderr)
-        reference = None
-        for name, argv_of, parse, output_kind in tools(os.path.abspath(a.cli), workers):
-            out = os.path.join(work, "%s-%s.out" % (shape, name.replace(" ", "_")))
-            argv = argv_of(top, out)
-            times, peaks = [], []
-            text = ""
-            for run in range(a.runs + 1):  # the first run warms the page cache
-                if os.path.exists(out):
-                    os.remove(out)
-                seconds, kib, stdout, code = run_once(argv, out)
-                if code != 0 and name.startswith("twinseek"):
-                    sys.exit("%s failed on %s with status %d" % (name, shape, code))
-                if run > 0:
-                    times.append(seconds)
-                    peaks.append(kib)
-                text = open(out, errors="surrogateescape").read() if output_kind else stdout.decode(errors="surrogateescape")
-            groups = normalise(parse(text), top)
-            if reference is None:
-                reference = groups
-            same = "same" if groups == reference else "DIFFERENT (%d groups not shared)" % len(groups ^ reference)
-            rows.append((shape, name, statistics.median(times), min(times), max(times), floor, floor_now, max(peaks) / 1024,
-                         len(groups), sum(len(g) for g in groups), same))
-            print("%-9s %-22s %7.2f s" % (shape, name, statistics.median(times)), file=sys.stderr)
+        summary = read_summary(top + ".summary.txt")
+        floor = int(summary["screened_bytes"]) / (rate * 1e9 * processors)
+        expected = expected_groups(top + ".groups.json")
+        print("%s: %s files, floor %.2f s" % (shape, summary["files"], floor), file=sys.stderr)
+        for tool in tools(os.path.abspath(a.cli), variants, a.peers.split(",")):
+            warm, chilled, peak, groups = measure(tool, top, work, a.runs, cold, a.timeout)
+            want = {files for size, files in expected if tool.counts_empty or size > 0}
+            if groups is None:
+                verdict = "-"
+            elif groups == want:
+                verdict = "yes"
+            else:
+                verdict = "no: %d missing, %d not expected" % (len(want - groups), len(groups - want))
+            usable = warm and None not in warm
+            medians[(shape, tool.name)] = (statistics.median(warm) if usable else None,
+                                           statistics.median(chilled) if chilled and None not in chilled else None)
+            rows.append((shape, tool.name, spread(warm, a.timeout), spread(chilled, a.timeout),
+                         "%.2f" % (statistics.median(warm) / floor) if usable and floor > 0 else "-",
+                         "%.0f" % (peak / 1024) if peak else "-",
+                         len(groups) if groups is not None else "-",
+                         sum(len(g) for g in groups) if groups is not None else "-", verdict))
+            print("  %-24s warm %s  cold %s" % (tool.name, rows[-1][2], rows[-1][3]), file=sys.stderr)
     shutil.rmtree(work)
-    now = "x floor at %.2f GB/s (OpenSSL now)" % measured if measured else "x floor (OpenSSL not found)"
-    print("| shape | tool | wall s, median (min-max) | x floor at %.2f GB/s | %s | peak MiB | groups | files "
-          "| same files as twinseek |" % (a.sha1_rate, now))
+    print("| tree | tool | warm s, median (min-max) | cold s, median (min-max) | warm x SHA-1 floor "
+          "| peak MiB | groups | files | groups as built |")
     print("|---|---|---|---|---|---|---|---|---|")
-    for shape, name, med, lo, hi, floor, floor_now, mib, groups, files, same in rows:
-        print("| %s | %s | %.2f (%.2f-%.2f) | %.2f | %s | %.0f | %d | %d | %s |"
-              % (shape, name, med, lo, hi, med / floor, "%.2f" % (med / floor_now) if floor_now else "-",
-                 mib, groups, files, same))
+    for row in rows:
+        print("| %s |" % " | ".join(str(cell) for cell in row))
+    if "manycopies" in shapes and "manycopies-half" in shapes:
+        print()
+        for name in sorted({tool for _, tool in medians}):
+            whole, half = medians.get(("manycopies", name)), medians.get(("manycopies-half", name))
+            if not whole or not half:
+                continue
+            ratios = ["%s %.2fx" % (kind, w / h) for kind, w, h in zip(("warm", "cold"), whole, half) if w and h]
+            if ratios:
+                print("many copies, twice the files: %s takes %s the time" % (name, ", ".join(ratios)))
+
 
 if __name__ == "__main__":
     main()

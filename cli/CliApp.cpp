@@ -6,11 +6,13 @@
 #include "cli/GroupReport.h"
 #include "cli/ScanWaiter.h"
 #include "cli/StatusLine.h"
-#include "compare/Sha1Digest.h"
+#include "compare/CandidateQueueing.h"
+#include "compare/CandidateScreening.h"
+#include "compare/FileDigest.h"
 #include "platform/CXException.h"
-#include "platform/FileContentReader.h"
 #include "platform/FullPath.h"
 #include "platform/PathProbe.h"
+#include "platform/TickCount.h"
 #include "scan/ScanEngine.h"
 
 #include <cerrno>
@@ -73,11 +75,23 @@ void PrintGroups(CliSession& session, OutputFormat format) {
 // Queues what the options ask to compare and runs the comparison to its end.
 // True when something was compared.
 bool CompareChosenFiles(CliSession& session, const CliOptions& options, StatusLine& status) {
+    if (!options.compareAll && options.compareCategories.empty()) return false;
     CompareEngine& engine = session.Comparing().Engine();
     engine.SetWorkerCount(options.workers);
-    bool queued = options.compareAll ? session.App().CompareAllSharedSizes()
-                                     : session.App().CompareCategories(options.compareCategories);
-    if (!queued) return false;
+    const FileCatalog& catalog = session.Doc().catalog;
+    std::vector<FileItem*> files =
+        options.compareAll ? SharedSizeFiles(catalog) : SharedSizeFiles(catalog, options.compareCategories);
+    if (!options.full) {
+        uint32_t lastShown = GetTickCount();
+        files = ScreenCandidates(files, {options.workers, [&](size_t sampled, size_t total) {
+                                             if (!status.Enabled() || GetTickCount() - lastShown < 250) return;
+                                             lastShown = GetTickCount();
+                                             status.Show("Screening " + std::to_string(sampled) + "/" +
+                                                         std::to_string(total) + " files");
+                                         }});
+        status.Clear();
+    }
+    if (!session.App().CompareFiles(files)) return false;
     std::vector<std::string> unreadable = RunComparisonToEnd(session.Comparing(), session.Finished(), status);
     for (const std::string& path : unreadable) PrintError("could not read " + path);
     return true;
@@ -116,6 +130,7 @@ int RunScan(const CliOptions& options, SessionTeardown teardown) {
     {
         ScanWaiter waiter;
         ScanEngine engine(document.root, &document.intake, &waiter);
+        engine.RunAtNormalPriority();  // the command waits for nothing else
         if (!engine.Start(roots)) {
             PrintError("could not start the scan thread");
             return kExitFailure;
@@ -151,27 +166,14 @@ int RunOpen(const CliOptions& options, bool mayCompare, SessionTeardown teardown
 
 int RunDigest(const CliOptions& options) {
     int result = kExitSuccess;
-    std::vector<unsigned char> buffer(FileContentReader::kBlockSize);
-    Sha1Digest digest;
     for (const std::string& path : options.operands) {
-        FileContentReader reader;
-        bool complete = reader.Open(path.c_str());
-        digest.Reset();
-        while (complete) {
-            FileContentReader::ReadResult read = reader.Read(buffer.data(), buffer.size());
-            if (read.status == FileContentReader::ReadStatus::EndOfFile) break;
-            if (read.status == FileContentReader::ReadStatus::Failed) complete = false;
-            else digest.Update(buffer.data(), uint32_t(read.bytes));
-        }
-        if (!complete) {
-            PrintError(path + ": " + CXFileException::SystemMessage(reader.LastError()));
+        FileDigestResult digest = DigestFile(path.c_str());
+        if (digest.error != 0) {
+            PrintError(path + ": " + CXFileException::SystemMessage(digest.error));
             result = kExitFailure;
             continue;
         }
-        digest.Final();
-        char text[33];
-        digest.GetBase32Text(text);
-        std::printf("%s  %s\n", text, path.c_str());
+        std::printf("%s  %s\n", digest.text.c_str(), path.c_str());
     }
     return result;
 }

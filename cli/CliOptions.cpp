@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include "catalog/SizeCategory.h"
+#include "platform/ProcessorCount.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,8 +13,9 @@ namespace twinseek {
 const char kUsageText[] =
     "Usage:\n"
     "  twinseek-cli scan [--compare all|CATEGORY...] [--format text|json] [--save FILE.tws]\n"
-    "                    [--workers N] ROOT...\n"
+    "                    [--workers N] [--full] ROOT...\n"
     "  twinseek-cli open FILE.tws [--compare all|CATEGORY...] [--save OUT.tws] [--format text|json]\n"
+    "                    [--workers N] [--full]\n"
     "  twinseek-cli groups FILE.tws [--format text|json]\n"
     "  twinseek-cli digest FILE...\n"
     "\n"
@@ -24,6 +26,10 @@ const char kUsageText[] =
     "Files\", 7 \"Tiny Files\"; several may follow --compare or be separated by commas.\n"
     "open loads a document, compares what is still uncompared when asked, and prints\n"
     "its groups; groups prints the groups of a document without comparing.\n"
+    "Files of one size are first told apart by their first 4 KiB (and last 4 KiB\n"
+    "when over 64 KiB); only those still alike are digested whole, unless --full\n"
+    "asks to digest every one. --workers: files read at once, one per processor\n"
+    "by default; 1 suits a single spinning disk.\n"
     "digest prints the base32 SHA-1 of each file, like sha1sum.\n"
     "\n"
     "Exit status: 0 on success, 1 when the work failed, 2 on a usage error.\n";
@@ -42,6 +48,8 @@ std::optional<uint32_t> ParseCategory(const std::string& text) {
 }
 
 namespace {
+
+constexpr uint32_t kMaxWorkers = 64;
 
 bool AddCompareValue(CliOptions& options, const std::string& value) {
     size_t start = 0;
@@ -84,6 +92,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
     }
 
     bool compareGiven = false;
+    bool workersGiven = false;
     bool operandsOnly = false;
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -131,17 +140,21 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
             if (!count) return result;
             uint32_t workers = 0;
             auto [end, error] = std::from_chars(count->data(), count->data() + count->size(), workers);
-            if (error != std::errc() || end != count->data() + count->size() || workers < 1 || workers > 64) {
+            if (error != std::errc() || end != count->data() + count->size() || workers < 1 || workers > kMaxWorkers) {
                 result.error = "--workers takes a number from 1 to 64";
                 return result;
             }
             options.workers = workers;
+            workersGiven = true;
+        } else if (argument == "--full" && (options.command == CliCommand::Scan || options.command == CliCommand::Open)) {
+            options.full = true;
         } else {
             result.error = "unknown option '" + argument + "' for " + command;
             return result;
         }
     }
     if (options.compareAll) options.compareCategories.clear();
+    if (!workersGiven) options.workers = std::min<uint32_t>(ProcessorCount(), kMaxWorkers);
 
     switch (options.command) {
     case CliCommand::Scan:

@@ -19,7 +19,10 @@ struct CliOptions {
     std::vector<uint32_t> compareCategories;
     OutputFormat format = OutputFormat::Text;
     std::optional<std::string> savePath;
+    // Compare workers; one per processor unless given.
     uint32_t workers = 1;
+    // Digest every candidate whole, without screening them first.
+    bool full = false;
 };
 
 struct CliParse {

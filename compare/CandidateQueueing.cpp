@@ -73,6 +73,20 @@ bool QueueAllSharedSizes(CompareEngine& engine, const FileCatalog& catalog) {
     return added != 0;
 }
 
+std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog) {
+    std::vector<FileItem*> files;
+    ForEachSharedSize(catalog.All(), [&](FileItem* item) { files.push_back(item); });
+    return files;
+}
+
+std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog, std::span<const uint32_t> categoryIds) {
+    std::vector<FileItem*> files;
+    for (uint32_t id = 1; id <= 7; ++id)
+        if (std::find(categoryIds.begin(), categoryIds.end(), id) != categoryIds.end())
+            ForEachSharedSize(catalog.Range(id), [&](FileItem* item) { files.push_back(item); });
+    return files;
+}
+
 bool QueueFiles(CompareEngine& engine, std::span<FileItem* const> files) {
     ProgressIndicator& progress = engine.Progress();
     progress.ProgressStart(kInitializeText, int32_t(files.size()));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace twinseek {
 
@@ -24,5 +25,10 @@ bool QueueAllSharedSizes(CompareEngine& engine, const FileCatalog& catalog);
 // (the file list's rows), under the progress "Initialize...", and starts the
 // engine. True when a file was queued.
 bool QueueFiles(CompareEngine& engine, std::span<FileItem* const> files);
+
+// The files QueueAllSharedSizes, or QueueSizeCategories for categoryIds, goes
+// through, whatever their state, in the same order.
+std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog);
+std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog, std::span<const uint32_t> categoryIds);
 
 }  // namespace twinseek

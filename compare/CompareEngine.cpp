@@ -2,7 +2,7 @@
 
 #include "compare/ComparingList.h"
 #include "compare/FinishedList.h"
-#include "compare/ReadAheadQueue.h"
+#include "compare/FileDigest.h"
 #include "compare/Sha1Digest.h"
 #include "platform/FileContentReader.h"
 #include "platform/TickCount.h"
@@ -118,7 +118,10 @@ void CompareEngine::PassPauseGate() {
 
 void CompareEngine::WorkerLoop(WorkerList::iterator self) {
     Sha1Digest digest;
+    FileContentReader reader;
+    alignas(64) uint8_t buffer[kReadPieceSize];
     for (;;) {
+        CompareJob* job;
         {
             std::lock_guard lock(mutex);
             if (stopEvent.IsSet() || jobs.empty()) {
@@ -129,129 +132,52 @@ void CompareEngine::WorkerLoop(WorkerList::iterator self) {
                 workerEnded.notify_all();
                 return;
             }
-        }
-        RunReadAhead(digest);
-    }
-}
-
-void CompareEngine::RunReadAhead(Sha1Digest& digest) {
-    ReadAheadQueue queue(kReadAheadBuffers, kReadAheadChunkSize);
-    CompareJob* abandonedByReader = nullptr;
-    std::thread reader;
-    try {
-        reader = std::thread(&CompareEngine::ReadJobs, this, std::ref(queue), std::ref(abandonedByReader));
-    } catch (const std::system_error&) {
-        // No second thread to be had: read here, then digest what was read.
-        ReadJobs(queue, abandonedByReader);
-    }
-
-    // Jobs begun and not finished because of a stop, in the order begun: they
-    // go back to the head of the queue, where Stop makes them NotCompared.
-    std::vector<CompareJob*> unfinished;
-    auto keepUnfinished = [&unfinished](CompareJob* job) {
-        if (job != nullptr && (unfinished.empty() || unfinished.back() != job)) unfinished.push_back(job);
-    };
-    CompareJob* current = nullptr;  // the job whose content is being digested
-    uint64_t done = 0;
-    while (const ReadChunk* chunk = queue.Pop()) {
-        if (stopEvent.IsSet()) {
-            // Stopping: drain what was read, finishing nothing.
-            keepUnfinished(current);
-            current = nullptr;
-            keepUnfinished(chunk->job);
-            queue.Release();
-            continue;
-        }
-        if (chunk->job != current) {
-            current = chunk->job;
-            done = 0;
-            digest.Reset();
-        }
-        if (chunk->kind == ReadChunk::Kind::Data) DigestChunk(*chunk, digest, done);
-        const bool ended = chunk->kind == ReadChunk::Kind::End || chunk->endsFile;
-        if (chunk->kind == ReadChunk::Kind::Failed) {
-            // Not opened, or a read failed before the end: no digest to trust.
-            FinishJob(*current, kUnopenableText);
-            current = nullptr;
-        } else if (ended && !stopEvent.IsSet()) {
-            digest.Final();
-            char text[kDigestTextSize];
-            digest.GetBase32Text(text);
-            FinishJob(*current, text);
-            current = nullptr;
-        }
-        queue.Release();
-    }
-    if (reader.joinable()) reader.join();
-
-    keepUnfinished(current);
-    keepUnfinished(abandonedByReader);
-    if (!unfinished.empty()) {
-        std::lock_guard lock(mutex);
-        jobs.insert(jobs.begin(), unfinished.begin(), unfinished.end());
-    }
-}
-
-void CompareEngine::ReadJobs(ReadAheadQueue& queue, CompareJob*& abandoned) {
-    FileContentReader reader;
-    for (;;) {
-        CompareJob* job;
-        {
-            std::lock_guard lock(mutex);
-            if (stopEvent.IsSet() || jobs.empty()) break;
             job = jobs.front();
             jobs.pop_front();
         }
-        const uint32_t startTick = GetTickCount();
-        job->bytesDone.store(0, std::memory_order_relaxed);
-        job->lastTick.store(startTick, std::memory_order_relaxed);
-        job->startTick.store(startTick, std::memory_order_release);
-
-        if (!reader.Open(job->item->GetFullPath().data())) {
-            queue.AcquireBuffer();
-            queue.Push({job, ReadChunk::Kind::Failed});
-            continue;
+        if (!DigestJob(*job, reader, digest, buffer)) {
+            // Begun and left by a stop: back to the head of the queue, where
+            // Stop makes it NotCompared.
+            std::lock_guard lock(mutex);
+            jobs.push_front(job);
         }
-        // The content as it was when opened: the size then marks its end, so a
-        // file's last piece needs no further read to find it. A size of 0 says
-        // nothing (files of pseudo file systems have content all the same).
-        const uint64_t size = reader.Size();
-        uint64_t done = 0;
-        for (;;) {
-            PassPauseGate();
-            if (stopEvent.IsSet()) {
-                abandoned = job;
-                break;
-            }
-            uint8_t* buffer = queue.AcquireBuffer();
-            FileContentReader::ReadResult result = reader.Read(buffer, queue.BufferSize());
-            if (result.status != FileContentReader::ReadStatus::Data) {
-                queue.Push({job, result.status == FileContentReader::ReadStatus::EndOfFile ? ReadChunk::Kind::End
-                                                                                           : ReadChunk::Kind::Failed});
-                break;
-            }
-            done += result.bytes;
-            const bool last = size != 0 && done >= size;
-            queue.Push({job, ReadChunk::Kind::Data, last, buffer, result.bytes});
-            if (last) break;
-        }
-        reader.Close();
-        if (abandoned != nullptr) break;
     }
-    queue.FinishReading();
 }
 
-void CompareEngine::DigestChunk(const ReadChunk& chunk, Sha1Digest& digest, uint64_t& done) {
-    CompareJob& job = *chunk.job;
-    for (size_t offset = 0; offset < chunk.bytes; offset += kDigestPieceSize) {
-        PassPauseGate();
-        if (stopEvent.IsSet()) return;
-        size_t piece = std::min(kDigestPieceSize, chunk.bytes - offset);
-        digest.Update(chunk.data + offset, uint32_t(piece));
-        done += piece;
-        job.bytesDone.store(done, std::memory_order_relaxed);
+bool CompareEngine::DigestJob(CompareJob& job, FileContentReader& reader, Sha1Digest& digest, uint8_t* buffer) {
+    const uint32_t startTick = GetTickCount();
+    job.bytesDone.store(0, std::memory_order_relaxed);
+    job.lastTick.store(startTick, std::memory_order_relaxed);
+    job.startTick.store(startTick, std::memory_order_release);
+    if (!reader.Open(job.item->GetFullPath().data())) {
+        FinishJob(job, kUnopenableText);
+        return true;
     }
-    job.lastTick.store(GetTickCount(), std::memory_order_relaxed);
+    digest.Reset();
+    uint64_t done = 0;
+    const ContentEnd end = DigestContent(
+        reader, digest, buffer,
+        [this] {
+            PassPauseGate();
+            return !stopEvent.IsSet();
+        },
+        [&](size_t bytes) {
+            done += bytes;
+            job.bytesDone.store(done, std::memory_order_relaxed);
+            job.lastTick.store(GetTickCount(), std::memory_order_relaxed);
+        });
+    reader.Close();
+    if (end == ContentEnd::Stopped) return false;
+    if (end == ContentEnd::Failed) {
+        // A read failed before the end: no digest to trust.
+        FinishJob(job, kUnopenableText);
+        return true;
+    }
+    digest.Final();
+    char text[kDigestTextSize];
+    digest.GetBase32Text(text);
+    FinishJob(job, text);
+    return true;
 }
 
 void CompareEngine::FinishJob(CompareJob& job, const char* digestText) {

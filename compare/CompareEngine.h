@@ -26,14 +26,6 @@ namespace twinseek {
 class ComparingList;
 class FinishedList;
 class Sha1Digest;
-class ReadAheadQueue;
-struct ReadChunk;
-
-// Each worker reads ahead in this many buffers of this size, and digests in
-// pieces of 16384 bytes, testing for a pause or a stop before each piece.
-constexpr size_t kReadAheadBuffers = 32;
-constexpr size_t kReadAheadChunkSize = FileContentReader::kBlockSize;
-constexpr size_t kDigestPieceSize = 16384;
 
 // Row text colours of the file list, 0x00BBGGRR.
 constexpr uint32_t kQueuedColor = 0x0000FF;
@@ -90,14 +82,9 @@ private:
     using WorkerList = std::list<std::thread>;
 
     void WorkerLoop(WorkerList::iterator self);
-    // One round of a worker: a reading thread takes jobs from the queue until
-    // it is empty and hands their content over, while this thread digests it.
-    void RunReadAhead(Sha1Digest& digest);
-    // The reading thread of a round; a job it took and left unread because of
-    // a stop is given back in abandoned.
-    void ReadJobs(ReadAheadQueue& queue, CompareJob*& abandoned);
-    // Digests the content of one Data chunk in 16384-byte pieces, up to a stop.
-    void DigestChunk(const ReadChunk& chunk, Sha1Digest& digest, uint64_t& done);
+    // Reads and digests the job's file, testing for a pause or a stop before
+    // each read; false when a stop left it unfinished.
+    bool DigestJob(CompareJob& job, FileContentReader& reader, Sha1Digest& digest, uint8_t* buffer);
     // Writes the outcome of a job into its file; Digested last.
     void FinishJob(CompareJob& job, const char* digestText);
     // Blocks while paused; a stop opens it.
@@ -115,9 +102,9 @@ private:
     uint32_t workerCount = 1;
     ManualResetEvent stopEvent;
 
-    // Guards jobs, workers and endedWorkers. On a cache line of its own: the
-    // reading thread takes it for every file, while the digesting thread reads
-    // the stop and pause flags for every piece.
+    // Guards jobs, workers and endedWorkers. On a cache line of its own: a
+    // worker takes it for every file, and reads the stop and pause flags for
+    // every piece.
     alignas(64) mutable std::mutex mutex;
     std::deque<CompareJob*> jobs;
     WorkerList workers;

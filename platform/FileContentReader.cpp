@@ -9,7 +9,7 @@ namespace twinseek {
 
 FileContentReader::~FileContentReader() { Close(); }
 
-bool FileContentReader::Open(const char* path) {
+bool FileContentReader::Open(const char* path, Access access) {
     Close();
     // Look before opening: opening a device node can have effects of its own
     // (a tape rewinds, a watchdog arms), so only a regular file is opened.
@@ -40,8 +40,13 @@ bool FileContentReader::Open(const char* path) {
         lastError = refusal;
         return false;
     }
-    // Advice only, and worth its call only for files read in many pieces.
-    if (status.st_size > kSequentialAdviceSize) (void)posix_fadvise(opened, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // Advice only. A file read whole is worth it only when read in many
+    // pieces; a sampled one when some of it is to be skipped, which read-ahead
+    // would fetch from the disk all the same.
+    if (access == Access::Sequential && status.st_size > kSequentialAdviceSize)
+        (void)posix_fadvise(opened, 0, 0, POSIX_FADV_SEQUENTIAL);
+    else if (access == Access::Sampled && status.st_size > kSampledAdviceSize)
+        (void)posix_fadvise(opened, 0, 0, POSIX_FADV_RANDOM);
     openedSize = uint64_t(status.st_size);
     descriptor = opened;
     lastError = 0;
@@ -68,6 +73,27 @@ FileContentReader::ReadResult FileContentReader::Read(void* buffer, size_t lengt
             return {ReadStatus::Failed, 0};
         }
     }
+}
+
+FileContentReader::ReadResult FileContentReader::ReadAt(void* buffer, size_t length, uint64_t offset) {
+    if (descriptor < 0) {
+        lastError = EBADF;
+        return {ReadStatus::Failed, 0};
+    }
+    size_t done = 0;
+    while (done < length) {
+        ssize_t count = pread(descriptor, static_cast<char*>(buffer) + done, length - done, off_t(offset + done));
+        if (count > 0) {
+            done += size_t(count);
+        } else if (count == 0) {
+            break;
+        } else if (errno != EINTR) {
+            lastError = errno;
+            return {ReadStatus::Failed, 0};
+        }
+    }
+    lastError = 0;
+    return {done == 0 && length != 0 ? ReadStatus::EndOfFile : ReadStatus::Data, done};
 }
 
 void FileContentReader::Close() {

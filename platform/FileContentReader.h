@@ -1,6 +1,6 @@
-// Reads a file's content from start to end for digesting. Only regular files
-// are opened: links, FIFOs, devices, sockets and directories are refused
-// without ever blocking or disturbing them.
+// Reads a file's content for digesting, from start to end or at chosen
+// offsets. Only regular files are opened: links, FIFOs, devices, sockets and
+// directories are refused without ever blocking or disturbing them.
 #pragma once
 
 #include <cstddef>
@@ -10,11 +10,14 @@ namespace twinseek {
 
 class FileContentReader {
 public:
-    // A good size for each read of a file that is digested.
-    static constexpr size_t kBlockSize = 256 * 1024;
     // Files larger than this are announced to the kernel as read sequentially.
     static constexpr int64_t kSequentialAdviceSize = 1024 * 1024;
+    // Files larger than this, opened to be sampled, are announced as read at random.
+    static constexpr int64_t kSampledAdviceSize = 16 * 1024;
 
+    // Sequential: the file is read whole, and the kernel may read ahead.
+    // Sampled: only pieces are read, and the kernel reads no more than asked.
+    enum class Access { Sequential, Sampled };
     enum class ReadStatus { Data, EndOfFile, Failed };
     struct ReadResult {
         ReadStatus status;
@@ -26,13 +29,15 @@ public:
     FileContentReader& operator=(const FileContentReader&) = delete;
     ~FileContentReader();
 
-    // Opens path for sequential reading; false when it is not a regular file or
-    // cannot be opened (LastError() then tells why). A reader already open is
-    // closed first.
-    bool Open(const char* path);
+    // Opens path; false when it is not a regular file or cannot be opened
+    // (LastError() then tells why). A reader already open is closed first.
+    bool Open(const char* path, Access access = Access::Sequential);
     // Reads up to length bytes; an interrupted read is retried. End of file and
     // a failed read are told apart.
     ReadResult Read(void* buffer, size_t length);
+    // Reads length bytes at offset, fewer only where the file ends, without
+    // moving the position Read goes on from.
+    ReadResult ReadAt(void* buffer, size_t length, uint64_t offset);
     void Close();
 
     bool IsOpen() const { return descriptor >= 0; }

@@ -68,7 +68,7 @@ void ScanEngine::Wait() {
 }
 
 void ScanEngine::Walk() {
-    LowerCurrentThreadToIdlePriority();
+    if (idlePriority) LowerCurrentThreadToIdlePriority();
     PostStatus("Initialize...");
     try {
         WalkRoots();

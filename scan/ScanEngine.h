@@ -36,6 +36,9 @@ public:
     // taken against the working directory now. Once per engine: false when
     // already started, or when no thread could be made (then nothing is posted).
     bool Start(const std::vector<std::string>& roots);
+    // The walk yields to every other thread unless told before Start to run
+    // at normal priority, as a front end with nothing else to do wants.
+    void RunAtNormalPriority() { idlePriority = false; }
     // Asks the walk to end after the entry in hand; returns at once.
     void Stop();
     // Waits until the walk has ended; returns at once when it never started.
@@ -60,6 +63,7 @@ private:
     FileCatalog* intake;
     MessageTarget* target;
     ManualResetEvent stopEvent;
+    bool idlePriority = true;
     // Roots not yet walked, taken from the back.
     std::deque<std::string> roots;
     std::thread thread;

@@ -4,6 +4,8 @@
 #include "catalog/TextFormat.h"
 #include "cli/CliApp.h"
 #include "cli/GroupReport.h"
+#include "document/Document.h"
+#include "document/HeadlessPrompts.h"
 #include "tests/compare/CompareTestSupport.h"
 #include "tests/platform/TemporaryTree.h"
 
@@ -207,8 +209,8 @@ TEST(CliDigestTest, GivesThePublishedSha1sInBase32AndTheDigestOfEveryFileSize) {
         {"abc", "VGMT4NSHA2AWVOR6EVYXQUGCNSONBWE5"},
         {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", "QSMD4RA4HPJG5OVOJKQ7SUJJ4XSUM4HR"},
         {std::string(1000000, 'a'), "GSVJOPGUYTNKJ5Q65MV5XLJHGFSTIALP"}};
-    // Every size across the first block edges, and around the read block.
-    std::vector<size_t> sizes{16383, 16384, 16385, 65536 + 7, 1048576 + 1};
+    // Every size across the first block edges, and around the read piece.
+    std::vector<size_t> sizes{16383, 16384, 16385, 65535, 65536, 65537, 2 * 65536 + 7, 1048576 + 1};
     for (size_t size = 0; size <= 130; ++size) sizes.push_back(size);
     for (size_t size : sizes) {
         std::string content = RandomContent(size, uint32_t(size));
@@ -275,6 +277,36 @@ TEST_F(CliDocumentTest, SavedDocumentsGiveTheSameGroupsResaveByteForByteAndAreCo
     CliRun open = RunCommand({"open", Doc("C.tws"), "--compare", "all"});
     EXPECT_EQ(open.status, kExitSuccess) << open.err;
     ExpectGroupsMatch(open.out, expected);
+}
+
+// The state a saved document gives the file of that name.
+int32_t StateInDocument(const std::string& document, std::string_view name) {
+    HeadlessPrompts prompts;
+    Document loaded(prompts);
+    EXPECT_TRUE(loaded.OpenFile(document)) << document;
+    for (const FileCatalog::Entry& entry : loaded.catalog)
+        if (entry.item->Name() == name) return entry.item->compareState.load();
+    ADD_FAILURE() << name << " is not in " << document;
+    return -1;
+}
+
+TEST_F(CliDocumentTest, ScreeningGivesTheGroupsOfFullDigestsAndLeavesWhatItRulesOutToCompareLater) {
+    // Differs from big1 in its first byte only: its first 4 KiB tell it apart.
+    WriteBytes(tree.Path("data/head-differs"), WithByteFlipped(RandomContent(30000, 8), 0));
+    CliRun screened = RunCommand({"scan", "--save", Doc("S.tws"), data});
+    CliRun full = RunCommand({"scan", "--full", "--save", Doc("F.tws"), data});
+    ASSERT_EQ(screened.status, kExitSuccess) << screened.err;
+    ASSERT_EQ(full.status, kExitSuccess) << full.err;
+    ExpectGroupsMatch(screened.out, expected);
+    EXPECT_EQ(screened.out, full.out);
+    EXPECT_EQ(StateInDocument(Doc("S.tws"), "head-differs"), NotCompared);
+    EXPECT_EQ(StateInDocument(Doc("F.tws"), "head-differs"), Finished);
+    EXPECT_EQ(StateInDocument(Doc("S.tws"), "decoy"), Finished) << "its first 4 KiB are big1's";
+
+    CliRun later = RunCommand({"open", Doc("S.tws"), "--compare", "all", "--full", "--save", Doc("L.tws")});
+    EXPECT_EQ(later.status, kExitSuccess) << later.err;
+    ExpectGroupsMatch(later.out, expected);
+    EXPECT_EQ(StateInDocument(Doc("L.tws"), "head-differs"), Finished);
 }
 
 }  // namespace

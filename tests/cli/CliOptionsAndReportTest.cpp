@@ -2,6 +2,7 @@
 #include "cli/CliOptions.h"
 #include "cli/GroupReport.h"
 #include "cli/JsonText.h"
+#include "platform/ProcessorCount.h"
 #include "tests/catalog/CatalogTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,8 @@ TEST(CliOptionsTest, ScanComparesEverySharedSizeUnlessCategoriesAreChosenAndOpen
     ASSERT_TRUE(plain.options) << plain.error;
     EXPECT_TRUE(plain.options->compareAll);
     EXPECT_EQ(plain.options->operands, (std::vector<std::string>{"/a", "b"}));
+    EXPECT_EQ(plain.options->workers, ProcessorCount()) << "one worker per processor";
+    EXPECT_FALSE(plain.options->full);
 
     CliParse chosen = Parse({"scan", "--compare", "huge files", "7", "--format", "json", "/r"});
     ASSERT_TRUE(chosen.options) << chosen.error;
@@ -32,11 +35,12 @@ TEST(CliOptionsTest, ScanComparesEverySharedSizeUnlessCategoriesAreChosenAndOpen
     EXPECT_EQ(commas.options->compareCategories, (std::vector<uint32_t>{2, 7}));
     EXPECT_EQ(commas.options->workers, 3u);
 
-    CliParse open = Parse({"open", "doc.tws", "--save", "out.tws"});
+    CliParse open = Parse({"open", "doc.tws", "--save", "out.tws", "--full"});
     ASSERT_TRUE(open.options) << open.error;
     EXPECT_FALSE(open.options->compareAll);
     EXPECT_TRUE(open.options->compareCategories.empty());
     EXPECT_EQ(open.options->savePath, "out.tws");
+    EXPECT_TRUE(open.options->full);
     CliParse all = Parse({"open", "--compare", "all", "doc.tws"});
     ASSERT_TRUE(all.options) << all.error;
     EXPECT_TRUE(all.options->compareAll);

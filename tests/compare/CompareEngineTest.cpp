@@ -117,8 +117,7 @@ TEST_F(CompareEngineTest, StopReturnsEveryFileBegunAlsoWhilePausedAndAStartDiges
     EXPECT_EQ(items[0]->compareState.load(), NotCompared);
     EXPECT_EQ(comparing.RowCount(), items.size()) << "Stop leaves the rows";
 
-    // A worker that reads ahead of its digesting: a stop must hand back every
-    // file it had begun, not only the one being digested.
+    // Workers stopped in the middle of their files: each hands its file back.
     engine.Start();
     ASSERT_TRUE(WaitUntil([&] { return comparing.Job(0).bytesDone.load() != 0 || IsDigested(items[0]); }));
     engine.Pause();
@@ -325,6 +324,7 @@ TEST_F(CandidateQueueingTest, TickedCategoriesQueueSharedSizesInTableOrder) {
     EXPECT_TRUE(QueueSizeCategories(engine, files.catalog, ticked));
 
     EXPECT_EQ(Rows(), (std::vector<FileItem*>{large3, large4, large1, large2, tiny1, tiny2}));
+    EXPECT_EQ(SharedSizeFiles(files.catalog, ticked), Rows());
     EXPECT_EQ(small1->compareState.load(), NotCompared) << "category 5 was not ticked";
     for (FileItem* item : Rows()) EXPECT_NE(item->compareState.load(), NotCompared) << "started";
     ASSERT_EQ(progress.runs.size(), 2u);
@@ -362,6 +362,7 @@ TEST_F(CandidateQueueingTest, CompareAllQueuesEveryRegularFileOfSharedSizeOnce) 
     for (FileItem* link : {link1, link2}) link->findData.dwFileAttributes = FILE_ATTRIBUTE_REPARSE_POINT;
     EXPECT_TRUE(QueueAllSharedSizes(engine, files.catalog));
     EXPECT_EQ(Rows(), (std::vector<FileItem*>{big1, big2, empty1, empty2}));
+    EXPECT_EQ(SharedSizeFiles(files.catalog), Rows());
 
     // Again, with one more file of a shared size and a link among twins: only
     // the new regular file is queued.

@@ -120,19 +120,30 @@ using Status = FileContentReader::ReadStatus;
 
 TEST(FileContentReaderTest, ReadsARegularFileToItsEndAndTellsAReadErrorFromTheEnd) {
     testing::TemporaryTree tree;
-    std::string content(FileContentReader::kBlockSize * 2 + 123, '\0');
+    std::string content(2 * 65536 + 123, '\0');
     for (size_t i = 0; i < content.size(); ++i) content[i] = char(i * 7 + 3);
     testing::WriteBytes(tree.Path("data"), content);
     FileContentReader reader;
     ASSERT_TRUE(reader.Open(tree.Path("data").c_str()));
     std::string read;
-    std::string buffer(FileContentReader::kBlockSize, '\0');
+    std::string buffer(65536, '\0');
     FileContentReader::ReadResult result;
     while ((result = reader.Read(buffer.data(), buffer.size())).status == Status::Data)
         read.append(buffer, 0, result.bytes);
     EXPECT_EQ(result.status, Status::EndOfFile);
     EXPECT_EQ(read, content);
     EXPECT_EQ(reader.Read(buffer.data(), 16).status, Status::EndOfFile) << "the end stays the end";
+
+    // Pieces at chosen offsets, one cut short by the end, leave Read where it was.
+    ASSERT_TRUE(reader.Open(tree.Path("data").c_str(), FileContentReader::Access::Sampled));
+    std::string piece(100, '\0');
+    EXPECT_EQ(reader.ReadAt(piece.data(), 100, 7).bytes, 100u);
+    EXPECT_EQ(piece, content.substr(7, 100));
+    EXPECT_EQ(reader.ReadAt(piece.data(), 100, content.size() - 30).bytes, 30u);
+    EXPECT_EQ(piece.substr(0, 30), content.substr(content.size() - 30));
+    EXPECT_EQ(reader.ReadAt(piece.data(), 100, content.size()).status, Status::EndOfFile);
+    EXPECT_EQ(reader.Read(piece.data(), 100).bytes, 100u);
+    EXPECT_EQ(piece, content.substr(0, 100));
 
     // This process's memory reads as an error at offset 0, where nothing is mapped.
     ASSERT_TRUE(reader.Open("/proc/self/mem")) << reader.LastError();

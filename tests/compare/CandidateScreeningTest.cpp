@@ -1,0 +1,151 @@
+// Screening before digesting: the groups it leads to are those of a
+// byte-for-byte comparison, it rules out what its samples tell apart and
+// nothing else, and what it cannot read goes on to the engine.
+#include "compare/CandidateScreening.h"
+
+#include "compare/CandidateQueueing.h"
+#include "tests/compare/CompareTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace twinseek {
+namespace {
+
+using testing::RandomContent;
+using testing::WaitUntil;
+using Names = std::set<std::string>;
+
+class CandidateScreeningTest : public testing::CompareFixture, public ::testing::WithParamInterface<uint32_t> {
+protected:
+    FileItem* Add(const std::string& name, const std::string& content) {
+        contents[name] = content;
+        return items[name] = files.AddFile(name, content);
+    }
+    // Screens every shared size, digests what screening chose and collects it.
+    Names ScreenAndCompare() {
+        Names chosen;
+        std::vector<FileItem*> toDigest = ScreenCandidates(SharedSizeFiles(files.catalog), {GetParam(), {}});
+        for (FileItem* item : toDigest) chosen.emplace(item->Name());
+        QueueFiles(engine, toDigest);
+        EXPECT_TRUE(WaitUntil([&] {
+            for (FileItem* item : Rows())
+                if (item->compareState.load() != Digested) return false;
+            return true;
+        }));
+        engine.CollectFinished();
+        return chosen;
+    }
+    std::set<Names> IndexGroups() const {
+        std::set<Names> groups;
+        index.ForEachDuplicateGroup([&](uint64_t, DuplicateIndex::FileRange range) {
+            Names group;
+            for (auto it = range.first; it != range.second; ++it) group.emplace((*it)->Name());
+            groups.insert(group);
+        });
+        return groups;
+    }
+    std::set<Names> ContentGroups() const {
+        std::map<std::string, Names> byContent;
+        for (const auto& [name, content] : contents) byContent[content].insert(name);
+        std::set<Names> groups;
+        for (const auto& [content, names] : byContent)
+            if (names.size() > 1) groups.insert(names);
+        return groups;
+    }
+
+    std::map<std::string, std::string> contents;
+    std::map<std::string, FileItem*> items;
+};
+
+std::string Flipped(std::string bytes, size_t at) {
+    bytes[at] = char(bytes[at] ^ 0x01);
+    return bytes;
+}
+
+TEST_P(CandidateScreeningTest, FindsTheGroupsOfAByteComparisonAndDigestsOnlyWhatItsSamplesCannotTellApart) {
+    // Per size, a file and its copy, and variants that differ from it in the
+    // first byte (sharing the rest), the last byte, or a byte in the middle.
+    struct Case {
+        size_t size;
+        bool startRuledOut, endRuledOut;
+    };
+    const Case cases[] = {{4096, false, false}, {4097, true, false}, {65536, true, false}, {65537, true, true},
+                          {300000, true, true}};
+    Names ruledOut;
+    for (const Case& c : cases) {
+        const std::string original = RandomContent(c.size, uint32_t(c.size));
+        const std::string name = std::to_string(c.size);
+        Add(name + "-original", original);
+        Add(name + "-copy", original);
+        Add(name + "-start", Flipped(original, 0));
+        Add(name + "-end", Flipped(original, c.size - 1));
+        if (c.size / 2 >= kScreenHeadBytes) Add(name + "-middle", Flipped(original, c.size / 2));
+        if (c.startRuledOut) ruledOut.insert(name + "-start");
+        if (c.endRuledOut) ruledOut.insert(name + "-end");
+    }
+    for (const char* name : {"empty1", "empty2"}) Add(name, "");
+    for (const char* name : {"small1", "small2"}) Add(name, "small and alike");
+    Add("small-other", "small and Alike");
+    Add("unique-size", RandomContent(123456, 1));
+
+    Names expectedChosen;
+    for (const auto& [name, content] : contents)
+        if (name != "unique-size" && !ruledOut.count(name)) expectedChosen.insert(name);
+    EXPECT_EQ(ScreenAndCompare(), expectedChosen);
+    EXPECT_EQ(IndexGroups(), ContentGroups());
+    EXPECT_EQ(comparing.RowCount(), 0u);
+    for (const std::string& name : ruledOut)
+        EXPECT_EQ(items[name]->compareState.load(), NotCompared) << name << " stays to be compared another time";
+}
+
+TEST_P(CandidateScreeningTest, WhatCannotBeSampledIsDigestedAndFilesComparedBeforeCountAsTheyAre) {
+    const size_t size = 10000;
+    const std::string a = RandomContent(size, 1);
+    const std::string b = Flipped(a, 0);
+    // Missing, a FIFO, a read that fails (this process's memory at offset 0),
+    // and a file shorter than its record: the engine finds what it finds.
+    files.AddRecord("missing", size);
+    ASSERT_EQ(mkfifo(files.Path("fifo").c_str(), 0600), 0);
+    files.AddRecord("fifo", size);
+    files.AddRecordAt("/proc/self/mem", size);
+    files.AddRecord("shrunk", size);
+    testing::WriteBytes(files.Path("shrunk"), "short");
+    files.AddFile("readable", a);
+    // Another size: a file compared before, and an unreadable one, whose
+    // digest text is what a failed read gives.
+    const std::string c = RandomContent(size + 1, 2);
+    FileItem* known = files.AddFile("known", c);
+    known->SetDigestText(testing::DigestTextOf(c));
+    known->compareState = Finished;
+    ASSERT_TRUE(index.Insert(known));
+    FileItem* unreadable = files.AddFile("unreadable", Flipped(c, 0));
+    unreadable->SetDigestText(kUnopenableText);
+    unreadable->compareState = Finished;
+    files.AddFile("like-known", c);
+    files.AddFile("like-unreadable", Flipped(c, 0));
+    // A third: the file compared before is gone, so nothing rules the other out.
+    FileItem* gone = files.AddRecord("gone", size + 2);
+    gone->SetDigestText(testing::DigestTextOf(b));
+    gone->compareState = Finished;
+    files.AddFile("next-to-gone", RandomContent(size + 2, 3));
+
+    EXPECT_EQ(ScreenAndCompare(), (Names{"missing", "fifo", "mem", "shrunk", "like-known", "next-to-gone"}));
+    for (const FileCatalog::Entry& entry : files.catalog.Range(0, size)) {
+        const std::string name(entry.item->Name());
+        if (name == "readable") continue;
+        EXPECT_EQ(entry.item->compareState.load(), Finished) << name;
+        EXPECT_TRUE(name == "shrunk" || entry.item->IsUnopenable()) << name;
+    }
+    EXPECT_EQ(index.CountOfKeyOf(known), 2u) << "the new copy joins the group of the file compared before";
+}
+
+INSTANTIATE_TEST_SUITE_P(OneOrSeveralThreads, CandidateScreeningTest, ::testing::Values(1u, 3u));
+
+}  // namespace
+}  // namespace twinseek
