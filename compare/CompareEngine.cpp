@@ -25,7 +25,7 @@ bool CompareEngine::AddFile(FileItem* item) {
     list.queuedBytes += item->Size();
     list.queuedCount += 1;
     progress.ProgressStep();
-    list.AppendJob(std::make_unique<CompareJob>(item));
+    list.AppendJob(std::make_unique<CompareJob>(item, sameFiles ? sameFiles->FirstOf(item) : nullptr));
     return true;
 }
 
@@ -35,6 +35,12 @@ void CompareEngine::Start() {
     for (size_t row = 0; row < list.RowCount(); ++row) {
         CompareJob& job = list.Job(row);
         if (job.item->compareState.load(std::memory_order_relaxed) != NotCompared) continue;
+        // A further path of a file is done at once: its digest is its first
+        // path's, which is collected before it (an earlier row, or earlier).
+        if (job.sameFileAs) {
+            job.item->compareState.store(Digested, std::memory_order_release);
+            continue;
+        }
         job.item->compareState.store(Queued, std::memory_order_relaxed);
         jobs.push_back(&job);
     }
@@ -207,15 +213,19 @@ void CompareEngine::ReadJobs(ReadAheadQueue& queue, CompareJob*& abandoned) {
         job->lastTick.store(startTick, std::memory_order_relaxed);
         job->startTick.store(startTick, std::memory_order_release);
 
-        if (!reader.Open(job->item->GetFullPath().data())) {
+        // Only the file the record describes is compared: one that is no
+        // longer a regular file (the reader opens no other kind) or is not of
+        // the size catalogued has changed, and its digest would be filed under
+        // a size it does not have.
+        const uint64_t size = job->item->Size();
+        if (!reader.Open(job->item->GetFullPath().data()) || reader.Size() != size) {
+            reader.Close();
             queue.AcquireBuffer();
             queue.Push({job, ReadChunk::Kind::Failed});
             continue;
         }
-        // The content as it was when opened: the size then marks its end, so a
-        // file's last piece needs no further read to find it. A size of 0 says
-        // nothing (files of pseudo file systems have content all the same).
-        const uint64_t size = reader.Size();
+        // Exactly the size read, so the last piece needs no further read to
+        // find the end; a file that ends sooner has changed while being read.
         uint64_t done = 0;
         for (;;) {
             PassPauseGate();
@@ -224,14 +234,18 @@ void CompareEngine::ReadJobs(ReadAheadQueue& queue, CompareJob*& abandoned) {
                 break;
             }
             uint8_t* buffer = queue.AcquireBuffer();
-            FileContentReader::ReadResult result = reader.Read(buffer, queue.BufferSize());
+            if (done == size) {
+                queue.Push({job, ReadChunk::Kind::End});
+                break;
+            }
+            FileContentReader::ReadResult result =
+                reader.Read(buffer, size_t(std::min<uint64_t>(queue.BufferSize(), size - done)));
             if (result.status != FileContentReader::ReadStatus::Data) {
-                queue.Push({job, result.status == FileContentReader::ReadStatus::EndOfFile ? ReadChunk::Kind::End
-                                                                                           : ReadChunk::Kind::Failed});
+                queue.Push({job, ReadChunk::Kind::Failed});
                 break;
             }
             done += result.bytes;
-            const bool last = size != 0 && done >= size;
+            const bool last = done == size;
             queue.Push({job, ReadChunk::Kind::Data, last, buffer, result.bytes});
             if (last) break;
         }
@@ -267,8 +281,17 @@ void CompareEngine::FinishJob(CompareJob& job, const char* digestText) {
 
 void CompareEngine::CollectJob(const CompareJob& job) {
     FileItem* item = job.item;
-    // A file that could not be read is no one's duplicate and stays out.
-    if (index.Insert(item)) {
+    if (const FileItem* first = job.sameFileAs) {
+        // Its first path was abandoned by a stop: so is this one.
+        if (first->compareState.load(std::memory_order_relaxed) != Finished) {
+            item->compareState.store(NotCompared, std::memory_order_relaxed);
+            return;
+        }
+        // One file, so one digest; and no copy of itself, so in no group.
+        item->SetDigestText(first->DigestText());
+        item->hashMillis = 0;
+    } else if (index.Insert(item)) {
+        // A file that could not be read is no one's duplicate and stays out.
         size_t count = index.CountOfKeyOf(item);
         if (count > 1) view.ShowInGroup(item, count);
     }

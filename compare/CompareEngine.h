@@ -5,6 +5,7 @@
 
 #include "catalog/DuplicateIndex.h"
 #include "catalog/FileItem.h"
+#include "catalog/SameFileLinks.h"
 #include "compare/CompareJob.h"
 #include "compare/CompareView.h"
 #include "compare/ProgressIndicator.h"
@@ -74,6 +75,13 @@ public:
     // The stop command: stop, keep what is already digested, drop the rest.
     void CancelAll();
 
+    // The further paths of files (hard links) among the files handed to
+    // AddFile: such a path is not read but finished with its first path's
+    // digest, and is no one's duplicate. links must outlive the engine; null
+    // (the default) when there are none.
+    void SetSameFileLinks(const SameFileLinks* links) { sameFiles = links; }
+    const SameFileLinks* SameFiles() const { return sameFiles; }
+
     // Workers that Start creates; from 1 up, 1 by default. Collection order is
     // the row order whatever the count.
     void SetWorkerCount(uint32_t count) { workerCount = count == 0 ? 1 : count; }
@@ -113,6 +121,7 @@ private:
     ProgressIndicator& progress;
 
     uint32_t workerCount = 1;
+    const SameFileLinks* sameFiles = nullptr;
     ManualResetEvent stopEvent;
 
     // Guards jobs, workers and endedWorkers. On a cache line of its own: the

@@ -21,4 +21,20 @@ int DirectoryAccessError(const std::string& path) {
     return 0;
 }
 
+PathStatus ProbePath(const std::string& path) {
+    struct stat status;
+    if (lstat(path.c_str(), &status) != 0) return {errno, 0, 0};
+    return {0, uint32_t(status.st_mode), uint64_t(status.st_size)};
+}
+
+std::string_view EntryKindName(uint32_t mode) {
+    if (S_ISFIFO(mode)) return "FIFO";
+    if (S_ISSOCK(mode)) return "socket";
+    if (S_ISCHR(mode)) return "character device";
+    if (S_ISBLK(mode)) return "block device";
+    if (S_ISLNK(mode)) return "symbolic link";
+    if (S_ISDIR(mode)) return "folder";
+    return "regular file";
+}
+
 }  // namespace twinseek

@@ -207,13 +207,46 @@ TEST_F(DamagedDocumentTest, AbsurdCountsEndlessNamesAndNestingPastPathMaxFailWit
     chain.Word(1).File("bottom", 42);
     for (int level = 0; level < depth; ++level) chain.Word(0);
 
-    const std::pair<const TwsBytes*, const char*> cases[] = {{&folders, "End of archive file exception"},
-                                                             {&files, "End of archive file exception"},
-                                                             {&endless, "End of archive file exception"},
-                                                             {&chain, "Generic archive exception"}};
+    // Folder 2049's path, "d/d/.../d", is the first to reach 4096 bytes; the
+    // root's own record is record 1, and each level takes 47 bytes after the first 50.
+    const std::pair<const TwsBytes*, const char*> cases[] = {
+        {&folders, "End of archive file exception"},
+        {&files, "End of archive file exception"},
+        {&endless, "End of archive file exception"},
+        {&chain, "folders nested deeper than a path can reach, at record 2050 (byte 96306)"}};
     for (const auto& [bytes, cause] : cases) {
         EXPECT_FALSE(Load(bytes->bytes)) << cause;
         EXPECT_EQ(LastError(), Failure(cause));
+    }
+}
+
+TEST_F(DamagedDocumentTest, NamesNoScanCouldMakeFailNamingTheirRecord) {
+    // The root's folder "/" is the one name that holds '/'.
+    TwsBytes valid;
+    valid.Word(1).Root().Word(1).Folder("/").Word(1).Folder("home").Word(0).Word(1).File("f", 1).Word(0).Word(0);
+    ASSERT_TRUE(Load(valid.bytes));
+    EXPECT_EQ(document->root->FindFolder("/")->FindFolder("home")->FindFile("f")->GetFullPath(), "/home/f");
+
+    const std::pair<std::string, std::string> names[] = {
+        {"", " has an empty name, which no file or folder can have"},
+        {".", " is named \".\", which no file or folder can be"},
+        {"..", " is named \"..\", which no file or folder can be"},
+        {"../../etc", " is named \"../../etc\", and a name cannot hold \"/\""},
+        {"/", " is named \"/\", and a name cannot hold \"/\""},
+        {std::string("x\0y", 3), " has a name holding a zero byte, which no file or folder can have"},
+    };
+    for (const auto& [name, fault] : names) {
+        for (bool folder : {true, false}) {
+            SCOPED_TRACE((folder ? "folder " : "file ") + name);
+            TwsBytes bytes;
+            bytes.Word(1).Root().Word(1).Folder("/");
+            folder ? bytes.Word(1) : bytes.Word(0).Word(1);
+            const size_t offset = bytes.bytes.size();
+            folder ? bytes.Folder(name).Word(0).Word(0).Word(0) : bytes.File(name, 1);
+            bytes.Word(0);
+            EXPECT_FALSE(Load(bytes.bytes));
+            EXPECT_EQ(LastError(), Failure("record 3 (byte " + std::to_string(offset) + ")" + fault));
+        }
     }
 }
 
