@@ -26,6 +26,7 @@ std::span<FileItem* const> SameFileLinks::ExtrasOf(const FileItem* first) const 
 }
 
 void SameFileLinks::RemoveIf(const std::function<bool(const FileItem*)>& gone) {
+    std::erase_if(groupedFiles, [&](const auto& entry) { return gone(entry.second); });
     for (auto it = extrasOf.begin(); it != extrasOf.end();) {
         std::vector<FileItem*>& extras = it->second;
         const bool firstGone = gone(it->first);
@@ -41,21 +42,31 @@ void SameFileLinks::RemoveIf(const std::function<bool(const FileItem*)>& gone) {
 void SameFileLinks::Clear() {
     firstOf.clear();
     extrasOf.clear();
+    groupedFiles.clear();
+}
+
+FileItem* SameFileLinks::SameFileInGroup(FileItem* file, const IdentityLookup& identityOf) {
+    std::optional<FileIdentity> identity = identityOf(*file);
+    if (!identity) return nullptr;
+    auto [place, first] = groupedFiles.emplace(*identity, file);
+    if (first || place->second == file) return nullptr;
+    FileItem* earlier = place->second;
+    if (identityOf(*earlier) != identity) {
+        place->second = file;
+        return nullptr;
+    }
+    // One file, so one size and one digest, unless it changed between reads.
+    const bool sameGroup = earlier->Size() == file->Size() && earlier->DigestText() == file->DigestText();
+    return sameGroup ? earlier : nullptr;
 }
 
 size_t SeparateSameFilesInGroups(DuplicateIndex& index, SameFileLinks& links,
-                                 const std::function<std::optional<FileIdentity>(const FileItem&)>& identityOf) {
+                                 const SameFileLinks::IdentityLookup& identityOf) {
     // Found first, taken out afterwards: the index must not change while visited.
     std::vector<std::pair<FileItem*, FileItem*>> found;
-    std::unordered_map<FileIdentity, FileItem*, FileIdentityHash> firstPaths;
     index.ForEachDuplicateGroup([&](uint64_t, DuplicateIndex::FileRange files) {
-        firstPaths.clear();
-        for (auto it = files.first; it != files.second; ++it) {
-            std::optional<FileIdentity> identity = identityOf(**it);
-            if (!identity) continue;
-            auto [place, isFirst] = firstPaths.emplace(*identity, *it);
-            if (!isFirst) found.emplace_back(*it, place->second);
-        }
+        for (auto it = files.first; it != files.second; ++it)
+            if (FileItem* same = links.SameFileInGroup(*it, identityOf)) found.emplace_back(*it, same);
     });
     size_t separated = 0;
     for (auto [extra, first] : found) {

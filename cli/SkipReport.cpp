@@ -49,8 +49,10 @@ std::vector<std::string> SkipSummaryLines(const ScanSkips& skips) {
         line.replace(line.find('#'), 1, std::to_string(count));
         line.replace(line.find('@'), 1, count == 1 ? text.one : text.many);
         const std::vector<std::string>& examples = skips.Examples(text.cause);
-        for (size_t i = 0; i < examples.size(); ++i) line.append(i == 0 ? ": \"" : ", \"").append(ShownPath(examples[i])) += '"';
-        if (count > examples.size()) line.append(" and ").append(std::to_string(count - examples.size())).append(" more");
+        for (size_t i = 0; i < examples.size(); ++i)
+            line.append(i == 0 ? ": \"" : ", \"").append(ShownPath(examples[i])) += '"';
+        if (count > examples.size())
+            line.append(" and ").append(std::to_string(count - examples.size())).append(" more");
         lines.push_back(std::move(line));
     }
     return lines;

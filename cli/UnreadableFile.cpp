@@ -18,7 +18,8 @@ std::string DescribeUnreadable(const FileItem& file) {
         return path + " changed after it was catalogued (" + std::to_string(file.Size()) + " bytes then, " +
                std::to_string(status.size) + " now), so it was not compared";
     FileContentReader reader;
-    if (!reader.Open(path.c_str())) return "could not read " + path + ": " + CXFileException::SystemMessage(reader.LastError());
+    if (!reader.Open(path.c_str()))
+        return "could not read " + path + ": " + CXFileException::SystemMessage(reader.LastError());
     return "could not read " + path;
 }
 

@@ -3,8 +3,10 @@
 #include "compare/ComparingList.h"
 #include "compare/FinishedList.h"
 #include "compare/ReadAheadQueue.h"
+#include "catalog/TextFormat.h"
 #include "compare/Sha1Digest.h"
 #include "platform/FileContentReader.h"
+#include "platform/FileIdentity.h"
 #include "platform/TickCount.h"
 
 #include <algorithm>
@@ -293,12 +295,25 @@ void CompareEngine::CollectJob(const CompareJob& job) {
     } else if (index.Insert(item)) {
         // A file that could not be read is no one's duplicate and stays out.
         size_t count = index.CountOfKeyOf(item);
-        if (count > 1) view.ShowInGroup(item, count);
+        if (count > 1 && !LeavesGroupAsSameFile(item, count)) view.ShowInGroup(item, count);
     }
     uint32_t elapsed = job.lastTick.load(std::memory_order_relaxed) - job.startTick.load(std::memory_order_relaxed);
     finished.AddEntry({item, elapsed});
     item->compareState.store(Finished, std::memory_order_relaxed);
     item->SetTextColor(view.FileListId(), kCollectedColor);
+}
+
+bool CompareEngine::LeavesGroupAsSameFile(FileItem* item, size_t count) {
+    if (!sameFiles) return false;
+    auto identityOf = [](const FileItem& file) { return IdentityOfPath(std::string(file.GetFullPath()).c_str()); };
+    // The file a group began with is looked up when a second one joins it.
+    if (count == 2)
+        sameFiles->SameFileInGroup(index.First(MakeDuplicateKey(item->Size(), item->digestText).CStr()), identityOf);
+    FileItem* same = sameFiles->SameFileInGroup(item, identityOf);
+    if (!same) return false;
+    index.Remove(item);
+    sameFiles->Add(item, same);
+    return true;
 }
 
 void CompareEngine::CollectFinished() {

@@ -77,10 +77,12 @@ public:
 
     // The further paths of files (hard links) among the files handed to
     // AddFile: such a path is not read but finished with its first path's
-    // digest, and is no one's duplicate. links must outlive the engine; null
-    // (the default) when there are none.
-    void SetSameFileLinks(const SameFileLinks* links) { sameFiles = links; }
-    const SameFileLinks* SameFiles() const { return sameFiles; }
+    // digest, and is no one's duplicate. A file that joins a group of which a
+    // file is the same file on disk (a path no scan linked) leaves the group
+    // and is recorded there as its further path. links must outlive the
+    // engine; null (the default) for neither.
+    void SetSameFileLinks(SameFileLinks* links) { sameFiles = links; }
+    SameFileLinks* SameFiles() const { return sameFiles; }
 
     // Workers that Start creates; from 1 up, 1 by default. Collection order is
     // the row order whatever the count.
@@ -112,6 +114,9 @@ private:
     void PassPauseGate();
     // Files a Digested row's file and adds it to the Finished list.
     void CollectJob(const CompareJob& job);
+    // True when item, just filed in a group of count files, is the same file
+    // on disk as one of them: it then leaves the index as that file's path.
+    bool LeavesGroupAsSameFile(FileItem* item, size_t count);
     void JoinEndedWorkers();
 
     ComparingList& list;
@@ -121,7 +126,7 @@ private:
     ProgressIndicator& progress;
 
     uint32_t workerCount = 1;
-    const SameFileLinks* sameFiles = nullptr;
+    SameFileLinks* sameFiles = nullptr;
     ManualResetEvent stopEvent;
 
     // Guards jobs, workers and endedWorkers. On a cache line of its own: the

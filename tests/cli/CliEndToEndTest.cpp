@@ -216,8 +216,9 @@ TEST(CliScanTest, FindsExactlyTheGroupsOfIdenticalContentAmongAwkwardEntries) {
     EXPECT_NE(run.out.find("/names/clear\\033[2J\n"), std::string::npos);
     std::vector<std::string> messages = Lines(run.err);
     std::sort(messages.begin(), messages.end());
-    EXPECT_EQ(messages, (std::vector<std::string>{"twinseek-cli: " + tree.Path("a/pipe") + " is not a regular file (FIFO)",
-                                                  "twinseek-cli: " + socketPath + " is not a regular file (socket)"}));
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{"twinseek-cli: " + tree.Path("a/pipe") + " is not a regular file (FIFO)",
+                                        "twinseek-cli: " + socketPath + " is not a regular file (socket)"}));
 }
 
 TEST(CliScanTest, WhatAScanPassesOverIsToldByCauseAndTheRunStillSucceeds) {
@@ -227,15 +228,15 @@ TEST(CliScanTest, WhatAScanPassesOverIsToldByCauseAndTheRunStillSucceeds) {
     WriteBytes(tree.Path("kept2"), "same");
     CliRun run = RunCommand({"scan", "--format", "json-report", tree.Root(), "/proc"});
     EXPECT_EQ(run.status, kExitSuccess) << "a partial listing is no failure";
-    EXPECT_EQ(Lines(run.err),
-              (std::vector<std::string>{"twinseek-cli: left out 1 entry whose name holds a line break, which a document "
-                                        "cannot record: \"" + tree.Path("two\\nlines") + "\"",
-                                        "twinseek-cli: did not enter 1 folder on file systems that hold no user files "
-                                        "(such as /proc): \"/proc\""}));
+    EXPECT_EQ(Lines(run.err), (std::vector<std::string>{
+                                  "twinseek-cli: left out 1 entry whose name holds a line break, which a document "
+                                  "cannot record: \"" + tree.Path("two\\nlines") + "\"",
+                                  "twinseek-cli: did not enter 1 folder on file systems that hold no user files "
+                                  "(such as /proc): \"/proc\""}));
     ASSERT_TRUE(run.out.starts_with("{\"groups\": [\n  {\"size\": 4,")) << run.out;
     EXPECT_TRUE(run.out.ends_with("\"folders_entered_before\": {\"count\": 0, \"examples\": []}}}\n")) << run.out;
-    EXPECT_NE(run.out.find("\"line_break_names\": {\"count\": 1, \"examples\": [\"" + tree.Path("two\\nlines") + "\"]}"),
-              std::string::npos);
+    const std::string lineBreaks = "\"line_break_names\": {\"count\": 1, \"examples\": [\"";
+    EXPECT_NE(run.out.find(lineBreaks + tree.Path("two\\nlines") + "\"]}"), std::string::npos);
     EXPECT_NE(run.out.find("\"pseudo_file_systems\": {\"count\": 1, \"examples\": [\"/proc\"]}"), std::string::npos);
     // The plain JSON stays the array of groups that scripts read.
     CliRun array = RunCommand({"scan", "--format", "json", tree.Root()});
@@ -260,19 +261,27 @@ TEST(CliScanTest, AFileReachedByManyPathsIsOneFileInEveryReportAndInDocuments) {
     // "one" is walked first, so either of its paths stands for the file,
     // "copy" after it. A loaded document takes the first in name order.
     auto groupWith = [&](const std::string& first, const std::string& other) {
-        return GroupsAsJson({{6000, DigestTextOf(content), {tree.Path(first), tree.Path("two/copy")}, {{tree.Path(other)}, {}}}});
+        return GroupsAsJson(
+            {{6000, DigestTextOf(content), {tree.Path(first), tree.Path("two/copy")}, {{tree.Path(other)}, {}}}});
     };
-    CliRun scan = RunCommand({"scan", "--format", "json", "--save", tree.Path("docs/d.tws"), tree.Path("one"), tree.Path("two")});
+    const std::vector<std::string> roots{tree.Path("one"), tree.Path("two")};
+    CliRun scan = RunCommand({"scan", "--format", "json", "--save", tree.Path("docs/d.tws"), roots[0], roots[1]});
     EXPECT_EQ(scan.status, kExitSuccess) << scan.err;
-    EXPECT_TRUE(scan.out == groupWith("one/a", "one/a-hard") || scan.out == groupWith("one/a-hard", "one/a")) << scan.out;
+    EXPECT_TRUE(scan.out == groupWith("one/a", "one/a-hard") || scan.out == groupWith("one/a-hard", "one/a"))
+        << scan.out;
     EXPECT_EQ(scan.err, mirrored ? "twinseek-cli: did not enter 1 folder again, already entered through another path "
                                    "(a bind mount): \"" + tree.Path("two/mirror") + "\"\n"
                                  : "");
     CliRun loaded = RunCommand({"groups", tree.Path("docs/d.tws"), "--format", "json"});
     EXPECT_EQ(loaded.out, groupWith("one/a", "one/a-hard"));
     CliRun text = RunCommand({"groups", tree.Path("docs/d.tws")});
-    ExpectGroupsMatch(text.out, GroupsByContent({tree.Path("one"), tree.Path("two")}));
+    ExpectGroupsMatch(text.out, GroupsByContent(roots));
     EXPECT_NE(text.out.find("[2 Copies]"), std::string::npos);
+    // Saved uncompared, the paths are linked as they meet in their groups.
+    ASSERT_EQ(RunCommand({"scan", "--compare", "1", "--save", tree.Path("docs/u.tws"), roots[0], roots[1]}).status,
+              kExitSuccess);
+    CliRun compared = RunCommand({"open", tree.Path("docs/u.tws"), "--compare", "all", "--format", "json"});
+    EXPECT_EQ(compared.out, groupWith("one/a", "one/a-hard"));
     if (!mirrored) std::printf("bind mount not tested: it needs root\n");
 }
 

@@ -108,7 +108,8 @@ TEST(SkipReportTest, OneLinePerCauseWithTheFirstPathsAndTheCountsInJson) {
                   "could not list 5 folders, so what they hold is left out: \"/a\", \"/b\", \"/c\" and 2 more",
                   "left out 1 entry whose path is longer than PATH_MAX allows: \"/" + std::string(59, 'd') + "..." +
                       std::string(60, 'd') + "\"",
-                  "left out 1 entry whose name holds a line break, which a document cannot record: \"/x/two\nlines\""}));
+                  "left out 1 entry whose name holds a line break, which a document cannot record: "
+                  "\"/x/two\nlines\""}));
     std::string json;
     AppendSkipsJson(json, skips);
     EXPECT_EQ(json.substr(0, json.find("paths_too_long")),
@@ -143,8 +144,9 @@ TEST(GroupReportTest, GroupsOfTwoOrMoreInResultOrder) {
     SameFileLinks links;
     ASSERT_TRUE(links.Add(AddFile(top, "big1-link", 900, b), big1));
     auto linked = CollectGroups(index, &links);
-    EXPECT_EQ(GroupsAsJson({linked[0]}), "[\n  {\"size\": 900, \"digest\": \"" + b +
-                                             "\", \"files\": [\"/big1\", \"/big2\"], \"links\": {\"/big1\": [\"/big1-link\"]}}\n]\n");
+    EXPECT_EQ(GroupsAsJson({linked[0]}),
+              "[\n  {\"size\": 900, \"digest\": \"" + b +
+                  "\", \"files\": [\"/big1\", \"/big2\"], \"links\": {\"/big1\": [\"/big1-link\"]}}\n]\n");
     EXPECT_EQ(GroupsAsText({linked[0]}), GroupsAsText({groups[0]})) << "text lists distinct files only";
 }
 

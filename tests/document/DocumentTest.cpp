@@ -158,8 +158,9 @@ TEST_F(DocumentTest, SavingThroughSymbolicLinksWritesTheFileTheyLeadToAndKeepsTh
     }
     Document reloaded(prompts);
     ASSERT_TRUE(reloaded.OpenFile(dir.Path("real/doc.tws")));
-    EXPECT_NE(reloaded.root->FindFolder("data")->FindFile("file"), nullptr) << "the file behind the links is the new one";
-    EXPECT_EQ(ReadBytes(dir.Path("real/new.tws")), ReadBytes(dir.Path("real/doc.tws"))) << "a dangling link gets its file";
+    EXPECT_NE(reloaded.root->FindFolder("data")->FindFile("file"), nullptr) << "the file behind the links is new";
+    EXPECT_EQ(ReadBytes(dir.Path("real/new.tws")), ReadBytes(dir.Path("real/doc.tws")))
+        << "a dangling link gets its file";
     for (const char* link : {"link.tws", "chain.tws", "dangling.tws"}) {
         struct stat status {};
         EXPECT_TRUE(lstat(dir.Path(link).c_str(), &status) == 0 && S_ISLNK(status.st_mode)) << link;
@@ -169,7 +170,8 @@ TEST_F(DocumentTest, SavingThroughSymbolicLinksWritesTheFileTheyLeadToAndKeepsTh
     document.path = dir.Path("loop.tws");
     document.modified = true;
     EXPECT_FALSE(document.Save());
-    EXPECT_EQ(prompts.errors, std::vector<std::string>{"Could not save " + document.path + ": Too many levels of symbolic links"});
+    EXPECT_EQ(prompts.errors,
+              std::vector<std::string>{"Could not save " + document.path + ": Too many levels of symbolic links"});
     auto entries = std::filesystem::directory_iterator(dir.Path("real"));
     EXPECT_EQ(std::distance(begin(entries), end(entries)), 2) << "no temporary file is left";
 }

@@ -59,7 +59,8 @@ TEST_F(ScanEngineLinuxTest, LinksFifosLineBreaksAndUnreadableFoldersNeitherFollo
     // Nothing is left out in silence: what was passed over is told, by cause.
     Strings lineBreaks = lastSkips.Examples(SkipCause::LineBreak);
     std::sort(lineBreaks.begin(), lineBreaks.end());
-    EXPECT_EQ(lineBreaks, (Strings{tree.Path("carriage\rreturn"), tree.Path("folder\nbreak"), tree.Path("two\nlines")}));
+    EXPECT_EQ(lineBreaks,
+              (Strings{tree.Path("carriage\rreturn"), tree.Path("folder\nbreak"), tree.Path("two\nlines")}));
     Strings unlistable = lastSkips.Examples(SkipCause::Unlistable);
     std::sort(unlistable.begin(), unlistable.end());
     Strings expectedUnlistable{tree.Path("linked")};
