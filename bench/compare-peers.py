@@ -110,8 +110,15 @@ def measured_sha1_rate():
     return None
 
 
-def normalise(groups, top):
-    return {frozenset(os.path.relpath(p, top) for p in g) for g in groups if len(g) > 1}
+def normalise(groups):
+    # A group is the set of files it holds, each known by device and inode:
+    # tools differ in whether and which hard links of a file they list, not in
+    # which files are copies of each other.
+    def file_of(path):
+        st = os.lstat(path)
+        return (st.st_dev, st.st_ino)
+    files = [frozenset(file_of(p) for p in g) for g in groups]
+    return {f for f in files if len(f) > 1}
 
 
 def main():
@@ -153,7 +160,7 @@ def main():
                     times.append(seconds)
                     peaks.append(kib)
                 text = open(out, errors="surrogateescape").read() if output_kind else stdout.decode(errors="surrogateescape")
-            groups = normalise(parse(text), top)
+            groups = normalise(parse(text))
             if reference is None:
                 reference = groups
             same = "same" if groups == reference else "DIFFERENT (%d groups not shared)" % len(groups ^ reference)
