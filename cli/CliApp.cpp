@@ -5,7 +5,10 @@
 #include "cli/CompareRun.h"
 #include "cli/GroupReport.h"
 #include "cli/ScanWaiter.h"
+#include "cli/SkipReport.h"
 #include "cli/StatusLine.h"
+#include "cli/TerminalText.h"
+#include "cli/UnreadableFile.h"
 #include "compare/CandidateQueueing.h"
 #include "compare/CandidateScreening.h"
 #include "compare/FileDigest.h"
@@ -41,7 +44,8 @@ private:
     SessionTeardown teardown;
 };
 
-void PrintError(const std::string& text) { std::fprintf(stderr, "twinseek-cli: %s\n", text.c_str()); }
+// Names in a message are shown escaped, so that none acts on the terminal.
+void PrintError(const std::string& text) { std::fprintf(stderr, "twinseek-cli: %s\n", TerminalText(text).c_str()); }
 
 // Shows the errors the document reported; true when there were any.
 bool ReportDocumentErrors(CliSession& session) {
@@ -52,10 +56,13 @@ bool ReportDocumentErrors(CliSession& session) {
 
 // Writes the groups as they are formed, a few hundred KiB at a time, so a
 // large report is never held whole.
-void PrintGroups(CliSession& session, OutputFormat format) {
+// With skips (after a scan) a JSON report also tells what the scan passed over.
+void PrintGroups(CliSession& session, OutputFormat format, const ScanSkips* skips = nullptr) {
     constexpr size_t kFlushSize = 256 * 1024;
-    const bool json = format == OutputFormat::Json;
-    std::string buffer(json ? kJsonGroupsOpening : "");
+    const bool report = format == OutputFormat::JsonReport;
+    const bool json = format == OutputFormat::Json || report;
+    std::string buffer(report ? "{\"groups\": " : "");
+    if (json) buffer += kJsonGroupsOpening;
     bool first = true;
     ForEachGroupReport(session.Doc().duplicates, [&](const GroupReport& group) {
         if (json)
@@ -67,8 +74,11 @@ void PrintGroups(CliSession& session, OutputFormat format) {
             std::fwrite(buffer.data(), 1, buffer.size(), stdout);
             buffer.clear();
         }
-    });
+    }, &session.Doc().links);
     if (json) buffer += JsonGroupsClosing(!first);
+    if (report && skips) AppendSkipsJson(buffer += ",\n\"skipped\": ", *skips);
+    if (report) buffer += '}';
+    if (json) buffer += '\n';
     std::fwrite(buffer.data(), 1, buffer.size(), stdout);
 }
 
@@ -80,7 +90,8 @@ bool CompareChosenFiles(CliSession& session, const CliOptions& options, StatusLi
     engine.SetWorkerCount(options.workers);
     const FileCatalog& catalog = session.Doc().catalog;
     std::vector<FileItem*> files =
-        options.compareAll ? SharedSizeFiles(catalog) : SharedSizeFiles(catalog, options.compareCategories);
+        options.compareAll ? SharedSizeFiles(catalog, engine.SameFiles())
+                           : SharedSizeFiles(catalog, options.compareCategories, engine.SameFiles());
     if (!options.full) {
         uint32_t lastShown = GetTickCount();
         files = ScreenCandidates(files, {options.workers, [&](size_t sampled, size_t total) {
@@ -92,8 +103,8 @@ bool CompareChosenFiles(CliSession& session, const CliOptions& options, StatusLi
         status.Clear();
     }
     if (!session.App().CompareFiles(files)) return false;
-    std::vector<std::string> unreadable = RunComparisonToEnd(session.Comparing(), session.Finished(), status);
-    for (const std::string& path : unreadable) PrintError("could not read " + path);
+    for (const FileItem* file : RunComparisonToEnd(session.Comparing(), session.Finished(), status))
+        PrintError(DescribeUnreadable(*file));
     return true;
 }
 
@@ -127,9 +138,10 @@ int RunScan(const CliOptions& options, SessionTeardown teardown) {
     CliSession& session = *holder;
     Document& document = session.Doc();
     StatusLine status;
+    ScanSkips skips;
     {
         ScanWaiter waiter;
-        ScanEngine engine(document.root, &document.intake, &waiter);
+        ScanEngine engine(document.root, &document.intake, &document.links, &waiter);
         engine.RunAtNormalPriority();  // the command waits for nothing else
         if (!engine.Start(roots)) {
             PrintError("could not start the scan thread");
@@ -139,13 +151,16 @@ int RunScan(const CliOptions& options, SessionTeardown teardown) {
             status.Show("Scanning: " + std::to_string(engine.FilesFound()) + " files in " +
                         std::to_string(engine.FoldersEntered()) + " folders");
         engine.Wait();
+        skips = engine.Skips();
     }
     status.Clear();
+    // A partial listing still succeeds (scripts go on working), but says so.
+    for (const std::string& line : SkipSummaryLines(skips)) PrintError(line);
     document.CommitScan(true);
 
     CompareChosenFiles(session, options, status);
     bool saved = SaveIfAsked(session, options);
-    PrintGroups(session, options.format);
+    PrintGroups(session, options.format, &skips);
     return saved ? kExitSuccess : kExitFailure;
 }
 
@@ -173,7 +188,7 @@ int RunDigest(const CliOptions& options) {
             result = kExitFailure;
             continue;
         }
-        std::printf("%s  %s\n", digest.text.c_str(), path.c_str());
+        std::printf("%s  %s\n", digest.text.c_str(), TerminalText(path).c_str());
     }
     return result;
 }

@@ -12,11 +12,11 @@ namespace twinseek {
 
 const char kUsageText[] =
     "Usage:\n"
-    "  twinseek-cli scan [--compare all|CATEGORY...] [--format text|json] [--save FILE.tws]\n"
-    "                    [--workers N] [--full] ROOT...\n"
-    "  twinseek-cli open FILE.tws [--compare all|CATEGORY...] [--save OUT.tws] [--format text|json]\n"
-    "                    [--workers N] [--full]\n"
-    "  twinseek-cli groups FILE.tws [--format text|json]\n"
+    "  twinseek-cli scan [--compare all|CATEGORY...] [--format text|json|json-report]\n"
+    "                    [--save FILE.tws] [--workers N] [--full] ROOT...\n"
+    "  twinseek-cli open FILE.tws [--compare all|CATEGORY...] [--save OUT.tws]\n"
+    "                    [--format text|json|json-report] [--workers N] [--full]\n"
+    "  twinseek-cli groups FILE.tws [--format text|json|json-report]\n"
     "  twinseek-cli digest FILE...\n"
     "\n"
     "scan catalogues the folders ROOT..., digests every file whose size is shared by\n"
@@ -31,8 +31,13 @@ const char kUsageText[] =
     "asks to digest every one. --workers: files read at once, one per processor\n"
     "by default; 1 suits a single spinning disk.\n"
     "digest prints the base32 SHA-1 of each file, like sha1sum.\n"
+    "Text output shows control characters in names as escapes (\\n, \\033, like\n"
+    "ls -b); json gives the exact bytes. json-report is an object holding the\n"
+    "groups and what the scan left out. What a scan leaves out is also told on\n"
+    "standard error, one line per cause.\n"
     "\n"
-    "Exit status: 0 on success, 1 when the work failed, 2 on a usage error.\n";
+    "Exit status: 0 on success (also when a scan left something out), 1 when the\n"
+    "work failed, 2 on a usage error.\n";
 
 std::optional<uint32_t> ParseCategory(const std::string& text) {
     uint32_t id = 0;
@@ -126,8 +131,9 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
             if (!format) return result;
             if (*format == "text") options.format = OutputFormat::Text;
             else if (*format == "json") options.format = OutputFormat::Json;
+            else if (*format == "json-report") options.format = OutputFormat::JsonReport;
             else {
-                result.error = "--format takes text or json, not '" + *format + "'";
+                result.error = "--format takes text, json or json-report, not '" + *format + "'";
                 return result;
             }
         } else if (argument == "--save" && (options.command == CliCommand::Scan || options.command == CliCommand::Open)) {

@@ -9,7 +9,8 @@
 namespace twinseek {
 
 enum class CliCommand { Scan, Open, Groups, Digest, Help };
-enum class OutputFormat { Text, Json };
+// JsonReport wraps the groups of Json in an object that also tells what the scan passed over.
+enum class OutputFormat { Text, Json, JsonReport };
 
 struct CliOptions {
     CliCommand command = CliCommand::Help;

@@ -18,7 +18,8 @@ std::string CompareProgressText(uint64_t doneBytes, uint64_t totalBytes, uint32_
     return text;
 }
 
-std::vector<std::string> RunComparisonToEnd(ComparingList& comparing, FinishedList& finished, StatusLine& status) {
+std::vector<const FileItem*> RunComparisonToEnd(ComparingList& comparing, FinishedList& finished,
+                                                StatusLine& status) {
     size_t firstNewEntry = finished.RowCount();
     uint64_t finishedBefore = finished.finishedBytes;
     // The front end queues once per run, so everything queued is this run's.
@@ -43,10 +44,10 @@ std::vector<std::string> RunComparisonToEnd(ComparingList& comparing, FinishedLi
         }
     }
     status.Clear();
-    std::vector<std::string> unreadable;
+    std::vector<const FileItem*> unreadable;
     for (size_t row = firstNewEntry; row < finished.RowCount(); ++row) {
         const FileItem* item = finished.Entry(row).item;
-        if (item->IsUnopenable()) unreadable.emplace_back(item->GetFullPath());
+        if (item->IsUnopenable()) unreadable.push_back(item);
     }
     return unreadable;
 }

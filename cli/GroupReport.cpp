@@ -2,33 +2,46 @@
 
 #include "catalog/TextFormat.h"
 #include "cli/JsonText.h"
+#include "cli/TerminalText.h"
 
 namespace twinseek {
 
-void ForEachGroupReport(const DuplicateIndex& index, const std::function<void(const GroupReport&)>& visit) {
+void ForEachGroupReport(const DuplicateIndex& index, const std::function<void(const GroupReport&)>& visit,
+                        const SameFileLinks* links) {
     GroupReport group;
     index.ForEachDuplicateGroup([&](uint64_t size, DuplicateIndex::FileRange files) {
         auto [first, last] = files;
         group.size = size;
         group.digest.assign((*first)->DigestText());
         group.paths.clear();
-        for (auto it = first; it != last; ++it) group.paths.emplace_back((*it)->GetFullPath());
+        group.links.clear();
+        for (auto it = first; it != last; ++it) {
+            group.paths.emplace_back((*it)->GetFullPath());
+            std::span<FileItem* const> extras = links ? links->ExtrasOf(*it) : std::span<FileItem* const>();
+            if (extras.empty()) continue;
+            group.links.resize(size_t(std::distance(first, last)));
+            for (const FileItem* extra : extras)
+                group.links[group.paths.size() - 1].emplace_back(extra->GetFullPath());
+        }
         visit(group);
     });
 }
 
-std::vector<GroupReport> CollectGroups(const DuplicateIndex& index) {
+std::vector<GroupReport> CollectGroups(const DuplicateIndex& index, const SameFileLinks* links) {
     std::vector<GroupReport> groups;
-    ForEachGroupReport(index, [&](const GroupReport& group) { groups.push_back(group); });
+    ForEachGroupReport(index, [&](const GroupReport& group) { groups.push_back(group); }, links);
     return groups;
 }
 
 void AppendGroupText(std::string& out, const GroupReport& group) {
     out += FormatSizeWithUnit(group.size).CStr();
     out.append(" [").append(std::to_string(group.paths.size())).append(" Copies] ");
-    out += group.digest;
+    AppendTerminalText(out, group.digest);
     out += '\n';
-    for (const std::string& path : group.paths) out.append(path).append("\n");
+    for (const std::string& path : group.paths) {
+        AppendTerminalText(out, path);
+        out += '\n';
+    }
     out += '\n';
 }
 
@@ -47,15 +60,34 @@ void AppendGroupJson(std::string& out, const GroupReport& group, bool first) {
         if (f != 0) out += ", ";
         AppendJsonString(out, group.paths[f]);
     }
-    out += "]}";
+    out += "]";
+    if (!group.links.empty()) {
+        out += ", \"links\": {";
+        bool firstLink = true;
+        for (size_t f = 0; f < group.links.size(); ++f) {
+            if (group.links[f].empty()) continue;
+            if (!firstLink) out += ", ";
+            firstLink = false;
+            AppendJsonString(out, group.paths[f]);
+            out += ": [";
+            for (size_t l = 0; l < group.links[f].size(); ++l) {
+                if (l != 0) out += ", ";
+                AppendJsonString(out, group.links[f][l]);
+            }
+            out += "]";
+        }
+        out += "}";
+    }
+    out += "}";
 }
 
-std::string_view JsonGroupsClosing(bool anyGroup) { return anyGroup ? "\n]\n" : "]\n"; }
+std::string_view JsonGroupsClosing(bool anyGroup) { return anyGroup ? "\n]" : "]"; }
 
 std::string GroupsAsJson(const std::vector<GroupReport>& groups) {
     std::string json(kJsonGroupsOpening);
     for (size_t g = 0; g < groups.size(); ++g) AppendGroupJson(json, groups[g], g == 0);
     json += JsonGroupsClosing(!groups.empty());
+    json += '\n';
     return json;
 }
 

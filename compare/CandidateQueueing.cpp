@@ -11,17 +11,18 @@ namespace {
 
 constexpr std::string_view kInitializeText = "Initialize...";
 
-// Calls visit for every entry of range whose size occurs more than once. The
-// range is ordered by size, so the files of one size stand together. Symbolic
-// links are never opened, so they can be no one's duplicate: they neither make
-// a size shared nor are visited.
+// Calls visit for every entry of range whose size more than one distinct file
+// has. The range is ordered by size, so the files of one size stand together.
+// Symbolic links are never opened, so they can be no one's duplicate: they
+// neither make a size shared nor are visited. A further path of a file (a
+// hard link, in links) is visited but does not make a size shared.
 template <typename Visit>
-void ForEachSharedSize(FileCatalog::EntryRange range, Visit visit) {
+void ForEachSharedSize(FileCatalog::EntryRange range, const SameFileLinks* links, Visit visit) {
     for (size_t first = 0; first < range.size();) {
         size_t last = first;
         size_t files = 0;
         for (; last < range.size() && range[last].size == range[first].size; ++last)
-            if (!range[last].item->IsLink()) ++files;
+            if (!range[last].item->IsLink() && !(links && links->FirstOf(range[last].item))) ++files;
         if (files > 1)
             for (size_t i = first; i < last; ++i)
                 if (!range[i].item->IsLink()) visit(range[i].item);
@@ -29,9 +30,9 @@ void ForEachSharedSize(FileCatalog::EntryRange range, Visit visit) {
     }
 }
 
-size_t CountSharedSizes(FileCatalog::EntryRange range) {
+size_t CountSharedSizes(FileCatalog::EntryRange range, const SameFileLinks* links) {
     size_t count = 0;
-    ForEachSharedSize(range, [&](FileItem*) { ++count; });
+    ForEachSharedSize(range, links, [&](FileItem*) { ++count; });
     return count;
 }
 
@@ -48,7 +49,7 @@ bool QueueSizeCategories(CompareEngine& engine, const FileCatalog& catalog, std:
         // is counted within it.
         FileCatalog::EntryRange range = catalog.Range(id);
         progress.ProgressStart(kInitializeText, int32_t(range.size()));
-        ForEachSharedSize(range, [&](FileItem* item) {
+        ForEachSharedSize(range, engine.SameFiles(), [&](FileItem* item) {
             if (engine.AddFile(item)) ++added;
         });
         progress.ProgressEnd();
@@ -62,9 +63,9 @@ bool QueueSizeCategories(CompareEngine& engine, const FileCatalog& catalog, std:
 bool QueueAllSharedSizes(CompareEngine& engine, const FileCatalog& catalog) {
     ProgressIndicator& progress = engine.Progress();
     FileCatalog::EntryRange all = catalog.All();
-    progress.ProgressStart(kInitializeText, int32_t(CountSharedSizes(all)));
+    progress.ProgressStart(kInitializeText, int32_t(CountSharedSizes(all, engine.SameFiles())));
     size_t added = 0;
-    ForEachSharedSize(all, [&](FileItem* item) {
+    ForEachSharedSize(all, engine.SameFiles(), [&](FileItem* item) {
         if (engine.AddFile(item)) ++added;
     });
     engine.View().Repaint(kRepaintComparingList | kRepaintFileList);
@@ -73,17 +74,18 @@ bool QueueAllSharedSizes(CompareEngine& engine, const FileCatalog& catalog) {
     return added != 0;
 }
 
-std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog) {
+std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog, const SameFileLinks* links) {
     std::vector<FileItem*> files;
-    ForEachSharedSize(catalog.All(), [&](FileItem* item) { files.push_back(item); });
+    ForEachSharedSize(catalog.All(), links, [&](FileItem* item) { files.push_back(item); });
     return files;
 }
 
-std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog, std::span<const uint32_t> categoryIds) {
+std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog, std::span<const uint32_t> categoryIds,
+                                       const SameFileLinks* links) {
     std::vector<FileItem*> files;
     for (uint32_t id = 1; id <= 7; ++id)
         if (std::find(categoryIds.begin(), categoryIds.end(), id) != categoryIds.end())
-            ForEachSharedSize(catalog.Range(id), [&](FileItem* item) { files.push_back(item); });
+            ForEachSharedSize(catalog.Range(id), links, [&](FileItem* item) { files.push_back(item); });
     return files;
 }
 

@@ -27,8 +27,10 @@ bool QueueAllSharedSizes(CompareEngine& engine, const FileCatalog& catalog);
 bool QueueFiles(CompareEngine& engine, std::span<FileItem* const> files);
 
 // The files QueueAllSharedSizes, or QueueSizeCategories for categoryIds, goes
-// through, whatever their state, in the same order.
-std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog);
-std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog, std::span<const uint32_t> categoryIds);
+// through, whatever their state, in the same order; links are the engine's
+// further paths of one file, which make no size shared.
+std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog, const SameFileLinks* links);
+std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog, std::span<const uint32_t> categoryIds,
+                                       const SameFileLinks* links);
 
 }  // namespace twinseek

@@ -3,8 +3,10 @@
 #include "compare/ComparingList.h"
 #include "compare/FinishedList.h"
 #include "compare/FileDigest.h"
+#include "catalog/TextFormat.h"
 #include "compare/Sha1Digest.h"
 #include "platform/FileContentReader.h"
+#include "platform/FileIdentity.h"
 #include "platform/TickCount.h"
 
 #include <algorithm>
@@ -25,7 +27,7 @@ bool CompareEngine::AddFile(FileItem* item) {
     list.queuedBytes += item->Size();
     list.queuedCount += 1;
     progress.ProgressStep();
-    list.AppendJob(std::make_unique<CompareJob>(item));
+    list.AppendJob(std::make_unique<CompareJob>(item, sameFiles ? sameFiles->FirstOf(item) : nullptr));
     return true;
 }
 
@@ -35,6 +37,12 @@ void CompareEngine::Start() {
     for (size_t row = 0; row < list.RowCount(); ++row) {
         CompareJob& job = list.Job(row);
         if (job.item->compareState.load(std::memory_order_relaxed) != NotCompared) continue;
+        // A further path of a file is done at once: its digest is its first
+        // path's, which is collected before it (an earlier row, or earlier).
+        if (job.sameFileAs) {
+            job.item->compareState.store(Digested, std::memory_order_release);
+            continue;
+        }
         job.item->compareState.store(Queued, std::memory_order_relaxed);
         jobs.push_back(&job);
     }
@@ -149,7 +157,11 @@ bool CompareEngine::DigestJob(CompareJob& job, FileContentReader& reader, Sha1Di
     job.bytesDone.store(0, std::memory_order_relaxed);
     job.lastTick.store(startTick, std::memory_order_relaxed);
     job.startTick.store(startTick, std::memory_order_release);
-    if (!reader.Open(job.item->GetFullPath().data())) {
+    // Only the file the record describes is compared: one that is no longer a
+    // regular file (the reader opens no other kind) or not of the catalogued
+    // size has changed, and its digest would be filed under a size it lacks.
+    if (!reader.Open(job.item->GetFullPath().data()) || reader.Size() != job.item->Size()) {
+        reader.Close();
         FinishJob(job, kUnopenableText);
         return true;
     }
@@ -193,15 +205,37 @@ void CompareEngine::FinishJob(CompareJob& job, const char* digestText) {
 
 void CompareEngine::CollectJob(const CompareJob& job) {
     FileItem* item = job.item;
-    // A file that could not be read is no one's duplicate and stays out.
-    if (index.Insert(item)) {
+    if (const FileItem* first = job.sameFileAs) {
+        // Its first path was abandoned by a stop: so is this one.
+        if (first->compareState.load(std::memory_order_relaxed) != Finished) {
+            item->compareState.store(NotCompared, std::memory_order_relaxed);
+            return;
+        }
+        // One file, so one digest; and no copy of itself, so in no group.
+        item->SetDigestText(first->DigestText());
+        item->hashMillis = 0;
+    } else if (index.Insert(item)) {
+        // A file that could not be read is no one's duplicate and stays out.
         size_t count = index.CountOfKeyOf(item);
-        if (count > 1) view.ShowInGroup(item, count);
+        if (count > 1 && !LeavesGroupAsSameFile(item, count)) view.ShowInGroup(item, count);
     }
     uint32_t elapsed = job.lastTick.load(std::memory_order_relaxed) - job.startTick.load(std::memory_order_relaxed);
     finished.AddEntry({item, elapsed});
     item->compareState.store(Finished, std::memory_order_relaxed);
     item->SetTextColor(view.FileListId(), kCollectedColor);
+}
+
+bool CompareEngine::LeavesGroupAsSameFile(FileItem* item, size_t count) {
+    if (!sameFiles) return false;
+    auto identityOf = [](const FileItem& file) { return IdentityOfPath(std::string(file.GetFullPath()).c_str()); };
+    // The file a group began with is looked up when a second one joins it.
+    if (count == 2)
+        sameFiles->SameFileInGroup(index.First(MakeDuplicateKey(item->Size(), item->digestText).CStr()), identityOf);
+    FileItem* same = sameFiles->SameFileInGroup(item, identityOf);
+    if (!same) return false;
+    index.Remove(item);
+    sameFiles->Add(item, same);
+    return true;
 }
 
 void CompareEngine::CollectFinished() {

@@ -5,6 +5,7 @@
 
 #include "catalog/DuplicateIndex.h"
 #include "catalog/FileItem.h"
+#include "catalog/SameFileLinks.h"
 #include "compare/CompareJob.h"
 #include "compare/CompareView.h"
 #include "compare/ProgressIndicator.h"
@@ -66,6 +67,15 @@ public:
     // The stop command: stop, keep what is already digested, drop the rest.
     void CancelAll();
 
+    // The further paths of files (hard links) among the files handed to
+    // AddFile: such a path is not read but finished with its first path's
+    // digest, and is no one's duplicate. A file that joins a group of which a
+    // file is the same file on disk (a path no scan linked) leaves the group
+    // and is recorded there as its further path. links must outlive the
+    // engine; null (the default) for neither.
+    void SetSameFileLinks(SameFileLinks* links) { sameFiles = links; }
+    SameFileLinks* SameFiles() const { return sameFiles; }
+
     // Workers that Start creates; from 1 up, 1 by default. Collection order is
     // the row order whatever the count.
     void SetWorkerCount(uint32_t count) { workerCount = count == 0 ? 1 : count; }
@@ -91,6 +101,9 @@ private:
     void PassPauseGate();
     // Files a Digested row's file and adds it to the Finished list.
     void CollectJob(const CompareJob& job);
+    // True when item, just filed in a group of count files, is the same file
+    // on disk as one of them: it then leaves the index as that file's path.
+    bool LeavesGroupAsSameFile(FileItem* item, size_t count);
     void JoinEndedWorkers();
 
     ComparingList& list;
@@ -100,6 +113,7 @@ private:
     ProgressIndicator& progress;
 
     uint32_t workerCount = 1;
+    SameFileLinks* sameFiles = nullptr;
     ManualResetEvent stopEvent;
 
     // Guards jobs, workers and endedWorkers. On a cache line of its own: a

@@ -11,9 +11,12 @@
 namespace twinseek {
 
 struct CompareJob {
-    explicit CompareJob(FileItem* file) : item(file) {}
+    explicit CompareJob(FileItem* file, FileItem* firstPath = nullptr) : item(file), sameFileAs(firstPath) {}
 
     FileItem* const item;  // not owned
+    // When item is a further path of a file (a hard link), the path that is
+    // read for it; item itself is never read. Not owned.
+    FileItem* const sameFileAs;
     // Tick counts of the last progress step and of the start of the read; both
     // 0 until the worker starts the file. startTick is stored after lastTick
     // with release, so a reader that sees it also sees a lastTick no older.

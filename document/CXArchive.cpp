@@ -162,12 +162,13 @@ int64_t CXArchive::ReadLine(char* buffer, uint32_t limitBytes, bool keepLineEnd)
     return stored;
 }
 
-char* CXArchive::ReadString(char* buffer, int max) {
+char* CXArchive::ReadString(char* buffer, int max) { return ReadStringLength(buffer, max) < 0 ? nullptr : buffer; }
+
+int64_t CXArchive::ReadStringLength(char* buffer, int max) {
     uint32_t limitBytes = max < 0 ? 0u - uint32_t(max) : uint32_t(max);
     int64_t stored = ReadLine(buffer, limitBytes, max < 0);
-    if (stored < 0) return nullptr;
-    buffer[stored] = '\0';
-    return buffer;
+    if (stored >= 0) buffer[stored] = '\0';
+    return stored;
 }
 
 bool CXArchive::ReadString(std::string& text, int max) {

@@ -47,6 +47,10 @@ public:
     char* ReadString(char* buffer, int max);
     // The same into text; false when the file ended before any byte was read.
     bool ReadString(std::string& text, int max);
+    // As ReadString(buffer, max), but returns the bytes put in buffer before its
+    // terminating zero, so that a zero byte inside the line shows; -1 when the
+    // file ended before any byte was read.
+    int64_t ReadStringLength(char* buffer, int max);
 
     // Storing: writes the buffered bytes. Loading: moves the file position back to
     // the first unconsumed byte and drops the buffered ones.

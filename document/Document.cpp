@@ -3,7 +3,9 @@
 #include "document/CXArchive.h"
 #include "platform/CXException.h"
 #include "platform/CXFile.h"
+#include "platform/FileIdentity.h"
 #include "platform/FileOperations.h"
+#include "platform/RemoveOnSignal.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -61,6 +63,7 @@ void Document::ClearCatalogue() {
     if (onCatalogCleared) onCatalogCleared();
     for (DocumentView* view : views) view->CatalogAboutToBeCleared();
     duplicates.Clear();
+    links.Clear();
     catalog.Clear();
     intake.Clear();
     root->ClearChildren();
@@ -109,6 +112,9 @@ void Document::Load() {
         LoadCatalog(archive, *root, catalog, duplicates, onFinishedLoaded, Progress());
         archive.Close();
         file.Close();
+        SeparateSameFilesInGroups(duplicates, links, [](const FileItem& item) {
+            return IdentityOfPath(std::string(item.GetFullPath()).c_str());
+        });
     } catch (...) {
         ClearCatalogue();
         path.clear();
@@ -143,12 +149,17 @@ bool Document::Store() {
     return true;
 }
 
-void Document::WriteFile(const std::string& target) {
-    if (target.empty()) throw CXFileException(ENOENT);
+void Document::WriteFile(const std::string& pathGiven) {
+    if (pathGiven.empty()) throw CXFileException(ENOENT);
+    // Through a symbolic link the file it leads to is written, as editors do:
+    // the link stays a link.
+    const std::string target = ResolveLinkChain(pathGiven);
     // The new contents go to a file of their own, reach the disk, and only then
     // take the old file's place, so a failure at any point leaves the old file.
     CXFile file;
+    RemoveOnSignal cleanup;
     std::string temporary = OpenTemporaryBeside(file, target);
+    cleanup.Track(temporary);
     try {
         CXArchive archive(&file, CXArchive::Store | CXArchive::NoFlushOnDelete);
         StoreCatalog(archive, *root, Progress());
@@ -157,6 +168,7 @@ void Document::WriteFile(const std::string& target) {
         file.Flush();
         file.Close();
         ReplaceFile(temporary, target);
+        cleanup.Forget();
     } catch (...) {
         file.Abort();
         RemoveFile(temporary);
@@ -165,6 +177,8 @@ void Document::WriteFile(const std::string& target) {
 }
 
 void Document::CommitScan(bool finished) {
+    // Records the scan made are deleted when it is cancelled; their links go first.
+    if (!finished) links.RemoveIf([](const FileItem* item) { return item->compareState == Provisional; });
     root->Prune(finished);
     if (finished) {
         catalog.MergeFrom(intake);

@@ -5,6 +5,7 @@
 #include "catalog/DuplicateIndex.h"
 #include "catalog/FileCatalog.h"
 #include "catalog/FolderItem.h"
+#include "catalog/SameFileLinks.h"
 #include "compare/ProgressIndicator.h"
 #include "document/DocumentPrompts.h"
 #include "document/DocumentView.h"
@@ -53,11 +54,15 @@ public:
     bool SaveAs();
     // Writes the catalogue to path if it has changes. The old file is replaced
     // only by a complete new one; on failure it is untouched, modified stays
-    // true and the reason is shown. True when nothing is left unsaved.
+    // true and the reason is shown. When path is a symbolic link, the file it
+    // leads to is written and the link stays. A signal that ends the process
+    // meanwhile removes the new file first. True when nothing is left unsaved.
     bool Store();
-    // Reads path into the empty catalogue. On failure the catalogue is emptied,
-    // path cleared (so that a later save cannot overwrite the unread file) and
-    // the CXFileException or CXArchiveException thrown on.
+    // Reads path into the empty catalogue, then takes out of each duplicate
+    // group the paths that are one file on disk with an earlier path of the
+    // group (into links). On failure the catalogue is emptied, path cleared (so
+    // that a later save cannot overwrite the unread file) and the
+    // CXFileException or CXArchiveException thrown on.
     void Load();
     // Ends a scan: its records are kept and catalogued (finished) or deleted.
     void CommitScan(bool finished);
@@ -68,6 +73,9 @@ public:
     FileCatalog catalog;
     FileCatalog intake;
     DuplicateIndex duplicates;
+    // Further paths of files catalogued under another path (hard links); a
+    // scan fills it, and loading from the duplicate groups. Not stored.
+    SameFileLinks links;
 
     // Set by the owner of the Finished list: each Finished file as it is
     // loaded, in file order, with its digesting time.

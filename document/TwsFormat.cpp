@@ -70,21 +70,25 @@ void StoreFileRecord(CXArchive& archive, const FileItem& file) {
 // Reads one text line into a field of fieldSize bytes (terminator included).
 // The line may run to fieldSize bytes before its end, one more than the field
 // keeps, so that a text filling the field still has its line end consumed;
-// a longer line leaves the rest to the next field.
-void LoadLine(CXArchive& archive, char* field, size_t fieldSize) {
+// a longer line leaves the rest to the next field. False when the text held
+// a zero byte (the field keeps what came before it).
+bool LoadLine(CXArchive& archive, char* field, size_t fieldSize) {
     char line[kMaxNameBuffer + 1];
-    if (archive.ReadString(line, int(fieldSize)) == nullptr) {
+    int64_t stored = archive.ReadStringLength(line, int(fieldSize));
+    if (stored < 0) {
         field[0] = '\0';
-        return;
+        return true;
     }
-    size_t length = std::min(std::strlen(line), fieldSize - 1);
-    std::memcpy(field, line, length);
-    field[length] = '\0';
+    size_t length = std::strlen(line);
+    std::memcpy(field, line, std::min(length, fieldSize - 1));
+    field[std::min(length, fieldSize - 1)] = '\0';
+    return length == size_t(stored);
 }
 
 struct ItemRecord {
     FindData data;
     int32_t state = 0;
+    bool nameHasZero = false;
 };
 
 ItemRecord LoadItemRecord(CXArchive& archive) {
@@ -99,7 +103,7 @@ ItemRecord LoadItemRecord(CXArchive& archive) {
     data.ftLastWriteTime.dwHighDateTime = archive.LoadWord();
     data.nFileSizeHigh = archive.LoadWord();
     data.nFileSizeLow = archive.LoadWord();
-    LoadLine(archive, data.cFileName, sizeof data.cFileName);
+    record.nameHasZero = !LoadLine(archive, data.cFileName, sizeof data.cFileName);
     LoadLine(archive, data.cAlternateFileName, sizeof data.cAlternateFileName);
     record.state = int32_t(archive.LoadWord());
     return record;
@@ -131,11 +135,47 @@ struct PathExtent {
     }
 };
 
+[[noreturn]] void ThrowDamaged(std::string text) {
+    CXArchiveException error(CXArchiveException::Generic, std::string());
+    error.message = std::move(text);
+    throw error;
+}
+
+// Where a record starts in the file, for messages about it: records are
+// counted from 1 in file order, the root's own record first.
+struct RecordPlace {
+    uint64_t number;
+    uint64_t offset;
+
+    std::string Text() const {
+        return "record " + std::to_string(number) + " (byte " + std::to_string(offset) + ")";
+    }
+};
+
+// A name a directory listing could have given, or the root's folder "/".
+// Anything else would make a path lead somewhere other than where the record
+// stands, or end where the name's bytes stop being part of it.
+void CheckName(const ItemRecord& record, const RecordPlace& place, bool rootsFolder) {
+    std::string_view name = record.data.cFileName;
+    const char* fault = nullptr;
+    if (record.nameHasZero) fault = " has a name holding a zero byte, which no file or folder can have";
+    else if (name.empty()) fault = " has an empty name, which no file or folder can have";
+    else if (name == "." || name == "..") fault = " is named \"%\", which no file or folder can be";
+    else if (name.find('/') != std::string_view::npos && !(rootsFolder && name == "/"))
+        fault = " is named \"%\", and a name cannot hold \"/\"";
+    if (!fault) return;
+    std::string text = place.Text() + fault;
+    if (size_t mark = text.find('%'); mark != std::string::npos) text.replace(mark, 1, name);
+    ThrowDamaged(std::move(text));
+}
+
 // No record of this system has a longer path. A deeper tree can only be
 // damage, and every full path built below it would cost more memory than
 // the last, so loading stops there.
-void CheckPathLength(const PathExtent& path) {
-    if (path.length >= PATH_MAX) throw CXArchiveException(CXArchiveException::Generic, std::string());
+void CheckPathLength(const PathExtent& path, const RecordPlace& place, bool folder) {
+    if (path.length < PATH_MAX) return;
+    ThrowDamaged(folder ? "folders nested deeper than a path can reach, at " + place.Text()
+                        : "the path of " + place.Text() + " would be longer than a path can be");
 }
 
 class CatalogLoader {
@@ -160,7 +200,16 @@ public:
     }
 
 private:
+    // Reads the next record and refuses a name no scan could have made.
+    ItemRecord LoadCheckedRecord(bool rootsFolder, RecordPlace& place) {
+        place = {++recordCount, archive.GetByteCount()};
+        ItemRecord record = LoadItemRecord(archive);
+        CheckName(record, place, rootsFolder);
+        return record;
+    }
+
     void LoadTree(FolderItem& root) {
+        ++recordCount;
         ItemRecord rootRecord = LoadItemRecord(archive);
         root.AssignFindData(rootRecord.data);
         root.compareState = NotCompared;
@@ -176,9 +225,10 @@ private:
             if (top.foldersLeft > 0) {
                 --top.foldersLeft;
                 FolderItem* parent = top.folder;
-                ItemRecord record = LoadItemRecord(archive);
+                RecordPlace place;
+                ItemRecord record = LoadCheckedRecord(pending.size() == 1, place);
                 PathExtent path = top.path.Child(record.data.cFileName);
-                CheckPathLength(path);
+                CheckPathLength(path, place, true);
                 FolderItem* child = parent ? AdoptFolder(*parent, record) : nullptr;
                 int32_t folderCount = LoadCount(archive);
                 pending.push_back({child, path, folderCount});
@@ -197,8 +247,9 @@ private:
     }
 
     void LoadFile(FolderItem* folder, const PathExtent& folderPath) {
-        ItemRecord record = LoadItemRecord(archive);
-        CheckPathLength(folderPath.Child(record.data.cFileName));
+        RecordPlace place;
+        ItemRecord record = LoadCheckedRecord(false, place);
+        CheckPathLength(folderPath.Child(record.data.cFileName), place, false);
         uint32_t hashMillis = archive.LoadWord();
         char digestText[kDigestTextSize];
         LoadLine(archive, digestText, sizeof digestText);
@@ -222,6 +273,7 @@ private:
     const FinishedHook& onFinished;
     ProgressRun& progress;
     std::vector<FileItem*> finishedFiles;
+    uint64_t recordCount = 0;
 };
 
 }  // namespace

@@ -27,8 +27,10 @@ void StoreCatalog(CXArchive& archive, const FolderItem& root, ProgressIndicator&
 // dropped with everything under them.
 // Loaded files are Finished or NotCompared, loaded folders NotCompared.
 // Throws CXArchiveException: EndOfFile when the file ends before its records,
-// Generic for a record whose full path would reach PATH_MAX bytes (only a
-// damaged file nests so deep); CXFileException when reading fails. root,
+// Generic (with a message naming the record) for a name no directory entry
+// can have (empty, ".", "..", holding "/" or a zero byte; only the root's
+// folder is "/") and for a record whose full path would reach PATH_MAX bytes
+// (only a damaged file nests so deep); CXFileException when reading fails. root,
 // catalog and duplicates then hold what was read so far and must be cleared
 // by the caller.
 void LoadCatalog(CXArchive& archive, FolderItem& root, FileCatalog& catalog, DuplicateIndex& duplicates,

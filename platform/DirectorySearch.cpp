@@ -71,13 +71,17 @@ struct stat StatFromStatx(const struct statx& extended) {
 // Describes the entry called name in the directory open as directoryFd, without
 // following a link or triggering an automount; false when it cannot be examined.
 bool DescribeEntry(int directoryFd, const char* name, FindData& data) {
-    if (std::strlen(name) >= sizeof data.cFileName) return false;
+    if (std::strlen(name) >= sizeof data.cFileName) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
     struct statx extended {};
     if (statx(directoryFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME,
               &extended) == 0) {
         struct stat status = StatFromStatx(extended);
         struct timespec birth {extended.stx_btime.tv_sec, extended.stx_btime.tv_nsec};
         FillFindData(data, status, name, (extended.stx_mask & STATX_BTIME) ? &birth : nullptr);
+        data.mountRoot = (extended.stx_attributes_mask & extended.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
     } else {
         // Kernels or sandboxes without statx still answer fstatat.
         struct stat status {};
@@ -102,6 +106,7 @@ bool IsPseudoFileSystem(int fd) {
 
 bool DirectorySearch::FindFirst(const char* path, FindData& data) {
     Close();
+    missedEntries = false;
     int fd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return false;
     directory = fdopendir(fd);
@@ -120,10 +125,17 @@ bool DirectorySearch::FindFirst(const char* path, FindData& data) {
 bool DirectorySearch::FindNext(FindData& data) {
     if (!directory) return false;
     int fd = dirfd(directory);
-    while (const dirent* entry = readdir(directory)) {
+    for (;;) {
+        errno = 0;
+        const dirent* entry = readdir(directory);
+        if (!entry) {
+            if (errno != 0) missedEntries = true;
+            return false;
+        }
         if (DescribeEntry(fd, entry->d_name, data)) return true;
+        // One that vanished is simply gone; one still there was missed.
+        if (errno != ENOENT) missedEntries = true;
     }
-    return false;
 }
 
 void DirectorySearch::Close() {

@@ -24,6 +24,9 @@ public:
     bool FindNext(FindData& data);
     void Close();
     bool IsOpen() const { return directory != nullptr; }
+    // Whether the listing since FindFirst lost something: a read of the
+    // directory failed, or an entry was there but could not be examined.
+    bool MissedEntries() const { return missedEntries; }
 
     // Whether the open directory belongs to a kernel pseudo file system
     // (see IsPseudoFileSystem) rather than one that holds user files.
@@ -31,6 +34,7 @@ public:
 
 private:
     DIR* directory = nullptr;
+    bool missedEntries = false;
 };
 
 // Whether the directory open as fd is on proc, sysfs, devpts, a cgroup file

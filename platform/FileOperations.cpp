@@ -3,6 +3,7 @@
 #include "platform/CXException.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
 #include <random>
@@ -55,6 +56,23 @@ void ReplaceFile(const std::string& from, const std::string& to) {
         fsync(descriptor);
         close(descriptor);
     }
+}
+
+std::string ResolveLinkChain(const std::string& path) {
+    // As many links as the system itself follows in one path.
+    constexpr int kMaxLinks = 40;
+    std::string current = path;
+    for (int hop = 0; hop <= kMaxLinks; ++hop) {
+        struct stat status {};
+        if (lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return current;
+        std::string target(PATH_MAX, '\0');
+        ssize_t length = readlink(current.c_str(), target.data(), target.size());
+        if (length < 0) throw CXFileException(errno);
+        if (size_t(length) >= target.size()) throw CXFileException(ENAMETOOLONG);
+        target.resize(size_t(length));
+        current = target.starts_with('/') ? target : FolderPrefix(current) + target;
+    }
+    throw CXFileException(ELOOP);
 }
 
 bool RemoveFile(const std::string& path) noexcept { return unlink(path.c_str()) == 0; }

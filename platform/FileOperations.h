@@ -16,6 +16,12 @@ std::string OpenTemporaryBeside(CXFile& file, const std::string& target);
 // written), then asks the folder to record the change. Throws CXFileException.
 void ReplaceFile(const std::string& from, const std::string& to);
 
+// The file that writing to path really writes: path itself unless it is a
+// symbolic link, else what the chain of links ends at (which need not exist
+// yet), each relative target taken from its link's folder. Throws
+// CXFileException(ELOOP) for a chain that loops or is too long.
+std::string ResolveLinkChain(const std::string& path);
+
 // Removes a file; false when it could not be removed (nothing is thrown).
 bool RemoveFile(const std::string& path) noexcept;
 // Removes a file; 0, or the errno that says why it could not be removed.

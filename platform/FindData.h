@@ -2,6 +2,8 @@
 // times, the 64-bit size in two halves and the names, filled from lstat/statx.
 #pragma once
 
+#include "platform/FileIdentity.h"
+
 #include <cstdint>
 #include <sys/stat.h>
 
@@ -44,6 +46,15 @@ struct FindData : EntryData {
     char cFileName[kMaxNameBuffer] = {};
     char cAlternateFileName[kMaxAlternateNameBuffer] = {};
 
+    // What the system told of the entry beyond those fields, for the walk that
+    // met it; no record or document keeps them.
+    FileIdentity identity;
+    uint32_t mode = 0;       // st_mode: type and permission bits
+    uint32_t linkCount = 0;  // names the file has on its file system
+    bool mountRoot = false;  // a file system or a bind mount is mounted right here
+
+    bool IsRegularFile() const { return S_ISREG(mode); }
+
     uint64_t Size() const { return (uint64_t(nFileSizeHigh) << 32) | nFileSizeLow; }
     void SetSize(uint64_t size) {
         nFileSizeHigh = uint32_t(size >> 32);
@@ -53,7 +64,7 @@ struct FindData : EntryData {
     bool SetName(const char* name);
 };
 
-// Fills everything but the names from a stat record of the entry called name.
+// Fills everything but the names and mountRoot from a stat record of the entry called name.
 // birthTime is the creation time when the file system knows it, else null.
 void FillFindData(FindData& data, const struct stat& status, const char* name,
                   const struct timespec* birthTime);

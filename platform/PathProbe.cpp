@@ -37,12 +37,23 @@ int ProbePath(const std::string& path, PathStatus& status) {
     status.lastWrite = FileTime::FromUnix(entry.st_mtim.tv_sec, uint32_t(entry.st_mtim.tv_nsec));
     status.device = uint64_t(entry.st_dev);
     status.inode = uint64_t(entry.st_ino);
+    status.mode = uint32_t(entry.st_mode);
     return 0;
 }
 
 bool PathExists(const std::string& path) {
     struct stat entry;
     return lstat(path.c_str(), &entry) == 0;
+}
+
+std::string_view EntryKindName(uint32_t mode) {
+    if (S_ISFIFO(mode)) return "FIFO";
+    if (S_ISSOCK(mode)) return "socket";
+    if (S_ISCHR(mode)) return "character device";
+    if (S_ISBLK(mode)) return "block device";
+    if (S_ISLNK(mode)) return "symbolic link";
+    if (S_ISDIR(mode)) return "folder";
+    return "regular file";
 }
 
 }  // namespace twinseek

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace twinseek {
 
@@ -25,6 +26,7 @@ struct PathStatus {
     FileTime lastWrite;
     uint64_t device = 0;
     uint64_t inode = 0;
+    uint32_t mode = 0;  // st_mode, for EntryKindName
 };
 
 // 0 with status filled, or the errno that says why the path cannot be looked at.
@@ -32,5 +34,9 @@ int ProbePath(const std::string& path, PathStatus& status);
 
 // The path names something, a dangling link included.
 bool PathExists(const std::string& path);
+
+// What kind of entry a st_mode describes, in words: "FIFO", "socket",
+// "character device", "block device", "symbolic link", "folder" or "regular file".
+std::string_view EntryKindName(uint32_t mode);
 
 }  // namespace twinseek

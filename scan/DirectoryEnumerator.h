@@ -35,6 +35,8 @@ public:
     void Close();
 
     bool IsOnPseudoFileSystem() const { return search.IsOnPseudoFileSystem(); }
+    // The listing lost entries it could not read or examine.
+    bool MissedEntries() const { return search.MissedEntries(); }
     bool Found() const { return found; }
     // The current entry; meaningful while Found().
     const FindData& Entry() const { return findData; }

@@ -1,9 +1,11 @@
 #include "scan/ScanEngine.h"
 
+#include "platform/FileIdentity.h"
 #include "platform/FullPath.h"
 #include "platform/ThreadPriority.h"
 #include "scan/DirectoryEnumerator.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -26,18 +28,19 @@ FolderItem* ChildFolderNamed(FolderItem* folder, std::string_view name) {
     return folder->FindOrCreateFolder(data);
 }
 
-// Opens a directory for listing; one on a pseudo file system is not listed.
-bool OpenListing(DirectoryEnumerator& enumerator, const char* path) {
-    if (!enumerator.Open(path)) return false;
-    if (!enumerator.IsOnPseudoFileSystem()) return true;
-    enumerator.Close();
-    return false;
+// The full path of the current entry even where it is too long for a path
+// buffer, for telling what was passed over.
+std::string EntryPath(const DirectoryEnumerator& enumerator) {
+    std::string path = enumerator.RootDir();
+    if (!path.ends_with('/')) path += '/';
+    return path + enumerator.Entry().cFileName;
 }
 
 }  // namespace
 
-ScanEngine::ScanEngine(FolderItem* rootFolder, FileCatalog* intakeCatalog, MessageTarget* messageTarget)
-    : root(rootFolder), intake(intakeCatalog), target(messageTarget) {}
+ScanEngine::ScanEngine(FolderItem* rootFolder, FileCatalog* intakeCatalog, SameFileLinks* sameFileLinks,
+                       MessageTarget* messageTarget)
+    : root(rootFolder), intake(intakeCatalog), links(sameFileLinks), target(messageTarget) {}
 
 ScanEngine::~ScanEngine() {
     Stop();
@@ -72,6 +75,7 @@ void ScanEngine::Walk() {
     PostStatus("Initialize...");
     try {
         WalkRoots();
+        LinkSameFiles();
     } catch (const std::bad_alloc&) {
         // Out of memory: the walk ends here, with what it has recorded so far.
     }
@@ -87,14 +91,34 @@ void ScanEngine::WalkRoots() {
     FolderItem* currentFolder = root;
     char path[PATH_MAX];
 
+    // Opens a listing, telling why one is not made; one on a pseudo file
+    // system is not listed.
+    auto openListing = [this](DirectoryEnumerator& enumerator, const char* folderPath) {
+        if (!enumerator.Open(folderPath)) {
+            skips.Add(SkipCause::Unlistable, folderPath);
+            return false;
+        }
+        if (!enumerator.IsOnPseudoFileSystem()) return true;
+        enumerator.Close();
+        skips.Add(SkipCause::PseudoFileSystem, folderPath);
+        return false;
+    };
+
     while (!(roots.empty() && parents.empty()) && !stopEvent.IsSet()) {
-        bool listing;
+        // A listing that ended having lost entries counts as one not made whole.
+        if (current->MissedEntries()) skips.Add(SkipCause::Unlistable, current->RootDir());
+        bool listing = false;
         if (parents.empty()) {
             std::string rootPath = std::move(roots.back());
             roots.pop_back();
+            current = std::make_unique<DirectoryEnumerator>();
             // The records of the root's path exist even when it cannot be listed.
             currentFolder = PositionOnRoot(rootPath);
-            listing = currentFolder && OpenListing(*current, rootPath.c_str());
+            std::optional<FileIdentity> identity = IdentityOfPath(rootPath.c_str());
+            if (!currentFolder)
+                skips.Add(SkipCause::PathTooLong, rootPath);
+            else if (!identity || FirstEntry(*identity, currentFolder, rootPath))
+                listing = openListing(*current, rootPath.c_str());
         } else {
             current = std::move(parents.back());
             parents.pop_back();
@@ -103,33 +127,74 @@ void ScanEngine::WalkRoots() {
         }
 
         while (listing && !stopEvent.IsSet()) {
+            const FindData& entry = current->Entry();
+            if (current->IsDotsEntry()) {
+                listing = current->Next();
+                continue;
+            }
             // A name holding a line break could not be stored as a line of the
-            // document, so such entries are left out of the catalogue.
-            if (current->IsDotsEntry() || HasLineBreak(current->Entry().cFileName)) {
+            // document, and an entry whose path exceeds PATH_MAX could not be
+            // opened by it: both are left out of the catalogue.
+            const bool lineBreak = HasLineBreak(entry.cFileName);
+            if (lineBreak || !current->FullPath(path, sizeof path)) {
+                skips.Add(lineBreak ? SkipCause::LineBreak : SkipCause::PathTooLong, EntryPath(*current));
                 listing = current->Next();
                 continue;
             }
             // Links are never directories here (the entry is not followed), so a
             // linked directory is filed as a file and never entered.
             if (!current->HasAttribute(FILE_ATTRIBUTE_DIRECTORY)) {
-                AddFile(currentFolder, current->Entry());
+                AddFile(currentFolder, entry);
                 listing = current->Next();
                 continue;
             }
-            // A subdirectory whose full path exceeds PATH_MAX could not be opened
-            // by it: it is neither announced nor recorded.
-            if (!current->FullPath(path, sizeof path)) {
+            FolderItem* folder = currentFolder->FindOrCreateFolder(entry);
+            // A folder met again keeps its record, with nothing inside.
+            if (!FirstEntry(entry.identity, folder, path)) {
                 listing = current->Next();
                 continue;
             }
             PostStatus(path);
             foldersEntered.fetch_add(1, std::memory_order_relaxed);
-            currentFolder = currentFolder->FindOrCreateFolder(current->Entry());
+            currentFolder = folder;
             parents.push_back(std::move(current));
             current = std::make_unique<DirectoryEnumerator>();
             // One that cannot be listed keeps its record, with nothing inside.
-            listing = OpenListing(*current, path);
+            listing = openListing(*current, path);
         }
+    }
+    if (current->MissedEntries()) skips.Add(SkipCause::Unlistable, current->RootDir());
+}
+
+bool ScanEngine::FirstEntry(const FileIdentity& identity, FolderItem* folder, std::string_view path) {
+    auto [place, first] = enteredFolders.emplace(identity, folder);
+    if (first) return true;
+    if (place->second != folder) skips.Add(SkipCause::EnteredBefore, path);
+    return false;
+}
+
+void ScanEngine::LinkSameFiles() {
+    for (const auto& [identity, paths] : linkedFiles) {
+        // A record the tree held stands for its file as it did before; else
+        // the first path met does.
+        auto held = std::find_if(paths.begin(), paths.end(),
+                                 [](const FileItem* path) { return path->compareState != Provisional; });
+        FileItem* first = held == paths.end() ? paths.front() : *held;
+        if (FileItem* before = links->FirstOf(first)) first = before;
+        // Only a new record becomes a further path: one the tree held may
+        // already be compared and grouped.
+        for (FileItem* path : paths)
+            if (path != first && path->compareState == Provisional) links->Add(path, first);
+    }
+    for (const auto& [mounted, identity] : mountedFiles) {
+        if (links->FirstOf(mounted) || !links->ExtrasOf(mounted).empty()) continue;
+        // Its other paths have its size; the first of them in intake order is
+        // the first collected.
+        std::vector<FileItem*> paths;
+        for (const FileCatalog::Entry& entry : intake->Range(0, mounted->Size()))
+            if (entry.item == mounted || IdentityOfPath(std::string(entry.item->GetFullPath()).c_str()) == identity)
+                paths.push_back(entry.item);
+        for (size_t i = 1; i < paths.size(); ++i) links->Add(paths[i], paths[0]);
     }
 }
 
@@ -154,6 +219,12 @@ void ScanEngine::AddFile(FolderItem* folder, const FindData& entry) {
     FileItem* file = folder->FindOrCreateFile(entry, created);
     // A file the tree already held keeps its record as it was and is not counted again.
     if (created) intake->Insert(file->Size(), file);
+    if (!entry.IsRegularFile()) return;
+    if (entry.linkCount > 1) {
+        linkedFiles[entry.identity].push_back(file);
+    } else if (entry.mountRoot && created) {
+        mountedFiles.emplace_back(file, entry.identity);
+    }
 }
 
 void ScanEngine::PostStatus(std::string text) noexcept {

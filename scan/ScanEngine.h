@@ -5,28 +5,41 @@
 
 #include "catalog/FileCatalog.h"
 #include "catalog/FolderItem.h"
+#include "catalog/SameFileLinks.h"
+#include "platform/FileIdentity.h"
 #include "platform/FindData.h"
 #include "platform/ManualResetEvent.h"
 #include "scan/MessageTarget.h"
+#include "scan/ScanSkips.h"
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace twinseek {
 
-// While a walk runs, its thread is the only writer of the folder tree under root
-// and of intake: the owner touches neither until PostScanDone has arrived or
-// Wait has returned. Only FilesFound and FoldersEntered may be read meanwhile.
+// One file on disk is catalogued once: the walk remembers the device and inode
+// of what it meets (in memory, for this walk only), enters no folder twice
+// (a bind mount, a second mount of one file system), and records each further
+// path of a file (hard links) in links rather than as a file of its own.
+//
+// While a walk runs, its thread is the only writer of the folder tree under
+// root, of intake and of links: the owner touches none of them, nor Skips,
+// until PostScanDone has arrived or Wait has returned. Only FilesFound and
+// FoldersEntered may be read meanwhile.
 class ScanEngine {
 public:
     // Records are filed under root; every file new to the tree also goes into
-    // intake under its size. target receives the progress; it may be null.
-    ScanEngine(FolderItem* root, FileCatalog* intake, MessageTarget* target);
+    // intake under its size, and a new one that is a further path of a file
+    // met before into links. target receives the progress; it may be null.
+    ScanEngine(FolderItem* root, FileCatalog* intake, SameFileLinks* links, MessageTarget* target);
     ScanEngine(const ScanEngine&) = delete;
     ScanEngine& operator=(const ScanEngine&) = delete;
     // Stops the walk and waits for its thread to end.
@@ -48,10 +61,20 @@ public:
     size_t FilesFound() const { return intake->Count(); }
     // Folders entered so far (each one announced by a status message).
     uint32_t FoldersEntered() const { return foldersEntered.load(std::memory_order_relaxed); }
+    // What the walk passed over; complete once the walk has ended.
+    const ScanSkips& Skips() const { return skips; }
 
 private:
     void Walk();
     void WalkRoots();
+    // Files each folder entered under its identity; false (nothing recorded)
+    // when the walk has entered it before through another path. A path already
+    // walked (overlapping roots) is not counted as passed over.
+    bool FirstEntry(const FileIdentity& identity, FolderItem* folder, std::string_view path);
+    // Once the walk is over: records in links each new path of a file met
+    // by more than one path, and of a file seen through a bind mount of the
+    // file itself (found among the files of its size in intake).
+    void LinkSameFiles();
     // The folder record of an absolute root path, made along with the records of
     // its ancestors when missing; null when a piece is too long for a name.
     FolderItem* PositionOnRoot(const std::string& path);
@@ -61,6 +84,7 @@ private:
 
     FolderItem* root;
     FileCatalog* intake;
+    SameFileLinks* links;
     MessageTarget* target;
     ManualResetEvent stopEvent;
     bool idlePriority = true;
@@ -69,6 +93,15 @@ private:
     std::thread thread;
     bool started = false;
     std::atomic<uint32_t> foldersEntered{0};
+    ScanSkips skips;
+
+    // Folders entered, and the paths met of files with more than one name
+    // (only those can be met twice, but for a file bind-mounted on its own:
+    // see mountedFiles), in the order met.
+    std::unordered_map<FileIdentity, FolderItem*, FileIdentityHash> enteredFolders;
+    std::unordered_map<FileIdentity, std::vector<FileItem*>, FileIdentityHash> linkedFiles;
+    // New files that are mount points themselves, with one name.
+    std::vector<std::pair<FileItem*, FileIdentity>> mountedFiles;
 };
 
 }  // namespace twinseek

@@ -7,6 +7,7 @@ namespace twinseek {
 
 AppSession::AppSession(DocumentPrompts& prompts, ProgressIndicator& progress, CompareView& view)
     : document(prompts, &progress), comparing(finished, document.duplicates, view, progress) {
+    comparing.Engine().SetSameFileLinks(&document.links);
     document.onFinishedLoaded = [this](FileItem* item, uint32_t elapsedMillis) {
         finished.AddEntry(FinishedEntry{item, elapsedMillis});
     };

@@ -3,6 +3,8 @@
 #include "cli/GroupReport.h"
 #include "cli/JsonText.h"
 #include "platform/ProcessorCount.h"
+#include "cli/SkipReport.h"
+#include "cli/TerminalText.h"
 #include "tests/catalog/CatalogTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +53,8 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
     EXPECT_EQ(Parse({"frobnicate"}).error, "unknown command 'frobnicate'");
     EXPECT_EQ(Parse({"scan"}).error, "scan needs at least one ROOT");
     EXPECT_EQ(Parse({"scan", "--compare", "8", "/r"}).error, "unknown size category '8'");
-    EXPECT_EQ(Parse({"scan", "--format", "xml", "/r"}).error, "--format takes text or json, not 'xml'");
+    EXPECT_EQ(Parse({"scan", "--format", "xml", "/r"}).error, "--format takes text, json or json-report, not 'xml'");
+    EXPECT_EQ(Parse({"groups", "a.tws", "--format", "json-report"}).options->format, OutputFormat::JsonReport);
     EXPECT_EQ(Parse({"scan", "/r", "--save"}).error, "--save needs a value");
     EXPECT_EQ(Parse({"groups", "a.tws", "--compare", "all"}).error, "unknown option '--compare' for groups");
     EXPECT_EQ(Parse({"open", "a.tws", "b.tws"}).error, "open needs exactly one document");
@@ -84,6 +87,41 @@ TEST(JsonTextTest, EscapesControlsQuotesAndInvalidBytes) {
     EXPECT_EQ(Json("\xED\xA0\x80"), "\"\\udced\\udca0\\udc80\"") << "an encoded surrogate";
 }
 
+TEST(TerminalTextTest, ShowsWhatATerminalWouldActOnAsEscapesAndPassesTheRest) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"plain/path name.txt", "plain/path name.txt"},
+        {"clear\x1b[2J", "clear\\033[2J"},
+        {"bell\a back\b tab\t lf\n vt\v ff\f cr\r", "bell\\a back\\b tab\\t lf\\n vt\\v ff\\f cr\\r"},
+        {std::string_view("nul\0\x01\x7f", 6), "nul\\000\\001\\177"},
+        {"back\\slash", "back\\\\slash"},  // so that an escape in a name cannot pass for one
+        {"caf\xC3\xA9 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xF0\x9F\x98\x80"},
+        {"csi\xC2\x9B and nbsp\xC2\xA0", "csi\\302\\233 and nbsp\xC2\xA0"},  // C1 control, then a printable
+        {"bad\xFF\xFE cut\xC3", "bad\\377\\376 cut\\303"},
+    };
+    for (const auto& [name, shown] : cases) EXPECT_EQ(TerminalText(name), shown) << TerminalText(name);
+}
+
+TEST(SkipReportTest, OneLinePerCauseWithTheFirstPathsAndTheCountsInJson) {
+    ScanSkips skips;
+    EXPECT_TRUE(SkipSummaryLines(skips).empty());
+    for (const char* path : {"/a", "/b", "/c", "/d", "/e"}) skips.Add(SkipCause::Unlistable, path);
+    skips.Add(SkipCause::LineBreak, "/x/two\nlines");
+    skips.Add(SkipCause::PathTooLong, "/" + std::string(5000, 'd'));
+    EXPECT_EQ(SkipSummaryLines(skips),
+              (std::vector<std::string>{
+                  "could not list 5 folders, so what they hold is left out: \"/a\", \"/b\", \"/c\" and 2 more",
+                  "left out 1 entry whose path is longer than PATH_MAX allows: \"/" + std::string(59, 'd') + "..." +
+                      std::string(60, 'd') + "\"",
+                  "left out 1 entry whose name holds a line break, which a document cannot record: "
+                  "\"/x/two\nlines\""}));
+    std::string json;
+    AppendSkipsJson(json, skips);
+    EXPECT_EQ(json.substr(0, json.find("paths_too_long")),
+              "{\"unlistable_folders\": {\"count\": 5, \"examples\": [\"/a\", \"/b\", \"/c\"]}, \"");
+    EXPECT_NE(json.find("\"line_break_names\": {\"count\": 1, \"examples\": [\"/x/two\\nlines\"]}"), std::string::npos);
+    EXPECT_NE(json.find("\"folders_entered_before\": {\"count\": 0, \"examples\": []}}"), std::string::npos);
+}
+
 TEST(GroupReportTest, GroupsOfTwoOrMoreInResultOrder) {
     using testing::AddFile;
     auto root = testing::MakeRoot();
@@ -91,7 +129,8 @@ TEST(GroupReportTest, GroupsOfTwoOrMoreInResultOrder) {
     DuplicateIndex index;
     const std::string a(32, 'A');
     const std::string b(32, 'B');
-    for (FileItem* item : {AddFile(top, "small1", 10, a), AddFile(top, "big1", 900, b), AddFile(top, "single", 900, a),
+    FileItem* big1 = AddFile(top, "big1", 900, b);
+    for (FileItem* item : {AddFile(top, "small1", 10, a), big1, AddFile(top, "single", 900, a),
                            AddFile(top, "small2", 10, a), AddFile(top, "big2", 900, b)})
         index.Insert(item);
     auto groups = CollectGroups(index);
@@ -104,6 +143,15 @@ TEST(GroupReportTest, GroupsOfTwoOrMoreInResultOrder) {
                                         "\", \"files\": [\"/small1\", \"/small2\"]}\n]\n");
     EXPECT_EQ(GroupsAsText({groups[1]}), "10 B [2 Copies] " + a + "\n/small1\n/small2\n\n");
     EXPECT_EQ(GroupsAsJson({}), "[]\n");
+
+    // Further paths of a file are listed as its links in JSON, in no group.
+    SameFileLinks links;
+    ASSERT_TRUE(links.Add(AddFile(top, "big1-link", 900, b), big1));
+    auto linked = CollectGroups(index, &links);
+    EXPECT_EQ(GroupsAsJson({linked[0]}),
+              "[\n  {\"size\": 900, \"digest\": \"" + b +
+                  "\", \"files\": [\"/big1\", \"/big2\"], \"links\": {\"/big1\": [\"/big1-link\"]}}\n]\n");
+    EXPECT_EQ(GroupsAsText({linked[0]}), GroupsAsText({groups[0]})) << "text lists distinct files only";
 }
 
 }  // namespace

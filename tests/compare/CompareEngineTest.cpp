@@ -96,6 +96,37 @@ TEST_P(CompareEngineWorkersTest, FullRunGroupsDuplicatesInComparingOrder) {
     EXPECT_TRUE(WaitUntil([&] { return engine.RunningWorkers() == 0; })) << "workers end on an empty queue";
 }
 
+TEST_P(CompareEngineWorkersTest, FurtherPathsOfAFileAreNotReadButTakeItsDigestAndJoinNoGroup) {
+    engine.SetWorkerCount(GetParam());
+    SameFileLinks links;
+    engine.SetSameFileLinks(&links);
+    const std::string a = RandomContent(40000, 6);
+    FileItem* first = files.AddFile("first", a);
+    // Further paths with nothing on disk: reading them would fail.
+    FileItem* hard1 = files.AddRecord("hard1", a.size());
+    FileItem* copy = files.AddFile("copy", a);
+    FileItem* hard2 = files.AddRecord("hard2", a.size());
+    FileItem* lonely = files.AddFile("lonely", "one file, two names");
+    FileItem* lonelyLink = files.AddRecord("lonely-link", lonely->Size());
+    for (auto [extra, of] : {std::pair{hard1, first}, {hard2, first}, {lonelyLink, lonely}})
+        ASSERT_TRUE(links.Add(extra, of));
+
+    ASSERT_TRUE(QueueAllSharedSizes(engine, files.catalog));
+    EXPECT_EQ(Rows(), (std::vector<FileItem*>{first, hard1, copy, hard2})) << "one file with two names shares no size";
+    ASSERT_TRUE(WaitAllRowsDigested());
+    engine.CollectFinished();
+
+    EXPECT_EQ(FinishedOrder(), (std::vector<FileItem*>{first, hard1, copy, hard2}));
+    for (FileItem* extra : {hard1, hard2}) {
+        EXPECT_EQ(extra->DigestText(), DigestTextOf(a));
+        EXPECT_EQ(extra->compareState.load(), Finished);
+    }
+    EXPECT_EQ(index.FileCount(), 2u);
+    EXPECT_EQ(index.CountOfKeyOf(first), 2u) << "first and copy: two files, not four";
+    EXPECT_EQ(view.shown, (std::vector<std::pair<FileItem*, size_t>>{{copy, 2}}));
+    EXPECT_EQ(lonely->compareState.load(), NotCompared);
+}
+
 INSTANTIATE_TEST_SUITE_P(OneOrSeveral, CompareEngineWorkersTest, ::testing::Values(1u, 3u));
 
 TEST_F(CompareEngineTest, StopReturnsEveryFileBegunAlsoWhilePausedAndAStartDigestsThemAll) {
@@ -167,6 +198,27 @@ TEST_F(CompareEngineTest, CancelKeepsDigestedHeadsAndDropsTheFileBeingRead) {
     EXPECT_EQ(progress.runs[0].steps, 2) << "one step per row left after collection";
     EXPECT_EQ(engine.RunningWorkers(), 0u);
     EXPECT_TRUE(engine.AddFile(large1)) << "a cancelled file can be compared again";
+}
+
+TEST_F(CompareEngineTest, AFurtherPathWhoseFirstPathIsCancelledIsCancelledToo) {
+    SameFileLinks links;
+    engine.SetSameFileLinks(&links);
+    FileItem* large = files.AddSparseFile("large", kLargeSize);
+    FileItem* hard = files.AddRecord("hard", kLargeSize);
+    ASSERT_TRUE(links.Add(hard, large));
+    AddAll({large, hard});
+    engine.Pause();
+    engine.Start();
+    ASSERT_TRUE(WaitStarted(0));
+    EXPECT_EQ(hard->compareState.load(), Digested) << "nothing to read for it";
+
+    engine.CancelAll();
+    EXPECT_TRUE(FinishedOrder().empty());
+    for (FileItem* item : {large, hard}) {
+        EXPECT_EQ(item->compareState.load(), NotCompared) << item->Name();
+        EXPECT_EQ(TextColorOf(item, view), kCancelledColor) << item->Name();
+    }
+    EXPECT_EQ(comparing.queuedCount, 0u);
 }
 
 TEST_F(CompareEngineTest, PauseAndResumeContinueTheSameRead) {
@@ -244,9 +296,10 @@ TEST_F(CompareEngineTest, StartAfterTheWorkerEndedStartsANewOne) {
     EXPECT_EQ(FinishedOrder(), all);
 }
 
-TEST_F(CompareEngineTest, ProblemFilesFinishUnopenableOrAsTheyAreNow) {
-    // Missing, link, FIFO, device, failed read (this process's memory at offset
-    // 0, where nothing is mapped), a file shorter than catalogued, an unreadable one.
+TEST_F(CompareEngineTest, ProblemFilesAndFilesChangedSinceTheScanFinishUnopenable) {
+    // Missing, link, FIFO, device, a file shorter and one longer than
+    // catalogued, /proc/self/mem (whose size, 0, is not the record's), and an
+    // unreadable one. A file rewritten at its catalogued size is compared as it is now.
     const std::string content = "the content a link points at";
     FileItem* missing = files.AddRecord("missing", 4096);
     FileItem* target = files.AddFile("target", content);
@@ -257,8 +310,12 @@ TEST_F(CompareEngineTest, ProblemFilesFinishUnopenableOrAsTheyAreNow) {
     FileItem* failing = files.AddRecordAt("/proc/self/mem", 8192);
     FileItem* shrunk = files.AddRecord("shrunk", 100000);
     WriteBytes(files.Path("shrunk"), "now much shorter");
+    FileItem* grown = files.AddRecord("grown", 3);
+    WriteBytes(files.Path("grown"), "longer than three bytes");
+    FileItem* rewritten = files.AddFile("rewritten", "before");
+    WriteBytes(files.Path("rewritten"), "after!");
     FileItem* device = files.AddRecordAt("/dev/null", content.size());
-    std::vector<FileItem*> order{missing, target, link, fifo, failing, shrunk, device};
+    std::vector<FileItem*> order{missing, target, link, fifo, failing, shrunk, grown, rewritten, device};
     if (geteuid() != 0) {
         order.push_back(files.AddFile("locked", content));
         ASSERT_EQ(chmod(files.Path("locked").c_str(), 0), 0);
@@ -266,14 +323,14 @@ TEST_F(CompareEngineTest, ProblemFilesFinishUnopenableOrAsTheyAreNow) {
     for (FileItem* item : order) engine.AddFile(item);
     engine.Start();
     ASSERT_TRUE(WaitAllRowsDigested());
-    EXPECT_EQ(comparing.Job(5).bytesDone.load(), 16u);
+    EXPECT_EQ(comparing.Job(5).bytesDone.load(), 0u) << "a changed file is not read";
     engine.CollectFinished();
 
     ASSERT_EQ(FinishedOrder(), order) << "rows below a failure are collected";
     EXPECT_EQ(target->DigestText(), DigestTextOf(content));
-    EXPECT_EQ(shrunk->DigestText(), DigestTextOf("now much shorter"));
+    EXPECT_EQ(rewritten->DigestText(), DigestTextOf("after!"));
     for (FileItem* item : order) {
-        if (item == target || item == shrunk) continue;
+        if (item == target || item == rewritten) continue;
         EXPECT_EQ(item->DigestText(), kUnopenableText) << item->Name();
         EXPECT_EQ(item->compareState.load(), Finished) << item->Name();
     }
@@ -281,8 +338,9 @@ TEST_F(CompareEngineTest, ProblemFilesFinishUnopenableOrAsTheyAreNow) {
     EXPECT_EQ(entry.elapsedMillis, missing->hashMillis);
     EXPECT_EQ(finished.CellText(0, FinishedList::kStatus), kUnopenableText);
     EXPECT_EQ(finished.CellText(0, FinishedList::kSpeed), FormatRate(4096, entry.elapsedMillis).CStr());
+    EXPECT_EQ(finished.CellText(5, FinishedList::kStatus), kUnopenableText) << "changed reads as unopenable";
     EXPECT_EQ(finished.CellText(1, FinishedList::kStatus), "Complete");
-    EXPECT_EQ(index.FileCount(), 2u) << "an unreadable file is no one's duplicate";
+    EXPECT_EQ(index.FileCount(), 2u) << "an unreadable or changed file is no one's duplicate";
     EXPECT_EQ(index.CountOfKeyOf(target), 1u) << "a link is not a copy of its target";
     EXPECT_TRUE(view.shown.empty());
     EXPECT_EQ(TextColorOf(missing, view), kCollectedColor);
@@ -324,7 +382,7 @@ TEST_F(CandidateQueueingTest, TickedCategoriesQueueSharedSizesInTableOrder) {
     EXPECT_TRUE(QueueSizeCategories(engine, files.catalog, ticked));
 
     EXPECT_EQ(Rows(), (std::vector<FileItem*>{large3, large4, large1, large2, tiny1, tiny2}));
-    EXPECT_EQ(SharedSizeFiles(files.catalog, ticked), Rows());
+    EXPECT_EQ(SharedSizeFiles(files.catalog, ticked, nullptr), Rows());
     EXPECT_EQ(small1->compareState.load(), NotCompared) << "category 5 was not ticked";
     for (FileItem* item : Rows()) EXPECT_NE(item->compareState.load(), NotCompared) << "started";
     ASSERT_EQ(progress.runs.size(), 2u);
@@ -362,7 +420,7 @@ TEST_F(CandidateQueueingTest, CompareAllQueuesEveryRegularFileOfSharedSizeOnce) 
     for (FileItem* link : {link1, link2}) link->findData.dwFileAttributes = FILE_ATTRIBUTE_REPARSE_POINT;
     EXPECT_TRUE(QueueAllSharedSizes(engine, files.catalog));
     EXPECT_EQ(Rows(), (std::vector<FileItem*>{big1, big2, empty1, empty2}));
-    EXPECT_EQ(SharedSizeFiles(files.catalog), Rows());
+    EXPECT_EQ(SharedSizeFiles(files.catalog, nullptr), Rows());
 
     // Again, with one more file of a shared size and a link among twins: only
     // the new regular file is queued.

@@ -8,11 +8,15 @@
 
 #include <climits>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace twinseek {
@@ -53,8 +57,12 @@ TEST_F(DocumentTest, CommitScanKeepsOrDropsTheScannedRecordsAndOnlyAnswersThatSt
 
     document.modified = false;
     ScanFile(document, ScanFolder(document.root, "more"), EntryNamed("three", 5));
-    ScanFile(document, data, EntryNamed("one", 100));  // found again
+    FileItem* one = ScanFile(document, data, EntryNamed("one", 100));  // found again
+    // A further path the cancelled scan found is forgotten with its record.
+    ASSERT_TRUE(document.links.Add(ScanFile(document, data, EntryNamed("one-link", 100)), one));
     document.CommitScan(false);
+    EXPECT_EQ(document.links.ExtraCount(), 0u);
+    EXPECT_TRUE(document.links.ExtrasOf(one).empty());
     EXPECT_EQ(document.root->FindFolder("more"), nullptr);
     EXPECT_NE(data->FindFile("one"), nullptr);
     EXPECT_EQ(document.catalog.Count(), 2u);
@@ -127,6 +135,102 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileByteForByte) {
     }
     EXPECT_TRUE(document.Save()) << "the same save succeeds once there is room";
     EXPECT_GT(ReadBytes(document.path).size(), 4096u);
+}
+
+TEST_F(DocumentTest, SavingThroughSymbolicLinksWritesTheFileTheyLeadToAndKeepsTheLinks) {
+    dir.Folder("real");
+    Document old(prompts);
+    old.path = dir.Path("real/doc.tws");
+    old.modified = true;
+    ASSERT_TRUE(old.Store());
+    ASSERT_EQ(symlink("real/doc.tws", dir.Path("link.tws").c_str()), 0);
+    ASSERT_EQ(symlink(dir.Path("link.tws").c_str(), dir.Path("chain.tws").c_str()), 0);
+    ASSERT_EQ(symlink("real/new.tws", dir.Path("dangling.tws").c_str()), 0);
+    ASSERT_EQ(symlink("loop.tws", dir.Path("loop.tws").c_str()), 0);
+
+    Document document(prompts);
+    ScanFile(document, ScanFolder(document.root, "data"), EntryNamed("file", 7));
+    document.CommitScan(true);
+    for (const char* through : {"chain.tws", "dangling.tws"}) {
+        document.path = dir.Path(through);
+        document.modified = true;
+        EXPECT_TRUE(document.Save()) << through;
+    }
+    Document reloaded(prompts);
+    ASSERT_TRUE(reloaded.OpenFile(dir.Path("real/doc.tws")));
+    EXPECT_NE(reloaded.root->FindFolder("data")->FindFile("file"), nullptr) << "the file behind the links is new";
+    EXPECT_EQ(ReadBytes(dir.Path("real/new.tws")), ReadBytes(dir.Path("real/doc.tws")))
+        << "a dangling link gets its file";
+    for (const char* link : {"link.tws", "chain.tws", "dangling.tws"}) {
+        struct stat status {};
+        EXPECT_TRUE(lstat(dir.Path(link).c_str(), &status) == 0 && S_ISLNK(status.st_mode)) << link;
+    }
+    EXPECT_EQ(std::filesystem::read_symlink(dir.Path("chain.tws")), dir.Path("link.tws"));
+
+    document.path = dir.Path("loop.tws");
+    document.modified = true;
+    EXPECT_FALSE(document.Save());
+    EXPECT_EQ(prompts.errors,
+              std::vector<std::string>{"Could not save " + document.path + ": Too many levels of symbolic links"});
+    auto entries = std::filesystem::directory_iterator(dir.Path("real"));
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 2) << "no temporary file is left";
+}
+
+// Sends this process a signal at the given progress step of a save.
+class SignalAtStep : public ProgressIndicator {
+public:
+    SignalAtStep(int signalNumber, int32_t step) : signalNumber(signalNumber), step(step) {}
+    void ProgressStart(std::string_view, int32_t) override {}
+    void ProgressStep() override {
+        if (++steps == step) raise(signalNumber);
+    }
+    void ProgressEnd() override {}
+
+private:
+    int signalNumber;
+    int32_t step;
+    int32_t steps = 0;
+};
+
+TEST_F(DocumentTest, ASignalThatEndsASaveRemovesItsTemporaryFileFirstAndAnIgnoredOneLetsItFinish) {
+    Document old(prompts);
+    old.path = dir.Path("doc.tws");
+    old.modified = true;
+    ASSERT_TRUE(old.Store());
+    const std::string oldBytes = ReadBytes(old.path);
+
+    struct Case {
+        int signalNumber;
+        bool ignored;
+    };
+    for (Case test : {Case{SIGINT, false}, Case{SIGTERM, false}, Case{SIGINT, true}}) {
+        SCOPED_TRACE(std::string(strsignal(test.signalNumber)) + (test.ignored ? ", ignored" : ""));
+        std::fflush(nullptr);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // Half-way through writing a few thousand files, the signal comes.
+            if (test.ignored) std::signal(test.signalNumber, SIG_IGN);
+            SignalAtStep progress(test.signalNumber, 2000);
+            Document document(prompts, &progress);
+            FolderItem* folder = ScanFolder(document.root, "many");
+            for (int index = 0; index < 4000; ++index) ScanFile(document, folder, EntryNamed(Numbered("f", index), 1));
+            document.CommitScan(true);
+            document.path = dir.Path("doc.tws");
+            _exit(document.Store() ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        auto entries = std::filesystem::directory_iterator(dir.Root());
+        EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "no temporary file is left";
+        if (test.ignored) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+            EXPECT_GT(ReadBytes(old.path).size(), oldBytes.size()) << "the save went on to the end";
+        } else {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == test.signalNumber) << "ended by the signal";
+            EXPECT_TRUE(ReadBytes(old.path) == oldBytes) << "the old document stays";
+        }
+    }
 }
 
 constexpr char kDigest[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567";
@@ -207,13 +311,46 @@ TEST_F(DamagedDocumentTest, AbsurdCountsEndlessNamesAndNestingPastPathMaxFailWit
     chain.Word(1).File("bottom", 42);
     for (int level = 0; level < depth; ++level) chain.Word(0);
 
-    const std::pair<const TwsBytes*, const char*> cases[] = {{&folders, "End of archive file exception"},
-                                                             {&files, "End of archive file exception"},
-                                                             {&endless, "End of archive file exception"},
-                                                             {&chain, "Generic archive exception"}};
+    // Folder 2049's path, "d/d/.../d", is the first to reach 4096 bytes; the
+    // root's own record is record 1, and each level takes 47 bytes after the first 50.
+    const std::pair<const TwsBytes*, const char*> cases[] = {
+        {&folders, "End of archive file exception"},
+        {&files, "End of archive file exception"},
+        {&endless, "End of archive file exception"},
+        {&chain, "folders nested deeper than a path can reach, at record 2050 (byte 96306)"}};
     for (const auto& [bytes, cause] : cases) {
         EXPECT_FALSE(Load(bytes->bytes)) << cause;
         EXPECT_EQ(LastError(), Failure(cause));
+    }
+}
+
+TEST_F(DamagedDocumentTest, NamesNoScanCouldMakeFailNamingTheirRecord) {
+    // The root's folder "/" is the one name that holds '/'.
+    TwsBytes valid;
+    valid.Word(1).Root().Word(1).Folder("/").Word(1).Folder("home").Word(0).Word(1).File("f", 1).Word(0).Word(0);
+    ASSERT_TRUE(Load(valid.bytes));
+    EXPECT_EQ(document->root->FindFolder("/")->FindFolder("home")->FindFile("f")->GetFullPath(), "/home/f");
+
+    const std::pair<std::string, std::string> names[] = {
+        {"", " has an empty name, which no file or folder can have"},
+        {".", " is named \".\", which no file or folder can be"},
+        {"..", " is named \"..\", which no file or folder can be"},
+        {"../../etc", " is named \"../../etc\", and a name cannot hold \"/\""},
+        {"/", " is named \"/\", and a name cannot hold \"/\""},
+        {std::string("x\0y", 3), " has a name holding a zero byte, which no file or folder can have"},
+    };
+    for (const auto& [name, fault] : names) {
+        for (bool folder : {true, false}) {
+            SCOPED_TRACE((folder ? "folder " : "file ") + name);
+            TwsBytes bytes;
+            bytes.Word(1).Root().Word(1).Folder("/");
+            folder ? bytes.Word(1) : bytes.Word(0).Word(1);
+            const size_t offset = bytes.bytes.size();
+            folder ? bytes.Folder(name).Word(0).Word(0).Word(0) : bytes.File(name, 1);
+            bytes.Word(0);
+            EXPECT_FALSE(Load(bytes.bytes));
+            EXPECT_EQ(LastError(), Failure("record 3 (byte " + std::to_string(offset) + ")" + fault));
+        }
     }
 }
 

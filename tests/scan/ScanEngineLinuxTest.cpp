@@ -2,6 +2,7 @@
 // file systems, folders it may not read and paths longer than PATH_MAX.
 #include "scan/ScanEngine.h"
 
+#include "tests/platform/BindMount.h"
 #include "tests/scan/ScanTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,18 @@ TEST_F(ScanEngineLinuxTest, LinksFifosLineBreaksAndUnreadableFoldersNeitherFollo
               std::string("dir/\ndir/file 12\ndir/loop link 2\nlinked/\nlocked/\n") +
                   (lockBinds ? "" : "locked/secret 1\n") + "alias link 8\nlinked link 3\npipe 0\ntoDir link 3\n");
     EXPECT_EQ(intake.Count(), lockBinds ? 6u : 7u);
+
+    // Nothing is left out in silence: what was passed over is told, by cause.
+    Strings lineBreaks = lastSkips.Examples(SkipCause::LineBreak);
+    std::sort(lineBreaks.begin(), lineBreaks.end());
+    EXPECT_EQ(lineBreaks,
+              (Strings{tree.Path("carriage\rreturn"), tree.Path("folder\nbreak"), tree.Path("two\nlines")}));
+    Strings unlistable = lastSkips.Examples(SkipCause::Unlistable);
+    std::sort(unlistable.begin(), unlistable.end());
+    Strings expectedUnlistable{tree.Path("linked")};
+    if (lockBinds) expectedUnlistable.push_back(tree.Path("locked"));
+    EXPECT_EQ(unlistable, expectedUnlistable) << "a root that is a link, a folder that may not be read";
+    EXPECT_EQ(lastSkips.Total(), lockBinds ? 5u : 4u);
 }
 
 TEST_F(ScanEngineLinuxTest, ASubfolderThatVanishesBeforeItIsOpenedKeepsAnEmptyRecord) {
@@ -69,7 +82,7 @@ TEST_F(ScanEngineLinuxTest, ASubfolderThatVanishesBeforeItIsOpenedKeepsAnEmptyRe
         }
     };
     {
-        ScanEngine engine(catalogRoot.get(), &intake, &target);
+        ScanEngine engine(catalogRoot.get(), &intake, &links, &target);
         ASSERT_TRUE(engine.Start({tree.Root()}));
         ASSERT_TRUE(target.WaitForDone());
     }
@@ -87,12 +100,76 @@ TEST_F(ScanEngineLinuxTest, PseudoFileSystemsAreNotListed) {
     ASSERT_NE(FolderAt("/proc"), nullptr);
     EXPECT_EQ(testing::Listing(FolderAt("/proc")), "sys/\n");
     EXPECT_EQ(intake.Count(), 0u);
+    EXPECT_EQ(lastSkips.Examples(SkipCause::PseudoFileSystem), (Strings{"/proc", "/proc/sys"}));
+    EXPECT_EQ(lastSkips.Total(), 2u);
 }
 
-// Nests folders with 200-character names past PATH_MAX, each holding a file "f";
-// returns how many levels have a full path that fits.
+TEST_F(ScanEngineLinuxTest, HardLinksAreOneFileWhoseFirstPathStandsForTheOthersAlsoInALaterScan) {
+    tree.Folder("a");
+    tree.Folder("b");
+    tree.File("a/one", 10);
+    ASSERT_EQ(link(tree.Path("a/one").c_str(), tree.Path("a/two").c_str()), 0);
+    ASSERT_EQ(link(tree.Path("a/one").c_str(), tree.Path("b/three").c_str()), 0);
+    tree.File("b/copy", 10);  // the same size, but a file of its own
+    Scan({tree.Root()});
+    EXPECT_EQ(intake.Count(), 4u) << "every path is catalogued";
+
+    std::vector<FileItem*> paths{FolderAt(tree.Path("a"))->FindFile("one"), FolderAt(tree.Path("a"))->FindFile("two"),
+                                 FolderAt(tree.Path("b"))->FindFile("three")};
+    // Which path comes first depends on the listing order.
+    auto first = std::find_if(paths.begin(), paths.end(), [&](FileItem* path) { return !links.FirstOf(path); });
+    ASSERT_NE(first, paths.end());
+    for (FileItem* path : paths) EXPECT_EQ(links.FirstOf(path), path == *first ? nullptr : *first) << path->Name();
+    EXPECT_EQ(links.ExtrasOf(*first).size(), 2u);
+    EXPECT_EQ(links.ExtraCount(), 2u) << "b/copy is no one's link";
+
+    // A later scan links a new path to the file as the first scan found it.
+    catalogRoot->Prune(true);
+    intake.Clear();
+    ASSERT_EQ(link(tree.Path("a/one").c_str(), tree.Path("b/four").c_str()), 0);
+    Scan({tree.Root()});
+    ASSERT_EQ(intake.Count(), 1u);
+    EXPECT_EQ(links.FirstOf(intake.All()[0].item), *first);
+    EXPECT_EQ(links.ExtraCount(), 3u);
+}
+
+TEST_F(ScanEngineLinuxTest, WhatABindMountShowsAgainIsEnteredOnceAndAFileBoundOnItsOwnIsLinked) {
+    if (geteuid() != 0) GTEST_SKIP() << "bind mounts need root; run as root to test them";
+    tree.Folder("data");
+    tree.Folder("data/sub");
+    tree.File("data/f", 5);
+    tree.File("data/sub/g", 6);
+    tree.Folder("again");
+    tree.File("single", 7);
+    tree.File("spot", 0);
+    testing::BindMount folder(tree.Path("data"), tree.Path("again"));
+    testing::BindMount file(tree.Path("single"), tree.Path("spot"));
+    if (!folder.Mounted() || !file.Mounted()) GTEST_SKIP() << "this system refuses bind mounts here";
+
+    Strings statuses = Scan({tree.Root()});
+    // Whichever of the two paths the listing gives first is entered.
+    const bool dataFirst = !FolderAt(tree.Path("data"))->Files().empty();
+    const std::string entered = tree.Path(dataFirst ? "data" : "again");
+    const std::string other = tree.Path(dataFirst ? "again" : "data");
+    EXPECT_EQ(statuses, (Strings{"Initialize...", entered, entered + "/sub"}));
+    EXPECT_EQ(testing::Listing(FolderAt(other)), "") << "its record stays, with nothing inside";
+    EXPECT_EQ(lastSkips.Examples(SkipCause::EnteredBefore), Strings{other});
+    EXPECT_EQ(lastSkips.Total(), 1u);
+
+    FileItem* single = FolderAt(tree.Root())->FindFile("single");
+    FileItem* spot = FolderAt(tree.Root())->FindFile("spot");
+    ASSERT_EQ(spot->Size(), 7u) << "seen through the mount";
+    EXPECT_TRUE(links.FirstOf(single) == spot || links.FirstOf(spot) == single);
+    EXPECT_EQ(links.ExtraCount(), 1u);
+    EXPECT_EQ(intake.Count(), 4u) << "f, sub/g, single, spot";
+}
+
+// Nests folders with 200-character names past PATH_MAX, each holding a file
+// "f" and a file with a 200-character name; returns how many levels have a
+// full path that fits. The long-named file of the deepest of those does not.
 size_t NestPastPathMax(const std::string& root) {
     const std::string name(200, 'd');
+    const std::string longFile(200, 'e');
     const size_t fitting = (PATH_MAX - 1 - root.size()) / (name.size() + 1);
     int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     for (size_t level = 0; fd >= 0 && level < fitting + 2; ++level) {
@@ -100,20 +177,24 @@ size_t NestPastPathMax(const std::string& root) {
         int child = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         close(fd);
         fd = child;
-        int file = openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-        EXPECT_GE(file, 0);
-        close(file);
+        for (const std::string& file : {std::string("f"), longFile}) {
+            int made = openat(fd, file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            EXPECT_GE(made, 0);
+            close(made);
+        }
     }
     EXPECT_GE(fd, 0);
     close(fd);
     return fitting;
 }
 
-TEST_F(ScanEngineLinuxTest, AFolderWhosePathExceedsPathMaxIsNeitherAnnouncedNorRecorded) {
+TEST_F(ScanEngineLinuxTest, AnEntryWhosePathExceedsPathMaxIsNeitherAnnouncedNorRecordedButCounted) {
     size_t fitting = NestPastPathMax(tree.Root());
     Strings statuses = Scan({tree.Root()});
     EXPECT_EQ(statuses.size(), 1 + fitting);
-    EXPECT_EQ(intake.Count(), fitting) << "the files of every folder that fits";
+    EXPECT_EQ(intake.Count(), 2 * fitting - 1) << "the files of every folder that fits, where their path fits";
+    EXPECT_EQ(lastSkips.Count(SkipCause::PathTooLong), 2u) << "the deepest long-named file and the folder below";
+    EXPECT_EQ(lastSkips.Total(), 2u);
 
     FolderItem* deepest = FolderAt(tree.Root());
     for (size_t level = 0; deepest && level < fitting; ++level) deepest = deepest->FindFolder(std::string(200, 'd'));

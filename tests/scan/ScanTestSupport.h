@@ -4,6 +4,7 @@
 
 #include "catalog/FileCatalog.h"
 #include "catalog/FolderItem.h"
+#include "catalog/SameFileLinks.h"
 #include "scan/MessageTarget.h"
 #include "scan/ScanEngine.h"
 #include "tests/catalog/CatalogTestSupport.h"
@@ -64,11 +65,12 @@ protected:
     // Runs one scan of roots to its end and returns the status texts.
     std::vector<std::string> Scan(const std::vector<std::string>& roots) {
         RecordingTarget target;
-        ScanEngine engine(catalogRoot.get(), &intake, &target);
+        ScanEngine engine(catalogRoot.get(), &intake, &links, &target);
         EXPECT_TRUE(engine.Start(roots));
         EXPECT_TRUE(target.WaitForDone());
         engine.Wait();
         EXPECT_EQ(target.DoneCount(), 1);
+        lastSkips = engine.Skips();
         return target.Statuses();
     }
 
@@ -87,6 +89,9 @@ protected:
     TemporaryTree tree;
     RootPtr catalogRoot = MakeRoot();
     FileCatalog intake;
+    SameFileLinks links;
+    // What the last Scan passed over.
+    ScanSkips lastSkips;
 };
 
 }  // namespace twinseek::testing

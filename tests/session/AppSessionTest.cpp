@@ -46,7 +46,7 @@ protected:
     // Catalogues the temporary folder into the session's document.
     void Scan() {
         ScanWaiter waiter;
-        ScanEngine engine(session.Doc().root, &session.Doc().intake, &waiter);
+        ScanEngine engine(session.Doc().root, &session.Doc().intake, &session.Doc().links, &waiter);
         ASSERT_TRUE(engine.Start({tree.Root()}));
         ASSERT_TRUE(waiter.WaitForDone(std::chrono::seconds(60)));
         engine.Wait();

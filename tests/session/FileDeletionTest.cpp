@@ -17,6 +17,8 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -50,7 +52,7 @@ protected:
     void Compare(const std::vector<std::pair<std::string, std::string>>& files) {
         for (const auto& [name, content] : files) testing::WriteBytes(tree.Path(name), content);
         ScanWaiter waiter;
-        ScanEngine engine(session.Doc().root, &session.Doc().intake, &waiter);
+        ScanEngine engine(session.Doc().root, &session.Doc().intake, &session.Doc().links, &waiter);
         ASSERT_TRUE(engine.Start({tree.Root()}));
         ASSERT_TRUE(waiter.WaitForDone(std::chrono::seconds(60)));
         engine.Wait();
@@ -167,9 +169,17 @@ TEST_F(FileDeletionTest, FileChangedSinceItWasComparedIsNotTouched) {
 }
 
 TEST_F(FileDeletionTest, PathThatIsTheSameFileAsAKeptCopyIsRefused) {
-    testing::WriteBytes(tree.Path("original"), "shared");
-    ASSERT_EQ(link(tree.Path("original").c_str(), tree.Path("alias").c_str()), 0);
+    // Two true copies of one time; after the comparison the alias becomes a
+    // second name of the original, as a bind mount would show it: same size,
+    // same time, but removing it would remove the copy that stays.
+    for (const char* name : {"original", "alias"}) {
+        testing::WriteBytes(tree.Path(name), "shared");
+        const timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, tree.Path(name).c_str(), times, 0), 0);
+    }
     Compare({});
+    ASSERT_EQ(unlink(tree.Path("alias").c_str()), 0);
+    ASSERT_EQ(link(tree.Path("original").c_str(), tree.Path("alias").c_str()), 0);
     DeleteList list = Tick({"alias"});
     DeletionReport report = list.DeleteTicked(session, remover, RemovalMode::Permanently);
     ASSERT_EQ(report.failures.size(), 1u);
