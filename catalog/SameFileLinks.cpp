@@ -1,6 +1,9 @@
 #include "catalog/SameFileLinks.h"
 
+#include "catalog/FolderItem.h"
+
 #include <algorithm>
+#include <string>
 #include <utility>
 
 namespace twinseek {
@@ -60,8 +63,17 @@ FileItem* SameFileLinks::SameFileInGroup(FileItem* file, const IdentityLookup& i
     return sameGroup ? earlier : nullptr;
 }
 
+std::optional<FileIdentity> IdentityOnDisk(const FileItem& file) {
+    std::string_view folder = file.parent ? file.parent->GetFullPath() : std::string_view();
+    std::string path(folder.size() + 1 + file.Name().size() + 1, '\0');
+    AppendPathComponent(folder, file.Name(), path.data());
+    return IdentityOfPath(path.c_str());
+}
+
 size_t SeparateSameFilesInGroups(DuplicateIndex& index, SameFileLinks& links,
                                  const SameFileLinks::IdentityLookup& identityOf) {
+    // Without a group there is nothing to look up, nor any need to walk the index.
+    if (index.KeyCount() == index.FileCount()) return 0;
     // Found first, taken out afterwards: the index must not change while visited.
     std::vector<std::pair<FileItem*, FileItem*>> found;
     index.ForEachDuplicateGroup([&](uint64_t, DuplicateIndex::FileRange files) {

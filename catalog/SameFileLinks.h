@@ -53,6 +53,10 @@ private:
     std::unordered_map<FileIdentity, FileItem*, FileIdentityHash> groupedFiles;
 };
 
+// The identity on disk of the file a record names (a link is not followed),
+// worked out without keeping the record's full path.
+std::optional<FileIdentity> IdentityOnDisk(const FileItem& file);
+
 // A loaded document knows no inodes: looks up every path of every duplicate
 // group once, and takes a path whose file already has an earlier path in its
 // group out of the index, recording it in links. Paths that cannot be

@@ -6,7 +6,6 @@
 #include "catalog/TextFormat.h"
 #include "compare/Sha1Digest.h"
 #include "platform/FileContentReader.h"
-#include "platform/FileIdentity.h"
 #include "platform/TickCount.h"
 
 #include <algorithm>
@@ -227,11 +226,10 @@ void CompareEngine::CollectJob(const CompareJob& job) {
 
 bool CompareEngine::LeavesGroupAsSameFile(FileItem* item, size_t count) {
     if (!sameFiles) return false;
-    auto identityOf = [](const FileItem& file) { return IdentityOfPath(std::string(file.GetFullPath()).c_str()); };
     // The file a group began with is looked up when a second one joins it.
     if (count == 2)
-        sameFiles->SameFileInGroup(index.First(MakeDuplicateKey(item->Size(), item->digestText).CStr()), identityOf);
-    FileItem* same = sameFiles->SameFileInGroup(item, identityOf);
+        sameFiles->SameFileInGroup(index.First(MakeDuplicateKey(item->Size(), item->digestText).CStr()), IdentityOnDisk);
+    FileItem* same = sameFiles->SameFileInGroup(item, IdentityOnDisk);
     if (!same) return false;
     index.Remove(item);
     sameFiles->Add(item, same);

@@ -3,7 +3,6 @@
 #include "document/CXArchive.h"
 #include "platform/CXException.h"
 #include "platform/CXFile.h"
-#include "platform/FileIdentity.h"
 #include "platform/FileOperations.h"
 #include "platform/RemoveOnSignal.h"
 
@@ -112,9 +111,7 @@ void Document::Load() {
         LoadCatalog(archive, *root, catalog, duplicates, onFinishedLoaded, Progress());
         archive.Close();
         file.Close();
-        SeparateSameFilesInGroups(duplicates, links, [](const FileItem& item) {
-            return IdentityOfPath(std::string(item.GetFullPath()).c_str());
-        });
+        SeparateSameFilesInGroups(duplicates, links, IdentityOnDisk);
     } catch (...) {
         ClearCatalogue();
         path.clear();
