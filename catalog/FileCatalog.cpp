@@ -37,8 +37,7 @@ void FileCatalog::IndexPositions() {
     std::ranges::sort(positions, CountedOrder(steps), &Position::item);
 }
 
-bool FileCatalog::Remove(uint64_t size, FileItem* item) {
-    if (!pending.empty()) Settle();
+bool FileCatalog::RemoveSorted(uint64_t size, FileItem* item) {
     IndexPositions();
     // The same record may stand under several sizes, or twice under one.
     for (const Position& position : std::ranges::equal_range(positions, item, CountedOrder(steps), &Position::item)) {
@@ -51,6 +50,14 @@ bool FileCatalog::Remove(uint64_t size, FileItem* item) {
         return true;
     }
     return false;
+}
+
+bool FileCatalog::Remove(uint64_t size, FileItem* item) {
+    if (RemoveSorted(size, item)) return true;
+    // Inserted since the last read: sort the new entries in, once.
+    if (pending.empty()) return false;
+    Settle();
+    return RemoveSorted(size, item);
 }
 
 void FileCatalog::MergeFrom(const FileCatalog& other) {

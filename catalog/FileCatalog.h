@@ -28,8 +28,9 @@ public:
     // while another reads Count().
     void Insert(uint64_t size, FileItem* item);
     // Among the entries of that size, erases the one for item. A run of
-    // removals costs a logarithm each; the first one after inserts or a read
-    // sorts an index of the entries once.
+    // removals costs a logarithm each; the first one after a read sorts an
+    // index of the entries once, and so does one that finds the file among
+    // entries inserted since the last read.
     bool Remove(uint64_t size, FileItem* item);
     // Inserts every entry of other, in other's order.
     void MergeFrom(const FileCatalog& other);
@@ -55,7 +56,7 @@ private:
     void Settle() const;
     // Fills `positions` unless it is up to date.
     void IndexPositions();
-
+    bool RemoveSorted(uint64_t size, FileItem* item);
 
     mutable std::vector<Entry> sorted;
     mutable std::vector<Entry> pending;

@@ -72,14 +72,34 @@ TEST(DuplicateIndexTest, GroupsFormByEqualSizeAndDigestOfReadableFilesAndShrinkO
 TEST(DuplicateIndexTest, KeysOfOneSizeKeepTheOrderTheyWereFirstAdded) {
     auto root = MakeRoot();
     DuplicateIndex index;
+    const std::string digestC(32, 'C');
     // B comes first although A sorts first as text.
-    ASSERT_TRUE(index.Insert(AddFile(root.get(), "x", 10, kDigestB)));
+    FileItem* x = AddFile(root.get(), "x", 10, kDigestB);
+    ASSERT_TRUE(index.Insert(x));
     ASSERT_TRUE(index.Insert(AddFile(root.get(), "y", 99, kDigestA)));
-    (void)Keys(index);  // settle, then add more
-    for (const auto& [name, size, digest] : {std::tuple{"z", 10, kDigestA}, {"w", 10, kDigestB}, {"v", 1000, kDigestB}})
-        ASSERT_TRUE(index.Insert(AddFile(root.get(), name, uint64_t(size), digest)));
-    EXPECT_EQ(Keys(index), (std::vector<std::pair<uint64_t, std::string>>{
-                               {1000, "1000" + kDigestB}, {99, "99" + kDigestA}, {10, "10" + kDigestB}, {10, "10" + kDigestA}}));
+    (void)Keys(index);  // a listing between inserts changes nothing
+    FileItem* z = AddFile(root.get(), "z", 10, kDigestA);
+    FileItem* u = AddFile(root.get(), "u", 10, digestC);
+    for (FileItem* item : {z, AddFile(root.get(), "w", 10, kDigestB), AddFile(root.get(), "v", 1000, kDigestB), u,
+                           AddFile(root.get(), "t", 10, digestC)})
+        ASSERT_TRUE(index.Insert(item));
+    // A key whose first file goes keeps its place.
+    ASSERT_TRUE(index.Remove(x));
+    ASSERT_TRUE(index.Remove(u));
+    using KeyList = std::vector<std::pair<uint64_t, std::string>>;
+    EXPECT_EQ(Keys(index), (KeyList{{1000, "1000" + kDigestB},
+                                    {99, "99" + kDigestA},
+                                    {10, "10" + kDigestB},
+                                    {10, "10" + kDigestA},
+                                    {10, "10" + digestC}}));
+    // One that went away entirely comes back as a new key.
+    ASSERT_TRUE(index.Remove(z));
+    ASSERT_TRUE(index.Insert(z));
+    EXPECT_EQ(Keys(index), (KeyList{{1000, "1000" + kDigestB},
+                                    {99, "99" + kDigestA},
+                                    {10, "10" + kDigestB},
+                                    {10, "10" + digestC},
+                                    {10, "10" + kDigestA}}));
 }
 
 TEST(DuplicateIndexTest, KeyOrderIsTheByteOrderOfTheKeyText) {
@@ -109,7 +129,9 @@ std::vector<std::pair<std::string, std::vector<FileItem*>>> Contents(const Dupli
     std::vector<std::pair<std::string, std::vector<FileItem*>>> contents;
     index.ForEachKey([&](uint64_t, std::string_view key) {
         contents.emplace_back(std::string(key), Files(index, std::string(key)));
+        EXPECT_EQ(index.Count(key), contents.back().second.size()) << key;
     });
+    EXPECT_EQ(index.KeyCount(), contents.size());
     // The one-pass walk over the groups must show the same files in the same order.
     std::vector<std::vector<FileItem*>> groups, expected;
     index.ForEachDuplicateGroup(
@@ -184,8 +206,9 @@ std::map<std::string, double> StepsPerFileOfAGroup(int n) {
         for (int i = 0; i < n; ++i) {
             EXPECT_EQ(index.Count(key), size_t(n));
             auto [first, last] = index.Files(key);
+            EXPECT_EQ(*first, copies.front());
             EXPECT_EQ(*std::prev(last), copies.back());
-            EXPECT_EQ(index.First(key), copies[0]);
+            EXPECT_EQ(index.First(key), copies.front());
         }
     });
     measure("list", index, [&] {
