@@ -16,8 +16,10 @@ follows symbolic links. Warm: one run to fill the page cache, then --runs timed
 runs. Cold: --runs runs, each after `sync; echo 3 > /proc/sys/vm/drop_caches`,
 which needs root; without it the cold runs are skipped with a message.
 
-Prints one table: wall time median (min-max) warm and cold, the warm median as
-a multiple of the SHA-1 floor, the peak memory (largest of all runs), the
+Prints one table: wall time median (min-max) warm and cold, the processor
+time (user and system, all threads) of a warm run, which a machine busy with
+other work changes less than the wall time, the warm median as a multiple of
+the SHA-1 floor, the peak memory (largest of all runs), the
 groups and files reported and whether they are the tree's. The floor is the
 time OpenSSL's SHA-1, measured in the same run, takes over every processor
 for the bytes a SHA-1 comparison must read whole: the files whose size, first
@@ -114,8 +116,8 @@ def drop_page_cache():
 
 
 def run_once(argv, out, timeout, work):
-    """Wall seconds, peak KiB and the exit status of one run, or None past the timeout."""
-    timed = ["/usr/bin/time", "-f", "%e %M", "-o", out + ".time"] + argv
+    """Wall seconds, peak KiB, exit status and processor seconds of one run, or None past the timeout."""
+    timed = ["/usr/bin/time", "-f", "%e %M %U %S", "-o", out + ".time"] + argv
     with open(out + ".stdout", "wb") as stdout:
         proc = subprocess.Popen(timed, stdout=stdout, stderr=subprocess.DEVNULL, cwd=work, start_new_session=True)
         try:
@@ -125,8 +127,8 @@ def run_once(argv, out, timeout, work):
             proc.wait()
             return None
     with open(out + ".time") as f:
-        seconds, kib = f.read().strip().split("\n")[-1].split()
-    return float(seconds), int(kib), code
+        seconds, kib, user, system = f.read().strip().split("\n")[-1].split()
+    return float(seconds), int(kib), code, float(user) + float(system)
 
 
 def measured_sha1_rate():
@@ -166,10 +168,11 @@ def ensure_tree(root, name):
 
 
 def measure(tool, top, work, runs, cold, timeout):
-    """Times warm and (if cold) cold; returns (warm times, cold times, peak KiB, groups or None)."""
+    """Times warm and (if cold) cold; returns (warm times, cold times, peak KiB, groups or None, warm
+    processor seconds)."""
     out = os.path.join(work, tool.name.replace(" ", "_").replace("-", ""))
     argv = tool.argv(top, out)
-    warm, chilled, peaks, text = [], [], [], None
+    warm, chilled, peaks, text, processor = [], [], [], None, []
     plan = [("warm", False)] * (runs + 1) + ([("cold", True)] * runs if cold else [])
     for i, (kind, drop) in enumerate(plan):
         for leftover in (out, out + ".summary"):
@@ -183,20 +186,22 @@ def measure(tool, top, work, runs, cold, timeout):
             if kind == "warm":
                 break
             continue
-        seconds, kib, code = result
+        seconds, kib, code, busy = result
         if code != 0 and tool.name.startswith("twinseek"):
             sys.exit("%s failed on %s with status %d" % (tool.name, top, code))
         if i == 0:
             continue  # fills the page cache
         (warm if kind == "warm" else chilled).append(seconds)
         peaks.append(kib)
+        if kind == "warm":
+            processor.append(busy)
         if text is None:
             with open(out if tool.output_file else out + ".stdout", errors="surrogateescape") as f:
                 text = f.read()
     groups = None
     if text is not None:
         groups = {frozenset(os.path.relpath(p, top) for p in g) for g in tool.parse(text) if len(g) > 1}
-    return warm, chilled, (max(peaks) if peaks else None), groups
+    return warm, chilled, (max(peaks) if peaks else None), groups, processor
 
 
 def spread(times, timeout):
@@ -237,7 +242,7 @@ def main():
         expected = expected_groups(top + ".groups.json")
         print("%s: %s files, floor %.2f s" % (shape, summary["files"], floor), file=sys.stderr)
         for tool in tools(os.path.abspath(a.cli), variants, a.peers.split(",")):
-            warm, chilled, peak, groups = measure(tool, top, work, a.runs, cold, a.timeout)
+            warm, chilled, peak, groups, processor = measure(tool, top, work, a.runs, cold, a.timeout)
             want = {files for size, files in expected if tool.counts_empty or size > 0}
             if groups is None:
                 verdict = "-"
@@ -249,15 +254,16 @@ def main():
             medians[(shape, tool.name)] = (statistics.median(warm) if usable else None,
                                            statistics.median(chilled) if chilled and None not in chilled else None)
             rows.append((shape, tool.name, spread(warm, a.timeout), spread(chilled, a.timeout),
+                         "%.2f" % statistics.median(processor) if usable else "-",
                          "%.2f" % (statistics.median(warm) / floor) if usable and floor > 0 else "-",
                          "%.0f" % (peak / 1024) if peak else "-",
                          len(groups) if groups is not None else "-",
                          sum(len(g) for g in groups) if groups is not None else "-", verdict))
             print("  %-24s warm %s  cold %s" % (tool.name, rows[-1][2], rows[-1][3]), file=sys.stderr)
     shutil.rmtree(work)
-    print("| tree | tool | warm s, median (min-max) | cold s, median (min-max) | warm x SHA-1 floor "
-          "| peak MiB | groups | files | groups as built |")
-    print("|---|---|---|---|---|---|---|---|---|")
+    print("| tree | tool | warm s, median (min-max) | cold s, median (min-max) | warm processor s "
+          "| warm x SHA-1 floor | peak MiB | groups | files | groups as built |")
+    print("|---|---|---|---|---|---|---|---|---|---|")
     for row in rows:
         print("| %s |" % " | ".join(str(cell) for cell in row))
     if "manycopies" in shapes and "manycopies-half" in shapes:
