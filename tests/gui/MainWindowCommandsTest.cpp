@@ -23,6 +23,7 @@ QToolButton* ToolButton(MainWindow& window, CommandId id) {
 }
 
 TEST_F(MainWindowCommandsTest, FrameHoldsTheMenusTheBandsAndBothViews) {
+    EXPECT_EQ(window.windowTitle(), "Twinseek");
     auto* menuBand = window.findChild<QToolBar*>("menuBand");
     auto* toolBand = window.findChild<QToolBar*>("toolBand");
     auto* menuBar = menuBand->findChild<QMenuBar*>();

@@ -31,7 +31,7 @@ TEST_F(StatusBarTest, PanesFollowTheComparisonToItsEnd) {
     EXPECT_EQ(window.StatusPanes().Pane(6)->text(), "") << "no file is being read";
 }
 
-TEST_F(StatusBarTest, ProgressOfAShortRunMovesAtEveryStepOverASinglePane) {
+TEST_F(StatusBarTest, ProgressShowsOverASinglePaneAndGoesOnEnd) {
     ShowActive();
     MainStatusBar& bar = window.StatusPanes();
     StatusProgress& progress = window.Progress();
@@ -42,12 +42,8 @@ TEST_F(StatusBarTest, ProgressOfAShortRunMovesAtEveryStepOverASinglePane) {
     EXPECT_EQ(control->geometry().right() + 1, bar.width() - 60);
     EXPECT_TRUE(VisiblePaneTexts(bar).isEmpty());
     EXPECT_EQ(bar.SinglePane()->text(), "Reading data...");
-    QList<int> values;
-    for (int step = 0; step < 3; ++step) {
-        progress.ProgressStep();
-        values << control->value();
-    }
-    EXPECT_EQ(values, (QList<int>{33, 66, 100}));
+    progress.ProgressStep();  // the percent of each step is ProgressPercentTest's
+    EXPECT_EQ(control->value(), 33);
     progress.ProgressEnd();
     EXPECT_FALSE(progress.Control());
     EXPECT_EQ(VisiblePaneTexts(bar).size(), MainStatusBar::kPaneCount);
