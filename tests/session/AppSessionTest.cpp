@@ -1,9 +1,8 @@
 #include "session/AppSession.h"
 
-#include "cli/ScanWaiter.h"
 #include "document/HeadlessPrompts.h"
-#include "scan/ScanEngine.h"
 #include "tests/compare/CompareTestSupport.h"
+#include "tests/session/SessionTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -45,12 +44,7 @@ protected:
 
     // Catalogues the temporary folder into the session's document.
     void Scan() {
-        ScanWaiter waiter;
-        ScanEngine engine(session.Doc().root, &session.Doc().intake, &session.Doc().links, &waiter);
-        ASSERT_TRUE(engine.Start({tree.Root()}));
-        ASSERT_TRUE(waiter.WaitForDone(std::chrono::seconds(60)));
-        engine.Wait();
-        session.Doc().CommitScan(true);
+        testing::ScanIntoSession(session, tree.Root());
         session.Doc().modified = false;
     }
 

@@ -1,13 +1,12 @@
 #include "session/DeleteList.h"
 
-#include "cli/ScanWaiter.h"
 #include "document/HeadlessPrompts.h"
 #include "platform/FileOperations.h"
 #include "platform/PathProbe.h"
-#include "scan/ScanEngine.h"
 #include "session/AppSession.h"
 #include "session/ResultModel.h"
 #include "tests/compare/CompareTestSupport.h"
+#include "tests/session/SessionTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +14,9 @@
 #include <cerrno>
 #include <map>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -51,12 +49,7 @@ protected:
     // shows their groups; the document then counts as saved.
     void Compare(const std::vector<std::pair<std::string, std::string>>& files) {
         for (const auto& [name, content] : files) testing::WriteBytes(tree.Path(name), content);
-        ScanWaiter waiter;
-        ScanEngine engine(session.Doc().root, &session.Doc().intake, &session.Doc().links, &waiter);
-        ASSERT_TRUE(engine.Start({tree.Root()}));
-        ASSERT_TRUE(waiter.WaitForDone(std::chrono::seconds(60)));
-        engine.Wait();
-        session.Doc().CommitScan(true);
+        testing::ScanIntoSession(session, tree.Root());
         ASSERT_TRUE(session.CompareAllSharedSizes());
         ASSERT_TRUE(WaitUntil([&] {
             session.Comparing().OnCollectTimer();
