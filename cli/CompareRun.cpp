@@ -37,9 +37,7 @@ std::vector<const FileItem*> RunComparisonToEnd(ComparingList& comparing, Finish
         uint32_t now = GetTickCount();
         if (status.Enabled() && now - lastShown >= 250) {
             lastShown = now;
-            uint64_t done = finished.finishedBytes - finishedBefore;
-            for (size_t row = 0; row < comparing.RowCount(); ++row)
-                done += comparing.Job(row).bytesDone.load(std::memory_order_relaxed);
+            uint64_t done = finished.finishedBytes - finishedBefore + comparing.BytesInProgress();
             status.Show(CompareProgressText(done, total, now - start));
         }
     }

@@ -30,6 +30,12 @@ void ComparingList::RemoveAll() {
     if (observer) observer->AllRowsRemoved();
 }
 
+uint64_t ComparingList::BytesInProgress() const {
+    uint64_t bytes = 0;
+    for (const auto& job : rows) bytes += job->bytesDone.load(std::memory_order_relaxed);
+    return bytes;
+}
+
 std::string_view ComparingList::CellText(size_t row, size_t column) const {
     if (row >= rows.size()) return {};
     const CompareJob& job = *rows[row];

@@ -53,6 +53,8 @@ public:
     // Told of every change of rows; null for none.
     void SetObserver(ListObserver* listener) { observer = listener; }
 
+    // Bytes read so far of the files still listed; the workers may be a read ahead.
+    uint64_t BytesInProgress() const;
     // The text of one cell, valid until the next call. Progress columns read
     // what the worker wrote last.
     std::string_view CellText(size_t row, size_t column) const;

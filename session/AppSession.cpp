@@ -58,11 +58,8 @@ bool AppSession::SaveTo(const std::string& path) {
 }
 
 CompareTotals AppSession::Totals() const {
-    CompareTotals totals{comparing.queuedBytes, comparing.queuedCount, finished.finishedBytes,
-                         finished.finishedCount, 0};
-    for (size_t row = 0; row < comparing.RowCount(); ++row)
-        totals.bytesInProgress += comparing.Job(row).bytesDone.load(std::memory_order_relaxed);
-    return totals;
+    return {comparing.queuedBytes, comparing.queuedCount, finished.finishedBytes, finished.finishedCount,
+            comparing.BytesInProgress()};
 }
 
 }  // namespace twinseek

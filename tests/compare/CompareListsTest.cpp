@@ -18,20 +18,8 @@ using testing::TextColorOf;
 constexpr char kDigestA[] = "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA";
 constexpr char kDigestB[] = "BBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBB";
 
-class CompareListsTest : public ::testing::Test {
+class CompareListsTest : public testing::CompareListsFixture {
 protected:
-    testing::RootPtr root = testing::MakeRoot();
-    DuplicateIndex index;
-    FinishedList finished;
-    testing::RecordingCompareView view;
-    testing::RecordingProgress progress;
-    ComparingList comparing{finished, index, view, progress};
-
-    FileItem* Add(const std::string& name, uint64_t size) {
-        FileItem* item = testing::AddFile(root.get(), name, size);
-        EXPECT_TRUE(comparing.Engine().AddFile(item));
-        return item;
-    }
     // What the worker leaves behind for a finished file.
     static void MarkDigested(FileItem* item, const char* digest, CompareJob& job, uint32_t start, uint32_t last) {
         item->SetDigestText(digest);
@@ -142,6 +130,7 @@ TEST_F(CompareListsTest, StatusPanesCompareFinishedWithQueued) {
     EXPECT_EQ(PaneSizeText(comparing, finished), "Size: 1024.0 KB/4.0 MB File(s)   25%");
     EXPECT_EQ(PaneCountText(comparing, finished), "Count: 1/2   50%");
     EXPECT_EQ(PaneSpeedText(comparing), "512.0 KB/S");
+    EXPECT_EQ(comparing.BytesInProgress(), uint64_t(1) << 20);
     comparing.RemoveAll();
     EXPECT_EQ(PaneSpeedText(comparing), "") << "empty once the list is";
     EXPECT_EQ(PaneCountText(comparing, finished), "Count: 1/2   50%") << "the totals stay";

@@ -122,6 +122,23 @@ private:
     RootPtr root = MakeRoot();
 };
 
+// The Comparing and Finished lists with the engine, over records only.
+struct CompareListsFixture : ::testing::Test {
+    // A committed record of the given size (and digest), queued in the Comparing list.
+    FileItem* Add(const std::string& name, uint64_t size, const std::string& digest = "") {
+        FileItem* item = testing::AddFile(root.get(), name, size, digest);
+        EXPECT_TRUE(comparing.Engine().AddFile(item));
+        return item;
+    }
+
+    RootPtr root = MakeRoot();
+    DuplicateIndex index;
+    FinishedList finished;
+    RecordingCompareView view;
+    RecordingProgress progress;
+    ComparingList comparing{finished, index, view, progress};
+};
+
 // A Comparing list with its engine over files in a temporary folder. The
 // files outlive the lists, which own the engine and its workers.
 class CompareFixture : public ::testing::Test {

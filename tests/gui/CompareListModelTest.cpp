@@ -32,20 +32,10 @@ private:
     std::vector<std::string> seen;
 };
 
-class CompareListModelTest : public ::testing::Test {
+class CompareListModelTest : public testing::CompareListsFixture {
 protected:
-    FileItem* Queue(const std::string& name) {
-        FileItem* item = testing::AddFile(root.get(), name, 100, "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA");
-        EXPECT_TRUE(comparing.Engine().AddFile(item));
-        return item;
-    }
+    FileItem* Queue(const std::string& name) { return Add(name, 100, "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"); }
 
-    testing::RootPtr root = testing::MakeRoot();
-    DuplicateIndex index;
-    FinishedList finished;
-    testing::RecordingCompareView view;
-    testing::RecordingProgress progress;
-    ComparingList comparing{finished, index, view, progress};
     CompareListModel<ComparingList> comparingModel{comparing};
     CompareListModel<FinishedList> finishedModel{finished};
     QAbstractItemModelTester comparingTester{&comparingModel, QAbstractItemModelTester::FailureReportingMode::Fatal};
