@@ -1,10 +1,26 @@
 #include "compare/FileDigest.h"
 
 #include "catalog/FileItem.h"
+#include "platform/BusErrorGuard.h"
 
+#include <cerrno>
 #include <memory>
 
 namespace twinseek {
+
+bool DigestMappedPiece(Sha1Digest& digest, const uint8_t* data, size_t bytes) {
+    struct Piece {
+        Sha1Digest& digest;
+        const uint8_t* data;
+        size_t bytes;
+    } piece{digest, data, bytes};
+    return RunGuardedAgainstBusError(
+        [](void* context) {
+            Piece& work = *static_cast<Piece*>(context);
+            work.digest.Update(work.data, uint32_t(work.bytes));
+        },
+        &piece);
+}
 
 FileDigestResult DigestFile(const char* path) {
     FileContentReader reader;
@@ -12,7 +28,8 @@ FileDigestResult DigestFile(const char* path) {
     Sha1Digest digest;
     auto buffer = std::make_unique_for_overwrite<uint8_t[]>(kReadPieceSize);
     ContentEnd end = DigestContent(reader, digest, buffer.get(), [] { return true; }, [](size_t) {});
-    if (end != ContentEnd::Complete) return {reader.LastError(), {}};
+    // A file cut short while it was read leaves no errno of its own.
+    if (end != ContentEnd::Complete) return {reader.LastError() != 0 ? reader.LastError() : EIO, {}};
     digest.Final();
     char text[kDigestTextSize];
     digest.GetBase32Text(text);

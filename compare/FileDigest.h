@@ -5,6 +5,7 @@
 #include "compare/Sha1Digest.h"
 #include "platform/FileContentReader.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,25 +20,69 @@ constexpr size_t kReadPieceSize = 64 * 1024;
 
 enum class ContentEnd { Complete, Failed, Stopped };
 
-// Reads the file open in reader to its end into buffer (kReadPieceSize bytes)
-// and digests every piece. The size at open marks the end, so the last piece
-// needs no further read to find it; a size of 0 says nothing, as files of
-// pseudo file systems have content all the same. Before each read mayGoOn()
-// is asked, and Stopped returned when it says no; after each piece,
-// digested(bytes) is told.
+// Files of at least this size whose pages are in the page cache already are
+// digested in place from views mapped into memory, which saves the copy that
+// reading costs (an eighth of the digest's time). Smaller files, and pages
+// still on the disk, are read: setting up a mapping costs more than copying a
+// small file, and pages faulted in one by one come slower than read-ahead.
+constexpr uint64_t kMappedDigestMinSize = 1024 * 1024;
+constexpr size_t kMappedViewSize = 16 * 1024 * 1024;
+
+// Digests bytes of a mapped view; false when the file was cut short under it.
+bool DigestMappedPiece(Sha1Digest& digest, const uint8_t* data, size_t bytes);
+
+// Reads the file open in reader to its end and digests every piece. The size
+// at open marks the end, so the last piece needs no further read to find it; a
+// file that ends sooner has changed and fails, one that grew is digested to
+// that size. A size of 0 says nothing, as files of pseudo file systems have
+// content all the same: such a file is read to its end. Before each piece
+// mayGoOn() is asked, and Stopped returned when it says no; after each piece,
+// digested(bytes) is told. buffer holds kReadPieceSize bytes.
 template <typename MayGoOn, typename Digested>
 ContentEnd DigestContent(FileContentReader& reader, Sha1Digest& digest, uint8_t* buffer, MayGoOn&& mayGoOn,
                          Digested&& digested) {
+    using Status = FileContentReader::ReadStatus;
     const uint64_t size = reader.Size();
+    if (size == 0) {
+        for (;;) {
+            if (!mayGoOn()) return ContentEnd::Stopped;
+            FileContentReader::ReadResult read = reader.Read(buffer, kReadPieceSize);
+            if (read.status == Status::EndOfFile) return ContentEnd::Complete;
+            if (read.status == Status::Failed) return ContentEnd::Failed;
+            digest.Update(buffer, uint32_t(read.bytes));
+            digested(read.bytes);
+        }
+    }
     uint64_t done = 0;
-    while (size == 0 || done < size) {
-        if (!mayGoOn()) return ContentEnd::Stopped;
-        FileContentReader::ReadResult read = reader.Read(buffer, kReadPieceSize);
-        if (read.status == FileContentReader::ReadStatus::EndOfFile) break;
-        if (read.status == FileContentReader::ReadStatus::Failed) return ContentEnd::Failed;
-        digest.Update(buffer, uint32_t(read.bytes));
-        done += read.bytes;
-        digested(read.bytes);
+    bool mapping = size >= kMappedDigestMinSize;
+    while (done < size) {
+        uint64_t stretchEnd = size;
+        if (mapping) {
+            const FileContentReader::MappedView view = reader.MapAt(done, kMappedViewSize);
+            // A file system that cannot map is read from here on.
+            mapping = view.status == Status::Data;
+            if (mapping && view.inMemory) {
+                for (size_t at = 0; at < view.bytes; at += kReadPieceSize) {
+                    if (!mayGoOn()) return ContentEnd::Stopped;
+                    const size_t bytes = std::min(kReadPieceSize, view.bytes - at);
+                    if (!DigestMappedPiece(digest, view.data + at, bytes)) return ContentEnd::Failed;
+                    done += bytes;
+                    digested(bytes);
+                }
+                continue;
+            }
+            if (mapping) stretchEnd = done + view.bytes;
+        }
+        while (done < stretchEnd) {
+            if (!mayGoOn()) return ContentEnd::Stopped;
+            FileContentReader::ReadResult read =
+                reader.ReadAt(buffer, size_t(std::min<uint64_t>(kReadPieceSize, stretchEnd - done)), done);
+            // An end before the size at open: the file was cut short.
+            if (read.status != Status::Data) return ContentEnd::Failed;
+            digest.Update(buffer, uint32_t(read.bytes));
+            done += read.bytes;
+            digested(read.bytes);
+        }
     }
     return ContentEnd::Complete;
 }

@@ -1,7 +1,9 @@
 #include "platform/FileContentReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,7 +98,46 @@ FileContentReader::ReadResult FileContentReader::ReadAt(void* buffer, size_t len
     return {done == 0 && length != 0 ? ReadStatus::EndOfFile : ReadStatus::Data, done};
 }
 
+FileContentReader::MappedView FileContentReader::MapAt(uint64_t offset, size_t length) {
+    Unmap();
+    if (descriptor < 0) {
+        lastError = EBADF;
+        return {ReadStatus::Failed, nullptr, 0, false};
+    }
+    if (offset >= openedSize || length == 0) {
+        lastError = 0;
+        return {ReadStatus::EndOfFile, nullptr, 0, false};
+    }
+    const size_t bytes = size_t(std::min<uint64_t>(length, openedSize - offset));
+    // Mappings start on a page; the view starts where asked within it.
+    static const uint64_t pageSize = uint64_t(sysconf(_SC_PAGESIZE));
+    const uint64_t start = offset - offset % pageSize;
+    const size_t span = size_t(offset - start) + bytes;
+    void* view = mmap(nullptr, span, PROT_READ, MAP_SHARED, descriptor, off_t(start));
+    if (view == MAP_FAILED) {
+        lastError = errno;
+        return {ReadStatus::Failed, nullptr, 0, false};
+    }
+    static_assert(sizeof(unsigned char) == 1);
+    pagesInMemory.resize((span + pageSize - 1) / pageSize);
+    bool inMemory = mincore(view, span, pagesInMemory.data()) == 0;
+    for (size_t page = 0; inMemory && page < pagesInMemory.size(); ++page) inMemory = (pagesInMemory[page] & 1) != 0;
+    mapped = view;
+    mappedLength = span;
+    lastError = 0;
+    return {ReadStatus::Data, static_cast<const uint8_t*>(view) + (offset - start), bytes, inMemory};
+}
+
+void FileContentReader::Unmap() {
+    if (mapped) {
+        munmap(mapped, mappedLength);
+        mapped = nullptr;
+        mappedLength = 0;
+    }
+}
+
 void FileContentReader::Close() {
+    Unmap();
     if (descriptor >= 0) {
         close(descriptor);
         descriptor = -1;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace twinseek {
 
@@ -38,6 +39,20 @@ public:
     // Reads length bytes at offset, fewer only where the file ends, without
     // moving the position Read goes on from.
     ReadResult ReadAt(void* buffer, size_t length, uint64_t offset);
+    // Maps length bytes at offset (fewer where the size at open ends) into
+    // memory in place of copying them; the view holds until the next MapAt or
+    // Close. inMemory tells whether every page of it is in the page cache now:
+    // pages that are not load one by one as they are touched, far slower than
+    // a read with the kernel reading ahead. A page past a new, shorter end
+    // raises SIGBUS (see BusErrorGuard). Failed when the file cannot be mapped;
+    // reading it may still work.
+    struct MappedView {
+        ReadStatus status;
+        const uint8_t* data;
+        size_t bytes;
+        bool inMemory;
+    };
+    MappedView MapAt(uint64_t offset, size_t length);
     void Close();
 
     bool IsOpen() const { return descriptor >= 0; }
@@ -47,7 +62,12 @@ public:
     int LastError() const { return lastError; }
 
 private:
+    void Unmap();
+
     int descriptor = -1;
+    void* mapped = nullptr;
+    size_t mappedLength = 0;
+    std::vector<unsigned char> pagesInMemory;
     uint64_t openedSize = 0;
     int lastError = 0;
 };

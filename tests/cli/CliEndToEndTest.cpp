@@ -4,6 +4,7 @@
 #include "catalog/TextFormat.h"
 #include "cli/CliApp.h"
 #include "cli/GroupReport.h"
+#include "compare/FileDigest.h"
 #include "document/Document.h"
 #include "document/HeadlessPrompts.h"
 #include "tests/compare/CompareTestSupport.h"
@@ -301,7 +302,9 @@ TEST(CliScanTest, ExitStatusesSayWhatWentWrong) {
 // its block and read-piece edges, and the line per file.
 TEST(CliDigestTest, GivesTheDigestOfEachFileAcrossReadEdges) {
     std::vector<std::pair<std::string, std::string>> cases = {{"", "3I42H3S6NNFQ2MSVX7XZKYAYSCX5QBYJ"}};
-    for (size_t size : {1, 16383, 16384, 16385, 65535, 65536, 65537, 2 * 65536 + 7, 1048576 + 1}) {
+    for (size_t size : {size_t(1), size_t(16383), size_t(16384), size_t(16385), size_t(65535), size_t(65536),
+                        size_t(65537), 2 * kReadPieceSize + 7, size_t(kMappedDigestMinSize) - 1,
+                        size_t(kMappedDigestMinSize), kMappedViewSize + kReadPieceSize + 7}) {
         std::string content = RandomContent(size, uint32_t(size));
         cases.emplace_back(content, DigestTextOf(content));
     }

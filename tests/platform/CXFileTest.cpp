@@ -4,6 +4,7 @@
 #include "platform/CXFile.h"
 
 #include "platform/CXException.h"
+#include "platform/BusErrorGuard.h"
 #include "platform/FileContentReader.h"
 #include "platform/FileOperations.h"
 #include "tests/platform/TemporaryTree.h"
@@ -151,6 +152,43 @@ TEST(FileContentReaderTest, ReadsARegularFileToItsEndAndTellsAReadErrorFromTheEn
     EXPECT_EQ(reader.LastError(), EIO);
     reader.Close();
     EXPECT_FALSE(reader.IsOpen());
+}
+
+TEST(FileContentReaderTest, MappedViewsShowTheBytesAtTheirOffsetAndAFileCutShortUnderThemIsCaught) {
+    testing::TemporaryTree tree;
+    std::string content(3 * 4096 + 500, '\0');
+    for (size_t i = 0; i < content.size(); ++i) content[i] = char(i * 13 + 1);
+    testing::WriteBytes(tree.Path("data"), content);
+    FileContentReader reader;
+    ASSERT_TRUE(reader.Open(tree.Path("data").c_str()));
+    FileContentReader::MappedView view = reader.MapAt(4096 + 3, 5000);
+    ASSERT_EQ(view.status, Status::Data);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(view.data), view.bytes), content.substr(4096 + 3, 5000));
+    view = reader.MapAt(content.size() - 10, 5000);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(view.data), view.bytes), content.substr(content.size() - 10));
+    EXPECT_EQ(reader.MapAt(content.size(), 5000).status, Status::EndOfFile);
+
+    // Cut to nothing under a mapped view: every touch fails the guard, the
+    // second too (the first must not leave SIGBUS blocked), and the process lives.
+    view = reader.MapAt(0, content.size());
+    ASSERT_EQ(view.status, Status::Data);
+    ASSERT_EQ(truncate(tree.Path("data").c_str(), 0), 0);
+    struct Touch {
+        const uint8_t* byte;
+        int sum = 0;
+    };
+    auto touch = [](void* context) {
+        Touch& work = *static_cast<Touch*>(context);
+        work.sum += *static_cast<const volatile uint8_t*>(work.byte);
+    };
+    for (size_t at : {size_t(0), size_t(2 * 4096 + 1)}) {
+        Touch work{view.data + at};
+        EXPECT_FALSE(RunGuardedAgainstBusError(touch, &work)) << at;
+    }
+    uint8_t heap = 7;
+    Touch work{&heap};
+    EXPECT_TRUE(RunGuardedAgainstBusError(touch, &work));
+    EXPECT_EQ(work.sum, 7);
 }
 
 // Links, FIFOs and devices are refused in the compare engine tests; here the
