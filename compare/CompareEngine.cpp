@@ -164,6 +164,7 @@ bool CompareEngine::DigestJob(CompareJob& job, FileContentReader& reader, Sha1Di
         FinishJob(job, kUnopenableText);
         return true;
     }
+    job.identity = reader.Identity();
     digest.Reset();
     uint64_t done = 0;
     const ContentEnd end = DigestContent(
@@ -216,7 +217,7 @@ void CompareEngine::CollectJob(const CompareJob& job) {
     } else if (index.Insert(item)) {
         // A file that could not be read is no one's duplicate and stays out.
         size_t count = index.CountOfKeyOf(item);
-        if (count > 1 && !LeavesGroupAsSameFile(item, count)) view.ShowInGroup(item, count);
+        if (count > 1 && !LeavesGroupAsSameFile(item, count, job.identity)) view.ShowInGroup(item, count);
     }
     uint32_t elapsed = job.lastTick.load(std::memory_order_relaxed) - job.startTick.load(std::memory_order_relaxed);
     finished.AddEntry({item, elapsed});
@@ -224,12 +225,16 @@ void CompareEngine::CollectJob(const CompareJob& job) {
     item->SetTextColor(view.FileListId(), kCollectedColor);
 }
 
-bool CompareEngine::LeavesGroupAsSameFile(FileItem* item, size_t count) {
+bool CompareEngine::LeavesGroupAsSameFile(FileItem* item, size_t count, const FileIdentity& opened) {
     if (!sameFiles) return false;
     // The file a group began with is looked up when a second one joins it.
     if (count == 2)
         sameFiles->SameFileInGroup(index.First(MakeDuplicateKey(item->Size(), item->digestText).CStr()), IdentityOnDisk);
-    FileItem* same = sameFiles->SameFileInGroup(item, IdentityOnDisk);
+    // The file just read is the one its worker opened; an earlier one it seems
+    // to share an inode with is looked at again on the disk.
+    FileItem* same = sameFiles->SameFileInGroup(item, [&](const FileItem& file) {
+        return &file == item ? std::optional<FileIdentity>(opened) : IdentityOnDisk(file);
+    });
     if (!same) return false;
     index.Remove(item);
     sameFiles->Add(item, same);

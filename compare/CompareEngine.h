@@ -103,7 +103,7 @@ private:
     void CollectJob(const CompareJob& job);
     // True when item, just filed in a group of count files, is the same file
     // on disk as one of them: it then leaves the index as that file's path.
-    bool LeavesGroupAsSameFile(FileItem* item, size_t count);
+    bool LeavesGroupAsSameFile(FileItem* item, size_t count, const FileIdentity& opened);
     void JoinEndedWorkers();
 
     ComparingList& list;

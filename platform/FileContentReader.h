@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/FileIdentity.h"
 #include <vector>
 
 namespace twinseek {
@@ -58,6 +60,8 @@ public:
     bool IsOpen() const { return descriptor >= 0; }
     // The size of the open file when it was opened.
     uint64_t Size() const { return openedSize; }
+    // Which file on disk was opened.
+    FileIdentity Identity() const { return openedIdentity; }
     // The errno of the last failed Open or Read, 0 after a success.
     int LastError() const { return lastError; }
 
@@ -69,6 +73,7 @@ private:
     size_t mappedLength = 0;
     std::vector<unsigned char> pagesInMemory;
     uint64_t openedSize = 0;
+    FileIdentity openedIdentity;
     int lastError = 0;
 };
 
