@@ -1,0 +1,201 @@
+// The Delete command and its dialog: refused while comparing, captions, Select
+// all and Clear all, Delete keeping the dialog open, failures in one warning;
+// and the desktop's remover against a real Trash in temporary folders on the
+// test files' volume.
+#include "app/DeleteDialog.h"
+#include "app/DesktopFileRemover.h"
+#include "platform/PathProbe.h"
+#include "session/CommandStates.h"
+#include "tests/gui/ResultTestSupport.h"
+#include "views/CategoryTreeModel.h"
+#include "views/FilesView.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+
+#include <cerrno>
+#include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace twinseek::testing {
+namespace {
+
+// HOME and XDG_DATA_HOME in folders of the test's own, and the working folder
+// too, for as long as it lives.
+class TrashHome {
+public:
+    explicit TrashHome(const TemporaryTree& files) : home(files.Path("home")), data(home + "/data") {
+        files.Folder("home");
+        files.Folder("work");
+        oldHome = qgetenv("HOME");
+        oldData = qgetenv("XDG_DATA_HOME");
+        qputenv("HOME", home.c_str());
+        qputenv("XDG_DATA_HOME", data.c_str());
+        oldWork = std::filesystem::current_path();
+        std::filesystem::current_path(files.Path("work"));
+    }
+    ~TrashHome() {
+        std::filesystem::current_path(oldWork);
+        qputenv("HOME", oldHome);
+        if (oldData.isNull()) qunsetenv("XDG_DATA_HOME");
+        else qputenv("XDG_DATA_HOME", oldData);
+    }
+
+    const std::string home;
+    const std::string data;
+
+private:
+    QByteArray oldHome;
+    QByteArray oldData;
+    std::filesystem::path oldWork;
+};
+
+class DeleteDialogTest : public ResultViewFixture {
+protected:
+    void Tick(std::initializer_list<const char*> names) {
+        for (const char* name : names) Results().Model().SetTicked(size_t(RowOf(name)), true);
+    }
+    static void Click(QDialog& dialog, const char* button) {
+        QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
+    }
+    bool Exists(const std::string& name) const { return PathExists(files.Path(name)); }
+};
+
+TEST_F(DeleteDialogTest, DeleteIsRefusedWhileComparing) {
+    AddCompared("a1", "same");
+    AddCompared("a2", "same");
+    ShowGroups();
+    Tick({"a2"});
+    StartPausedComparison(1);
+    ModalAnswerer answerer;
+    window.RunCommand(kCommandDelete);
+    ASSERT_EQ(answerer.seen.size(), 1);
+    EXPECT_EQ(answerer.seen[0].title, "Notify");
+    EXPECT_EQ(answerer.seen[0].text, "Can't to process when comparing files!");
+    EXPECT_TRUE(Exists("a2"));
+    window.Session().StopComparison();
+}
+
+TEST_F(DeleteDialogTest, DialogListsTheTickedFilesAndDeleteKeepsItOpen) {
+    for (const char* name : {"a1", "a2"}) AddCompared(name, "same");
+    for (const char* name : {"b1", "b2"}) AddCompared(name, "longer");
+    ShowGroups();
+    Tick({"a2", "b2"});
+    bool shown = false;
+    ModalAnswerer answerer(QMessageBox::Ok, [&](QDialog& opened) {
+        auto* dialog = qobject_cast<DeleteDialog*>(&opened);
+        ASSERT_TRUE(dialog);
+        shown = true;
+        QAbstractItemModel& rows = *dialog->FileListView()->model();
+        EXPECT_EQ(dialog->windowTitle(), "Confirm Multiple File Delete");
+        EXPECT_EQ(dialog->TrashChoice()->text(), "Send these items to the Recycle Bin.");
+        EXPECT_FALSE(dialog->TrashChoice()->isChecked());
+        EXPECT_EQ(Column(rows, kNameColumn), (QStringList{"b2", "a2"})) << "in the result view's order";
+
+        Click(*dialog, "clearAllButton");
+        Click(*dialog, "deleteButton");
+        EXPECT_TRUE(Exists("a2") && Exists("b2")) << "nothing ticked, nothing deleted";
+        Click(*dialog, "selectAllButton");
+        dialog->FileListView()->setCurrentIndex(rows.index(1, kSizeColumn));
+        QTest::keyClick(dialog->FileListView(), Qt::Key_Space);
+        Click(*dialog, "deleteButton");
+        EXPECT_TRUE(dialog->isVisible()) << "Delete keeps the dialog open";
+        EXPECT_TRUE(dialog->DeletedAny());
+        EXPECT_EQ(Column(rows, kNameColumn), QStringList{"a2"}) << "the unticked row stays";
+        Click(*dialog, "closeButton");
+    });
+    window.RunCommand(kCommandDelete);
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(Exists("b2"));
+    EXPECT_TRUE(Exists("a2"));
+    EXPECT_EQ(Column(List(), kNameColumn), (QStringList{"a1", "a2"})) << "the group left with one file is gone";
+    EXPECT_EQ(window.Files().CategoryTree().data(window.Files().CategoryTree().RootIndex()).toString(),
+              "All Files [1 Group(s)]")
+        << "the files view counts again";
+}
+
+TEST_F(DeleteDialogTest, OneFileHasItsOwnCaptionAndFailuresShowInOneWarning) {
+    FileItem* copy = AddCompared("copy", "same");
+    AddCompared("kept", "same");
+    struct Refusing final : FileRemover {
+        int RemovePermanently(const std::string&) override { return EACCES; }
+        int MoveToTrash(const std::string&) override { return EROFS; }
+    } refusing;
+    DeleteDialog dialog(window.Session(), {copy}, refusing);
+    EXPECT_EQ(dialog.windowTitle(), "Confirm File Delete");
+    EXPECT_EQ(dialog.TrashChoice()->text(), "Send the item to the Recycle Bin.");
+    dialog.show();
+    dialog.TrashChoice()->setChecked(true);
+    ModalAnswerer answerer;
+    Click(dialog, "deleteButton");
+    ASSERT_EQ(answerer.seen.size(), 1);
+    EXPECT_EQ(answerer.seen[0].title, "Warning");
+    EXPECT_EQ(answerer.seen[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(answerer.seen[0].text.toStdString(),
+              "1 file could not be removed:\n\n" + files.Path("copy") + ": Read-only file system");
+    EXPECT_EQ(dialog.Files().RowCount(), 1u);
+    EXPECT_FALSE(dialog.DeletedAny());
+}
+
+TEST_F(DeleteDialogTest, TrashTakesTheFileWithItsInfoAfterMakingAMissingDataFolder) {
+    TrashHome trash(files);
+    WriteBytes(files.Path("copy.txt"), "x");
+    DesktopFileRemover remover;
+    EXPECT_EQ(remover.MoveToTrash(files.Path("copy.txt")), 0);
+    EXPECT_FALSE(Exists("copy.txt"));
+    EXPECT_EQ(ReadBytes(trash.data + "/Trash/files/copy.txt"), "x");
+    EXPECT_NE(ReadBytes(trash.data + "/Trash/info/copy.txt.trashinfo").find("Path=" + files.Path("copy.txt")),
+              std::string::npos);
+    EXPECT_FALSE(Exists("work/files")) << "nothing lands in the working folder";
+}
+
+TEST_F(DeleteDialogTest, FileTheTrashDidNotTakeIsPutBack) {
+    TrashHome trash(files);
+    files.Folder("home/data");
+    WriteBytes(trash.data + "/Trash", "a file where the Trash would be");
+    WriteBytes(files.Path("copy.txt"), "x");
+    DesktopFileRemover remover;
+    EXPECT_NE(remover.MoveToTrash(files.Path("copy.txt")), 0);
+    EXPECT_EQ(ReadBytes(files.Path("copy.txt")), "x");
+    EXPECT_FALSE(Exists("work/files/copy.txt") || Exists("work/info/copy.txt.trashinfo"));
+}
+
+TEST_F(DeleteDialogTest, FileInAFolderTheUserMayNotChangeStaysListedAndCatalogued) {
+    TrashHome trash(files);
+    FileItem* copy = AddCompared("copy", "same");
+    AddCompared("kept", "same");
+    // Tests may run as root, whom no permission stops: the deletion runs in a
+    // child that becomes an unprivileged user first.
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(trash.home.c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(chmod(files.Root().c_str(), 0555), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (root && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
+        DesktopFileRemover remover;
+        int failed = 0;
+        for (RemovalMode mode : {RemovalMode::ToTrash, RemovalMode::Permanently}) {
+            DeleteList list({copy});
+            DeletionReport report = list.DeleteTicked(window.Session(), remover, mode);
+            std::string reason = report.failures.empty() ? "" : report.failures[0].reason;
+            if (list.RowCount() != 1 || reason != "Permission denied" ||
+                window.Session().Doc().duplicates.CountOfKeyOf(copy) != 2) {
+                std::fprintf(stderr, "mode %d: %zu rows, reason \"%s\"\n", int(mode), list.RowCount(), reason.c_str());
+                failed = 1;
+            }
+        }
+        _exit(failed);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    chmod(files.Root().c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(Exists("copy"));
+}
+
+}  // namespace
+}  // namespace twinseek::testing
