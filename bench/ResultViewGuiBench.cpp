@@ -8,6 +8,7 @@
 #include "controls/TickList.h"
 #include "document/HeadlessPrompts.h"
 #include "session/AppSession.h"
+#include "views/GroupTreeModel.h"
 #include "views/ResultView.h"
 
 #include <QApplication>
@@ -106,8 +107,8 @@ void CollectIntoHalfMillionRows() {
     document.UpdateAllViews();
     QApplication::processEvents();
     // A group chosen, as a user looking at the list would have.
-    shown.view->ShowGroup(shown.view->GroupTree().index(0, 0, shown.view->GroupTree().index(2, 0,
-                                                                 shown.view->GroupTree().RootIndex())));
+    const GroupTreeModel& tree = shown.view->GroupTree();
+    shown.view->ShowGroup(tree.index(0, 0, tree.index(2, 0, tree.RootIndex())));
     QApplication::processEvents();
 
     std::vector<FileItem*> arrivals = MakeGroups(document.root, "new", 50000, 2, random);

@@ -2,8 +2,9 @@
 # The result view and the delete dialog under a real X server, driven by keys
 # as a person would: a document with two groups that twinseek-cli saved is
 # opened, the result view shown, one copy of each group ticked and sent to the
-# Trash, the document saved. The saved document, opened again, holds neither
-# the removed files nor the group left with one file, and the Trash holds them.
+# Trash, the document saved. The saved document, opened again by twinseek-cli,
+# holds neither the removed files nor the group left with one file, and the
+# Trash holds them with their .trashinfo.
 #   [SHOT=FILE.png] bash tests/xvfb/delete-to-trash.sh BUILD-FOLDER
 # Needs xvfb-run and xdotool (apt-get install xvfb xdotool).
 set -euo pipefail
@@ -36,23 +37,25 @@ sleep 2
 xdotool windowfocus --sync "\$window"
 xdotool key alt+v r
 sleep 1
-# Into the file list: the group tree's root, then its first category with a
-# group (Small Files, the photos), its group: the list takes the focus.
+# In the group tree: the root, its fifth category (Small Files, the photos)
+# opened, its group chosen: the list takes the focus at the group's first row.
 eval \$(xdotool getwindowgeometry --shell "\$window")
 xdotool mousemove \$((X + WIDTH / 10)) \$((Y + HEIGHT / 2)) click 1
-xdotool key Home Down Down Down Right Down
+xdotool key Home Down Down Down Down Down Right Down
 sleep 0.5
 xdotool key Down space
 xdotool key Down Down Down space
 sleep 0.5
 xdotool key alt+a d
-xdotool search --sync --name '^Confirm Multiple File Delete\$' > /dev/null
+timeout 10 xdotool search --sync --name '^Confirm Multiple File Delete\$' > /dev/null ||
+  { echo "no delete dialog for two files"; [ -z "\${SHOT:-}" ] || import -window root "\$SHOT"; kill \$program; exit 3; }
 sleep 0.5
 xdotool key Tab space Return
 sleep 1
 [ -z "\${SHOT:-}" ] || import -window root "\$SHOT"
 xdotool key Escape
 sleep 0.5
+xdotool windowfocus --sync "\$window"
 xdotool key ctrl+s
 sleep 1
 xdotool key alt+f
@@ -80,8 +83,5 @@ photos = sorted(glob.glob(sys.argv[1] + "/*/photo.jpg"))
 if [sorted(group["files"]) for group in json.loads(sys.argv[2])] != [photos]:
     sys.exit("expected only the group of the photos left: %s" % photos)
 ' "$work/tree" "$groups" || status=1
-# Compared again from the document, every file it holds is still on disk.
-"$build/twinseek-cli" open "$work/sample.tws" --compare all --full > /dev/null 2> "$work/errors"
-if [ -s "$work/errors" ]; then echo "the document still names removed files:"; cat "$work/errors"; status=1; fi
 [ "$(tail -n 1 <<<"$output")" = "exit status 1" ] && exit $status
 exit 1
