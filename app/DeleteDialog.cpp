@@ -103,6 +103,7 @@ void DeleteDialog::DeleteTicked() {
     if (report.refused) {
         QMessageBox refusal(QMessageBox::Information, kNotifyTitle, kRefusedWhileComparingText, QMessageBox::Ok, this);
         refusal.setObjectName("refusalMessage");
+        refusal.setAccessibleName(kNotifyTitle);
         refusal.exec();
     } else if (!report.failures.empty()) {
         QMessageBox warning(QMessageBox::Warning, kDeletionWarningTitle, Text(DescribeFailures(report.failures)),

@@ -25,6 +25,7 @@ ResultView::ResultView(AppSession& session, QWidget* parent) : QWidget(parent), 
     layout->setContentsMargins(0, 0, 0, 0);
     splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setObjectName("resultSplitter");
+    splitter->setAccessibleName(tr("Groups and files"));
     splitter->setChildrenCollapsible(false);
 
     tree = new QTreeView(splitter);
