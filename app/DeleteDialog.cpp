@@ -80,6 +80,12 @@ QPushButton* DeleteDialog::AddButton(QHBoxLayout& row, const char* objectName, c
 }
 
 void DeleteDialog::DeleteTicked() {
+    // Events run between files: no second Delete may start on records the
+    // first one is freeing, and nothing else of the dialog is pressed.
+    if (deleting) return;
+    const QList<QWidget*> parts = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* part : parts) part->setEnabled(false);
+    deleting = true;
     const size_t ticked = list.TickedCount();
     std::unique_ptr<QProgressDialog> progress;
     if (ticked >= kProgressFromFiles) {
@@ -99,6 +105,8 @@ void DeleteDialog::DeleteTicked() {
     const RemovalMode mode = trashChoice->isChecked() ? RemovalMode::ToTrash : RemovalMode::Permanently;
     DeletionReport report = list.DeleteTicked(session, remover, mode, keepGoing);
     progress.reset();
+    deleting = false;
+    for (QWidget* part : parts) part->setEnabled(true);
 
     if (report.refused) {
         QMessageBox refusal(QMessageBox::Information, kNotifyTitle, kRefusedWhileComparingText, QMessageBox::Ok, this);

@@ -46,6 +46,7 @@ private:
     TickListModel<DeleteList>* model;
     TickList* view;
     QCheckBox* trashChoice;
+    bool deleting = false;
 };
 
 }  // namespace twinseek

@@ -4,6 +4,7 @@
 // test files' volume.
 #include "app/DeleteDialog.h"
 #include "app/DesktopFileRemover.h"
+#include "platform/FileOperations.h"
 #include "platform/PathProbe.h"
 #include "session/CommandStates.h"
 #include "tests/gui/ResultTestSupport.h"
@@ -122,6 +123,29 @@ TEST_F(DeleteDialogTest, OneFileHasItsOwnCaptionAndFailuresShowInOneWarning) {
               "1 file could not be removed:\n\n" + files.Path("copy") + ": Read-only file system");
     EXPECT_EQ(dialog.Files().RowCount(), 1u);
     EXPECT_FALSE(dialog.DeletedAny());
+}
+
+TEST_F(DeleteDialogTest, DeletePressedWhileFilesGoStartsNoSecondDeletion) {
+    FileItem* a1 = AddCompared("a1", "same");
+    FileItem* a2 = AddCompared("a2", "same");
+    AddCompared("a3", "same");
+    // Presses Delete again as the first file goes, as a user could while events run.
+    struct PressingAgain final : FileRemover {
+        int RemovePermanently(const std::string& path) override {
+            if (calls++ == 0) dialog->findChild<QPushButton*>("deleteButton")->click();
+            return UnlinkFile(path);
+        }
+        int MoveToTrash(const std::string&) override { return ENOTSUP; }
+        QDialog* dialog = nullptr;
+        int calls = 0;
+    } remover;
+    DeleteDialog dialog(window.Session(), {a1, a2}, remover);
+    remover.dialog = &dialog;
+    ModalAnswerer answerer;
+    Click(dialog, "deleteButton");
+    EXPECT_EQ(remover.calls, 2) << "each file removed once";
+    EXPECT_TRUE(answerer.seen.isEmpty()) << "no failure to tell";
+    EXPECT_EQ(dialog.Files().RowCount(), 0u);
 }
 
 TEST_F(DeleteDialogTest, TrashTakesTheFileWithItsInfoAfterMakingAMissingDataFolder) {
