@@ -16,6 +16,10 @@ namespace twinseek {
 int DesktopFileRemover::RemovePermanently(const std::string& path) { return UnlinkFile(path); }
 
 int DesktopFileRemover::MoveToTrash(const std::string& path) {
+    // Qt takes the path as text: a name that is not valid UTF-8 would name
+    // another file, or none.
+    const QString text = QFile::decodeName(path.c_str());
+    if (QFile::encodeName(text).toStdString() != path) return EILSEQ;
     // Qt makes the home Trash inside the data folder but not the folder
     // itself; without it, it "trashes" into files/ under the working folder.
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -24,7 +28,7 @@ int DesktopFileRemover::MoveToTrash(const std::string& path) {
 
     QString reported;
     errno = 0;
-    if (!QFile::moveToTrash(QFile::decodeName(path.c_str()), &reported))
+    if (!QFile::moveToTrash(text, &reported))
         // Qt names no cause, but the failed rename's errno is the last one set.
         return errno != 0 ? errno : EIO;
     if (IsInTrashFolder(QFile::encodeName(reported).toStdString())) return 0;

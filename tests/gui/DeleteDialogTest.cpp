@@ -158,6 +158,12 @@ TEST_F(DeleteDialogTest, TrashTakesTheFileWithItsInfoAfterMakingAMissingDataFold
     EXPECT_NE(ReadBytes(trash.data + "/Trash/info/copy.txt.trashinfo").find("Path=" + files.Path("copy.txt")),
               std::string::npos);
     EXPECT_FALSE(Exists("work/files")) << "nothing lands in the working folder";
+
+    // Qt would read this name as "copy\uFFFD", another file's name.
+    WriteBytes(files.Path("copy\xff"), "x");
+    WriteBytes(files.Path("copy\uFFFD"), "y");
+    EXPECT_EQ(remover.MoveToTrash(files.Path("copy\xff")), EILSEQ);
+    EXPECT_TRUE(Exists("copy\xff") && Exists("copy\uFFFD"));
 }
 
 TEST_F(DeleteDialogTest, FileTheTrashDidNotTakeIsPutBack) {
