@@ -16,6 +16,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -190,7 +191,7 @@ TEST_F(DeleteDialogTest, FileInAFolderTheUserMayNotChangeStaysListedAndCatalogue
     ASSERT_EQ(chmod(files.Root().c_str(), 0555), 0);
     const pid_t child = fork();
     if (child == 0) {
-        if (root && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
+        if (root && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
         DesktopFileRemover remover;
         int failed = 0;
         for (RemovalMode mode : {RemovalMode::ToTrash, RemovalMode::Permanently}) {
@@ -209,6 +210,7 @@ TEST_F(DeleteDialogTest, FileInAFolderTheUserMayNotChangeStaysListedAndCatalogue
     waitpid(child, &status, 0);
     chmod(files.Root().c_str(), 0755);
     ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 100) GTEST_SKIP() << "this root may not become another user";
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_TRUE(Exists("copy"));
 }
