@@ -1,6 +1,8 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutDialog.h"
+#include "app/DeleteDialog.h"
+#include "app/DesktopFileRemover.h"
 #include "app/Icons.h"
 #include "app/MainStatusBar.h"
 #include "app/WaitCursor.h"
@@ -418,9 +420,19 @@ void MainWindow::RunCommand(CommandId id) {
         about.exec();
         break;
     }
+    case kCommandDelete: {
+        // The worker may be reading a file whose record a deletion frees.
+        if (RefuseWhileComparing() || resultView->TickedCount() == 0) break;
+        DesktopFileRemover remover;
+        DeleteDialog dialog(session, resultView->TickedFiles(), remover, this);
+        dialog.exec();
+        // Each Delete that removed files has had the document rebuild the
+        // result view and the files view already: nothing is left to redo.
+        break;
+    }
     default:
-        // Scan Disk and Delete run the wizard and the delete dialog, which are
-        // not part of this window; the other keys have no command.
+        // Scan Disk runs the wizard, which is not part of this window; the
+        // other keys have no command.
         break;
     }
     RequestIdleUpdate();
@@ -468,7 +480,9 @@ void MainWindow::Repaint(uint32_t lists) {
     RequestIdleUpdate();
 }
 
-void MainWindow::ShowInGroup(FileItem*, size_t) {}
+void MainWindow::ShowInGroup(FileItem* item, size_t) {
+    if (resultView) resultView->AddCollectedFile(item);
+}
 
 void MainWindow::UpdateFromDocument() {
     RequestIdleUpdate();

@@ -79,6 +79,14 @@ bool RemoveFile(const std::string& path) noexcept { return unlink(path.c_str()) 
 
 int UnlinkFile(const std::string& path) noexcept { return unlink(path.c_str()) == 0 ? 0 : errno; }
 
+int RenameWithoutReplacing(const std::string& from, const std::string& to) noexcept {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // A file system without the flag: a second name first, which fails if to is taken.
+    if (link(from.c_str(), to.c_str()) != 0) return errno;
+    return unlink(from.c_str()) == 0 ? 0 : errno;
+}
+
 bool CopyPermissions(const std::string& from, const std::string& to) noexcept {
     struct stat status {};
     if (stat(from.c_str(), &status) != 0) return false;

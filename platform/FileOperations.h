@@ -26,6 +26,9 @@ std::string ResolveLinkChain(const std::string& path);
 bool RemoveFile(const std::string& path) noexcept;
 // Removes a file; 0, or the errno that says why it could not be removed.
 int UnlinkFile(const std::string& path) noexcept;
+// Renames from to to, unless something is at to already; 0, or the errno that
+// says why not (EEXIST when to is taken).
+int RenameWithoutReplacing(const std::string& from, const std::string& to) noexcept;
 
 // Gives to the permission bits of from; false when from does not exist or
 // the bits could not be set.

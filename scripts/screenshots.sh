@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders the desktop program offscreen to PNG files for review: the files view
-# with a category chosen, a comparison under way, the About box.
+# with a category chosen, a comparison under way, the result view with its
+# groups, the delete dialog, the About box.
 #   bash scripts/screenshots.sh [OUTPUT-FOLDER]    (screenshots/ by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -22,6 +22,10 @@ std::string_view DeleteList::TrashChoiceText() const {
     return single ? "Send the item to the Recycle Bin." : "Send these items to the Recycle Bin.";
 }
 
+std::string DeleteList::ProgressText(size_t done, size_t total) {
+    return "Deleting file " + std::to_string(std::min(done + 1, total)) + " of " + std::to_string(total) + "...";
+}
+
 void DeleteList::SetTicked(size_t row, bool ticked) {
     if (row >= rows.size() || rows[row].ticked == ticked) return;
     rows[row].ticked = ticked;

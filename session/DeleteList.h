@@ -20,12 +20,14 @@ public:
     // files in the result view's row order; every row starts ticked.
     explicit DeleteList(std::vector<FileItem*> files);
 
-    void SetObserver(RowObserver* listener) { observer = listener; }
+    void SetRowObserver(RowObserver* listener) { observer = listener; }
 
     // "Confirm File Delete" for one file handed in, else "Confirm Multiple File Delete".
     std::string_view Caption() const;
     // The text of the Trash check box, which starts cleared.
     std::string_view TrashChoiceText() const;
+    // What the progress of a long deletion reads before file done + 1 of total.
+    static std::string ProgressText(size_t done, size_t total);
 
     size_t RowCount() const { return rows.size(); }
     FileItem* File(size_t row) const { return row < rows.size() ? rows[row].file : nullptr; }

@@ -1,10 +1,13 @@
 // Renders the main window offscreen to PNG files, so that a reviewer sees what
 // a user sees: the files view with a category chosen, a comparison under way
-// (held paused so its rows stay), and the About box.
+// (held paused so its rows stay), the result view with a group chosen and the
+// copies ticked, the delete dialog over it, and the About box.
 //   twinseek-screenshots DOCUMENT.tws OUTPUT-FOLDER
 #include "app/MainWindow.h"
 #include "session/AppSession.h"
+#include "session/CommandStates.h"
 #include "views/FilesView.h"
+#include "views/ResultView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,6 +57,36 @@ bool ChooseCategory(twinseek::FilesView& files) {
     return false;
 }
 
+// Ticks every copy but the first of each group and chooses the group of the
+// largest files; false when the view shows no group.
+bool TickCopiesAndChooseGroup(twinseek::ResultView& results) {
+    twinseek::ResultModel& model = results.Model();
+    if (model.RowCount() == 0) return false;
+    for (size_t row = 1; row < model.RowCount(); ++row)
+        if (model.GroupNodeOfRow(row) == model.GroupNodeOfRow(row - 1)) model.SetTicked(row, true);
+    QTreeView* tree = results.findChild<QTreeView*>("groupTree");
+    const twinseek::ResultNode node = model.GroupNodeOfRow(0);
+    const QModelIndex category = tree->model()->index(int(model.Parent(node)) - 1, 0, tree->model()->index(0, 0));
+    tree->expand(category);
+    tree->setCurrentIndex(tree->model()->index(int(model.PositionInParent(node)), 0, category));
+    return true;
+}
+
+// Runs a command that opens a modal dialog and saves the dialog as it shows.
+bool SaveDialogOf(QAction* command, const QDir& folder, const char* name) {
+    if (!command) return false;
+    bool shown = false;
+    QTimer::singleShot(300, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            shown = Save(*box, folder, name);
+            box->close();
+        }
+    });
+    command->trigger();
+    if (!shown) std::fprintf(stderr, "twinseek-screenshots: no dialog to save as %s\n", name);
+    return shown;
+}
+
 QAction* FindAboutCommand(QWidget& window) {
     for (QAction* action : window.findChildren<QAction*>()) {
         if (action->text().remove('&').startsWith("About Twinseek")) return action;
@@ -99,20 +132,22 @@ int main(int argc, char** argv) {
     window.Session().CompareAllSharedSizes();
     Settle(window, 1300);  // past one repaint of the lists and the status bar
     complete &= Save(window, folder, "comparing.png");
-    window.Session().StopComparison();
+    // Resumed, the comparison fills the result view with its groups.
+    window.Session().TogglePause();
+    for (int waited = 0; window.Session().IsComparing() && waited < 300; ++waited) Settle(window, 100);
+    window.RunCommand(twinseek::kCommandResultView);
     Settle(window, 100);
+    if (!TickCopiesAndChooseGroup(window.Results())) {
+        std::fprintf(stderr, "twinseek-screenshots: the comparison made no group to show\n");
+        complete = false;
+    }
+    Settle(window, 200);
+    window.UpdateCommandStates();  // Delete is enabled by the ticks
+    complete &= Save(window, folder, "result-view.png");
+    complete &= SaveDialogOf(window.Action(twinseek::kCommandDelete), folder, "delete-dialog.png");
 
     if (QAction* about = FindAboutCommand(window)) {
-        bool shown = false;
-        QTimer::singleShot(300, [&] {
-            if (QWidget* box = QApplication::activeModalWidget()) {
-                shown = Save(*box, folder, "about.png");
-                box->close();
-            }
-        });
-        about->trigger();
-        if (!shown) std::fprintf(stderr, "twinseek-screenshots: the About command showed no box\n");
-        complete &= shown;
+        complete &= SaveDialogOf(about, folder, "about.png");
     } else {
         std::fprintf(stderr, "twinseek-screenshots: this main window has no About command\n");
         complete = false;

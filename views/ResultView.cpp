@@ -1,30 +1,82 @@
 #include "views/ResultView.h"
 
+#include "controls/TickList.h"
 #include "session/AppSession.h"
+#include "views/DesktopFileTypes.h"
+#include "views/GroupTreeModel.h"
 
+#include <QHeaderView>
 #include <QSplitter>
-#include <QTableView>
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace twinseek {
 
-ResultView::ResultView(AppSession& session, QWidget* parent) : QWidget(parent), session(session) {
+ResultView::ResultView(AppSession& session, QWidget* parent) : QWidget(parent), model(session.Doc()) {
     setObjectName("resultView");
+    setAccessibleName(tr("Result view"));
+    auto iconOf = [](int32_t index) { return SharedDesktopFileTypes().Icon(index); };
+    treeModel = new GroupTreeModel(model, SharedFileTypeCache(), iconOf, this);
+    listModel = new ResultListModel(model, SharedFileTypeCache(), iconOf, this);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     splitter = new QSplitter(Qt::Horizontal, this);
-    (new QTreeView(splitter))->setObjectName("groupTree");
-    (new QTableView(splitter))->setObjectName("resultList");
+    splitter->setObjectName("resultSplitter");
+    splitter->setAccessibleName(tr("Groups and files"));
+    splitter->setChildrenCollapsible(false);
+
+    tree = new QTreeView(splitter);
+    tree->setObjectName("groupTree");
+    tree->setAccessibleName(tr("Duplicate groups"));
+    tree->setHeaderHidden(true);
+    tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree->header()->setStretchLastSection(false);
+    tree->setUniformRowHeights(true);
+    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    tree->setModel(treeModel);
+    tree->expand(treeModel->RootIndex());
+    // Every reset leaves the root open.
+    connect(treeModel, &QAbstractItemModel::modelReset, this, [this] { tree->expand(treeModel->RootIndex()); });
+    connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { ShowGroup(current); });
+
+    list = new TickList(splitter);
+    list->setObjectName("resultList");
+    list->setAccessibleName(tr("Duplicate files"));
+    list->setModel(listModel);
+    list->SetColumnWidths(kResultColumns);
+    splitter->setStretchFactor(1, 1);
     layout->addWidget(splitter);
 }
 
-ResultView::~ResultView() = default;
+ResultView::~ResultView() {
+    // The widgets and the item models go before the core model they observe.
+    delete splitter;
+    delete listModel;
+    delete treeModel;
+}
 
-int ResultView::TickedCount() const { return 0; }
+int ResultView::TickedCount() const { return int(model.TickedCount()); }
 
 void ResultView::SetSplitterPosition(int vertical) {
     splitter->setSizes({vertical, std::max(0, splitter->width() - vertical)});
+}
+
+void ResultView::ShowGroup(const QModelIndex& node) {
+    std::optional<ResultModel::RowRange> rows = model.OnGroupSelected(treeModel->NodeAt(node));
+    if (!rows || rows->count == 0) return;
+    list->setFocus(Qt::OtherFocusReason);
+    // The group's first row becomes the one Space ticks; nothing gets selected.
+    const int first = int(rows->first);
+    list->selectionModel()->setCurrentIndex(listModel->index(first, 0), QItemSelectionModel::NoUpdate);
+    auto [below, above] = CenteringRows(rows->first, rows->first + rows->count - 1, size_t(list->RowsInView()),
+                                        model.RowCount());
+    list->scrollTo(listModel->index(int(below), 0));
+    list->scrollTo(listModel->index(int(above), 0));
 }
 
 }  // namespace twinseek

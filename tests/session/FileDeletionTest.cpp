@@ -5,6 +5,7 @@
 #include "platform/PathProbe.h"
 #include "session/AppSession.h"
 #include "session/ResultModel.h"
+#include "session/TrashFolder.h"
 #include "tests/compare/CompareTestSupport.h"
 #include "tests/session/SessionTestSupport.h"
 
@@ -250,6 +251,20 @@ TEST(DeleteListTest, CaptionsAndFailureMessageCountTheirFiles) {
     EXPECT_TRUE(text.starts_with("23 files could not be removed:\n\n/f: Busy\n"));
     EXPECT_TRUE(text.ends_with("/f: Busy\n\nand 3 more."));
     EXPECT_EQ(DescribeFailures({}), "");
+}
+
+TEST(TrashFolderTest, OnlyAnEntryRightInsideATrashFilesFolderCounts) {
+    const std::pair<const char*, bool> cases[] = {
+        {"/home/ann/.local/share/Trash/files/a.txt", true},
+        {"/media/disk/.Trash-1000/files/a.txt", true},
+        {"/media/disk/.Trash/1000/files/a.txt", true},
+        {"./files/a.txt", false},  // where a trash without its data folder ends up
+        {"/work/files/a.txt", false},
+        {"/home/ann/.local/share/Trash/files/sub/a.txt", false},
+        {"/media/disk/.Trash-x/files/a.txt", false},
+        {"/data/Trash/files/../../a.txt", false},
+    };
+    for (auto [path, inTrash] : cases) EXPECT_EQ(IsInTrashFolder(path), inTrash) << path;
 }
 
 }  // namespace
