@@ -11,6 +11,11 @@ void FinishedList::AddEntry(const FinishedEntry& entry) {
     if (observer) observer->RowsAppended(1);
 }
 
+void FinishedList::AddLoadedEntry(const FinishedEntry& entry) {
+    rows.push_back(entry);
+    if (observer) observer->RowsAppended(1);
+}
+
 void FinishedList::RemoveAll() {
     if (observer) observer->AllRowsAboutToBeRemoved();
     rows.clear();

@@ -34,6 +34,10 @@ public:
 
     // Appends a row and counts its file in the totals.
     void AddEntry(const FinishedEntry& entry);
+    // Appends a row of a file compared before the document was saved. It is not
+    // counted: the totals follow this session's comparisons against what they
+    // queued, and counting files never queued made them pass 100%.
+    void AddLoadedEntry(const FinishedEntry& entry);
     // Removes every row; the totals keep counting.
     void RemoveAll();
     // Removes the rows of the files doomed picks (their records are about to be

@@ -9,7 +9,7 @@ AppSession::AppSession(DocumentPrompts& prompts, ProgressIndicator& progress, Co
     : document(prompts, &progress), comparing(finished, document.duplicates, view, progress) {
     comparing.Engine().SetSameFileLinks(&document.links);
     document.onFinishedLoaded = [this](FileItem* item, uint32_t elapsedMillis) {
-        finished.AddEntry(FinishedEntry{item, elapsedMillis});
+        finished.AddLoadedEntry(FinishedEntry{item, elapsedMillis});
     };
     // The lists let go of every record before the document deletes them.
     document.onCatalogCleared = [this] {

@@ -129,8 +129,11 @@ TEST_F(AppSessionTest, SaveToAndOpenFileRoundTrip) {
     EXPECT_FALSE(session.Doc().modified);
     EXPECT_EQ(session.Doc().path, saved);
 
+    const CompareTotals before = session.Totals();
     ASSERT_TRUE(session.OpenFile(saved));
     EXPECT_EQ(session.Finished().RowCount(), 2u) << "finished files come back in the Finished list";
+    EXPECT_EQ(session.Totals().finishedCount, before.finishedCount) << "files not queued now are not counted as done";
+    EXPECT_EQ(session.Totals().finishedBytes, before.finishedBytes);
     EXPECT_EQ(session.Doc().duplicates.CountOfKeyOf(session.Finished().Entry(0).item), 2u);
     EXPECT_FALSE(session.OpenFile(tree.Path("missing.tws")));
     EXPECT_EQ(session.Finished().RowCount(), 0u);
