@@ -3,6 +3,7 @@
 // 500,000 rows, a tick of the compare engine's collection at a time, each tick
 // drawn before the next; and rebuilding the view from a one-million-file
 // document's groups. Prints its figures; ends with 1 when a check fails.
+#include "bench/DuplicateGroups.h"
 #include "catalog/FolderItem.h"
 #include "compare/CompareView.h"
 #include "controls/TickList.h"
@@ -59,44 +60,6 @@ struct ShownResultView {
     std::unique_ptr<ResultView> view = std::make_unique<ResultView>(session);
 };
 
-// Finished files in folders of 1000 under root/name: each group copies files
-// of one random size and one digest. Returns them group by group.
-std::vector<FileItem*> MakeGroups(FolderItem* root, const char* name, size_t groups, size_t copies,
-                                  std::mt19937_64& random) {
-    FindData entry;
-    entry.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-    entry.SetName(name);
-    FolderItem* top = root->FindOrCreateFolder(entry);
-    std::vector<FileItem*> files;
-    files.reserve(groups * copies);
-    FolderItem* folder = nullptr;
-    char text[64];
-    char digest[33] = {};
-    for (size_t group = 0; group < groups; ++group) {
-        const uint64_t size = random() % 50000000 + 1;
-        for (int i = 0; i < 32; ++i) digest[i] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567"[random() % 32];
-        for (size_t copy = 0; copy < copies; ++copy) {
-            if (files.size() % 1000 == 0) {
-                std::snprintf(text, sizeof text, "folder-%05zu", files.size() / 1000);
-                entry.SetName(text);
-                entry.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-                entry.SetSize(0);
-                folder = top->FindOrCreateFolder(entry);
-            }
-            std::snprintf(text, sizeof text, "copy-%07zu.jpg", files.size());
-            entry.SetName(text);
-            entry.dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
-            entry.SetSize(size);
-            bool created = false;
-            FileItem* file = folder->FindOrCreateFile(entry, created);
-            file->SetDigestText(digest);
-            file->compareState = Finished;
-            files.push_back(file);
-        }
-    }
-    root->Prune(true);
-    return files;
-}
 
 void CollectIntoHalfMillionRows() {
     std::printf("collecting 100,000 duplicates (50,000 groups) into 500,000 rows, %zu files a tick\n", kTickFiles);
