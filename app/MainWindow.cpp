@@ -3,6 +3,7 @@
 #include "app/AboutDialog.h"
 #include "app/Icons.h"
 #include "app/MainStatusBar.h"
+#include "app/ScanDiskCommand.h"
 #include "app/WaitCursor.h"
 #include "app/WindowSettings.h"
 #include "compare/StatusPanes.h"
@@ -387,6 +388,12 @@ void MainWindow::RunCommand(CommandId id) {
         // As a posted close request, so the menu has closed before any question.
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         break;
+    case kCommandScanDisk: {
+        static const FileSystemListing listing;
+        static const MountedDrives mounted;
+        RunScanDisk(session, *filesView, listing, scanDrives ? *scanDrives : mounted);
+        break;
+    }
     case kCommandCompareFiles: {
         WaitCursor wait;
         const std::vector<FileItem*> files = filesView->FileListFiles();
@@ -419,8 +426,8 @@ void MainWindow::RunCommand(CommandId id) {
         break;
     }
     default:
-        // Scan Disk and Delete run the wizard and the delete dialog, which are
-        // not part of this window; the other keys have no command.
+        // Delete runs the delete dialog, which is not part of this window;
+        // the other keys have no command.
         break;
     }
     RequestIdleUpdate();
