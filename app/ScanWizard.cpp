@@ -10,7 +10,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
+#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -157,8 +157,10 @@ public:
         layout->setRowStretch(0, 1);
         layout->setRowStretch(4, 2);
         for (int box = 0; box < 7; ++box) {
-            boxes[box] = Named(new QCheckBox(Text(kNames[box])), "sizeBox", Text(kNames[box]), 1015 + box);
+            boxes[box] = new QCheckBox(Text(kNames[box]));
             boxes[box]->setObjectName(QString("sizeBox%1").arg(box + 1));
+            boxes[box]->setAccessibleName(Text(kNames[box]));
+            boxes[box]->setProperty(kControlIdProperty, 1015 + box);
             layout->addWidget(boxes[box], 1 + box / 3, 1 + box % 3);
         }
         auto* selectAll = Named(new QPushButton(Text(kSelectAllText)), "selectAllSizes", Text(kSelectAllText), 1001);
@@ -209,10 +211,9 @@ public:
         SetCaptionTexts(*this, kScanningPageId);
         status = Named(new QLabel, "scanStatus", "Current folder");
         status->setTextFormat(Qt::PlainText);
-        // A long path must not widen the wizard.
-        status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        status->setWordWrap(true);
-        status->setMinimumHeight(2 * status->fontMetrics().lineSpacing());
+        // A long path must not widen the wizard: it is shortened in the middle.
+        status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        status->setFixedHeight(2 * status->fontMetrics().lineSpacing());
         status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         animation = new ScanAnimation;
         animation->setProperty(kControlIdProperty, 1012);
@@ -226,7 +227,7 @@ public:
         layout->addWidget(counts, 0, Qt::AlignHCenter);
         refresh.setSingleShot(true);
         refresh.setInterval(kRefreshMilliseconds);
-        connect(&refresh, &QTimer::timeout, this, [this] { ShowProgress(); });
+        connect(&refresh, &QTimer::timeout, this, [this] { Collect(); });
         setCommitPage(true);
     }
 
@@ -253,17 +254,26 @@ public:
     bool Ended() const { return ended; }
 
 private:
-    static constexpr int kRefreshMilliseconds = 50;
+    static constexpr int kRefreshMilliseconds = 100;
 
+    // Woken by the mailbox: the end of the scan is acted on at once; other
+    // mail is taken a few times a second, so that a scan of many small folders
+    // neither keeps the window busy nor waits for it. Counting stays exact.
     void Deliver() {
+        if (ended) return;
+        if (mailbox.DonePending())
+            Collect();
+        else if (!refresh.isActive())
+            refresh.start();
+    }
+
+    void Collect() {
         if (ended) return;
         ScanStatusMailbox::Delivery delivery = mailbox.Take();
         count.StatusArrived(delivery.statusMessages);
-        if (delivery.statusMessages) latestText = QString::fromStdString(delivery.latestText);
-        // Counting is exact; the screen is brought up to date a few times a
-        // second, so a flood of folders cannot keep the window busy.
+        if (delivery.statusMessages) latestText = QFile::decodeName(delivery.latestText.c_str());
         if (!delivery.done) {
-            if (!refresh.isActive()) refresh.start();
+            ShowProgress();
             return;
         }
         refresh.stop();
@@ -278,7 +288,8 @@ private:
     }
 
     void ShowProgress() {
-        if (!latestText.isNull()) status->setText(latestText);
+        if (!latestText.isNull())
+            status->setText(status->fontMetrics().elidedText(latestText, Qt::ElideMiddle, status->width()));
         counts->setText(QString::fromStdString(ScanProgressCount::FoundText(engine->FilesFound(), count.Folders())));
         if (!ended) shown(false);
     }

@@ -16,19 +16,24 @@ void ScanStatusMailbox::PostScanStatus(std::string text) {
 }
 
 void ScanStatusMailbox::PostScanDone() {
-    bool wake = false;
     {
         std::lock_guard lock(mutex);
         held.done = true;
-        wake = !std::exchange(awake, true);
+        awake = true;
     }
-    if (wake) Wake();
+    // Always: a window that takes its mail on a timer learns of the end at once.
+    Wake();
 }
 
 ScanStatusMailbox::Delivery ScanStatusMailbox::Take() {
     std::lock_guard lock(mutex);
     awake = false;
     return std::exchange(held, Delivery{});
+}
+
+bool ScanStatusMailbox::DonePending() {
+    std::lock_guard lock(mutex);
+    return held.done;
 }
 
 }  // namespace twinseek

@@ -1,6 +1,7 @@
-// A receiver of the scan's progress that a busy window can keep up with: the
-// status messages are counted exactly and only the latest text is kept, and
-// the window is woken once for whatever arrived until it takes the lot.
+// A receiver of the scan's progress that a window can keep up with whatever
+// the pace of the scan: the status messages are counted exactly and only the
+// latest text is kept; the window is woken once for whatever arrives until it
+// takes the lot, and once more for the end of the walk.
 #pragma once
 
 #include "scan/MessageTarget.h"
@@ -24,10 +25,13 @@ public:
     void PostScanDone() final;
     // Empties the mailbox; the next message wakes the window again.
     Delivery Take();
+    // Whether the end of the walk waits in the mailbox.
+    bool DonePending();
 
 protected:
     // Called on the scan thread when the mailbox turns from empty to holding
-    // something; it must queue a call of Take on the window's thread and return.
+    // something, and when the walk ends; it must queue a call to the window's
+    // thread and return at once.
     virtual void Wake() = 0;
 
 private:

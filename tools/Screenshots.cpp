@@ -123,9 +123,8 @@ bool SaveWizardPages(const QDir& folder, const std::string& tree) {
             wizard.reject();
         });
         wizard.next();
-        QTest::qWaitFor([&] { return !wizard.isVisible(); }, 60000);
-        if (!caught) {
-            std::fprintf(stderr, "twinseek-screenshots: the scan of /usr ended before it was caught\n");
+        if (!QTest::qWaitFor([&] { return !wizard.isVisible(); }, 60000) || !caught) {
+            std::fprintf(stderr, "twinseek-screenshots: the scan of /usr was not caught running\n");
             complete = false;
         }
         document.CommitScan(false);
@@ -137,7 +136,10 @@ bool SaveWizardPages(const QDir& folder, const std::string& tree) {
     wizard.FolderTree().Tree().ToggleCheck(wizard.FolderTree().Tree().Root().Child(0));
     wizard.next();
     wizard.next();
-    QTest::qWaitFor([&] { return wizard.currentId() == kCompletingPageId; }, 60000);
+    if (!QTest::qWaitFor([&] { return wizard.currentId() == kCompletingPageId; }, 60000)) {
+        std::fprintf(stderr, "twinseek-screenshots: the scan never ended\n");
+        return false;
+    }
     Settle(wizard, 100);
     complete &= Save(wizard, folder, "wizard-completing.png");
     wizard.reject();

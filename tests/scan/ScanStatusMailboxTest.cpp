@@ -1,6 +1,6 @@
 // The scan's progress handed to a window that cannot keep up: every status
 // message is counted, the latest text is kept, and the window is woken once
-// for whatever piles up until it takes it.
+// for whatever piles up until it takes it, and always for the end.
 #include "scan/ScanStatusMailbox.h"
 
 #include <gtest/gtest.h>
@@ -25,10 +25,14 @@ TEST(ScanStatusMailboxTest, WakesOnceUntilTakenAndCountsEveryMessage) {
     EXPECT_EQ(first.statusMessages, 2u);
     EXPECT_EQ(first.latestText, "/a");
     EXPECT_FALSE(first.done);
-    mailbox.PostScanDone();
+    mailbox.PostScanStatus("/a/b");
     EXPECT_EQ(mailbox.wakes, 2);
+    EXPECT_FALSE(mailbox.DonePending());
+    mailbox.PostScanDone();
+    EXPECT_EQ(mailbox.wakes, 3) << "the end wakes the window even with mail waiting";
+    EXPECT_TRUE(mailbox.DonePending());
     ScanStatusMailbox::Delivery last = mailbox.Take();
-    EXPECT_EQ(last.statusMessages, 0u);
+    EXPECT_EQ(last.statusMessages, 1u);
     EXPECT_TRUE(last.done);
 }
 
