@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QPushButton>
 
 namespace twinseek::testing {
 namespace {
@@ -48,6 +49,15 @@ protected:
         tree.ToggleCheck(tree.Root().Child(0));
         wizard.next();
         ASSERT_EQ(wizard.currentId(), kSizePageId);
+        auto ticked = [&] {
+            int count = 0;
+            for (QCheckBox* box : wizard.currentPage()->findChildren<QCheckBox*>()) count += box->isChecked();
+            return count;
+        };
+        wizard.findChild<QPushButton*>("selectAllSizes")->click();
+        ASSERT_EQ(ticked(), 7);
+        wizard.findChild<QPushButton*>("clearAllSizes")->click();
+        ASSERT_EQ(ticked(), 0);
         for (int box : sizeBoxes) wizard.findChild<QCheckBox*>(QString("sizeBox%1").arg(box))->setChecked(true);
         wizard.next();
     }
