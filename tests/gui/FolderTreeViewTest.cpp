@@ -83,6 +83,14 @@ TEST_F(FolderTreeViewTest, ExpandingLoadsFoldersFirstWithHiddenFoldersButNoHidde
     EXPECT_EQ(names, (QStringList{".hidden", "a", "b"}));
     EXPECT_FALSE(view->model()->hasChildren(Child(top, ".hidden"))) << "an empty folder has no expand button";
     EXPECT_FALSE(view->model()->index(0, 0, top).data(Qt::DecorationRole).value<QIcon>().isNull());
+
+    // Emptied since its parent was listed: opened, it shows nothing and loses its button.
+    const QModelIndex b = Child(top, "b");
+    ASSERT_TRUE(view->model()->hasChildren(b));
+    ASSERT_EQ(unlink(files.Path("b/z").c_str()), 0);
+    view->expand(b);
+    EXPECT_EQ(view->model()->rowCount(b), 0);
+    EXPECT_FALSE(view->model()->hasChildren(b));
 }
 
 TEST_F(FolderTreeViewTest, ClicksAndTheSpaceBarFollowTheTickRules) {
