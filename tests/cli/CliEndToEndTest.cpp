@@ -403,10 +403,6 @@ TEST_F(CliDocumentTest, FilesChangedSinceTheScanAreNotComparedAndSaySo) {
     ASSERT_EQ(unlink(tree.Path("data/e1").c_str()), 0);
     ASSERT_EQ(mkfifo(tree.Path("data/e1").c_str(), 0644), 0);
 
-    CliRun none = RunCommand({"scan", "--compare", "none", "--save", Doc("N.tws"), "--format", "json", data});
-    ASSERT_EQ(none.status, kExitSuccess) << none.err;
-    EXPECT_EQ(none.out, "[]\n");
-    ExpectGroupsMatch(RunCommand({"open", Doc("N.tws"), "--compare", "all"}).out, expected);
     CliRun open = RunCommand({"open", Doc("C.tws"), "--compare", "all"});
     EXPECT_EQ(open.status, kExitSuccess) << open.err;
     std::vector<ReportedGroup> groups = ParseText(open.out);
