@@ -5,6 +5,7 @@
 #include "app/DesktopFileRemover.h"
 #include "app/Icons.h"
 #include "app/MainStatusBar.h"
+#include "app/ScanDiskCommand.h"
 #include "app/WaitCursor.h"
 #include "app/WindowSettings.h"
 #include "compare/StatusPanes.h"
@@ -389,6 +390,12 @@ void MainWindow::RunCommand(CommandId id) {
         // As a posted close request, so the menu has closed before any question.
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         break;
+    case kCommandScanDisk: {
+        static const FileSystemListing listing;
+        static const MountedDrives mounted;
+        RunScanDisk(session, *filesView, listing, scanDrives ? *scanDrives : mounted);
+        break;
+    }
     case kCommandCompareFiles: {
         WaitCursor wait;
         const std::vector<FileItem*> files = filesView->FileListFiles();
@@ -431,8 +438,7 @@ void MainWindow::RunCommand(CommandId id) {
         break;
     }
     default:
-        // Scan Disk runs the wizard, which is not part of this window; the
-        // other keys have no command.
+        // The other keys have no command.
         break;
     }
     RequestIdleUpdate();

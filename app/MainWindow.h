@@ -24,6 +24,7 @@ class QToolBar;
 
 namespace twinseek {
 
+class DriveSource;
 class FilesView;
 class MainStatusBar;
 class ResultView;
@@ -43,6 +44,8 @@ public:
 
     // Runs a command as its menu item, tool-bar button or key does.
     void RunCommand(CommandId id);
+    // The top-level items of Scan Disk's folder tree; the mounted drives unless set.
+    void SetScanDrives(const DriveSource* drives) { scanDrives = drives; }
     // The idle update: enabled, checked and text states of the commands, and
     // the status panes that follow the comparison.
     void UpdateCommandStates();
@@ -99,6 +102,7 @@ private:
     QSet<QObject*> buttonsWithoutTip;
     QList<int> acceleratorKeys;
 
+    const DriveSource* scanDrives = nullptr;
     QTimer idleTimer;
     bool toolBarVisible = true;
     bool splittersPlaced = false;

@@ -12,7 +12,7 @@ namespace twinseek {
 
 const char kUsageText[] =
     "Usage:\n"
-    "  twinseek-cli scan [--compare all|CATEGORY...] [--format text|json|json-report]\n"
+    "  twinseek-cli scan [--compare all|none|CATEGORY...] [--format text|json|json-report]\n"
     "                    [--save FILE.tws] [--workers N] [--full] ROOT...\n"
     "  twinseek-cli open FILE.tws [--compare all|CATEGORY...] [--save OUT.tws]\n"
     "                    [--format text|json|json-report] [--workers N] [--full]\n"
@@ -24,6 +24,7 @@ const char kUsageText[] =
     "groups, largest first. CATEGORY is a name or id: 1 \"Huge Files\", 2 \"Very Large\n"
     "Files\", 3 \"Large Files\", 4 \"Normal Files\", 5 \"Small Files\", 6 \"Very Small\n"
     "Files\", 7 \"Tiny Files\"; several may follow --compare or be separated by commas.\n"
+    "--compare none catalogues without comparing anything.\n"
     "open loads a document, compares what is still uncompared when asked, and prints\n"
     "its groups; groups prints the groups of a document without comparing.\n"
     "Files of one size are first told apart by their first 4 KiB (and last 4 KiB\n"
@@ -97,6 +98,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
     }
 
     bool compareGiven = false;
+    bool compareNone = false;
     bool workersGiven = false;
     bool operandsOnly = false;
     for (size_t i = 1; i < arguments.size(); ++i) {
@@ -118,6 +120,12 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
                    options.command != CliCommand::Digest) {
             const std::string* first = value("--compare");
             if (!first) return result;
+            // "none" stands alone as the value: a word after it is a root.
+            if (strcasecmp(first->c_str(), "none") == 0) {
+                compareNone = true;
+                compareGiven = true;
+                continue;
+            }
             if (!AddCompareValue(options, *first)) {
                 result.error = "unknown size category '" + *first + "'";
                 return result;
@@ -158,6 +166,10 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
             result.error = "unknown option '" + argument + "' for " + command;
             return result;
         }
+    }
+    if (compareNone && (options.compareAll || !options.compareCategories.empty())) {
+        result.error = "--compare none cannot go with other values";
+        return result;
     }
     if (options.compareAll) options.compareCategories.clear();
     if (!workersGiven) options.workers = std::min<uint32_t>(ProcessorCount(), kMaxWorkers);

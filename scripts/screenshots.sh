@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Renders the desktop program offscreen to PNG files for review: the files view
 # with a category chosen, a comparison under way, the result view with its
-# groups, the delete dialog, the About box.
+# groups, the delete dialog, the About box, the pages of the Disk Scan Wizard.
 #   bash scripts/screenshots.sh [OUTPUT-FOLDER]    (screenshots/ by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,4 +30,4 @@ for size in 90000 4100 777 1500000; do copies "$size" "alone-$size.bin" Download
 # Only the tiny files are compared here, so the document has a group and the
 # other categories are left for the comparison the pictures show.
 "$build"/twinseek-cli scan --compare 7 --save "$work/sample.tws" "$work/tree" > /dev/null
-QT_QPA_PLATFORM=offscreen "$build"/twinseek-screenshots "$work/sample.tws" "$out"
+QT_QPA_PLATFORM=offscreen "$build"/twinseek-screenshots "$work/sample.tws" "$out" "$work/tree"

@@ -1,15 +1,21 @@
 // Renders the main window offscreen to PNG files, so that a reviewer sees what
 // a user sees: the files view with a category chosen, a comparison under way
 // (held paused so its rows stay), the result view with a group chosen and the
-// copies ticked, the delete dialog over it, and the About box.
-//   twinseek-screenshots DOCUMENT.tws OUTPUT-FOLDER
+// copies ticked, the delete dialog over it, the About box, and with a TREE each
+// page of the Disk Scan Wizard over that folder.
+//   twinseek-screenshots DOCUMENT.tws OUTPUT-FOLDER [TREE]
 #include "app/MainWindow.h"
+#include "app/ScanWizard.h"
+#include "controls/CheckFolderTree.h"
+#include "document/HeadlessPrompts.h"
+#include "views/FolderTreeItemModel.h"
 #include "session/AppSession.h"
 #include "session/CommandStates.h"
 #include "views/FilesView.h"
 #include "views/ResultView.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -94,14 +100,93 @@ QAction* FindAboutCommand(QWidget& window) {
     return nullptr;
 }
 
+struct ListedDrives : twinseek::DriveSource {
+    std::vector<std::string> drives;
+    std::vector<std::string> Drives() const override { return drives; }
+};
+
+// The wizard's pages over tree, with /usr beside it as a second drive whose
+// scan lasts long enough to be caught running.
+bool SaveWizardPages(const QDir& folder, const std::string& tree) {
+    using namespace twinseek;
+    FileSystemListing listing;
+    ListedDrives drives;
+    drives.drives = {tree, "/usr"};
+    HeadlessPrompts prompts;
+    Document document(prompts);
+    bool complete = true;
+    {
+        ScanWizardData data;
+        ScanWizard wizard(data, document, listing, drives, {});
+        wizard.resize(640, 460);
+        wizard.show();
+        wizard.back();
+        Settle(wizard, 100);
+        complete &= Save(wizard, folder, "wizard-welcome.png");
+        wizard.next();
+        CheckFolderTree& view = wizard.FolderTree();
+        FolderTreeItemModel& items = view.Items();
+        const QModelIndex top = items.index(0, 0);
+        view.expand(top);
+        for (int row = 0; row < items.rowCount(top); ++row) {
+            const QModelIndex child = items.index(row, 0, top);
+            if (items.hasChildren(child)) {
+                view.expand(child);
+                items.setData(items.index(0, 0, child), Qt::Checked, Qt::CheckStateRole);
+                view.setCurrentIndex(items.index(0, 0, child));
+                break;
+            }
+        }
+        Settle(wizard, 100);
+        complete &= Save(wizard, folder, "wizard-folders.png");
+        wizard.next();
+        for (const char* box : {"sizeBox1", "sizeBox7"}) wizard.findChild<QCheckBox*>(box)->setChecked(true);
+        Settle(wizard, 100);
+        complete &= Save(wizard, folder, "wizard-sizes.png");
+        wizard.back();
+        view.Tree().ClearAll();
+        view.Tree().ToggleCheck(view.Tree().Root().Child(1));
+        wizard.next();
+        bool caught = false;
+        QObject::connect(&wizard, &ScanWizard::scanProgressShown, [&](bool done) {
+            if (caught || done) return;
+            caught = true;
+            Settle(wizard, 250);
+            complete &= Save(wizard, folder, "wizard-scanning.png");
+            wizard.reject();
+        });
+        wizard.next();
+        if (!QTest::qWaitFor([&] { return !wizard.isVisible(); }, 60000) || !caught) {
+            std::fprintf(stderr, "twinseek-screenshots: the scan of /usr was not caught running\n");
+            complete = false;
+        }
+        document.CommitScan(false);
+    }
+    ScanWizardData data;
+    ScanWizard wizard(data, document, listing, drives, {});
+    wizard.resize(640, 460);
+    wizard.show();
+    wizard.FolderTree().Tree().ToggleCheck(wizard.FolderTree().Tree().Root().Child(0));
+    wizard.next();
+    wizard.next();
+    if (!QTest::qWaitFor([&] { return wizard.currentId() == kCompletingPageId; }, 60000)) {
+        std::fprintf(stderr, "twinseek-screenshots: the scan never ended\n");
+        return false;
+    }
+    Settle(wizard, 100);
+    complete &= Save(wizard, folder, "wizard-completing.png");
+    wizard.reject();
+    return complete;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     // Never read or write the user's own window settings.
     QStandardPaths::setTestModeEnabled(true);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: twinseek-screenshots DOCUMENT.tws OUTPUT-FOLDER\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: twinseek-screenshots DOCUMENT.tws OUTPUT-FOLDER [TREE]\n");
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[2]));
@@ -152,5 +237,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "twinseek-screenshots: this main window has no About command\n");
         complete = false;
     }
+    if (argc == 4) complete &= SaveWizardPages(folder, argv[3]);
     return complete ? 0 : 1;
 }

@@ -360,6 +360,10 @@ TEST_F(CliDocumentTest, SavedDocumentsGiveTheSameGroupsResaveByteForByteAndAreCo
     CliRun uncompared = RunCommand({"scan", "--compare", "1", "--save", Doc("C.tws"), "--format", "json", data});
     ASSERT_EQ(uncompared.status, kExitSuccess) << uncompared.err;
     EXPECT_EQ(uncompared.out, "[]\n");
+    CliRun none = RunCommand({"scan", "--compare", "none", "--save", Doc("N.tws"), "--format", "json", data});
+    ASSERT_EQ(none.status, kExitSuccess) << none.err;
+    EXPECT_EQ(none.out, "[]\n");
+    ExpectGroupsMatch(RunCommand({"open", Doc("N.tws"), "--compare", "all"}).out, expected);
     CliRun open = RunCommand({"open", Doc("C.tws"), "--compare", "all"});
     EXPECT_EQ(open.status, kExitSuccess) << open.err;
     ExpectGroupsMatch(open.out, expected);

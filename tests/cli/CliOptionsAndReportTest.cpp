@@ -37,6 +37,12 @@ TEST(CliOptionsTest, ScanComparesEverySharedSizeUnlessCategoriesAreChosenAndOpen
     EXPECT_EQ(commas.options->compareCategories, (std::vector<uint32_t>{2, 7}));
     EXPECT_EQ(commas.options->workers, 3u);
 
+    CliParse none = Parse({"scan", "--compare", "NONE", "7"});
+    ASSERT_TRUE(none.options) << none.error;
+    EXPECT_FALSE(none.options->compareAll);
+    EXPECT_TRUE(none.options->compareCategories.empty());
+    EXPECT_EQ(none.options->operands, std::vector<std::string>{"7"}) << "a word after none is a root";
+
     CliParse open = Parse({"open", "doc.tws", "--save", "out.tws", "--full"});
     ASSERT_TRUE(open.options) << open.error;
     EXPECT_FALSE(open.options->compareAll);
@@ -53,6 +59,8 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
     EXPECT_EQ(Parse({"frobnicate"}).error, "unknown command 'frobnicate'");
     EXPECT_EQ(Parse({"scan"}).error, "scan needs at least one ROOT");
     EXPECT_EQ(Parse({"scan", "--compare", "8", "/r"}).error, "unknown size category '8'");
+    EXPECT_EQ(Parse({"scan", "--compare", "all", "--compare", "none", "/r"}).error,
+              "--compare none cannot go with other values");
     EXPECT_EQ(Parse({"scan", "--format", "xml", "/r"}).error, "--format takes text, json or json-report, not 'xml'");
     EXPECT_EQ(Parse({"groups", "a.tws", "--format", "json-report"}).options->format, OutputFormat::JsonReport);
     EXPECT_EQ(Parse({"scan", "/r", "--save"}).error, "--save needs a value");

@@ -1,0 +1,196 @@
+// The Disk Scan Wizard driven as a user would: where it opens, Back to the
+// welcome page, the empty-selection warning, the way a scan ends with and
+// without a size to compare, Cancel in the middle of a large scan, context
+// help; and the Scan Disk command acting on the wizard's result.
+#include "app/ScanDiskCommand.h"
+#include "app/ScanWizard.h"
+#include "catalog/SizeCategory.h"
+#include "controls/CheckFolderTree.h"
+#include "document/HeadlessPrompts.h"
+#include "tests/gui/MainWindowTestSupport.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QPushButton>
+
+namespace twinseek::testing {
+namespace {
+
+struct FixedDrives : DriveSource {
+    std::vector<std::string> drives;
+    std::vector<std::string> Drives() const override { return drives; }
+};
+
+// Records below folder.
+size_t Records(const FolderItem& folder) {
+    size_t count = folder.Files().size();
+    for (const FolderItem* child : folder.ChildFolders()) count += 1 + Records(*child);
+    return count;
+}
+
+class ScanWizardTest : public ::testing::Test {
+protected:
+    ScanWizardTest() {
+        for (const char* folder : {"a", "b"}) files.Folder(folder);
+        for (const char* file : {"a/one", "b/one", "b/two"}) files.File(file, 100);
+        drives.drives = {files.Root()};
+    }
+
+    std::unique_ptr<ScanWizard> MakeWizard() {
+        auto wizard = std::make_unique<ScanWizard>(data, document, listing, drives,
+                                                   [this](const HelpRequest& request) { helpAsked.push_back(request); });
+        wizard->show();
+        return wizard;
+    }
+
+    // Ticks the drive item and moves on to the size page, ticking the size boxes named.
+    static void ChooseAndScan(ScanWizard& wizard, std::initializer_list<int> sizeBoxes) {
+        FolderTreeModel& tree = wizard.FolderTree().Tree();
+        tree.ToggleCheck(tree.Root().Child(0));
+        wizard.next();
+        ASSERT_EQ(wizard.currentId(), kSizePageId);
+        auto ticked = [&] {
+            int count = 0;
+            for (QCheckBox* box : wizard.currentPage()->findChildren<QCheckBox*>()) count += box->isChecked();
+            return count;
+        };
+        wizard.findChild<QPushButton*>("selectAllSizes")->click();
+        ASSERT_EQ(ticked(), 7);
+        wizard.findChild<QPushButton*>("clearAllSizes")->click();
+        ASSERT_EQ(ticked(), 0);
+        for (int box : sizeBoxes) wizard.findChild<QCheckBox*>(QString("sizeBox%1").arg(box))->setChecked(true);
+        wizard.next();
+    }
+
+    TemporaryTree files;
+    FileSystemListing listing;
+    FixedDrives drives;
+    HeadlessPrompts prompts;
+    Document document{prompts};
+    ScanWizardData data;
+    std::vector<HelpRequest> helpAsked;
+};
+
+TEST_F(ScanWizardTest, OpensOnTheFolderPageWarnsOfAnEmptySelectionAndBackShowsTheWelcomePage) {
+    auto wizard = MakeWizard();
+    EXPECT_EQ(wizard->currentId(), kFolderPageId);
+    EXPECT_EQ(wizard->windowTitle(), "Driver(s) and/or Folder(s) to Scan Files");
+    EXPECT_EQ(wizard->currentPage()->subTitle(), "Check the Driver(s) and/or folder(s) for scan.");
+
+    {
+        ModalAnswerer answerer;
+        wizard->next();
+        ASSERT_EQ(answerer.seen.size(), 1);
+        EXPECT_EQ(answerer.seen[0].title, "Warning");
+        EXPECT_EQ(answerer.seen[0].text, "Check Driver or Folder please!");
+        EXPECT_EQ(answerer.seen[0].icon, QMessageBox::Warning);
+    }
+    EXPECT_EQ(wizard->currentId(), kFolderPageId);
+
+    wizard->back();
+    EXPECT_EQ(wizard->currentId(), kWelcomePageId);
+    EXPECT_EQ(wizard->windowTitle(), "Disk Scan Wizard");
+    EXPECT_TRUE(wizard->findChild<QCheckBox*>("skipWelcome")->isChecked());
+    wizard->next();
+    EXPECT_EQ(wizard->currentId(), kFolderPageId) << "the welcome page moves on by itself only once";
+
+    QTest::keyClick(&wizard->FolderTree(), Qt::Key_F1);
+    ASSERT_EQ(helpAsked.size(), 1);
+    EXPECT_EQ(helpAsked[0].controlId, 1000);
+    EXPECT_EQ(helpAsked[0].contextId, 0);
+}
+
+TEST_F(ScanWizardTest, WithASizeTickedTheWizardFinishesByItselfWhenTheScanEnds) {
+    auto wizard = MakeWizard();
+    ChooseAndScan(*wizard, {7});
+    EXPECT_EQ(wizard->windowTitle(), "Scaning Driver(s) and/or Folder(s)...");
+    EXPECT_FALSE(wizard->button(QWizard::BackButton)->isEnabled());
+    EXPECT_FALSE(wizard->button(QWizard::CommitButton)->isEnabled());
+    EXPECT_TRUE(wizard->button(QWizard::CancelButton)->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !wizard->isVisible(); }, 10000));
+    EXPECT_EQ(wizard->result(), QDialog::Accepted);
+    EXPECT_EQ(AutoCompareCategories(), std::vector<uint32_t>{7});
+    EXPECT_EQ(wizard->findChild<QLabel*>("scanCounts")->text(), "Find 3 Files in 3 Folders")
+        << "\"Initialize...\" and the two subfolders";
+    EXPECT_EQ(data.roots, std::vector<std::string>{files.Root()});
+    document.CommitScan(true);
+    EXPECT_EQ(document.catalog.Count(), 3u);
+}
+
+TEST_F(ScanWizardTest, WithoutASizeTheScanEndsOnTheCompletingPageWithFinishOnly) {
+    auto wizard = MakeWizard();
+    ChooseAndScan(*wizard, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wizard->currentId() == kCompletingPageId; }, 10000));
+    EXPECT_EQ(wizard->windowTitle(), "Completing the Disk Scan Wizard");
+    EXPECT_FALSE(wizard->button(QWizard::BackButton)->isEnabled());
+    EXPECT_TRUE(wizard->button(QWizard::FinishButton)->isVisible());
+    EXPECT_TRUE(AutoCompareCategories().empty());
+    wizard->button(QWizard::FinishButton)->click();
+    EXPECT_EQ(wizard->result(), QDialog::Accepted);
+}
+
+TEST_F(ScanWizardTest, CancelDuringALargeScanReturnsAfterTheThreadEndedAndEveryRecordIsDiscarded) {
+    for (int top = 0; top < 40; ++top) {
+        files.Folder(Numbered("big", top));
+        for (int inner = 0; inner < 50; ++inner) files.Folder(Numbered("big", top) + "/" + Numbered("d", inner));
+    }
+    auto wizard = MakeWizard();
+    QObject::connect(wizard.get(), &QWizard::currentIdChanged, wizard.get(), [&](int id) {
+        if (id == kScanningPageId) QTimer::singleShot(0, wizard->button(QWizard::CancelButton), &QAbstractButton::click);
+    });
+    ChooseAndScan(*wizard, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !wizard->isVisible(); }, 10000));
+    EXPECT_EQ(wizard->result(), QDialog::Rejected);
+    EXPECT_TRUE(wizard->ScanStarted());
+    EXPECT_TRUE(wizard->ScanEnded());
+    const size_t seen = Records(*document.root);
+    document.CommitScan(false);
+    EXPECT_EQ(Records(*document.root), 0u) << seen << " records were made";
+    EXPECT_EQ(document.intake.Count(), 0u);
+    EXPECT_EQ(document.catalog.Count(), 0u);
+}
+
+TEST(ContextHelpBoxTest, EveryRequestSaysHelpCannotBeShownAndTheEngineIsLookedForOnce) {
+    ModalAnswerer answerer;
+    ShowContextHelp({1000, 0});
+    ShowContextHelp({1011, 0});
+    ASSERT_EQ(answerer.seen.size(), 2);
+    for (const ModalAnswerer::Seen& box : answerer.seen) {
+        EXPECT_EQ(box.title, "Error");
+        EXPECT_EQ(box.text, "Unable to show context help");
+        EXPECT_EQ(box.icon, QMessageBox::Critical);
+    }
+    EXPECT_EQ(ContextHelpLoadAttempts(), 1);
+}
+
+class ScanDiskCommandTest : public MainWindowFixture {};
+
+TEST_F(ScanDiskCommandTest, FinishCommitsTheScanAndComparesTheTickedSizes) {
+    files.Folder("tree");
+    for (const char* name : {"tree/p", "tree/q"}) WriteBytes(files.Path(name), "same bytes");
+    WriteBytes(files.Path("tree/r"), "other");
+    FixedDrives drives;
+    drives.drives = {files.Path("tree")};
+    window.SetScanDrives(&drives);
+    ModalAnswerer answerer(QMessageBox::Ok, [](QDialog& dialog) {
+        auto& wizard = static_cast<ScanWizard&>(dialog);
+        FolderTreeModel& tree = wizard.FolderTree().Tree();
+        tree.ToggleCheck(tree.Root().Child(0));
+        wizard.next();
+        wizard.findChild<QCheckBox*>("sizeBox7")->setChecked(true);
+        wizard.next();
+    });
+    window.RunCommand(kCommandScanDisk);
+    ASSERT_EQ(answerer.seen.size(), 1);
+    EXPECT_EQ(window.Session().Doc().catalog.Count(), 3u);
+    EXPECT_TRUE(window.Session().Doc().modified);
+    auto groups = [&] {
+        int count = 0;
+        window.Session().Doc().duplicates.ForEachDuplicateGroup([&](uint64_t, auto) { ++count; });
+        return count;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return groups() == 1; }, 10000)) << "the tiny files were compared";
+}
+
+}  // namespace
+}  // namespace twinseek::testing

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Scan Disk under a real X server with the keyboard alone: Alt+A, S opens the
+# wizard on the folder page; the arrow keys reach the home folder's "data"
+# folder and Space ticks it; on the size page Tab reaches "Tiny Files" and
+# Space ticks it; the wizard closes by itself after the scan and the tiny files
+# are compared. Ctrl+S saves the document, and its duplicate groups must be
+# those of twinseek-cli scan DATA --compare 7.
+#   [SHOT=FOLDER] bash tests/xvfb/scan-disk-keyboard.sh BUILD-FOLDER
+# Needs xvfb-run and xdotool (apt-get install xvfb xdotool).
+set -euo pipefail
+build=$(realpath "${1:-build}")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The home folder holds nothing but the data, so its first child is "data".
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config"
+data="$HOME/data"
+mkdir -p "$data/a" "$data/b" "$data/c"
+head -c 300 /dev/urandom > "$data/a/tiny.bin"; cp "$data/a/tiny.bin" "$data/b/tiny.bin"; cp "$data/a/tiny.bin" "$data/c/tiny-again.bin"
+head -c 700 /dev/urandom > "$data/a/note.txt"; cp "$data/a/note.txt" "$data/b/note.txt"
+head -c 700 /dev/urandom > "$data/c/same-size-other.txt"
+# Copies of other sizes, which comparing only tiny files leaves out.
+head -c 5000 /dev/urandom > "$data/a/small.bin"; cp "$data/a/small.bin" "$data/b/small.bin"
+: > "$data/a/empty"; : > "$data/b/empty"
+
+"$build/twinseek-cli" scan --compare 7 --format json "$data" > "$work/expected.json"
+
+shot() { [ -z "${SHOT:-}" ] || import -window root "$SHOT/$1.png"; }
+cat > "$work/drive.sh" <<DRIVE
+set -euo pipefail
+$(declare -f shot)
+SHOT="${SHOT:-}"
+"$build/twinseek" & program=\$!
+window=\$(xdotool search --sync --name '^Twinseek\$' | head -n 1)
+xdotool windowactivate --sync "\$window" 2>/dev/null || xdotool windowfocus --sync "\$window"
+sleep 1
+xdotool key alt+a
+sleep 0.5
+xdotool key s
+xdotool search --sync --name 'Driver\(s\) and/or Folder\(s\) to Scan Files' > /dev/null
+sleep 1
+# The tree: "/", then the home folder; open it and go to its first child.
+xdotool key Down Down Right
+sleep 0.5
+xdotool key Right space
+sleep 0.5
+shot folders
+xdotool key alt+n
+sleep 1
+# Huge, Very Large, Large, Normal, Small, Very Small, Tiny: six Tabs on from the first.
+xdotool key Tab Tab Tab Tab Tab Tab space
+sleep 0.5
+shot sizes
+xdotool key alt+n
+sleep 5
+xdotool search --name 'Wizard|Scan' >/dev/null 2>&1 && { echo "the wizard is still open"; shot stuck; }
+xdotool windowfocus --sync "\$window"
+shot compared
+xdotool key ctrl+s
+xdotool search --sync --name 'Save' > /dev/null
+sleep 1
+xdotool type --delay 20 "$work/gui.tws"
+xdotool key Return
+sleep 2
+xdotool windowfocus --sync "\$window"
+xdotool key alt+f
+sleep 0.5
+xdotool key x
+set +e
+wait \$program
+echo "exit status \$?"
+DRIVE
+xvfb-run -a -s "-screen 0 1280x900x24" bash "$work/drive.sh" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
+"$build/twinseek-cli" groups --format json "$work/gui.tws" > "$work/gui.json"
+# A group lists its files in the order they were digested, which several
+# workers change: groups are compared as sets of files.
+python3 - "$work/expected.json" "$work/gui.json" <<'CHECK'
+import json, sys
+def groups(path):
+    return sorted((g["size"], g["digest"], sorted(g["files"])) for g in json.load(open(path)))
+expected, gui = groups(sys.argv[1]), groups(sys.argv[2])
+if expected != gui:
+    print("the groups differ:\n cli %s\n gui %s" % (expected, gui))
+    sys.exit(1)
+print("same %d groups as twinseek-cli scan --compare 7" % len(gui))
+CHECK
