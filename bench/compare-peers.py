@@ -10,9 +10,10 @@ groups the tree was built with.
 
 Missing trees of the names in TREES are built with bench/make-tree.py; any
 other tree built there with make-tree.py --name can be named too. Every tool is asked to treat
-empty files and hard links as duplicates, as Twinseek does (rmlint cannot count
-empty files as duplicates: its groups are checked without them), and none
-follows symbolic links. Warm: one run to fill the page cache, then --runs timed
+empty files as duplicates, as Twinseek does (rmlint cannot count empty files as
+duplicates: its groups are checked without them), and none follows symbolic
+links. Groups are checked as groups of files on disk: a file with several
+names (hard links) counts once, as Twinseek lists it. Warm: one run to fill the page cache, then --runs timed
 runs. Cold: --runs runs, each after `sync; echo 3 > /proc/sys/vm/drop_caches`,
 which needs root; without it the cold runs are skipped with a message.
 
@@ -157,6 +158,21 @@ def expected_groups(path):
         return [(g["size"], frozenset(g["files"])) for g in json.load(f)]
 
 
+def files_on_disk(top, groups):
+    """Groups of paths as groups of the files they name (device and inode), so
+    that a tool listing a file's several names as a group and one listing the
+    file once are judged alike; a group of one file is no group."""
+    def identity(path):
+        status = os.lstat(os.path.join(top, path))
+        return (status.st_dev, status.st_ino)
+    result = set()
+    for group in groups:
+        files = frozenset(identity(path) for path in group)
+        if len(files) > 1:
+            result.add(files)
+    return result
+
+
 def ensure_tree(root, name):
     if os.path.exists(os.path.join(root, name + ".summary.txt")):
         return
@@ -243,13 +259,14 @@ def main():
         print("%s: %s files, floor %.2f s" % (shape, summary["files"], floor), file=sys.stderr)
         for tool in tools(os.path.abspath(a.cli), variants, a.peers.split(",")):
             warm, chilled, peak, groups, processor = measure(tool, top, work, a.runs, cold, a.timeout)
-            want = {files for size, files in expected if tool.counts_empty or size > 0}
+            want = files_on_disk(top, {files for size, files in expected if tool.counts_empty or size > 0})
             if groups is None:
                 verdict = "-"
-            elif groups == want:
+            elif files_on_disk(top, groups) == want:
                 verdict = "yes"
             else:
-                verdict = "no: %d missing, %d not expected" % (len(want - groups), len(groups - want))
+                found = files_on_disk(top, groups)
+                verdict = "no: %d missing, %d not expected" % (len(want - found), len(found - want))
             usable = warm and None not in warm
             medians[(shape, tool.name)] = (statistics.median(warm) if usable else None,
                                            statistics.median(chilled) if chilled and None not in chilled else None)
