@@ -6,7 +6,6 @@
 
 #include <map>
 #include <random>
-#include <tuple>
 #include <string>
 #include <utility>
 #include <vector>

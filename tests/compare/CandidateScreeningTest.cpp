@@ -18,7 +18,6 @@ namespace twinseek {
 namespace {
 
 using testing::RandomContent;
-using testing::WaitUntil;
 using Names = std::set<std::string>;
 
 class CandidateScreeningTest : public testing::CompareFixture, public ::testing::WithParamInterface<uint32_t> {
@@ -33,11 +32,7 @@ protected:
         std::vector<FileItem*> toDigest = ScreenCandidates(SharedSizeFiles(files.catalog, nullptr), {GetParam(), {}});
         for (FileItem* item : toDigest) chosen.emplace(item->Name());
         QueueFiles(engine, toDigest);
-        EXPECT_TRUE(WaitUntil([&] {
-            for (FileItem* item : Rows())
-                if (item->compareState.load() != Digested) return false;
-            return true;
-        }));
+        EXPECT_TRUE(WaitAllRowsDigested());
         engine.CollectFinished();
         return chosen;
     }

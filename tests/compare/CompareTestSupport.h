@@ -157,6 +157,14 @@ protected:
         for (size_t row = 0; row < comparing.RowCount(); ++row) rows.push_back(comparing.Job(row).item);
         return rows;
     }
+    // Waits until the worker has digested the file of every row.
+    bool WaitAllRowsDigested() {
+        return WaitUntil([&] {
+            for (FileItem* item : Rows())
+                if (item->compareState.load() != Digested) return false;
+            return true;
+        });
+    }
 };
 
 }  // namespace twinseek::testing

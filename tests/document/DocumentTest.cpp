@@ -39,6 +39,15 @@ struct DocumentTest : ::testing::Test {
         EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "no temporary file is left";
         prompts.errors.clear();
     }
+    // Stores a document of one folder at path, as an earlier save left it; returns its bytes.
+    std::string StoreEarlier(const std::string& path) {
+        Document earlier(prompts);
+        ScanFolder(earlier.root, "saved-before");
+        earlier.CommitScan(true);
+        earlier.path = path;
+        EXPECT_TRUE(earlier.Store());
+        return ReadBytes(path);
+    }
 
     TemporaryTree dir;
     ScriptedPrompts prompts;
@@ -109,12 +118,7 @@ private:
 };
 
 TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileByteForByte) {
-    Document before(prompts);
-    ScanFolder(before.root, "saved-before");
-    before.CommitScan(true);
-    before.path = dir.Path("doc.tws");
-    ASSERT_TRUE(before.Store());
-    const std::string old = ReadBytes(before.path);
+    const std::string old = StoreEarlier(dir.Path("doc.tws"));
 
     Document odd(prompts);
     FolderItem* folder = ScanFolder(odd.root, "odd");
@@ -139,10 +143,7 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileByteForByte) {
 
 TEST_F(DocumentTest, SavingThroughSymbolicLinksWritesTheFileTheyLeadToAndKeepsTheLinks) {
     dir.Folder("real");
-    Document old(prompts);
-    old.path = dir.Path("real/doc.tws");
-    old.modified = true;
-    ASSERT_TRUE(old.Store());
+    StoreEarlier(dir.Path("real/doc.tws"));
     ASSERT_EQ(symlink("real/doc.tws", dir.Path("link.tws").c_str()), 0);
     ASSERT_EQ(symlink(dir.Path("link.tws").c_str(), dir.Path("chain.tws").c_str()), 0);
     ASSERT_EQ(symlink("real/new.tws", dir.Path("dangling.tws").c_str()), 0);
@@ -193,11 +194,7 @@ private:
 };
 
 TEST_F(DocumentTest, ASignalThatEndsASaveRemovesItsTemporaryFileFirstAndAnIgnoredOneLetsItFinish) {
-    Document old(prompts);
-    old.path = dir.Path("doc.tws");
-    old.modified = true;
-    ASSERT_TRUE(old.Store());
-    const std::string oldBytes = ReadBytes(old.path);
+    const std::string oldBytes = StoreEarlier(dir.Path("doc.tws"));
 
     struct Case {
         int signalNumber;
@@ -225,10 +222,10 @@ TEST_F(DocumentTest, ASignalThatEndsASaveRemovesItsTemporaryFileFirstAndAnIgnore
         EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "no temporary file is left";
         if (test.ignored) {
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-            EXPECT_GT(ReadBytes(old.path).size(), oldBytes.size()) << "the save went on to the end";
+            EXPECT_GT(ReadBytes(dir.Path("doc.tws")).size(), oldBytes.size()) << "the save went on to the end";
         } else {
             EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == test.signalNumber) << "ended by the signal";
-            EXPECT_TRUE(ReadBytes(old.path) == oldBytes) << "the old document stays";
+            EXPECT_TRUE(ReadBytes(dir.Path("doc.tws")) == oldBytes) << "the old document stays";
         }
     }
 }

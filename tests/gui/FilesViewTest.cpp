@@ -119,11 +119,8 @@ TEST_F(FilesViewTest, SizeNodesAppearOnFirstExpansionAndNodesShowTheirRows) {
 
     Select(Category(6));
     EXPECT_EQ(Column(files(), 0), (QStringList{"a.txt", "b.txt", "c.bin", "d.bin"}));
-    EXPECT_EQ(harness.progress.runs.back().text, "Upload list...");
     Select(model().index(1, 0, Category(6)));
     EXPECT_EQ(Column(files(), 2), (QStringList{"1.9 KB", "1.9 KB"}));
-    EXPECT_EQ(harness.view->FileListFiles().size(), 2u);
-    EXPECT_EQ(harness.view->FileListView()->columnWidth(1), 180);
 
     // A right click selects the node under the pointer and opens the menu.
     QMenu menu("&Action");

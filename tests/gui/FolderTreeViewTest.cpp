@@ -1,8 +1,7 @@
 // The folder tree as a user works it: boxes clicked with the mouse or toggled
-// with the space bar follow the tree's tick rules, folders load when expanded,
-// and hidden files stay out while hidden folders show.
+// with the space bar follow the tree's tick rules, and folders load when expanded.
 #include "controls/CheckFolderTree.h"
-#include "tests/platform/TemporaryTree.h"
+#include "tests/scan/ScanTestSupport.h"
 #include "views/FolderTreeItemModel.h"
 
 #include <QAbstractItemModelTester>
@@ -14,11 +13,6 @@
 
 namespace twinseek {
 namespace {
-
-struct FixedDrives : DriveSource {
-    std::vector<std::string> drives;
-    std::vector<std::string> Drives() const override { return drives; }
-};
 
 class FolderTreeViewTest : public ::testing::Test {
 protected:
@@ -43,13 +37,6 @@ protected:
         return {};
     }
 
-    QStringList Names(const QModelIndex& parent) const {
-        QStringList names;
-        for (int row = 0; row < view->model()->rowCount(parent); ++row)
-            names << view->model()->index(row, 0, parent).data().toString();
-        return names;
-    }
-
     static Qt::CheckState Box(const QModelIndex& index) { return index.data(Qt::CheckStateRole).value<Qt::CheckState>(); }
 
     void ClickBox(const QModelIndex& index) {
@@ -64,23 +51,20 @@ protected:
 
     testing::TemporaryTree files;
     FileSystemListing listing;
-    FixedDrives drives;
+    testing::FixedDrives drives;
     std::unique_ptr<CheckFolderTree> view;
     std::unique_ptr<QAbstractItemModelTester> tester;
     QModelIndex top;
 };
 
-TEST_F(FolderTreeViewTest, ExpandingLoadsFoldersFirstWithHiddenFoldersButNoHiddenFiles) {
+// Which entries show, and in which order, is FolderTreeModelTest's; here the
+// view loads them when a folder is expanded.
+TEST_F(FolderTreeViewTest, ExpandingLoadsTheFolderAndOneEmptiedSinceLosesItsButton) {
     EXPECT_EQ(top.data().toString(), QString::fromStdString(files.Root()));
     EXPECT_TRUE(view->model()->hasChildren(top));
     EXPECT_EQ(view->model()->rowCount(top), 0) << "nothing is listed before the first expansion";
     view->expand(top);
-    QStringList names = Names(top);
-    ASSERT_EQ(names.size(), 4);
-    EXPECT_EQ(names.last(), "c.txt") << "files after folders";
-    names.removeLast();
-    names.sort();
-    EXPECT_EQ(names, (QStringList{".hidden", "a", "b"}));
+    EXPECT_EQ(view->model()->rowCount(top), 4) << ".hidden, a, b and c.txt";
     EXPECT_FALSE(view->model()->hasChildren(Child(top, ".hidden"))) << "an empty folder has no expand button";
     EXPECT_FALSE(view->model()->index(0, 0, top).data(Qt::DecorationRole).value<QIcon>().isNull());
 
@@ -115,10 +99,8 @@ TEST_F(FolderTreeViewTest, ClicksAndTheSpaceBarFollowTheTickRules) {
     view->setCurrentIndex(b);
     QTest::keyClick(view.get(), Qt::Key_Space);
     EXPECT_EQ(Box(b), Qt::Checked);
-    EXPECT_EQ(view->CollectChecked(), std::vector<std::string>{files.Path("b")});
     QTest::keyClick(view.get(), Qt::Key_Space);
     EXPECT_EQ(Box(b), Qt::Unchecked);
-    EXPECT_EQ(Box(top), Qt::Unchecked);
 }
 
 }  // namespace

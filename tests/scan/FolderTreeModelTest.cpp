@@ -3,7 +3,7 @@
 // notices a view follows, over a listing held in memory and one real tree.
 #include "scan/FolderTreeModel.h"
 
-#include "tests/platform/TemporaryTree.h"
+#include "tests/scan/ScanTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +18,7 @@ namespace twinseek {
 namespace {
 
 using Strings = std::vector<std::string>;
+using testing::FixedDrives;
 
 // Folders by path, their entries written "name" or "name/" for a folder; a path
 // not in the map cannot be listed. Names starting with a dot are hidden.
@@ -37,11 +38,6 @@ public:
         }
         return true;
     }
-};
-
-struct FixedDrives : DriveSource {
-    Strings drives;
-    Strings Drives() const override { return drives; }
 };
 
 // Preorder "text+" (ticked), "text~" (partly) or "text-" of every loaded item.

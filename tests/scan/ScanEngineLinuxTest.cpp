@@ -123,14 +123,17 @@ TEST_F(ScanEngineLinuxTest, HardLinksAreOneFileWhoseFirstPathStandsForTheOthersA
     EXPECT_EQ(links.ExtrasOf(*first).size(), 2u);
     EXPECT_EQ(links.ExtraCount(), 2u) << "b/copy is no one's link";
 
-    // A later scan links a new path to the file as the first scan found it.
+    // A later scan takes in only new names, linking a new path to the file as
+    // the first scan found it, and keeps the sizes it recorded.
     catalogRoot->Prune(true);
     intake.Clear();
     ASSERT_EQ(link(tree.Path("a/one").c_str(), tree.Path("b/four").c_str()), 0);
+    tree.File("b/copy", 5000);
     Scan({tree.Root()});
     ASSERT_EQ(intake.Count(), 1u);
     EXPECT_EQ(links.FirstOf(intake.All()[0].item), *first);
     EXPECT_EQ(links.ExtraCount(), 3u);
+    EXPECT_EQ(FolderAt(tree.Path("b"))->FindFile("copy")->Size(), 10u);
 }
 
 TEST_F(ScanEngineLinuxTest, WhatABindMountShowsAgainIsEnteredOnceAndAFileBoundOnItsOwnIsLinked) {

@@ -80,22 +80,6 @@ TEST_F(ScanEngineTest, OverlappingRootsAreWalkedOnceWhicheverComesFirst) {
     }
 }
 
-TEST_F(ScanEngineTest, ARescanAddsOnlyNewNamesAndKeepsRecordedSizes) {
-    tree.File("old", 100);
-    Scan({tree.Root()});
-    catalogRoot->Prune(true);
-    intake.Clear();
-
-    tree.File("old", 5000);
-    tree.File("new", 7);
-    Scan({tree.Root()});
-    ASSERT_EQ(intake.Count(), 1u);
-    EXPECT_EQ(intake.All()[0].item->Name(), "new");
-    FileItem* old = FolderAt(tree.Root())->FindFile("old");
-    EXPECT_EQ(old->Size(), 100u);
-    EXPECT_EQ(old->compareState, NotCompared);
-}
-
 TEST_F(ScanEngineTest, RootsThatCannotBeListedLeaveTheirFolderChainAndRelativeRootsStartAtTheWorkingDirectory) {
     tree.File("file.txt", 9);
     tree.Folder("sub");

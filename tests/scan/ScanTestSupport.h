@@ -1,10 +1,11 @@
-// A message target that records what a scan posts, and a fixture that scans
-// temporary trees into a fresh catalogue.
+// A message target that records what a scan posts, a fixture that scans
+// temporary trees into a fresh catalogue, and a drive list of a test's choosing.
 #pragma once
 
 #include "catalog/FileCatalog.h"
 #include "catalog/FolderItem.h"
 #include "catalog/SameFileLinks.h"
+#include "scan/DriveList.h"
 #include "scan/MessageTarget.h"
 #include "scan/ScanEngine.h"
 #include "tests/catalog/CatalogTestSupport.h"
@@ -21,6 +22,11 @@
 #include <vector>
 
 namespace twinseek::testing {
+
+struct FixedDrives : DriveSource {
+    std::vector<std::string> drives;
+    std::vector<std::string> Drives() const override { return drives; }
+};
 
 class RecordingTarget : public MessageTarget {
 public:

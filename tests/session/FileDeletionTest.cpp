@@ -6,7 +6,6 @@
 #include "session/AppSession.h"
 #include "session/ResultModel.h"
 #include "session/TrashFolder.h"
-#include "tests/compare/CompareTestSupport.h"
 #include "tests/session/SessionTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +22,6 @@
 
 namespace twinseek {
 namespace {
-
-using testing::WaitUntil;
 
 // Removes for real (the Trash being out of reach here) except the paths told
 // to fail, and writes down what it was asked.
@@ -52,10 +49,7 @@ protected:
         for (const auto& [name, content] : files) testing::WriteBytes(tree.Path(name), content);
         testing::ScanIntoSession(session, tree.Root());
         ASSERT_TRUE(session.CompareAllSharedSizes());
-        ASSERT_TRUE(WaitUntil([&] {
-            session.Comparing().OnCollectTimer();
-            return !session.IsComparing();
-        }));
+        ASSERT_TRUE(testing::CollectUntilDone(session));
         model.Rebuild();
         session.Doc().modified = false;
     }
@@ -116,27 +110,6 @@ TEST_F(FileDeletionTest, DeletedCopyLeavesEverythingAndStaysDeletedAfterSaveAndO
     EXPECT_EQ(Record("b"), nullptr) << "the deleted file does not come back";
     EXPECT_EQ(session.Doc().duplicates.CountOfKeyOf(Record("a")), 1u);
     EXPECT_EQ(Names(model), (std::vector<std::string>{"c", "d"}));
-}
-
-TEST_F(FileDeletionTest, OnlyTickedRowsOfTheDialogAreDeleted) {
-    Compare({{"c", "xyz"}, {"d", "xyz"}, {"e", "xyz"}});
-    DeleteList list = Tick({"c", "d", "e"});
-    list.ClearAll();
-    DeletionReport report = list.DeleteTicked(session, remover, RemovalMode::Permanently);
-    EXPECT_EQ(report.removed, 0u);
-    EXPECT_TRUE(remover.calls.empty()) << "Clear all then Delete deletes nothing";
-    EXPECT_EQ(Names(list), (std::vector<std::string>{"c", "d", "e"}));
-    EXPECT_FALSE(list.deletedAny);
-    EXPECT_FALSE(session.Doc().modified);
-
-    list.SelectAll();
-    for (size_t row = 0; row < list.RowCount(); ++row) list.SetTicked(row, list.File(row)->Name() != "d");
-    report = list.DeleteTicked(session, remover, RemovalMode::Permanently);
-    EXPECT_EQ(report.removed, 2u);
-    EXPECT_EQ(Names(list), std::vector<std::string>{"d"}) << "the unticked row survives";
-    EXPECT_TRUE(Exists("d"));
-    EXPECT_FALSE(Exists("c") || Exists("e"));
-    EXPECT_EQ(model.RowCount(), 0u);
 }
 
 TEST_F(FileDeletionTest, FileChangedSinceItWasComparedIsNotTouched) {

@@ -1,9 +1,11 @@
-// Catalogues real folders into a session's document, as a finished scan does.
+// Catalogues real folders into a session's document, as a finished scan does,
+// and compares them to the end.
 #pragma once
 
 #include "cli/ScanWaiter.h"
 #include "scan/ScanEngine.h"
 #include "session/AppSession.h"
+#include "tests/compare/CompareTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +22,14 @@ inline void ScanIntoSession(AppSession& session, const std::string& root) {
     ASSERT_TRUE(waiter.WaitForDone(std::chrono::seconds(60)));
     engine.Wait();
     document.CommitScan(true);
+}
+
+// Collects until the session's comparison has ended; false if it never does.
+inline bool CollectUntilDone(AppSession& session) {
+    return WaitUntil([&] {
+        session.Comparing().OnCollectTimer();
+        return !session.IsComparing();
+    });
 }
 
 }  // namespace twinseek::testing
