@@ -10,6 +10,7 @@
 set -euo pipefail
 build=$(realpath "${1:-build}")
 work=$(mktemp -d)
+common=$(realpath "$(dirname "$0")/drive-common.sh")
 trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/data"
 mkdir -p "$HOME" "$work/tree"/{a,b,c,d,e,f}
@@ -24,15 +25,10 @@ echo "alone" > "$work/tree/e/alone.txt"
 # Rows of the result view: the three photos (a, b, f), then the two notes (c, d).
 cat > "$work/drive.sh" <<DRIVE
 set -euo pipefail
-"$build/twinseek" & program=\$!
-window=\$(xdotool search --sync --name '^Twinseek\$' | head -n 1)
-xdotool windowactivate --sync "\$window" 2>/dev/null || xdotool windowfocus --sync "\$window"
-sleep 1
-xdotool key ctrl+o
-xdotool search --sync --name 'Open' > /dev/null
-sleep 1
-xdotool type --delay 20 "$work/sample.tws"
-xdotool key Return
+build="$build"
+source "$common"
+start_twinseek
+open_document "$work/sample.tws"
 sleep 2
 xdotool windowfocus --sync "\$window"
 xdotool key alt+v r
@@ -58,12 +54,7 @@ sleep 0.5
 xdotool windowfocus --sync "\$window"
 xdotool key ctrl+s
 sleep 1
-xdotool key alt+f
-sleep 0.5
-xdotool key x
-set +e
-wait \$program
-echo "exit status \$?"
+exit_by_menu
 DRIVE
 output=$(xvfb-run -a -s "-screen 0 1280x900x24" bash "$work/drive.sh" 2>/dev/null)
 echo "$output"

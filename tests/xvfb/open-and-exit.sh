@@ -8,6 +8,7 @@
 set -euo pipefail
 build=$(realpath "${1:-build}")
 work=$(mktemp -d)
+common=$(realpath "$(dirname "$0")/drive-common.sh")
 trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 mkdir -p "$HOME" "$work/tree/a" "$work/tree/b"
@@ -17,25 +18,15 @@ cp "$work/tree/a/copy.bin" "$work/tree/b/copy.bin"
 
 cat > "$work/drive.sh" <<DRIVE
 set -euo pipefail
-"$build/twinseek" & program=\$!
-window=\$(xdotool search --sync --name '^Twinseek\$' | head -n 1)
-xdotool windowactivate --sync "\$window" 2>/dev/null || xdotool windowfocus --sync "\$window"
-sleep 1
-xdotool key ctrl+o
-dialog=\$(xdotool search --sync --name 'Open' | head -n 1)
-sleep 1
-xdotool type --delay 20 "$work/sample.tws"
-xdotool key Return
+build="$build"
+source "$common"
+start_twinseek
+open_document "$work/sample.tws"
 sleep 2
 xdotool search --name '^Error\$' >/dev/null 2>&1 && { echo "the document did not open"; kill \$program; exit 3; }
 xdotool windowfocus --sync "\$window"
 [ -z "\${SHOT:-}" ] || import -window root "\$SHOT"
-xdotool key alt+f
-sleep 0.5
-xdotool key x
-set +e
-wait \$program
-echo "exit status \$?"
+exit_by_menu
 DRIVE
 output=$(xvfb-run -a -s "-screen 0 1280x900x24" bash "$work/drive.sh" 2>/dev/null)
 echo "$output"

@@ -10,6 +10,7 @@
 set -euo pipefail
 build=$(realpath "${1:-build}")
 work=$(mktemp -d)
+common=$(realpath "$(dirname "$0")/drive-common.sh")
 trap 'rm -rf "$work"' EXIT
 # The home folder holds nothing but the data, so its first child is "data".
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config"
@@ -29,10 +30,9 @@ cat > "$work/drive.sh" <<DRIVE
 set -euo pipefail
 $(declare -f shot)
 SHOT="${SHOT:-}"
-"$build/twinseek" & program=\$!
-window=\$(xdotool search --sync --name '^Twinseek\$' | head -n 1)
-xdotool windowactivate --sync "\$window" 2>/dev/null || xdotool windowfocus --sync "\$window"
-sleep 1
+build="$build"
+source "$common"
+start_twinseek
 xdotool key alt+a
 sleep 0.5
 xdotool key s
@@ -61,13 +61,7 @@ sleep 1
 xdotool type --delay 20 "$work/gui.tws"
 xdotool key Return
 sleep 2
-xdotool windowfocus --sync "\$window"
-xdotool key alt+f
-sleep 0.5
-xdotool key x
-set +e
-wait \$program
-echo "exit status \$?"
+exit_by_menu
 DRIVE
 xvfb-run -a -s "-screen 0 1280x900x24" bash "$work/drive.sh" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
 "$build/twinseek-cli" groups --format json "$work/gui.tws" > "$work/gui.json"

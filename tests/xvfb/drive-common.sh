@@ -1,0 +1,30 @@
+# Steps the X server checks share: sourced by the scripts they run under
+# xvfb-run, with build set to the build folder.
+
+# Starts twinseek; sets program (its process) and window, and gives it the focus.
+start_twinseek() {
+  "$build/twinseek" & program=$!
+  window=$(xdotool search --sync --name '^Twinseek$' | head -n 1)
+  xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+  sleep 1
+}
+
+# open_document FILE.tws: Ctrl+O, the file's path typed into the dialog, Return.
+open_document() {
+  xdotool key ctrl+o
+  xdotool search --sync --name 'Open' > /dev/null
+  sleep 1
+  xdotool type --delay 20 "$1"
+  xdotool key Return
+}
+
+# File > Exit, then prints "exit status N" with the program's status.
+exit_by_menu() {
+  xdotool windowfocus --sync "$window"
+  xdotool key alt+f
+  sleep 0.5
+  xdotool key x
+  set +e
+  wait "$program"
+  echo "exit status $?"
+}
