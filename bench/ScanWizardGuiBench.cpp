@@ -34,6 +34,7 @@ double Milliseconds(Clock::time_point since) {
 }
 
 struct FixedDrives : DriveSource {
+    explicit FixedDrives(std::vector<std::string> list) : drives(std::move(list)) {}
     std::vector<std::string> drives;
     std::vector<std::string> Drives() const override { return drives; }
 };
@@ -60,8 +61,7 @@ std::string WideFolder(int entries) {
 bool ExpandWide() {
     const std::string parent = WideFolder(100000);
     FileSystemListing listing;
-    FixedDrives drives;
-    drives.drives = {parent};
+    FixedDrives drives({parent});
     bool complete = true;
     for (int round = 0; round < 3; ++round) {
         CheckFolderTree tree(listing, drives);
@@ -96,29 +96,40 @@ double HeadlessScan(const std::string& root, bool idlePriority) {
     return Milliseconds(start);
 }
 
-double ScanTree(const std::string& root) {
+// A shown wizard whose only drive, root, is ticked, waiting on the size page.
+struct WizardOnRoot {
+    explicit WizardOnRoot(const std::string& root) : drives({root}) {
+        wizard.show();
+        FolderTreeModel& tree = wizard.FolderTree().Tree();
+        tree.ToggleCheck(tree.Root().Child(0));
+        wizard.next();
+    }
+    // Next with no size ticked; returns when the scan has reached the
+    // completing page, the window waiting in its event loop meanwhile.
+    void ScanToCompletingPage() {
+        QEventLoop loop;
+        QObject::connect(&wizard, &QWizard::currentIdChanged, &loop, [&](int id) {
+            if (id == kCompletingPageId) loop.quit();
+        });
+        wizard.next();
+        if (wizard.currentId() != kCompletingPageId) loop.exec();
+    }
+
     FileSystemListing listing;
     FixedDrives drives;
-    drives.drives = {root};
     HeadlessPrompts prompts;
-    Document document(prompts);
+    Document document{prompts};
     ScanWizardData data;
-    ScanWizard wizard(data, document, listing, drives, {});
-    wizard.show();
-    FolderTreeModel& tree = wizard.FolderTree().Tree();
-    tree.ToggleCheck(tree.Root().Child(0));
-    wizard.next();
-    // The window waits in its event loop, as a shown wizard does.
-    QEventLoop loop;
-    QObject::connect(&wizard, &QWizard::currentIdChanged, &loop, [&](int id) {
-        if (id == kCompletingPageId) loop.quit();
-    });
+    ScanWizard wizard{data, document, listing, drives, {}};
+};
+
+double ScanTree(const std::string& root) {
+    WizardOnRoot shown(root);
     const auto start = Clock::now();
-    wizard.next();  // the size page, nothing ticked
-    if (wizard.currentId() != kCompletingPageId) loop.exec();
+    shown.ScanToCompletingPage();
     const double scan = Milliseconds(start);
-    wizard.reject();
-    return document.intake.Count() > 0 ? scan : -1;
+    shown.wizard.reject();
+    return shown.document.intake.Count() > 0 ? scan : -1;
 }
 
 // Best of five of each, taken in turns so that a busy machine weighs on all alike.
@@ -140,17 +151,9 @@ bool CompareScans(const std::string& root) {
 // Cancel while the whole machine is being scanned: how long until the wizard
 // has stopped the walk and its thread has ended.
 bool CancelWholeMachine() {
-    FileSystemListing listing;
-    FixedDrives drives;
-    drives.drives = {"/"};
-    HeadlessPrompts prompts;
-    Document document(prompts);
-    ScanWizardData data;
-    ScanWizard wizard(data, document, listing, drives, {});
-    wizard.show();
-    FolderTreeModel& tree = wizard.FolderTree().Tree();
-    tree.ToggleCheck(tree.Root().Child(0));
-    wizard.next();
+    WizardOnRoot shown("/");
+    ScanWizard& wizard = shown.wizard;
+    Document& document = shown.document;
     wizard.next();
     QEventLoop loop;
     QTimer::singleShot(1000, &loop, &QEventLoop::quit);
@@ -180,21 +183,8 @@ std::string ManyFolders() {
 bool ScanManyFolders() {
     const std::string root = ManyFolders();
     const double idle = HeadlessScan(root, true);  // also brings the tree into the caches
-    FileSystemListing listing;
-    FixedDrives drives;
-    drives.drives = {root};
-    HeadlessPrompts prompts;
-    Document document(prompts);
-    ScanWizardData data;
-    ScanWizard wizard(data, document, listing, drives, {});
-    wizard.show();
-    FolderTreeModel& tree = wizard.FolderTree().Tree();
-    tree.ToggleCheck(tree.Root().Child(0));
-    wizard.next();
-    QEventLoop loop;
-    QObject::connect(&wizard, &QWizard::currentIdChanged, &loop, [&](int id) {
-        if (id == kCompletingPageId) loop.quit();
-    });
+    WizardOnRoot wizardOnRoot(root);
+    ScanWizard& wizard = wizardOnRoot.wizard;
     QTimer ticks;
     ticks.setTimerType(Qt::PreciseTimer);
     auto last = Clock::now();
@@ -207,8 +197,7 @@ bool ScanManyFolders() {
     QObject::connect(&wizard, &ScanWizard::scanProgressShown, [&] { ++shown; });
     const auto start = Clock::now();
     ticks.start(10);
-    wizard.next();
-    loop.exec();
+    wizardOnRoot.ScanToCompletingPage();
     const double scan = Milliseconds(start);
     const QString counts = wizard.findChild<QLabel*>("scanCounts")->text();
     const QString expected = QString::fromStdString(ScanProgressCount::FoundText(0, 1 + 400 + 400 * 500));
