@@ -1,6 +1,7 @@
 #include "views/FilesView.h"
 
 #include "compare/CompareView.h"
+#include "controls/NavigationTree.h"
 #include "controls/ReportList.h"
 #include "controls/WaitCursor.h"
 #include "session/AppSession.h"
@@ -8,7 +9,6 @@
 #include "views/DesktopFileTypes.h"
 #include "views/FileListModel.h"
 
-#include <QHeaderView>
 #include <QMenu>
 #include <QSplitter>
 #include <QTabWidget>
@@ -51,16 +51,9 @@ FilesView::FilesView(AppSession& session, ProgressIndicator& progress, QWidget* 
     verticalSplitter->setObjectName("treeListSplitter");
     verticalSplitter->setChildrenCollapsible(false);
 
-    tree = new QTreeView(verticalSplitter);
+    tree = new NavigationTree(verticalSplitter);
     tree->setObjectName("categoryTree");
     tree->setAccessibleName(tr("Size categories"));
-    tree->setHeaderHidden(true);
-    // As wide as the longest label, scrolled sideways in a narrow pane.
-    tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    tree->header()->setStretchLastSection(false);
-    tree->setUniformRowHeights(true);
-    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tree->setSelectionMode(QAbstractItemView::SingleSelection);
     tree->setContextMenuPolicy(Qt::CustomContextMenu);
     tree->setModel(treeModel);
     connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,

@@ -1,13 +1,12 @@
 #include "views/ResultView.h"
 
+#include "controls/NavigationTree.h"
 #include "controls/TickList.h"
 #include "session/AppSession.h"
 #include "views/DesktopFileTypes.h"
 #include "views/GroupTreeModel.h"
 
-#include <QHeaderView>
 #include <QSplitter>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -28,15 +27,9 @@ ResultView::ResultView(AppSession& session, QWidget* parent) : QWidget(parent), 
     splitter->setAccessibleName(tr("Groups and files"));
     splitter->setChildrenCollapsible(false);
 
-    tree = new QTreeView(splitter);
+    tree = new NavigationTree(splitter);
     tree->setObjectName("groupTree");
     tree->setAccessibleName(tr("Duplicate groups"));
-    tree->setHeaderHidden(true);
-    tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    tree->header()->setStretchLastSection(false);
-    tree->setUniformRowHeights(true);
-    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tree->setSelectionMode(QAbstractItemView::SingleSelection);
     tree->setModel(treeModel);
     tree->expand(treeModel->RootIndex());
     // Every reset leaves the root open.
