@@ -75,6 +75,24 @@ bool FolderItem::ReleaseFile(FileItem* file) {
     return true;
 }
 
+bool FolderItem::ReleaseFolder(FolderItem* folder) {
+    auto it = childFolders.find(folder->Name());
+    if (it == childFolders.end() || *it != folder) return false;
+    childFolders.erase(it);
+    folder->parent = nullptr;
+    return true;
+}
+
+void FolderItem::ForEachFileBelow(const std::function<void(FileItem*)>& visit) const {
+    std::vector<const FolderItem*> pending{this};
+    while (!pending.empty()) {
+        const FolderItem* folder = pending.back();
+        pending.pop_back();
+        for (FileItem* file : folder->files) visit(file);
+        pending.insert(pending.end(), folder->childFolders.begin(), folder->childFolders.end());
+    }
+}
+
 void FolderItem::ClearChildren() {
     // Iterative, so that a very deep tree cannot exhaust the stack: detach each
     // folder's children before deleting the folder itself.

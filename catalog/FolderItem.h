@@ -6,6 +6,7 @@
 #include "catalog/FileItem.h"
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string_view>
 
@@ -46,6 +47,9 @@ public:
     // Takes file out of this folder without deleting it: the caller owns it
     // then. False (and nothing changed) when file is not filed here.
     bool ReleaseFile(FileItem* file);
+    bool ReleaseFolder(FolderItem* folder);
+    // Calls visit for every file in this folder and all folders below it.
+    void ForEachFileBelow(const std::function<void(FileItem*)>& visit) const;
 
     // Deletes every record below this folder.
     void ClearChildren();

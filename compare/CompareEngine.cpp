@@ -164,7 +164,7 @@ bool CompareEngine::DigestJob(CompareJob& job, FileContentReader& reader, Sha1Di
         FinishJob(job, kUnopenableText);
         return true;
     }
-    job.identity = reader.Identity();
+    job.stamp = reader.Stamp();
     digest.Reset();
     uint64_t done = 0;
     const ContentEnd end = DigestContent(
@@ -214,10 +214,13 @@ void CompareEngine::CollectJob(const CompareJob& job) {
         // One file, so one digest; and no copy of itself, so in no group.
         item->SetDigestText(first->DigestText());
         item->hashMillis = 0;
-    } else if (index.Insert(item)) {
+    } else if (item->IsUnopenable()) {
         // A file that could not be read is no one's duplicate and stays out.
+        if (fileStamps) fileStamps->Erase(item);
+    } else if (index.Insert(item)) {
+        if (fileStamps) fileStamps->Set(item, job.stamp);
         size_t count = index.CountOfKeyOf(item);
-        if (count > 1 && !LeavesGroupAsSameFile(item, count, job.identity)) view.ShowInGroup(item, count);
+        if (count > 1 && !LeavesGroupAsSameFile(item, count, job.stamp.identity)) view.ShowInGroup(item, count);
     }
     uint32_t elapsed = job.lastTick.load(std::memory_order_relaxed) - job.startTick.load(std::memory_order_relaxed);
     finished.AddEntry({item, elapsed});

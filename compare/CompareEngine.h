@@ -5,6 +5,7 @@
 
 #include "catalog/DuplicateIndex.h"
 #include "catalog/FileItem.h"
+#include "catalog/FileStamps.h"
 #include "catalog/SameFileLinks.h"
 #include "compare/CompareJob.h"
 #include "compare/CompareView.h"
@@ -75,6 +76,9 @@ public:
     // engine; null (the default) for neither.
     void SetSameFileLinks(SameFileLinks* links) { sameFiles = links; }
     SameFileLinks* SameFiles() const { return sameFiles; }
+    // Where each file collected with a digest is stamped as its worker opened
+    // it, and a file that could not be read loses its stamp; null for nowhere.
+    void SetFileStamps(FileStamps* stamps) { fileStamps = stamps; }
 
     // Workers that Start creates; from 1 up, 1 by default. Collection order is
     // the row order whatever the count.
@@ -114,6 +118,7 @@ private:
 
     uint32_t workerCount = 1;
     SameFileLinks* sameFiles = nullptr;
+    FileStamps* fileStamps = nullptr;
     ManualResetEvent stopEvent;
 
     // Guards jobs, workers and endedWorkers. On a cache line of its own: a

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "catalog/FileItem.h"
-#include "platform/FileIdentity.h"
+#include "platform/DiskStamp.h"
 
 #include <atomic>
 #include <cstdint>
@@ -24,9 +24,9 @@ struct CompareJob {
     std::atomic<uint32_t> lastTick{0};
     std::atomic<uint32_t> startTick{0};
     std::atomic<uint64_t> bytesDone{0};
-    // The file the worker opened, published with the Digested state, so that
-    // collecting it needs no look at the disk of its own.
-    FileIdentity identity;
+    // The file the worker opened, as it stood then, published with the
+    // Digested state, so that collecting it needs no look at the disk of its own.
+    DiskStamp stamp;
 };
 
 }  // namespace twinseek

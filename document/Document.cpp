@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <memory>
+#include <unordered_set>
+#include <vector>
 
 namespace twinseek {
 
@@ -63,6 +66,7 @@ void Document::ClearCatalogue() {
     for (DocumentView* view : views) view->CatalogAboutToBeCleared();
     duplicates.Clear();
     links.Clear();
+    stamps.Clear();
     catalog.Clear();
     intake.Clear();
     root->ClearChildren();
@@ -171,6 +175,31 @@ void Document::WriteFile(const std::string& pathGiven) {
         RemoveFile(temporary);
         throw;
     }
+}
+
+void Document::DiscardRecords(std::span<FileItem* const> files, std::span<FolderItem* const> folders) {
+    if (files.empty() && folders.empty()) return;
+    std::unordered_set<const FileItem*> doomed;
+    auto forget = [&](FileItem* file) {
+        if (!doomed.insert(file).second) return false;
+        duplicates.Remove(file);
+        catalog.Remove(file->Size(), file);
+        stamps.Erase(file);
+        return true;
+    };
+    std::vector<std::unique_ptr<CatalogItem>> released;
+    for (FileItem* file : files)
+        if (forget(file) && file->parent && file->parent->ReleaseFile(file)) released.emplace_back(file);
+    for (FolderItem* folder : folders) {
+        folder->ForEachFileBelow(forget);
+        if (folder->parent && folder->parent->ReleaseFolder(folder)) released.emplace_back(folder);
+    }
+    const auto gone = [&](const FileItem* item) { return doomed.contains(item); };
+    links.RemoveIf(gone);
+    if (onFilesDiscarded) onFilesDiscarded(gone);
+    modified = true;
+    // The views let go of the records they show before the records are deleted.
+    UpdateAllViews();
 }
 
 void Document::CommitScan(bool finished) {

@@ -4,6 +4,7 @@
 
 #include "catalog/DuplicateIndex.h"
 #include "catalog/FileCatalog.h"
+#include "catalog/FileStamps.h"
 #include "catalog/FolderItem.h"
 #include "catalog/SameFileLinks.h"
 #include "compare/ProgressIndicator.h"
@@ -12,6 +13,7 @@
 #include "document/TwsFormat.h"
 
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,12 @@ public:
     void Load();
     // Ends a scan: its records are kept and catalogued (finished) or deleted.
     void CommitScan(bool finished);
+    // Takes files, and folders with everything under them, out of the
+    // catalogue: the size and duplicate indexes, the links, the stamps and
+    // whatever onFilesDiscarded empties; marks the document modified and has
+    // the views rebuild, then deletes the records. Whoever else holds record
+    // pointers must let go of these first.
+    void DiscardRecords(std::span<FileItem* const> files, std::span<FolderItem* const> folders = {});
 
     FolderItem* const root;
     bool modified = false;
@@ -76,6 +84,9 @@ public:
     // Further paths of files catalogued under another path (hard links); a
     // scan fills it, and loading from the duplicate groups. Not stored.
     SameFileLinks links;
+    // How files stood when this run compared them or a scan met them
+    // unchanged, for the check before removal. Not stored.
+    FileStamps stamps;
 
     // Set by the owner of the Finished list: each Finished file as it is
     // loaded, in file order, with its digesting time.
@@ -84,6 +95,9 @@ public:
     // just before the document deletes every record (reset, a load that
     // failed half-way), so that they let go of them.
     std::function<void()> onCatalogCleared;
+    // Set by the owner of the Finished list: drop the rows of the files that
+    // gone picks, which DiscardRecords is about to delete.
+    std::function<void(const std::function<bool(const FileItem*)>& gone)> onFilesDiscarded;
 
     const std::vector<DocumentView*>& Views() const { return views; }
 

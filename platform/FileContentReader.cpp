@@ -50,7 +50,7 @@ bool FileContentReader::Open(const char* path, Access access) {
     else if (access == Access::Sampled && status.st_size > kSampledAdviceSize)
         (void)posix_fadvise(opened, 0, 0, POSIX_FADV_RANDOM);
     openedSize = uint64_t(status.st_size);
-    openedIdentity = {uint64_t(status.st_dev), uint64_t(status.st_ino)};
+    openedStamp = StampOfStatus(status);
     descriptor = opened;
     lastError = 0;
     return true;

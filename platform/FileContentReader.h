@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/FileIdentity.h"
+#include "platform/DiskStamp.h"
 #include <vector>
 
 namespace twinseek {
@@ -61,7 +61,9 @@ public:
     // The size of the open file when it was opened.
     uint64_t Size() const { return openedSize; }
     // Which file on disk was opened.
-    FileIdentity Identity() const { return openedIdentity; }
+    FileIdentity Identity() const { return openedStamp.identity; }
+    // How the file stood when it was opened.
+    const DiskStamp& Stamp() const { return openedStamp; }
     // The errno of the last failed Open or Read, 0 after a success.
     int LastError() const { return lastError; }
 
@@ -73,7 +75,7 @@ private:
     size_t mappedLength = 0;
     std::vector<unsigned char> pagesInMemory;
     uint64_t openedSize = 0;
-    FileIdentity openedIdentity;
+    DiskStamp openedStamp;
     int lastError = 0;
 };
 

@@ -39,7 +39,7 @@ void FillFindData(FindData& data, const struct stat& status, const char* name,
     data.dwReserved0 = 0;
     data.dwReserved1 = 0;
     data.cAlternateFileName[0] = '\0';
-    data.identity = {uint64_t(status.st_dev), uint64_t(status.st_ino)};
+    data.stamp = StampOfStatus(status);
     data.mode = uint32_t(status.st_mode);
     data.linkCount = uint32_t(status.st_nlink);
     data.mountRoot = false;

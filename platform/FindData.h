@@ -2,7 +2,7 @@
 // times, the 64-bit size in two halves and the names, filled from lstat/statx.
 #pragma once
 
-#include "platform/FileIdentity.h"
+#include "platform/DiskStamp.h"
 
 #include <cstdint>
 #include <sys/stat.h>
@@ -48,7 +48,7 @@ struct FindData : EntryData {
 
     // What the system told of the entry beyond those fields, for the walk that
     // met it; no record or document keeps them.
-    FileIdentity identity;
+    DiskStamp stamp;  // identity, size and times to the nanosecond
     uint32_t mode = 0;       // st_mode: type and permission bits
     uint32_t linkCount = 0;  // names the file has on its file system
     bool mountRoot = false;  // a file system or a bind mount is mounted right here

@@ -150,7 +150,7 @@ void ScanEngine::WalkRoots() {
             }
             FolderItem* folder = currentFolder->FindOrCreateFolder(entry);
             // A folder met again keeps its record, with nothing inside.
-            if (!FirstEntry(entry.identity, folder, path)) {
+            if (!FirstEntry(entry.stamp.identity, folder, path)) {
                 listing = current->Next();
                 continue;
             }
@@ -221,9 +221,9 @@ void ScanEngine::AddFile(FolderItem* folder, const FindData& entry) {
     if (created) intake->Insert(file->Size(), file);
     if (!entry.IsRegularFile()) return;
     if (entry.linkCount > 1) {
-        linkedFiles[entry.identity].push_back(file);
+        linkedFiles[entry.stamp.identity].push_back(file);
     } else if (entry.mountRoot && created) {
-        mountedFiles.emplace_back(file, entry.identity);
+        mountedFiles.emplace_back(file, entry.stamp.identity);
     }
 }
 

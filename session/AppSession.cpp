@@ -8,6 +8,10 @@ namespace twinseek {
 AppSession::AppSession(DocumentPrompts& prompts, ProgressIndicator& progress, CompareView& view)
     : document(prompts, &progress), comparing(finished, document.duplicates, view, progress) {
     comparing.Engine().SetSameFileLinks(&document.links);
+    comparing.Engine().SetFileStamps(&document.stamps);
+    document.onFilesDiscarded = [this](const std::function<bool(const FileItem*)>& gone) {
+        finished.RemoveEntriesOf(gone);
+    };
     document.onFinishedLoaded = [this](FileItem* item, uint32_t elapsedMillis) {
         finished.AddLoadedEntry(FinishedEntry{item, elapsedMillis});
     };

@@ -73,7 +73,7 @@ DeletionReport DeleteList::DeleteTicked(AppSession& session, FileRemover& remove
         }
     if (gone.empty()) return report;
     RemoveRows(goes);
-    DiscardRecords(session, gone);
+    session.Doc().DiscardRecords(gone);
     report.discarded = gone.size();
     deletedAny = true;
     return report;

@@ -40,7 +40,7 @@ public:
 
     // The Delete button: removes the ticked files that are still as compared
     // (RemoveCheckedFiles), then every listed file that no longer exists leaves
-    // this list and the document (DiscardRecords). Refused while comparing.
+    // this list and the document (Document::DiscardRecords). Refused while comparing.
     DeletionReport DeleteTicked(AppSession& session, FileRemover& remover, RemovalMode mode,
                                 const DeletionProgress& keepGoing = {});
 

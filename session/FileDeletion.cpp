@@ -106,23 +106,6 @@ void RemoveCheckedFiles(const DuplicateIndex& index, std::span<FileItem* const> 
     }
 }
 
-void DiscardRecords(AppSession& session, std::span<FileItem* const> gone) {
-    if (gone.empty()) return;
-    Document& document = session.Doc();
-    std::unordered_set<const FileItem*> doomed;
-    std::vector<std::unique_ptr<FileItem>> released;
-    for (FileItem* file : gone) {
-        if (!doomed.insert(file).second) continue;
-        document.duplicates.Remove(file);
-        document.catalog.Remove(file->Size(), file);
-        if (file->parent && file->parent->ReleaseFile(file)) released.emplace_back(file);
-    }
-    session.Finished().RemoveEntriesOf([&](const FileItem* item) { return doomed.contains(item); });
-    document.modified = true;
-    // The views let go of the records they show before the records are deleted.
-    document.UpdateAllViews();
-}
-
 std::string DescribeFailures(std::span<const DeletionFailure> failures, size_t maxListed) {
     if (failures.empty()) return {};
     std::string text = failures.size() == 1 ? std::string("1 file could not be removed:\n")

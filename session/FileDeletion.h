@@ -43,12 +43,6 @@ using DeletionProgress = std::function<bool(size_t done, size_t total)>;
 void RemoveCheckedFiles(const DuplicateIndex& index, std::span<FileItem* const> doomed, FileRemover& remover,
                         RemovalMode mode, const DeletionProgress& keepGoing, DeletionReport& report);
 
-// Takes files that are gone from the disk out of the document: the duplicate
-// index, the size index, the Finished list and the folder tree. The document is
-// marked modified and its views rebuild; then the records are deleted.
-// Whoever else holds record pointers must let go of these first.
-void DiscardRecords(AppSession& session, std::span<FileItem* const> gone);
-
 // The text of the one warning that names the files that could not be removed,
 // at most maxListed of them, each with its reason.
 std::string DescribeFailures(std::span<const DeletionFailure> failures, size_t maxListed = 20);
