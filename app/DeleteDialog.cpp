@@ -7,6 +7,7 @@
 #include "views/DesktopFileTypes.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -19,8 +20,8 @@ namespace twinseek {
 
 namespace {
 
-// From this many files on, a deletion that takes a while shows its progress.
-constexpr size_t kProgressFromFiles = 10;
+// Steps of the progress bar of a deletion, which shows once it has taken half a second.
+constexpr int kProgressSteps = 1000;
 
 QString Text(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
@@ -80,31 +81,42 @@ QPushButton* DeleteDialog::AddButton(QHBoxLayout& row, const char* objectName, c
 }
 
 void DeleteDialog::DeleteTicked() {
-    // Events run between files: no second Delete may start on records the
-    // first one is freeing, and nothing else of the dialog is pressed.
+    // Events run while the files are checked: no second Delete may start on
+    // records the first one is freeing, and nothing else of the dialog is pressed.
     if (deleting) return;
     const QList<QWidget*> parts = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (QWidget* part : parts) part->setEnabled(false);
     deleting = true;
-    const size_t ticked = list.TickedCount();
-    std::unique_ptr<QProgressDialog> progress;
-    if (ticked >= kProgressFromFiles) {
-        progress = std::make_unique<QProgressDialog>(QString(), tr("Cancel"), 0, int(ticked), this);
-        progress->setObjectName("deleteProgress");
-        progress->setAccessibleName(tr("Deleting files"));
-        progress->setWindowTitle(windowTitle());
-        progress->setWindowModality(Qt::WindowModal);
-        progress->setMinimumDuration(500);
-    }
-    DeletionProgress keepGoing = [&](size_t done, size_t total) {
-        if (!progress) return true;
-        progress->setLabelText(Text(DeleteList::ProgressText(done, total)));
-        progress->setValue(int(done));  // lets the Cancel button be pressed
-        return !progress->wasCanceled();
+    QProgressDialog progress(QString(), tr("Cancel"), 0, kProgressSteps, this);
+    progress.setObjectName("deleteProgress");
+    progress.setAccessibleName(tr("Deleting files"));
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoReset(false);
+    progress.setValue(0);
+
+    DeletionHooks hooks;
+    hooks.removeLastCopies = [this](size_t groups, const std::vector<std::string>& someFiles) {
+        QMessageBox question(QMessageBox::Warning, kNotifyTitle, Text(LastCopiesQuestion(groups, someFiles)),
+                             QMessageBox::Yes | QMessageBox::No, this);
+        question.setDefaultButton(QMessageBox::No);
+        question.setObjectName("lastCopiesQuestion");
+        question.setAccessibleName(kNotifyTitle);
+        return question.exec() == QMessageBox::Yes;
+    };
+    hooks.keepGoing = [&](size_t filesDone, size_t files, uint64_t bytesDone, uint64_t bytes) {
+        progress.setLabelText(Text(DeleteList::ProgressText(filesDone, files)));
+        // Bytes read and files done count alike, so that empty files move it too.
+        const double share = (double(bytesDone) + double(filesDone)) / (double(bytes) + double(files));
+        progress.setValue(int(share * (kProgressSteps - 1)));
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
     };
     const RemovalMode mode = trashChoice->isChecked() ? RemovalMode::ToTrash : RemovalMode::Permanently;
-    DeletionReport report = list.DeleteTicked(session, remover, mode, keepGoing);
+    DeletionReport report = list.DeleteTicked(session, remover, mode, hooks);
     progress.reset();
+    progress.hide();
     deleting = false;
     for (QWidget* part : parts) part->setEnabled(true);
 
@@ -120,6 +132,8 @@ void DeleteDialog::DeleteTicked() {
         warning.setAccessibleName(kDeletionWarningTitle);
         warning.exec();
     }
+    // Space and Enter reach the list again, as before Delete was pressed.
+    view->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace twinseek

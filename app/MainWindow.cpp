@@ -2,7 +2,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/DeleteDialog.h"
-#include "app/DesktopFileRemover.h"
+#include "session/DiskFileRemover.h"
 #include "app/Icons.h"
 #include "app/MainStatusBar.h"
 #include "app/ScanDiskCommand.h"
@@ -349,8 +349,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             event->ignore();
             return;
         }
-        // Stop opens the pause gate first, so a paused worker does not hold the close.
-        session.Engine().Stop();
+        // Stopping opens the pause gate first, so a paused worker does not hold
+        // the close; what is digested is kept, so that it can be saved.
+        session.StopComparison();
+    }
+    // Unsaved work is asked about as New asks; Cancel keeps the window open.
+    if (!closed && !session.Doc().QuerySave()) {
+        event->ignore();
+        return;
     }
     event->accept();
     if (closed) return;
@@ -430,7 +436,7 @@ void MainWindow::RunCommand(CommandId id) {
     case kCommandDelete: {
         // The worker may be reading a file whose record a deletion frees.
         if (RefuseWhileComparing() || resultView->TickedCount() == 0) break;
-        DesktopFileRemover remover;
+        DiskFileRemover remover;
         DeleteDialog dialog(session, resultView->TickedFiles(), remover, this);
         dialog.exec();
         // Each Delete that removed files has had the document rebuild the

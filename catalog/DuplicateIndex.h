@@ -51,6 +51,8 @@ public:
 
     size_t Count(std::string_view key) const;
     size_t CountOfKeyOf(const FileItem* item) const;
+    // Whether item itself is filed here.
+    bool Contains(const FileItem* item) const { return places.contains(item); }
     // The files of a key, first added first.
     FileRange Files(std::string_view key) const;
     FileItem* First(std::string_view key) const;

@@ -1,11 +1,12 @@
 #include "session/DeleteList.h"
 
 #include "catalog/FileItem.h"
-#include "platform/PathProbe.h"
+#include "session/RemovalPlan.h"
 #include "session/AppSession.h"
 #include "session/ResultColumns.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace twinseek {
 
@@ -51,30 +52,32 @@ std::string DeleteList::CellText(size_t row, size_t column) const {
 }
 
 DeletionReport DeleteList::DeleteTicked(AppSession& session, FileRemover& remover, RemovalMode mode,
-                                        const DeletionProgress& keepGoing) {
-    DeletionReport report;
+                                        const DeletionHooks& hooks) {
     // The worker may be reading a listed file's record; nothing is touched then.
     if (session.IsComparing()) {
+        DeletionReport report;
         report.refused = true;
         return report;
     }
     std::vector<FileItem*> ticked;
     for (const Row& row : rows)
         if (row.ticked) ticked.push_back(row.file);
-    RemoveCheckedFiles(session.Doc().duplicates, ticked, remover, mode, keepGoing, report);
+    DeletionReport report = RemoveDuplicates(session.Doc(), ticked, remover, mode, hooks);
 
-    // Judged from the disk: whatever no longer exists has gone, removed now or before.
-    std::vector<bool> goes(rows.size(), false);
-    std::vector<FileItem*> gone;
-    for (size_t row = 0; row < rows.size(); ++row)
-        if (!PathExists(std::string(rows[row].file->GetFullPath()))) {
-            goes[row] = true;
-            gone.push_back(rows[row].file);
+    // An unticked row whose file has vanished meanwhile goes too; only a file
+    // that is surely not there counts as gone.
+    std::unordered_set<const FileItem*> gone(report.gone.begin(), report.gone.end());
+    for (const Row& row : rows)
+        if (!row.ticked && LookAtFile(DescribeForCheck(session.Doc(), *row.file)).condition == FileCondition::Gone) {
+            gone.insert(row.file);
+            report.gone.push_back(row.file);
         }
-    if (gone.empty()) return report;
+    if (report.gone.empty()) return report;
+    std::vector<bool> goes(rows.size(), false);
+    for (size_t row = 0; row < rows.size(); ++row) goes[row] = gone.contains(rows[row].file);
     RemoveRows(goes);
-    session.Doc().DiscardRecords(gone);
-    report.discarded = gone.size();
+    session.Doc().DiscardRecords(report.gone);
+    report.discarded = report.gone.size();
     deletedAny = true;
     return report;
 }

@@ -38,11 +38,11 @@ public:
     size_t TickedCount() const;
     std::string CellText(size_t row, size_t column) const;
 
-    // The Delete button: removes the ticked files that are still as compared
-    // (RemoveCheckedFiles), then every listed file that no longer exists leaves
-    // this list and the document (Document::DiscardRecords). Refused while comparing.
+    // The Delete button: removes the ticked files that pass their checks
+    // (RemoveDuplicates), then every listed file no longer on disk leaves this
+    // list and the document (Document::DiscardRecords). Refused while comparing.
     DeletionReport DeleteTicked(AppSession& session, FileRemover& remover, RemovalMode mode,
-                                const DeletionProgress& keepGoing = {});
+                                const DeletionHooks& hooks = {});
 
     // Set once any file has left the document; the caller then rebuilds what
     // the document does not rebuild itself.

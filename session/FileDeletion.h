@@ -1,12 +1,13 @@
-// Removing duplicates from the disk safely, and taking the removed files out of
-// the document: only files still as they were compared, never the same file on
-// disk as a copy that stays; every failure named with its reason.
+// Removing duplicates from the disk while one copy of each always stays: the
+// ticked files are planned, the user is asked once about groups that would
+// keep no copy, and each file is removed only after its checks (CheckedRemoval).
+// Every file that could not be removed is named with its reason.
 #pragma once
 
-#include "catalog/DuplicateIndex.h"
 #include "session/FileRemover.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
@@ -14,10 +15,8 @@
 
 namespace twinseek {
 
-class AppSession;
+class Document;
 class FileItem;
-
-enum class RemovalMode { Permanently, ToTrash };
 
 struct DeletionFailure {
     std::string path;
@@ -25,23 +24,35 @@ struct DeletionFailure {
 };
 
 struct DeletionReport {
-    size_t removed = 0;    // files this run took off the disk
-    size_t discarded = 0;  // files that left the list and the document (removed, or gone already)
+    size_t removed = 0;         // files this run took off the disk
+    size_t discarded = 0;       // files that left the list and the document (removed, or gone already)
+    size_t keptLastCopies = 0;  // files kept because every copy of their group would have gone
     bool cancelled = false;
     bool refused = false;  // a comparison was running: nothing was touched
     std::vector<DeletionFailure> failures;
+    // The records whose files are no longer on disk (removed, or gone already).
+    std::vector<FileItem*> gone;
 };
 
-// Asked before each file with how many of how many are done; false stops there.
-using DeletionProgress = std::function<bool(size_t done, size_t total)>;
+struct DeletionHooks {
+    // Asked once, before anything is removed, when groups would keep no copy
+    // on disk, with how many and the paths of a few of their files: true
+    // removes those files too. Without it they are kept.
+    std::function<bool(size_t groups, const std::vector<std::string>& someFiles)> removeLastCopies;
+    // Called on the calling thread every few milliseconds while the files are
+    // checked and removed on a thread of their own; false cancels the run.
+    std::function<bool(size_t filesDone, size_t files, uint64_t bytesDone, uint64_t bytes)> keepGoing;
+};
 
-// Removes each file of doomed, in order, that is still a regular file with the
-// size and last-write time of its record and is not the same file on disk as a
-// copy of its group that stays (one not in doomed). Others are left untouched
-// and named in report.failures; a file already gone is no failure. Touches
-// neither the records nor the indexes.
-void RemoveCheckedFiles(const DuplicateIndex& index, std::span<FileItem* const> doomed, FileRemover& remover,
-                        RemovalMode mode, const DeletionProgress& keepGoing, DeletionReport& report);
+// Removes the files of doomed, in order, each only when it is still as it was
+// compared and a copy of its group that stays holds the same bytes (or, for
+// groups that would keep no copy, when the user allowed it). Touches neither
+// the records nor the indexes: report.gone names what left the disk.
+DeletionReport RemoveDuplicates(const Document& document, std::span<FileItem* const> doomed, FileRemover& remover,
+                                RemovalMode mode, const DeletionHooks& hooks);
+
+// The question asked before removing every copy of some groups.
+std::string LastCopiesQuestion(size_t groups, const std::vector<std::string>& someFiles);
 
 // The text of the one warning that names the files that could not be removed,
 // at most maxListed of them, each with its reason.

@@ -1,10 +1,11 @@
 // The Delete command and its dialog: refused while comparing, captions, Select
-// all and Clear all, Delete keeping the dialog open, failures in one warning;
-// and the desktop's remover against a real Trash in temporary folders on the
-// test files' volume.
+// all and Clear all, Delete keeping the dialog open and the focus on its list,
+// the question before every copy of a group goes, failures in one warning; and
+// the program's remover sending a file to a Trash in temporary folders.
 #include "app/DeleteDialog.h"
-#include "app/DesktopFileRemover.h"
-#include "platform/FileOperations.h"
+#include "platform/EntryRemoval.h"
+#include "platform/TrashInfo.h"
+#include "session/DiskFileRemover.h"
 #include "platform/PathProbe.h"
 #include "session/CommandStates.h"
 #include "tests/gui/ResultTestSupport.h"
@@ -14,11 +15,10 @@
 #include <QCheckBox>
 #include <QPushButton>
 
+#include <atomic>
 #include <cerrno>
-#include <cstdio>
-#include <grp.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <chrono>
+#include <thread>
 
 namespace twinseek::testing {
 namespace {
@@ -105,8 +105,9 @@ TEST_F(DeleteDialogTest, OneFileHasItsOwnCaptionAndFailuresShowInOneWarning) {
     FileItem* copy = AddCompared("copy", "same");
     AddCompared("kept", "same");
     struct Refusing final : FileRemover {
-        int RemovePermanently(const std::string&) override { return EACCES; }
-        int MoveToTrash(const std::string&) override { return EROFS; }
+        RemoverOutcome Remove(int, const std::string&, const std::string&, const FileIdentity&, RemovalMode) override {
+            return {EROFS, {}};
+        }
     } refusing;
     DeleteDialog dialog(window.Session(), {copy}, refusing);
     EXPECT_EQ(dialog.windowTitle(), "Confirm File Delete");
@@ -124,93 +125,80 @@ TEST_F(DeleteDialogTest, OneFileHasItsOwnCaptionAndFailuresShowInOneWarning) {
     EXPECT_FALSE(dialog.DeletedAny());
 }
 
+TEST_F(DeleteDialogTest, EveryCopyTickedIsAskedAboutWithNoAsDefaultAndTheListKeepsTheFocus) {
+    FileItem* a1 = AddCompared("a1", "same");
+    FileItem* a2 = AddCompared("a2", "same");
+    DiskFileRemover remover;
+    DeleteDialog dialog(window.Session(), {a1, a2}, remover);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    bool defaultIsNo = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            defaultIsNo = box->defaultButton() == box->button(QMessageBox::No);
+    });
+    ModalAnswerer answerer(QMessageBox::No);
+    Click(dialog, "deleteButton");
+    ASSERT_EQ(answerer.seen.size(), 1);
+    EXPECT_EQ(answerer.seen[0].title, "Notify");
+    EXPECT_TRUE(answerer.seen[0].text.startsWith("1 group would keep no copy on disk"));
+    EXPECT_TRUE(defaultIsNo);
+    EXPECT_TRUE(Exists("a1") && Exists("a2"));
+    EXPECT_EQ(dialog.Files().RowCount(), 2u);
+    EXPECT_EQ(dialog.focusWidget(), dialog.FileListView()) << "Space and Enter reach the list again";
+}
+
 TEST_F(DeleteDialogTest, DeletePressedWhileFilesGoStartsNoSecondDeletion) {
     FileItem* a1 = AddCompared("a1", "same");
     FileItem* a2 = AddCompared("a2", "same");
     AddCompared("a3", "same");
-    // Presses Delete again as the first file goes, as a user could while events run.
-    struct PressingAgain final : FileRemover {
-        int RemovePermanently(const std::string& path) override {
-            if (calls++ == 0) dialog->findChild<QPushButton*>("deleteButton")->click();
-            return UnlinkFile(path);
+    // The first removal waits until the dialog has been asked to delete again,
+    // as a user could while events run.
+    struct Waiting final : FileRemover {
+        RemoverOutcome Remove(int folder, const std::string& name, const std::string&, const FileIdentity& identity,
+                              RemovalMode) override {
+            if (calls++ == 0) {
+                started = true;
+                for (int wait = 0; wait < 500 && !pressed; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            return {UnlinkEntry(folder, name, identity), {}};
         }
-        int MoveToTrash(const std::string&) override { return ENOTSUP; }
-        QDialog* dialog = nullptr;
-        int calls = 0;
+        std::atomic<int> calls{0};
+        std::atomic<bool> started{false}, pressed{false};
     } remover;
     DeleteDialog dialog(window.Session(), {a1, a2}, remover);
-    remover.dialog = &dialog;
+    QTimer presser;
+    QObject::connect(&presser, &QTimer::timeout, [&] {
+        if (!remover.started || remover.pressed) return;
+        dialog.DeleteTicked();
+        remover.pressed = true;
+    });
+    presser.start(1);
     ModalAnswerer answerer;
     Click(dialog, "deleteButton");
+    EXPECT_TRUE(remover.pressed);
     EXPECT_EQ(remover.calls, 2) << "each file removed once";
     EXPECT_TRUE(answerer.seen.isEmpty()) << "no failure to tell";
     EXPECT_EQ(dialog.Files().RowCount(), 0u);
 }
 
-TEST_F(DeleteDialogTest, TrashTakesTheFileWithItsInfoAfterMakingAMissingDataFolder) {
+TEST_F(DeleteDialogTest, TrashTakesTheFileWithInfoThatNamesWhereItWas) {
     TrashHome trash(files);
-    WriteBytes(files.Path("copy.txt"), "x");
-    DesktopFileRemover remover;
-    EXPECT_EQ(remover.MoveToTrash(files.Path("copy.txt")), 0);
-    EXPECT_FALSE(Exists("copy.txt"));
-    EXPECT_EQ(ReadBytes(trash.data + "/Trash/files/copy.txt"), "x");
-    EXPECT_NE(ReadBytes(trash.data + "/Trash/info/copy.txt.trashinfo").find("Path=" + files.Path("copy.txt")),
-              std::string::npos);
-    EXPECT_FALSE(Exists("work/files")) << "nothing lands in the working folder";
-
-    // Qt would read this name as "copy\uFFFD", another file's name.
-    WriteBytes(files.Path("copy\xff"), "x");
-    WriteBytes(files.Path("copy\uFFFD"), "y");
-    EXPECT_EQ(remover.MoveToTrash(files.Path("copy\xff")), EILSEQ);
-    EXPECT_TRUE(Exists("copy\xff") && Exists("copy\uFFFD"));
-}
-
-TEST_F(DeleteDialogTest, FileTheTrashDidNotTakeIsPutBack) {
-    TrashHome trash(files);
-    files.Folder("home/data");
-    WriteBytes(trash.data + "/Trash", "a file where the Trash would be");
-    WriteBytes(files.Path("copy.txt"), "x");
-    DesktopFileRemover remover;
-    EXPECT_NE(remover.MoveToTrash(files.Path("copy.txt")), 0);
-    EXPECT_EQ(ReadBytes(files.Path("copy.txt")), "x");
-    EXPECT_FALSE(Exists("work/files/copy.txt") || Exists("work/info/copy.txt.trashinfo"));
-}
-
-TEST_F(DeleteDialogTest, FileInAFolderTheUserMayNotChangeStaysListedAndCatalogued) {
-    TrashHome trash(files);
-    FileItem* copy = AddCompared("copy", "same");
-    AddCompared("kept", "same");
-    // Tests may run as root, whom no permission stops: the deletion runs in a
-    // child that becomes an unprivileged user first.
-    const bool root = geteuid() == 0;
-    if (root) {
-        ASSERT_EQ(chown(trash.home.c_str(), 65534, 65534), 0);
-    }
-    ASSERT_EQ(chmod(files.Root().c_str(), 0555), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        if (root && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
-        DesktopFileRemover remover;
-        int failed = 0;
-        for (RemovalMode mode : {RemovalMode::ToTrash, RemovalMode::Permanently}) {
-            DeleteList list({copy});
-            DeletionReport report = list.DeleteTicked(window.Session(), remover, mode);
-            std::string reason = report.failures.empty() ? "" : report.failures[0].reason;
-            if (list.RowCount() != 1 || reason != "Permission denied" ||
-                window.Session().Doc().duplicates.CountOfKeyOf(copy) != 2) {
-                std::fprintf(stderr, "mode %d: %zu rows, reason \"%s\"\n", int(mode), list.RowCount(), reason.c_str());
-                failed = 1;
-            }
-        }
-        _exit(failed);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
-    chmod(files.Root().c_str(), 0755);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 100) GTEST_SKIP() << "this root may not become another user";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_TRUE(Exists("copy"));
+    FileItem* copy = AddCompared("copy 100%.txt", "x");
+    AddCompared("kept.txt", "x");
+    DiskFileRemover remover;
+    DeleteDialog dialog(window.Session(), {copy}, remover);
+    dialog.TrashChoice()->setChecked(true);
+    ModalAnswerer answerer;
+    Click(dialog, "deleteButton");
+    EXPECT_TRUE(answerer.seen.isEmpty());
+    EXPECT_FALSE(Exists("copy 100%.txt"));
+    EXPECT_EQ(ReadBytes(trash.data + "/Trash/files/copy 100%.txt"), "x");
+    const auto info = ParseTrashInfo(ReadBytes(trash.data + "/Trash/info/copy 100%.txt.trashinfo"));
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->path, files.Path("copy 100%.txt"));
+    EXPECT_TRUE(std::filesystem::is_empty(files.Path("work"))) << "nothing lands in the working folder";
 }
 
 }  // namespace

@@ -77,6 +77,7 @@ TEST_F(MainWindowCommandsTest, GreyedDocumentKeysShowTheRefusalAndChangeNothing)
 TEST_F(MainWindowCommandsTest, CloseWhileComparingAsksAndOnlyYesStopsAndCloses) {
     ShowActive();
     StartPausedComparison(2);
+    window.Session().Doc().modified = false;  // no save question here
     {
         ModalAnswerer answerer(QMessageBox::No);
         EXPECT_FALSE(window.close());
@@ -96,12 +97,26 @@ TEST_F(MainWindowCommandsTest, CloseWhileComparingAsksAndOnlyYesStopsAndCloses) 
     EXPECT_EQ(window.Session().Engine().RunningWorkers(), 0u);
 }
 
-TEST_F(MainWindowCommandsTest, CloseWithoutComparisonAsksNothingEvenWithChanges) {
+TEST_F(MainWindowCommandsTest, ExitWithChangesAsksAsNewDoesAndCancelKeepsTheWindow) {
     ShowActive();
     window.Session().Doc().modified = true;
-    ModalAnswerer answerer;
+    {
+        ModalAnswerer answerer(QMessageBox::Cancel);
+        window.RunCommand(kCommandExit);
+        QTest::qWait(50);
+        ASSERT_EQ(answerer.seen.size(), 1);
+        EXPECT_EQ(answerer.seen[0].title, "Confirm");
+        EXPECT_EQ(answerer.seen[0].text, "The content in the file has changed.\nDo you want to save the changes?");
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_TRUE(window.Session().Doc().modified);
+    }
+    ModalAnswerer answerer(QMessageBox::No);
     EXPECT_TRUE(window.close());
-    EXPECT_TRUE(answerer.seen.isEmpty());
+    EXPECT_EQ(answerer.seen.size(), 1);
+    ModalAnswerer none;
+    window.Session().Doc().modified = false;
+    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(none.seen.isEmpty()) << "nothing unsaved, nothing asked";
 }
 
 TEST_F(MainWindowCommandsTest, KeysWithoutCommandsNeverReachTheFocusedList) {
