@@ -7,6 +7,8 @@
 #include "views/DesktopFileTypes.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QMessageBox>
@@ -14,6 +16,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace twinseek {
@@ -47,6 +50,26 @@ DeleteDialog::DeleteDialog(AppSession& session, std::vector<FileItem*> files, Fi
     trashChoice->setAccessibleName(trashChoice->text());
     trashChoice->setChecked(false);
 
+    summary = new QLabel(this);
+    summary->setObjectName("tickedSummary");
+    actionChoice = new QComboBox(this);
+    actionChoice->setObjectName("actionChoice");
+    actionChoice->setAccessibleName(tr("What Delete does"));
+    for (CleanupAction action : DeleteList::kActionChoices) actionChoice->addItem(Text(DeleteList::ActionChoiceText(action)));
+    undoNote = new QLabel(this);
+    undoNote->setObjectName("undoNote");
+    undoNote->setWordWrap(true);
+    auto* choices = new QHBoxLayout;
+    choices->addWidget(actionChoice);
+    choices->addWidget(undoNote, 1);
+    connect(actionChoice, &QComboBox::currentIndexChanged, this, [this] {
+        trashChoice->setEnabled(RemovesFile(ChosenAction()));
+        UpdateSummary();
+    });
+    connect(trashChoice, &QCheckBox::toggled, this, &DeleteDialog::UpdateSummary);
+    connect(model, &QAbstractItemModel::dataChanged, this, &DeleteDialog::UpdateSummary);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &DeleteDialog::UpdateSummary);
+
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(trashChoice);
     buttons->addStretch(1);
@@ -61,8 +84,22 @@ DeleteDialog::DeleteDialog(AppSession& session, std::vector<FileItem*> files, Fi
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view, 1);
+    layout->addWidget(summary);
+    layout->addLayout(choices);
     layout->addLayout(buttons);
-    resize(760, 380);
+    resize(760, 420);
+    UpdateSummary();
+}
+
+CleanupAction DeleteDialog::ChosenAction() const {
+    const CleanupAction chosen = DeleteList::kActionChoices[std::max(0, actionChoice->currentIndex())];
+    if (!RemovesFile(chosen)) return chosen;
+    return trashChoice->isChecked() ? CleanupAction::Trash : CleanupAction::Delete;
+}
+
+void DeleteDialog::UpdateSummary() {
+    summary->setText(Text(list.TickedSummary()));
+    undoNote->setText(Text(DeleteList::UndoNote(ChosenAction())));
 }
 
 DeleteDialog::~DeleteDialog() {
@@ -113,8 +150,7 @@ void DeleteDialog::DeleteTicked() {
         QCoreApplication::processEvents();
         return !progress.wasCanceled();
     };
-    const RemovalMode mode = trashChoice->isChecked() ? RemovalMode::ToTrash : RemovalMode::Permanently;
-    DeletionReport report = list.DeleteTicked(session, remover, mode, hooks);
+    DeletionReport report = list.DeleteTicked(session, remover, ChosenAction(), journal, hooks);
     progress.reset();
     progress.hide();
     deleting = false;

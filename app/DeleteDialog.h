@@ -3,6 +3,7 @@
 // open until closed; whatever it removed has left the document by then.
 #pragma once
 
+#include "session/CleanupJournal.h"
 #include "session/DeleteList.h"
 #include "views/TickListModel.h"
 
@@ -11,7 +12,9 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QHBoxLayout;
+class QLabel;
 class QPushButton;
 
 namespace twinseek {
@@ -36,9 +39,14 @@ public:
     DeleteList& Files() { return list; }
     TickList* FileListView() const { return view; }
     QCheckBox* TrashChoice() const { return trashChoice; }
+    QComboBox* ActionChoice() const { return actionChoice; }
+    // What Delete will do, as the dialog's choices stand.
+    CleanupAction ChosenAction() const;
 
 private:
     QPushButton* AddButton(QHBoxLayout& row, const char* objectName, const QString& text);
+    // The summary and the note under the list follow the ticks and the choices.
+    void UpdateSummary();
 
     AppSession& session;
     FileRemover& remover;
@@ -46,6 +54,10 @@ private:
     TickListModel<DeleteList>* model;
     TickList* view;
     QCheckBox* trashChoice;
+    QComboBox* actionChoice;
+    QLabel* summary;
+    QLabel* undoNote;
+    CleanupJournal journal;
     bool deleting = false;
 };
 

@@ -76,7 +76,7 @@ double RemoveOneCopyEach(const std::string& folder, bool cold, size_t& removed) 
     if (cold && !DropCaches()) return -1;
     DiskFileRemover remover;
     const auto start = std::chrono::steady_clock::now();
-    DeletionReport report = RemoveDuplicates(document, doomed, remover, RemovalMode::Permanently, {});
+    DeletionReport report = RemoveDuplicates(document, doomed, remover, CleanupAction::Delete, {});
     const double seconds = Seconds(start);
     removed = report.removed;
     if (!report.failures.empty()) std::fprintf(stderr, "%s\n", DescribeFailures(report.failures).c_str());

@@ -1,7 +1,7 @@
 #include "cli/GroupReport.h"
 
 #include "catalog/TextFormat.h"
-#include "cli/JsonText.h"
+#include "catalog/JsonText.h"
 #include "cli/TerminalText.h"
 
 namespace twinseek {

@@ -1,6 +1,6 @@
 #include "cli/SkipReport.h"
 
-#include "cli/JsonText.h"
+#include "catalog/JsonText.h"
 
 #include <array>
 #include <string_view>

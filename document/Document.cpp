@@ -202,6 +202,18 @@ void Document::DiscardRecords(std::span<FileItem* const> files, std::span<Folder
     UpdateAllViews();
 }
 
+void Document::TakeReplacement(FileItem* file, FileItem* kept, bool hardLink) {
+    stamps.Erase(file);
+    modified = true;
+    if (!hardLink) return;
+    duplicates.Remove(file);
+    file->findData.ftCreationTime = kept->findData.ftCreationTime;
+    file->findData.ftLastAccessTime = kept->findData.ftLastAccessTime;
+    file->findData.ftLastWriteTime = kept->findData.ftLastWriteTime;
+    FileItem* first = links.FirstOf(kept);
+    links.Add(file, first ? first : kept);
+}
+
 void Document::CommitScan(bool finished) {
     // Records the scan made are deleted when it is cancelled; their links go first.
     if (!finished) links.RemoveIf([](const FileItem* item) { return item->compareState == Provisional; });

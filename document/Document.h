@@ -74,6 +74,11 @@ public:
     // the views rebuild, then deletes the records. Whoever else holds record
     // pointers must let go of these first.
     void DiscardRecords(std::span<FileItem* const> files, std::span<FolderItem* const> folders = {});
+    // A file a cleanup replaced by a copy that stays: by a hard link, it is
+    // another path of kept from now on (out of its group, with kept's times);
+    // by a clone, a file of its own still in its group. Either way it is
+    // another inode now, so its stamp goes. The views are not told.
+    void TakeReplacement(FileItem* file, FileItem* kept, bool hardLink);
 
     FolderItem* const root;
     bool modified = false;

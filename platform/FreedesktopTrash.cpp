@@ -146,18 +146,6 @@ Obstacle OpenTrashFolders(int trashFd, OpenTrash& trash) {
     return MakeRealFolder(trashFd, "info", trash.folder + "/info", trash.info);
 }
 
-// $XDG_DATA_HOME when absolute, else ~/.local/share; empty when no home is known.
-std::string DataHome() {
-    const char* variable = std::getenv("XDG_DATA_HOME");
-    std::string folder = variable && variable[0] == '/' ? variable : "";
-    if (folder.empty()) {
-        const std::string home = HomeFolder();
-        if (!home.empty()) folder = Join(home, ".local/share");
-    }
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    return folder;
-}
-
 // Where the home Trash is, or would be made: the Trash itself (a link is not
 // followed), else the nearest folder above it that exists.
 std::optional<Whereabouts> HomeTrashWhereabouts(const std::string& dataHome) {
@@ -349,7 +337,7 @@ TrashOutcome MoveToTrash(int folderFd, const std::string& name, const std::strin
         return Refused(Failed(errno, "This file cannot be looked at"), "");
     const std::optional<Whereabouts> folder = Locate(folderFd, "", AT_EMPTY_PATH);
     if (!folder) return Refused(Failed(errno, "The folder of this file cannot be looked at"), "");
-    const std::string dataHome = DataHome();
+    const std::string dataHome = DataHomeFolder();
     if (dataHome.empty()) return Refused({ENOENT, "no home folder is known"}, "There is no home Trash: ");
 
     OpenTrash trash;
@@ -370,6 +358,92 @@ TrashOutcome MoveToTrash(int folderFd, const std::string& name, const std::strin
     // it names the file exactly as this process reached it.
     const std::string record = FormatTrashInfo({originalPath, TrashDeletionDate(std::time(nullptr))});
     return MoveInto(trash, folderFd, name, record);
+}
+
+namespace {
+
+// The name to try the attempt-th time a restored file's place is taken.
+std::string RestoredName(const std::string& name, int attempt) {
+    if (attempt == 0) return name;
+    const size_t dot = name.rfind('.');
+    const bool extension = dot != std::string::npos && dot != 0;
+    const std::string stem = extension ? name.substr(0, dot) : name;
+    const std::string suffix = attempt == 1 ? " (restored)" : " (restored " + std::to_string(attempt) + ")";
+    return stem + suffix + (extension ? name.substr(dot) : "");
+}
+
+// Reads a whole small file below folderFd; empty optional when it cannot be read.
+std::optional<std::string> ReadSmallFile(int folderFd, const std::string& name) {
+    const Descriptor file(openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!file.Valid()) return std::nullopt;
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = read(file.Get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return std::nullopt;
+        if (got == 0) return text;
+        text.append(buffer, size_t(got));
+        if (text.size() > 64 * 1024) return std::nullopt;
+    }
+}
+
+RestoreOutcome NotRestored(int error, const std::string& reason) {
+    RestoreOutcome outcome;
+    outcome.error = error;
+    outcome.reason = reason + ": " + CXFileException::SystemMessage(error);
+    return outcome;
+}
+
+}  // namespace
+
+RestoreOutcome RestoreFromTrash(const std::string& trashFolder, const std::string& trashedName) {
+    if (!trashFolder.starts_with('/') || trashedName.empty() || trashedName.find('/') != std::string::npos)
+        return NotRestored(EINVAL, "This Trash entry cannot be named");
+    OpenTrash trash;
+    trash.folder = trashFolder;
+    const Descriptor folder(open(trashFolder.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!folder.Valid()) return NotRestored(errno, trashFolder + " cannot be opened");
+    trash.files = Descriptor(openat(folder.Get(), "files", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    trash.info = Descriptor(openat(folder.Get(), "info", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!trash.files.Valid() || !trash.info.Valid()) return NotRestored(errno, trashFolder + " is no Trash");
+    const std::string infoName = trashedName + std::string(kInfoSuffix);
+    const std::optional<std::string> text = ReadSmallFile(trash.info.Get(), infoName);
+    const std::optional<TrashInfo> info = text ? ParseTrashInfo(*text) : std::nullopt;
+    if (!info) return NotRestored(text ? EINVAL : errno, "The Trash's record of " + trashedName + " cannot be read");
+    // Another program may have written a path relative to the top folder of the Trash's mount.
+    std::string path = info->path;
+    if (!path.starts_with('/')) {
+        const std::string above = ParentOf(trashFolder);
+        const bool perUserFolder = ParentOf(trashFolder).ends_with("/.Trash");
+        path = Join(perUserFolder ? ParentOf(above) : above, path);
+    }
+    const std::string parent = ParentOf(path);
+    const std::string name = path.substr(path.rfind('/') + 1);
+    if (Obstacle made = MakeFolders(parent); made.error != 0) return NotRestored(made.error, parent + " cannot be made");
+    const Descriptor target(open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!target.Valid()) return NotRestored(errno, parent + " cannot be opened");
+    for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
+        const std::string restored = RestoredName(name, attempt);
+        int error = 0;
+        if (renameat2(trash.files.Get(), trashedName.c_str(), target.Get(), restored.c_str(), RENAME_NOREPLACE) != 0)
+            error = errno;
+        if (error == EINVAL || error == ENOSYS) {
+            // A file system without the flag: look first, so nothing is overwritten.
+            struct stat taken {};
+            if (fstatat(target.Get(), restored.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0)
+                error = EEXIST;
+            else
+                error = renameat(trash.files.Get(), trashedName.c_str(), target.Get(), restored.c_str()) == 0 ? 0 : errno;
+        }
+        if (error == EEXIST) continue;
+        if (error != 0) return NotRestored(error, "The file cannot be moved back to " + parent);
+        unlinkat(trash.info.Get(), infoName.c_str(), 0);
+        RestoreOutcome outcome;
+        outcome.restoredPath = Join(parent, restored);
+        return outcome;
+    }
+    return NotRestored(EEXIST, "No free name is left beside " + path);
 }
 
 }  // namespace twinseek

@@ -24,4 +24,16 @@ struct TrashOutcome {
 // Nothing is made relative to the working folder.
 TrashOutcome MoveToTrash(int folderFd, const std::string& name, const std::string& originalPath);
 
+struct RestoreOutcome {
+    int error = 0;             // 0 when the file is back; else the errno
+    std::string reason;        // when error != 0: a sentence for the user
+    std::string restoredPath;  // where it is now: its old path, or a new name beside it when that was taken
+};
+
+// Puts the file called trashedName in the Trash at trashFolder back where its
+// info file says it was, and removes the info file. A path taken since is
+// not overwritten: the file comes back beside it as "NAME (restored)",
+// "NAME (restored 2)"... Missing folders on the way are made again.
+RestoreOutcome RestoreFromTrash(const std::string& trashFolder, const std::string& trashedName);
+
 }  // namespace twinseek

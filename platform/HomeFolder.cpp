@@ -32,4 +32,15 @@ std::string HomeFolder() {
     return home;
 }
 
+std::string DataHomeFolder() {
+    const char* variable = std::getenv("XDG_DATA_HOME");
+    std::string folder = variable && variable[0] == '/' ? variable : "";
+    if (folder.empty()) {
+        const std::string home = HomeFolder();
+        if (!home.empty()) folder = home == "/" ? "/.local/share" : home + "/.local/share";
+    }
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
 }  // namespace twinseek

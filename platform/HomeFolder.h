@@ -10,4 +10,8 @@ namespace twinseek {
 // neither is known.
 std::string HomeFolder();
 
+// Where the user's data files go: $XDG_DATA_HOME when it is absolute, else
+// ~/.local/share, without a trailing '/'; empty when no home is known.
+std::string DataHomeFolder();
+
 }  // namespace twinseek

@@ -20,9 +20,9 @@ constexpr char kNoEqualCopy[] = "No copy that stays has the same contents";
 
 }  // namespace
 
-CheckedRemoval::CheckedRemoval(const RemovalPlan& plan, FileRemover& remover, RemovalMode mode,
-                               bool removeLastCopies)
-    : plan(plan), remover(remover), mode(mode), removeLastCopies(removeLastCopies),
+CheckedRemoval::CheckedRemoval(const RemovalPlan& plan, FileRemover& remover, CleanupAction action,
+                               bool removeLastCopies, CleanupJournal& journal)
+    : plan(plan), remover(remover), action(action), removeLastCopies(removeLastCopies), journal(journal),
       results(plan.Removals().size()) {}
 
 CheckedRemoval::~CheckedRemoval() {
@@ -54,6 +54,7 @@ uint64_t CheckedRemoval::BytesDone() const {
 
 void CheckedRemoval::Run() {
     const std::vector<RemovalPlan::Removal>& removals = plan.Removals();
+    journalError = journal.StartRun(action, removals.size());
     for (size_t index = 0; index < removals.size() && !stop.load(std::memory_order_relaxed); ++index) {
         currentSize.store(removals[index].file.size, std::memory_order_relaxed);
         Check(removals[index], results[index]);
@@ -61,6 +62,12 @@ void CheckedRemoval::Run() {
         completedBytes.fetch_add(removals[index].file.size, std::memory_order_relaxed);
         currentBytes.store(0, std::memory_order_relaxed);
         filesDone.fetch_add(1, std::memory_order_relaxed);
+    }
+    if (journalError == 0) {
+        const size_t done = size_t(std::count_if(results.begin(), results.end(), [](const RemovalResult& result) {
+            return result.outcome == RemovalOutcome::Removed || result.outcome == RemovalOutcome::Replaced;
+        }));
+        journal.EndRun(done);
     }
     {
         std::lock_guard lock(mutex);
@@ -73,7 +80,8 @@ void CheckedRemoval::Check(const RemovalPlan::Removal& removal, RemovalResult& r
     const CheckedFile& file = removal.file;
     const RemovalPlan::Group& group = plan.Groups()[removal.group];
     result.outcome = RemovalOutcome::Refused;
-    if (group.keepsNoCopy && !removeLastCopies) {
+    const bool withoutCopy = RemovesFile(action) && group.keepsNoCopy;
+    if (withoutCopy && !removeLastCopies) {
         result.outcome = RemovalOutcome::KeptLastCopy;
         return;
     }
@@ -87,30 +95,55 @@ void CheckedRemoval::Check(const RemovalPlan::Removal& removal, RemovalResult& r
         result.reason = look.reason;
         return;
     }
-    if (!group.keepsNoCopy) {
+    const CheckedEntry entry{folder.folder.Get(), file.where.name, file.path, look.entry.stamp.identity};
+    std::optional<CheckedEntry> kept;
+    UniqueFd keptFolder;
+    if (!withoutCopy) {
         UniqueFd content;
-        if (int error = OpenEntryForReading(folder.folder.Get(), file.where.name, look.entry.stamp.identity, content)) {
+        if (int error = OpenEntryForReading(entry.folder, entry.name, entry.identity, content)) {
             result.reason = error == ESTALE ? "Modified since it was compared" : SystemReason(error);
             return;
         }
-        if (!FindEqualCopy(group, file, look.entry.stamp, content.Get(), result)) return;
+        kept = FindEqualCopy(group, file, look.entry.stamp, content.Get(), result, keptFolder);
+        if (!kept) return;
     }
+    Act(entry, kept, result);
+}
+
+void CheckedRemoval::Act(const CheckedEntry& file, const std::optional<CheckedEntry>& kept, RemovalResult& result) {
     // The last moment a cancel can keep the file.
     if (stop.load(std::memory_order_relaxed)) {
         result.outcome = RemovalOutcome::NotReached;
         return;
     }
-    const RemoverOutcome removed =
-        remover.Remove(folder.folder.Get(), file.where.name, file.path, look.entry.stamp.identity, mode);
-    if (removed.error != 0) {
-        result.reason = removed.reason.empty() ? SystemReason(removed.error) : removed.reason;
+    std::optional<FileMetadata> metadata;
+    if (!RemovesFile(action)) {
+        metadata.emplace();
+        if (ReplacementOutcome read = ReadMetadata({file.folder, file.name, file.identity}, *metadata); read.error) {
+            result.reason = SystemReason(read.error);
+            return;
+        }
+    }
+    // Nothing is done that the journal does not hold first.
+    if (journalError == 0) journalError = journal.Begin(file.path, kept ? kept->path : "", metadata ? &*metadata : nullptr);
+    if (journalError != 0) {
+        result.reason = "The cleanup journal " + journal.Path() + " cannot be written: " + SystemReason(journalError);
         return;
     }
-    result.outcome = RemovalOutcome::Removed;
+    const RemoverOutcome outcome =
+        RemovesFile(action) ? remover.Remove(file, action) : remover.Replace(file, *kept, action);
+    if (outcome.error != 0) {
+        result.reason = outcome.reason.empty() ? SystemReason(outcome.error) : outcome.reason;
+        journal.Failed(file.path, result.reason);
+        return;
+    }
+    journal.Done(file.path, outcome.trashFolder, outcome.trashName);
+    result.outcome = RemovesFile(action) ? RemovalOutcome::Removed : RemovalOutcome::Replaced;
 }
 
-bool CheckedRemoval::FindEqualCopy(const RemovalPlan::Group& group, const CheckedFile& file, const DiskStamp& stamp,
-                                   int content, RemovalResult& result) {
+std::optional<CheckedEntry> CheckedRemoval::FindEqualCopy(const RemovalPlan::Group& group, const CheckedFile& file,
+                                                          const DiskStamp& stamp, int content, RemovalResult& result,
+                                                          UniqueFd& keptFolder) {
     std::string sameFile;
     for (const CheckedFile& copy : group.keptCopies) {
         FolderOpening folder;
@@ -128,20 +161,24 @@ bool CheckedRemoval::FindEqualCopy(const RemovalPlan::Group& group, const Checke
         if (OpenEntryForReading(folder.folder.Get(), copy.where.name, look.entry.stamp.identity, kept) != 0) continue;
         const ContentComparison comparison = CompareContents(content, kept.Get(), file.size, currentBytes, stop);
         switch (comparison.match) {
-        case ContentMatch::Same: result.checkedAgainst = copy.path; return true;
+        case ContentMatch::Same:
+            result.checkedAgainst = copy.path;
+            result.keptCopy = &copy;
+            keptFolder = std::move(folder.folder);
+            return CheckedEntry{keptFolder.Get(), copy.where.name, copy.path, look.entry.stamp.identity};
         case ContentMatch::Different: continue;
-        case ContentMatch::Stopped: result.outcome = RemovalOutcome::NotReached; return false;
+        case ContentMatch::Stopped: result.outcome = RemovalOutcome::NotReached; return std::nullopt;
         case ContentMatch::Failed:
             // The file itself cannot be read through: no other copy helps.
             if (comparison.firstFailed) {
                 result.reason = "Could not be read: " + SystemReason(comparison.error);
-                return false;
+                return std::nullopt;
             }
             continue;
         }
     }
     result.reason = sameFile.empty() ? kNoEqualCopy : "Same file on disk as " + sameFile + ", which is kept";
-    return false;
+    return std::nullopt;
 }
 
 }  // namespace twinseek

@@ -1,9 +1,12 @@
-// Removes the files of a removal plan on a thread of its own, each only after
+// Acts on the files of a removal plan on a thread of its own (removes them, or
+// replaces them by links to or clones of the copy that stays), each only after
 // proving a copy stays: the file is still as it was compared, and a copy of
-// its group that stays is read and found equal byte for byte. The caller
-// watches the progress and may cancel; a cancelled run removes nothing more.
+// its group that stays is read and found equal byte for byte. Each step is
+// journaled before it is taken. The caller watches the progress and may
+// cancel; a cancelled run touches no further file.
 #pragma once
 
+#include "session/CleanupJournal.h"
 #include "session/FileRemover.h"
 #include "session/RemovalPlan.h"
 
@@ -13,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,6 +26,7 @@ namespace twinseek {
 enum class RemovalOutcome {
     NotReached,    // the run was cancelled first
     Removed,       // taken off the disk by this run
+    Replaced,      // now a hard link to, or a clone of, the copy that stays
     Gone,          // nothing was there any more
     Refused,       // not removed: reason says why
     KeptLastCopy,  // every copy of its group would have gone, and that was not allowed
@@ -31,13 +36,16 @@ struct RemovalResult {
     RemovalOutcome outcome = RemovalOutcome::NotReached;
     std::string reason;
     std::string checkedAgainst;  // the copy that stays it was found equal to
+    const CheckedFile* keptCopy = nullptr;  // that copy, as the plan describes it
 };
 
 class CheckedRemoval {
 public:
-    // plan and remover must outlive the run. With removeLastCopies, files of
-    // groups that keep no copy are removed after the checks of the file itself.
-    CheckedRemoval(const RemovalPlan& plan, FileRemover& remover, RemovalMode mode, bool removeLastCopies);
+    // plan, remover and journal must outlive the run. With removeLastCopies,
+    // files of groups that keep no copy are removed after the checks of the
+    // file itself; a replacement always needs an equal copy.
+    CheckedRemoval(const RemovalPlan& plan, FileRemover& remover, CleanupAction action, bool removeLastCopies,
+                   CleanupJournal& journal);
     CheckedRemoval(const CheckedRemoval&) = delete;
     CheckedRemoval& operator=(const CheckedRemoval&) = delete;
     // Cancels and waits.
@@ -62,15 +70,20 @@ public:
 
 private:
     void Check(const RemovalPlan::Removal& removal, RemovalResult& result);
-    // Whether a copy of group that stays holds the same bytes as the file open
-    // as content; names it in result when one does.
-    bool FindEqualCopy(const RemovalPlan::Group& group, const CheckedFile& file, const DiskStamp& stamp, int content,
-                       RemovalResult& result);
+    // A copy of group that stays, open, which holds the same bytes as the
+    // file open as content; named in result. Empty when there is none.
+    std::optional<CheckedEntry> FindEqualCopy(const RemovalPlan::Group& group, const CheckedFile& file,
+                                              const DiskStamp& stamp, int content, RemovalResult& result,
+                                              UniqueFd& keptFolder);
+    // Journals, acts and journals the outcome.
+    void Act(const CheckedEntry& file, const std::optional<CheckedEntry>& kept, RemovalResult& result);
 
     const RemovalPlan& plan;
     FileRemover& remover;
-    const RemovalMode mode;
+    const CleanupAction action;
     const bool removeLastCopies;
+    CleanupJournal& journal;
+    int journalError = 0;
     std::vector<RemovalResult> results;
     std::atomic<bool> stop{false};
     std::atomic<size_t> filesDone{0};

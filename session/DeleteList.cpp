@@ -1,6 +1,7 @@
 #include "session/DeleteList.h"
 
 #include "catalog/FileItem.h"
+#include "catalog/TextFormat.h"
 #include "session/RemovalPlan.h"
 #include "session/AppSession.h"
 #include "session/ResultColumns.h"
@@ -27,6 +28,32 @@ std::string DeleteList::ProgressText(size_t done, size_t total) {
     return "Deleting file " + std::to_string(std::min(done + 1, total)) + " of " + std::to_string(total) + "...";
 }
 
+std::string_view DeleteList::ActionChoiceText(CleanupAction action) {
+    switch (action) {
+    case CleanupAction::HardLink: return "Replace each by a hard link to the copy that stays";
+    case CleanupAction::Clone: return "Replace each by a clone of the copy that stays";
+    default: return "Remove the ticked files";
+    }
+}
+
+std::string DeleteList::TickedSummary() const {
+    size_t files = 0;
+    uint64_t bytes = 0;
+    for (const Row& row : rows)
+        if (row.ticked) {
+            ++files;
+            bytes += row.file->Size();
+        }
+    if (files == 0) return "No file ticked";
+    return (files == 1 ? std::string("1 file ticked, ") : std::to_string(files) + " files ticked, ") +
+           FormatSizeWithUnit(bytes).CStr() + " to free";
+}
+
+std::string_view DeleteList::UndoNote(CleanupAction action) {
+    return action == CleanupAction::Delete ? "Files removed for good cannot be brought back by Undo Last Cleanup."
+                                           : "";
+}
+
 void DeleteList::SetTicked(size_t row, bool ticked) {
     if (row >= rows.size() || rows[row].ticked == ticked) return;
     rows[row].ticked = ticked;
@@ -51,8 +78,8 @@ std::string DeleteList::CellText(size_t row, size_t column) const {
     return row < rows.size() ? ResultCellText(*rows[row].file, column) : std::string();
 }
 
-DeletionReport DeleteList::DeleteTicked(AppSession& session, FileRemover& remover, RemovalMode mode,
-                                        const DeletionHooks& hooks) {
+DeletionReport DeleteList::DeleteTicked(AppSession& session, FileRemover& remover, CleanupAction action,
+                                        CleanupJournal& journal, const DeletionHooks& hooks) {
     // The worker may be reading a listed file's record; nothing is touched then.
     if (session.IsComparing()) {
         DeletionReport report;
@@ -62,7 +89,8 @@ DeletionReport DeleteList::DeleteTicked(AppSession& session, FileRemover& remove
     std::vector<FileItem*> ticked;
     for (const Row& row : rows)
         if (row.ticked) ticked.push_back(row.file);
-    DeletionReport report = RemoveDuplicates(session.Doc(), ticked, remover, mode, hooks);
+    DeletionReport report = RemoveDuplicates(session.Doc(), ticked, remover, action, journal, hooks);
+    for (const auto& [file, kept] : report.replacedBy) session.Doc().TakeReplacement(file, kept, action == CleanupAction::HardLink);
 
     // An unticked row whose file has vanished meanwhile goes too; only a file
     // that is surely not there counts as gone.
@@ -72,11 +100,15 @@ DeletionReport DeleteList::DeleteTicked(AppSession& session, FileRemover& remove
             gone.insert(row.file);
             report.gone.push_back(row.file);
         }
-    if (report.gone.empty()) return report;
+    for (const auto& [file, kept] : report.replacedBy) gone.insert(file);
+    if (gone.empty()) return report;
     std::vector<bool> goes(rows.size(), false);
     for (size_t row = 0; row < rows.size(); ++row) goes[row] = gone.contains(rows[row].file);
     RemoveRows(goes);
-    session.Doc().DiscardRecords(report.gone);
+    if (report.gone.empty())
+        session.Doc().UpdateAllViews();
+    else
+        session.Doc().DiscardRecords(report.gone);
     report.discarded = report.gone.size();
     deletedAny = true;
     return report;

@@ -29,6 +29,18 @@ public:
     // What the progress of a long deletion reads before file done + 1 of total.
     static std::string ProgressText(size_t done, size_t total);
 
+    // The choices of what Delete does with the ticked files, in the order
+    // offered: remove them, or replace each by a hard link to or a clone of
+    // the copy that stays.
+    static constexpr CleanupAction kActionChoices[] = {CleanupAction::Trash, CleanupAction::HardLink,
+                                                       CleanupAction::Clone};
+    static std::string_view ActionChoiceText(CleanupAction action);
+    // Said under the list: how many files are ticked and the bytes they free.
+    std::string TickedSummary() const;
+    // What the chosen action cannot undo, said before it is done; empty when
+    // Undo Last Cleanup can bring everything back.
+    static std::string_view UndoNote(CleanupAction action);
+
     size_t RowCount() const { return rows.size(); }
     FileItem* File(size_t row) const { return row < rows.size() ? rows[row].file : nullptr; }
     bool IsTicked(size_t row) const { return row < rows.size() && rows[row].ticked; }
@@ -38,11 +50,12 @@ public:
     size_t TickedCount() const;
     std::string CellText(size_t row, size_t column) const;
 
-    // The Delete button: removes the ticked files that pass their checks
-    // (RemoveDuplicates), then every listed file no longer on disk leaves this
-    // list and the document (Document::DiscardRecords). Refused while comparing.
-    DeletionReport DeleteTicked(AppSession& session, FileRemover& remover, RemovalMode mode,
-                                const DeletionHooks& hooks = {});
+    // The Delete button: removes or replaces the ticked files that pass their
+    // checks (RemoveDuplicates); every listed file no longer on disk leaves
+    // this list and the document (Document::DiscardRecords), and every one
+    // replaced leaves this list. Refused while comparing.
+    DeletionReport DeleteTicked(AppSession& session, FileRemover& remover, CleanupAction action,
+                                CleanupJournal& journal, const DeletionHooks& hooks = {});
 
     // Set once any file has left the document; the caller then rebuilds what
     // the document does not rebuild itself.

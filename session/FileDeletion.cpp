@@ -17,14 +17,16 @@ constexpr size_t kQuestionExamples = 5;
 }  // namespace
 
 DeletionReport RemoveDuplicates(const Document& document, std::span<FileItem* const> doomed, FileRemover& remover,
-                                RemovalMode mode, const DeletionHooks& hooks) {
+                                CleanupAction action, CleanupJournal& journal, const DeletionHooks& hooks) {
     DeletionReport report;
     RemovalPlan plan(document, doomed);
     bool removeLastCopies = false;
-    if (const size_t without = plan.LookForKeptCopies(); without != 0 && hooks.removeLastCopies)
-        removeLastCopies = hooks.removeLastCopies(without, plan.FilesOfGroupsWithoutCopy(kQuestionExamples));
+    // Only a removal can leave a group without a copy.
+    if (RemovesFile(action))
+        if (const size_t without = plan.LookForKeptCopies(); without != 0 && hooks.removeLastCopies)
+            removeLastCopies = hooks.removeLastCopies(without, plan.FilesOfGroupsWithoutCopy(kQuestionExamples));
 
-    CheckedRemoval run(plan, remover, mode, removeLastCopies);
+    CheckedRemoval run(plan, remover, action, removeLastCopies, journal);
     const size_t files = plan.Removals().size();
     if (!run.Start()) {
         // No thread to be had: the work is done here, without progress.
@@ -45,6 +47,10 @@ DeletionReport RemoveDuplicates(const Document& document, std::span<FileItem* co
             ++report.removed;
             report.gone.push_back(file.record);
             break;
+        case RemovalOutcome::Replaced:
+            ++report.replaced;
+            report.replacedBy.emplace_back(file.record, result.keptCopy->record);
+            break;
         case RemovalOutcome::Gone: report.gone.push_back(file.record); break;
         case RemovalOutcome::Refused: report.failures.push_back({file.path, result.reason}); break;
         case RemovalOutcome::KeptLastCopy: ++report.keptLastCopies; break;
@@ -63,10 +69,10 @@ std::string LastCopiesQuestion(size_t groups, const std::vector<std::string>& so
     return text;
 }
 
-std::string DescribeFailures(std::span<const DeletionFailure> failures, size_t maxListed) {
+std::string DescribeFailures(std::span<const DeletionFailure> failures, size_t maxListed, std::string_view couldNot) {
     if (failures.empty()) return {};
-    std::string text = failures.size() == 1 ? std::string("1 file could not be removed:\n")
-                                            : std::to_string(failures.size()) + " files could not be removed:\n";
+    std::string text = (failures.size() == 1 ? std::string("1 file ") : std::to_string(failures.size()) + " files ") +
+                       std::string(couldNot) + ":\n";
     for (size_t i = 0; i < failures.size() && i < maxListed; ++i)
         text.append("\n").append(failures[i].path).append(": ").append(failures[i].reason);
     if (failures.size() > maxListed)

@@ -1,9 +1,10 @@
-// Removing duplicates from the disk while one copy of each always stays: the
-// ticked files are planned, the user is asked once about groups that would
-// keep no copy, and each file is removed only after its checks (CheckedRemoval).
-// Every file that could not be removed is named with its reason.
+// Cleaning up duplicates while one copy of each always stays: the ticked files
+// are planned, the user is asked once about groups that would keep no copy,
+// and each file is removed or replaced only after its checks (CheckedRemoval),
+// journaled. Every file left alone is named with its reason.
 #pragma once
 
+#include "session/CleanupJournal.h"
 #include "session/FileRemover.h"
 
 #include <cstddef>
@@ -11,6 +12,8 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace twinseek {
@@ -25,6 +28,7 @@ struct DeletionFailure {
 
 struct DeletionReport {
     size_t removed = 0;         // files this run took off the disk
+    size_t replaced = 0;        // files this run replaced by a link to or a clone of a copy that stays
     size_t discarded = 0;       // files that left the list and the document (removed, or gone already)
     size_t keptLastCopies = 0;  // files kept because every copy of their group would have gone
     bool cancelled = false;
@@ -32,6 +36,8 @@ struct DeletionReport {
     std::vector<DeletionFailure> failures;
     // The records whose files are no longer on disk (removed, or gone already).
     std::vector<FileItem*> gone;
+    // The records whose files were replaced, each with the copy that stays it now shares its bytes with.
+    std::vector<std::pair<FileItem*, FileItem*>> replacedBy;
 };
 
 struct DeletionHooks {
@@ -44,19 +50,21 @@ struct DeletionHooks {
     std::function<bool(size_t filesDone, size_t files, uint64_t bytesDone, uint64_t bytes)> keepGoing;
 };
 
-// Removes the files of doomed, in order, each only when it is still as it was
+// Acts on the files of doomed, in order, each only when it is still as it was
 // compared and a copy of its group that stays holds the same bytes (or, for
-// groups that would keep no copy, when the user allowed it). Touches neither
-// the records nor the indexes: report.gone names what left the disk.
+// a removal from a group that would keep no copy, when the user allowed it).
+// Touches neither the records nor the indexes: the report names what left
+// the disk and what was replaced.
 DeletionReport RemoveDuplicates(const Document& document, std::span<FileItem* const> doomed, FileRemover& remover,
-                                RemovalMode mode, const DeletionHooks& hooks);
+                                CleanupAction action, CleanupJournal& journal, const DeletionHooks& hooks);
 
 // The question asked before removing every copy of some groups.
 std::string LastCopiesQuestion(size_t groups, const std::vector<std::string>& someFiles);
 
-// The text of the one warning that names the files that could not be removed,
-// at most maxListed of them, each with its reason.
-std::string DescribeFailures(std::span<const DeletionFailure> failures, size_t maxListed = 20);
+// The text of the one warning that names the files that could not be removed
+// (or whatever couldNot says), at most maxListed of them, each with its reason.
+std::string DescribeFailures(std::span<const DeletionFailure> failures, size_t maxListed = 20,
+                             std::string_view couldNot = "could not be removed");
 
 inline constexpr char kDeletionWarningTitle[] = "Warning";
 

@@ -1,7 +1,7 @@
 // The command line of twinseek-cli and the text and JSON reports it prints.
 #include "cli/CliOptions.h"
 #include "cli/GroupReport.h"
-#include "cli/JsonText.h"
+#include "catalog/JsonText.h"
 #include "platform/ProcessorCount.h"
 #include "cli/SkipReport.h"
 #include "cli/TerminalText.h"

@@ -2,14 +2,7 @@
 // copy that stays holds its bytes; every way a copy can fail to stay on disk
 // keeps the file, or asks first; what went leaves the document.
 #include "session/CheckedRemoval.h"
-#include "session/DeleteList.h"
-
-#include "document/HeadlessPrompts.h"
-#include "platform/EntryRemoval.h"
-#include "platform/PathProbe.h"
-#include "session/AppSession.h"
-#include "session/ResultModel.h"
-#include "tests/session/SessionTestSupport.h"
+#include "tests/session/CleanupTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -29,89 +22,7 @@
 namespace twinseek {
 namespace {
 
-// Unlinks for real (the Trash is tested on its own), except the paths told to
-// fail, and writes down what it was asked.
-class FakeRemover final : public FileRemover {
-public:
-    RemoverOutcome Remove(int folder, const std::string& name, const std::string& path, const FileIdentity& identity,
-                          RemovalMode mode) override {
-        calls.push_back((mode == RemovalMode::ToTrash ? "trash " : "unlink ") + path);
-        if (onRemove) onRemove();
-        auto failure = failing.find(path);
-        if (failure != failing.end()) return {failure->second, {}};
-        return {UnlinkEntry(folder, name, identity), {}};
-    }
-
-    std::map<std::string, int> failing;
-    std::vector<std::string> calls;
-    std::function<void()> onRemove;
-};
-
-class FileDeletionTest : public ::testing::Test {
-protected:
-    // Writes the files (name and contents), catalogues and compares them, and
-    // shows their groups; the document then counts as saved.
-    void Compare(const std::vector<std::pair<std::string, std::string>>& files, const std::string& root = "") {
-        for (const auto& [name, content] : files) Write(name, content);
-        testing::ScanIntoSession(session, root.empty() ? tree.Root() : root);
-        ASSERT_TRUE(session.CompareAllSharedSizes());
-        ASSERT_TRUE(testing::CollectUntilDone(session));
-        session.Doc().modified = false;
-    }
-    void Write(const std::string& name, const std::string& content) {
-        for (size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1))
-            mkdir(tree.Path(name.substr(0, slash)).c_str(), 0755);
-        testing::WriteBytes(tree.Path(name), content);
-    }
-    // Saves and opens the document again: the records then carry no stamps.
-    void Reload() {
-        ASSERT_TRUE(session.SaveTo(tree.Path("saved.tws")));
-        ASSERT_TRUE(session.OpenFile(tree.Path("saved.tws")));
-        ASSERT_EQ(session.Doc().stamps.Count(), 0u);
-    }
-    FileItem* Record(const std::string& name) const {
-        for (const FileCatalog::Entry& entry : session.Doc().catalog)
-            if (entry.item->GetFullPath() == tree.Path(name)) return entry.item;
-        return nullptr;
-    }
-    DeleteList Tick(const std::vector<std::string>& names) {
-        std::vector<FileItem*> files;
-        for (const std::string& name : names) {
-            files.push_back(Record(name));
-            EXPECT_TRUE(files.back()) << name;
-        }
-        return DeleteList(files);
-    }
-    // Deletes for good; the question about groups without a copy is answered
-    // with answer and counted.
-    DeletionReport Delete(DeleteList& list, bool answer = false) {
-        DeletionHooks hooks;
-        hooks.removeLastCopies = [&, answer](size_t groups, const std::vector<std::string>&) {
-            questions.push_back(groups);
-            return answer;
-        };
-        return list.DeleteTicked(session, remover, RemovalMode::Permanently, hooks);
-    }
-    static std::string Reasons(const DeletionReport& report) {
-        std::string text;
-        for (const DeletionFailure& failure : report.failures) text += failure.reason + ";";
-        return text;
-    }
-    bool Exists(const std::string& name) const { return PathExists(tree.Path(name)); }
-    void SetTime(const std::string& name, int64_t seconds, long nanos) {
-        const timespec times[2] = {{0, UTIME_OMIT}, {seconds, nanos}};
-        ASSERT_EQ(utimensat(AT_FDCWD, tree.Path(name).c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << name;
-    }
-
-    testing::TemporaryTree tree;
-    HeadlessPrompts prompts;
-    testing::RecordingProgress progress;
-    testing::RecordingCompareView view;
-    AppSession session{prompts, progress, view};
-    ResultModel model{session.Doc()};
-    FakeRemover remover;
-    std::vector<size_t> questions;
-};
+using testing::FileDeletionTest;
 
 TEST_F(FileDeletionTest, CheckedCopyLeavesEverythingAndStaysDeletedAfterSaveAndOpen) {
     Compare({{"a", "12345"}, {"b", "12345"}, {"c", "abcdef"}, {"d", "abcdef"}, {"e", "abcdef"}});
@@ -295,7 +206,7 @@ TEST_F(FileDeletionTest, FailuresKeepTheRecordAndNothingIsTouchedWhileComparing)
     Compare({{"a", "same"}, {"b", "same"}, {"lone", "different size"}});
     remover.failing[tree.Path("b")] = EACCES;
     DeleteList list = Tick({"b"});
-    DeletionReport report = list.DeleteTicked(session, remover, RemovalMode::ToTrash);
+    DeletionReport report = list.DeleteTicked(session, remover, CleanupAction::Trash, journal);
     EXPECT_EQ(remover.calls, std::vector<std::string>{"trash " + tree.Path("b")});
     EXPECT_EQ(DescribeFailures(report.failures),
               "1 file could not be removed:\n\n" + tree.Path("b") + ": Permission denied");
@@ -343,7 +254,7 @@ TEST_F(FileDeletionTest, CancelledRunRemovesNothingMore) {
     const std::vector<FileItem*> doomed = {Record("a2"), Record("a3"), Record("b2"), Record("b3")};
     RemovalPlan plan(session.Doc(), doomed);
     EXPECT_EQ(plan.LookForKeptCopies(), 0u);
-    CheckedRemoval run(plan, remover, RemovalMode::Permanently, false);
+    CheckedRemoval run(plan, remover, CleanupAction::Delete, false, journal);
     remover.onRemove = [&] {
         if (remover.calls.size() == 2) run.Cancel();
     };

@@ -1,6 +1,6 @@
-#include "cli/JsonText.h"
+#include "catalog/JsonText.h"
 
-#include "cli/Utf8Sequence.h"
+#include "catalog/Utf8Sequence.h"
 
 #include <cstdint>
 #include <cstdio>
