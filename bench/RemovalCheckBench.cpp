@@ -75,8 +75,9 @@ double RemoveOneCopyEach(const std::string& folder, bool cold, size_t& removed) 
         if (entry.item->Name().ends_with('b')) doomed.push_back(entry.item);
     if (cold && !DropCaches()) return -1;
     DiskFileRemover remover;
+    CleanupJournal journal(folder + ".journal");
     const auto start = std::chrono::steady_clock::now();
-    DeletionReport report = RemoveDuplicates(document, doomed, remover, CleanupAction::Delete, {});
+    DeletionReport report = RemoveDuplicates(document, doomed, remover, CleanupAction::Delete, journal, {});
     const double seconds = Seconds(start);
     removed = report.removed;
     if (!report.failures.empty()) std::fprintf(stderr, "%s\n", DescribeFailures(report.failures).c_str());
@@ -112,5 +113,6 @@ int main(int argc, char** argv) {
                     perGigabyte[perGigabyte.size() / 2], perGigabyte.size(), perGigabyte.front(), perGigabyte.back());
     }
     std::filesystem::remove_all(folder);
+    std::filesystem::remove(folder + ".journal");
     return 0;
 }

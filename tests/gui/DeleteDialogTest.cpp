@@ -105,9 +105,8 @@ TEST_F(DeleteDialogTest, OneFileHasItsOwnCaptionAndFailuresShowInOneWarning) {
     FileItem* copy = AddCompared("copy", "same");
     AddCompared("kept", "same");
     struct Refusing final : FileRemover {
-        RemoverOutcome Remove(int, const std::string&, const std::string&, const FileIdentity&, RemovalMode) override {
-            return {EROFS, {}};
-        }
+        RemoverOutcome Remove(const CheckedEntry&, CleanupAction) override { return {EROFS, {}, {}, {}}; }
+        RemoverOutcome Replace(const CheckedEntry&, const CheckedEntry&, CleanupAction) override { return {}; }
     } refusing;
     DeleteDialog dialog(window.Session(), {copy}, refusing);
     EXPECT_EQ(dialog.windowTitle(), "Confirm File Delete");
@@ -156,14 +155,14 @@ TEST_F(DeleteDialogTest, DeletePressedWhileFilesGoStartsNoSecondDeletion) {
     // The first removal waits until the dialog has been asked to delete again,
     // as a user could while events run.
     struct Waiting final : FileRemover {
-        RemoverOutcome Remove(int folder, const std::string& name, const std::string&, const FileIdentity& identity,
-                              RemovalMode) override {
+        RemoverOutcome Remove(const CheckedEntry& file, CleanupAction) override {
             if (calls++ == 0) {
                 started = true;
                 for (int wait = 0; wait < 500 && !pressed; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(10));
             }
-            return {UnlinkEntry(folder, name, identity), {}};
+            return {UnlinkEntry(file.folder, file.name, file.identity), {}, {}, {}};
         }
+        RemoverOutcome Replace(const CheckedEntry&, const CheckedEntry&, CleanupAction) override { return {}; }
         std::atomic<int> calls{0};
         std::atomic<bool> started{false}, pressed{false};
     } remover;

@@ -77,9 +77,11 @@ private:
 class MainWindowFixture : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // Whatever the window saves goes to a folder of the test's own.
+        // Whatever the window saves goes to a folder of the test's own, the
+        // cleanup journal and the Trash included.
         static QTemporaryDir settingsFolder;
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
+        qputenv("XDG_DATA_HOME", (settingsFolder.path() + "/data").toUtf8());
     }
 
     // A file with content in the folder and its record in the window's catalogue.
