@@ -1,5 +1,6 @@
 #include "app/DeleteDialog.h"
 
+#include "controls/FileActions.h"
 #include "controls/TickList.h"
 #include "session/AppSession.h"
 #include "session/CommandStates.h"
@@ -44,6 +45,7 @@ DeleteDialog::DeleteDialog(AppSession& session, std::vector<FileItem*> files, Fi
     view->setAccessibleName(tr("Files to delete"));
     view->setModel(model);
     view->SetColumnWidths(kResultColumns);
+    new FileActions(view);
 
     trashChoice = new QCheckBox(Text(list.TrashChoiceText()), this);
     trashChoice->setObjectName("trashChoice");

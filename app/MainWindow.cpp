@@ -5,6 +5,7 @@
 #include "session/DiskFileRemover.h"
 #include "app/Icons.h"
 #include "app/MainStatusBar.h"
+#include "app/MarkCommands.h"
 #include "app/ScanDiskCommand.h"
 #include "app/WaitCursor.h"
 #include "app/WindowSettings.h"
@@ -115,6 +116,7 @@ MainWindow::MainWindow() : session(prompts, progress, *this) {
     client->setCurrentWidget(filesView);
     setCentralWidget(client);
     filesView->SetContextMenu(menus.at(1));
+    resultView->SetListCommands({Action(kCommandMarkCopies), Action(kCommandUnmarkAll), Action(kCommandInvertMarks)});
 
     // Registered after the files view, which rebuilds itself first.
     session.Doc().RegisterView(this);
@@ -428,11 +430,9 @@ void MainWindow::RunCommand(CommandId id) {
     case kCommandStatusBar:
         statusPanes->setVisible(statusPanes->isHidden());
         break;
-    case kCommandAbout: {
-        AboutDialog about(this);
-        about.exec();
+    case kCommandAbout:
+        AboutDialog(this).exec();
         break;
-    }
     case kCommandDelete: {
         // The worker may be reading a file whose record a deletion frees.
         if (RefuseWhileComparing() || resultView->TickedCount() == 0) break;
@@ -444,7 +444,8 @@ void MainWindow::RunCommand(CommandId id) {
         break;
     }
     default:
-        // The other keys have no command.
+        // The mark commands; the other keys have no command.
+        RunMarkCommand(id, *resultView, this);
         break;
     }
     RequestIdleUpdate();
@@ -466,6 +467,7 @@ void MainWindow::UpdateCommandStates() {
     facts.fileListRows = size_t(std::max(0, filesView->FileListRowCount()));
     facts.resultViewShown = client->currentWidget() == resultView;
     facts.tickedCount = size_t(std::max(0, resultView->TickedCount()));
+    facts.resultRows = resultView->Model().RowCount();
     facts.comparing = session.IsComparing();
     facts.paused = session.IsPaused();
     facts.statusBarVisible = !statusPanes->isHidden();
@@ -496,8 +498,6 @@ void MainWindow::ShowInGroup(FileItem* item, size_t) {
     if (resultView) resultView->AddCollectedFile(item);
 }
 
-void MainWindow::UpdateFromDocument() {
-    RequestIdleUpdate();
-}
+void MainWindow::UpdateFromDocument() { RequestIdleUpdate(); }
 
 }  // namespace twinseek

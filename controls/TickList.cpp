@@ -41,7 +41,17 @@ void TickList::ToggleTick(const QModelIndex& index) {
 
 void TickList::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
-        ToggleTick(currentIndex());
+        const int focused = currentIndex().row();
+        const QItemSelection selection = selectionModel()->selection();
+        auto* rows = dynamic_cast<TickRows*>(model());
+        const bool several = selection.size() > 1 || (selection.size() == 1 && selection[0].height() > 1);
+        if (rows && several && selectionModel()->isRowSelected(focused)) {
+            QList<std::pair<int, int>> spans;
+            for (const QItemSelectionRange& range : selection) spans.append({range.top(), range.bottom()});
+            rows->ToggleTicks(spans, focused);
+        } else {
+            ToggleTick(currentIndex());
+        }
         event->accept();
         return;
     }

@@ -48,6 +48,13 @@ CommandState ComputeCommandState(CommandId id, const CommandFacts& facts) {
     case kCommandDelete:
         state.enabled = facts.resultViewShown && facts.tickedCount > 0;
         break;
+    case kCommandUnmarkAll:
+        state.enabled = facts.resultViewShown && facts.tickedCount > 0;
+        break;
+    case kCommandMarkCopies:
+    case kCommandInvertMarks:
+        state.enabled = facts.resultViewShown && facts.resultRows > 0;
+        break;
     default:
         break;
     }

@@ -31,16 +31,20 @@ enum CommandId : int {
     kCommandFileView = 32787,
     kCommandResultView = 32789,
     kCommandStopCompare = 32790,
+    kCommandMarkCopies = 32791,
+    kCommandUnmarkAll = 32792,
+    kCommandInvertMarks = 32793,
     kCommandToolbar = 59392,
     kCommandStatusBar = 59393,
 };
 
 // The commands whose state the idle update recomputes; Exit and About are
 // always enabled and are not among them.
-inline constexpr std::array<CommandId, 13> kTrackedCommands{
+inline constexpr std::array<CommandId, 16> kTrackedCommands{
     kCommandToolbar,     kCommandStatusBar,    kCommandNew,         kCommandOpen,  kCommandSave,
     kCommandSaveAs,      kCommandScanDisk,     kCommandCompareFiles, kCommandPause, kCommandStopCompare,
-    kCommandDelete,      kCommandFileView,     kCommandResultView,
+    kCommandDelete,      kCommandFileView,     kCommandResultView,  kCommandMarkCopies, kCommandUnmarkAll,
+    kCommandInvertMarks,
 };
 
 // What the rules read: the window's state and the comparison's.
@@ -55,6 +59,8 @@ struct CommandFacts {
     bool statusBarVisible = true;
     // The tool-bar flag, which only the Toolbar command changes.
     bool toolbarVisible = true;
+    // Rows of the result view's file list.
+    size_t resultRows = 0;
 };
 
 struct CommandState {

@@ -22,12 +22,17 @@ constexpr CommandText kCommandTexts[] = {
     {kCommandResultView, "&Result View", "Result View", nullptr, nullptr},
     {kCommandToolbar, "&Toolbar", nullptr, "Show or hide the toolbar", nullptr},
     {kCommandStatusBar, "&Status Bar", nullptr, "Show or hide the status bar", nullptr},
+    {kCommandMarkCopies, "&Mark Copies...", nullptr, "Tick every copy but one in each group, by a rule", nullptr},
+    {kCommandUnmarkAll, "&Unmark All", nullptr, "Clear every tick", nullptr},
+    {kCommandInvertMarks, "&Invert Marks", nullptr, "Tick the files that are clear and clear the ticked ones",
+     nullptr},
     {kCommandAbout, "&About Twinseek...", nullptr, "Display program information and version number", nullptr},
 };
 
 constexpr CommandId kFileMenu[] = {kCommandNew, kCommandOpen, kCommandSave, kCommandSaveAs, kNoCommand, kCommandExit};
-constexpr CommandId kActionMenu[] = {kCommandScanDisk,    kCommandCompareFiles, kCommandPause,
-                                     kCommandStopCompare, kNoCommand,           kCommandDelete};
+constexpr CommandId kActionMenu[] = {kCommandScanDisk,   kCommandCompareFiles, kCommandPause,    kCommandStopCompare,
+                                     kNoCommand,         kCommandDelete,       kNoCommand,       kCommandMarkCopies,
+                                     kCommandUnmarkAll,  kCommandInvertMarks};
 constexpr CommandId kViewMenu[] = {kCommandFileView, kCommandResultView, kNoCommand, kCommandToolbar,
                                    kCommandStatusBar};
 constexpr CommandId kHelpMenu[] = {kCommandAbout};

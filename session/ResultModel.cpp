@@ -207,6 +207,11 @@ std::optional<DuplicateKeyText> ResultModel::KeyOfNode(ResultNode node) const {
     return MakeDuplicateKey(representative->Size(), representative->digestText);
 }
 
+uint32_t ResultModel::CategoryOfNode(ResultNode node) const {
+    if (IsGroupNode(node)) return groups[node - kFirstGroupNode].category;
+    return node >= 1 && node < kFirstGroupNode ? node : kAllFilesId;
+}
+
 std::optional<ResultNode> ResultModel::NodeOfKey(std::string_view key) const {
     const FileItem* first = index.First(key);
     std::optional<uint32_t> group = first ? FindGroup(first) : std::nullopt;
@@ -257,6 +262,72 @@ std::vector<FileItem*> ResultModel::TickedFiles() const {
             if (RowOf(group, i).ticked) ticked.push_back(RowOf(group, i).file);
     });
     return ticked;
+}
+
+void ResultModel::SetTickedRows(size_t first, size_t count, bool ticked) {
+    count = first < RowCount() ? std::min(count, RowCount() - first) : 0;
+    if (count == 0) return;
+    for (size_t row = first; row < first + count;) {
+        GroupOrder::Place place = PlaceOfRow(row);
+        const size_t end = std::min(first + count, place.firstRow + place.rows);
+        for (; row < end; ++row) {
+            bool& tick = RowOf(groups[place.group], row - place.firstRow).ticked;
+            if (tick != ticked) tickedCount = ticked ? tickedCount + 1 : tickedCount - 1;
+            tick = ticked;
+        }
+    }
+    if (rows) rows->RowsChanged(first, count);
+}
+
+template <typename TickOf>
+bool ResultModel::SetGroupTicks(Group& group, TickOf tickOf) {
+    bool changed = false;
+    for (size_t i = 0; i < group.rowCount; ++i) {
+        bool& tick = RowOf(group, i).ticked;
+        const bool ticked = tickOf(i);
+        if (tick == ticked) continue;
+        tick = ticked;
+        tickedCount = ticked ? tickedCount + 1 : tickedCount - 1;
+        changed = true;
+    }
+    return changed;
+}
+
+template <typename Change>
+void ResultModel::ChangeGroups(uint32_t categoryId, Change change) {
+    size_t row = 0;
+    std::optional<size_t> first;
+    size_t end = 0;
+    order.ForEach([&](const GroupOrder::Entry& entry) {
+        Group& group = groups[entry.group];
+        if ((categoryId == kAllFilesId || group.category == categoryId) && change(group)) {
+            if (!first) first = row;
+            end = row + entry.rows;
+        }
+        row += entry.rows;
+    });
+    if (rows && first) rows->RowsChanged(*first, end - *first);
+}
+
+void ResultModel::MarkCopies(const MarkRules& rules, uint32_t categoryId) {
+    CopyMarker marker(rules);
+    std::vector<FileItem*> files;
+    ChangeGroups(categoryId, [&](Group& group) {
+        files.clear();
+        for (size_t i = 0; i < group.rowCount; ++i) files.push_back(RowOf(group, i).file);
+        const std::vector<bool>& ticks = marker.Mark(files);
+        return !ticks.empty() && SetGroupTicks(group, [&](size_t i) { return bool(ticks[i]); });
+    });
+}
+
+void ResultModel::UnmarkAll() {
+    if (tickedCount == 0) return;
+    ChangeGroups(kAllFilesId, [&](Group& group) { return SetGroupTicks(group, [](size_t) { return false; }); });
+}
+
+void ResultModel::InvertMarks() {
+    ChangeGroups(kAllFilesId,
+                 [&](Group& group) { return SetGroupTicks(group, [&](size_t i) { return !RowOf(group, i).ticked; }); });
 }
 
 uint32_t ResultModel::Background(size_t row) const {

@@ -5,10 +5,12 @@
 #pragma once
 
 #include "catalog/DuplicateIndex.h"
+#include "catalog/SizeCategory.h"
 #include "catalog/TextFormat.h"
 #include "document/Document.h"
 #include "document/DocumentView.h"
 #include "session/GroupOrder.h"
+#include "session/MarkRules.h"
 #include "session/ResultTreeObserver.h"
 #include "session/RowObserver.h"
 
@@ -75,6 +77,9 @@ public:
     // The file that names a group and gives its icon; null for other nodes.
     FileItem* Representative(ResultNode node) const;
     std::optional<DuplicateKeyText> KeyOfNode(ResultNode node) const;
+    // The category id of a category node or of a group's category; the
+    // root's (kAllFilesId) for the root.
+    uint32_t CategoryOfNode(ResultNode node) const;
     std::optional<ResultNode> NodeOfKey(std::string_view key) const;
 
     // The file list.
@@ -83,9 +88,18 @@ public:
     ResultNode GroupNodeOfRow(size_t row) const;
     bool IsTicked(size_t row) const;
     void SetTicked(size_t row, bool ticked);
+    // Rows first to first + count - 1 take one tick, told in one notice.
+    void SetTickedRows(size_t first, size_t count, bool ticked);
     size_t TickedCount() const { return tickedCount; }
     // The ticked files in row order.
     std::vector<FileItem*> TickedFiles() const;
+    // Ticks every file but the one the rules keep in each group of the
+    // category (every group for kAllFilesId); groups the rules leave alone
+    // and groups of other categories keep their ticks.
+    void MarkCopies(const MarkRules& rules, uint32_t categoryId);
+    void UnmarkAll();
+    // Ticks what is clear and clears what is ticked, in every group.
+    void InvertMarks();
     uint32_t Background(size_t row) const;
     uint32_t TextColor(size_t) const { return kTextColor; }
     std::string CellText(size_t row, size_t column) const;
@@ -133,6 +147,13 @@ private:
     const GroupRow& RowOf(const Group& group, size_t index) const { return rowPool[group.firstRow + index]; }
     GroupOrder::Place PlaceOfRow(size_t row) const;
     void RowsOfGroupChanged(uint32_t group);
+    // Gives the rows of group the ticks tickOf(i) and tells whether one changed.
+    template <typename TickOf>
+    bool SetGroupTicks(Group& group, TickOf tickOf);
+    // Runs change on each group of the category, in row order, and tells the
+    // rows from the first to the last group it changed in one notice.
+    template <typename Change>
+    void ChangeGroups(uint32_t categoryId, Change change);
     void Changed() { lastPlace.reset(); }
 
     Document& document;

@@ -1,12 +1,16 @@
 // Renders the main window offscreen to PNG files, so that a reviewer sees what
 // a user sees: the files view with a category chosen, a comparison under way
 // (held paused so its rows stay), the result view with a group chosen and the
-// copies ticked, the delete dialog over it, the About box, and with a TREE each
-// page of the Disk Scan Wizard over that folder.
+// copies ticked, the delete dialog over it, the Mark Copies dialog, the file
+// list's context menu, the About box, and with a TREE each page of the Disk
+// Scan Wizard over that folder.
 //   twinseek-screenshots DOCUMENT.tws OUTPUT-FOLDER [TREE]
 #include "app/MainWindow.h"
+#include "app/MarkRulesSettings.h"
 #include "app/ScanWizard.h"
 #include "controls/CheckFolderTree.h"
+#include "controls/FileActions.h"
+#include "controls/TickList.h"
 #include "document/HeadlessPrompts.h"
 #include "views/FolderTreeItemModel.h"
 #include "session/AppSession.h"
@@ -19,6 +23,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QMenu>
+#include <QPainter>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -91,6 +98,26 @@ bool SaveDialogOf(QAction* command, const QDir& folder, const char* name) {
     command->trigger();
     if (!shown) std::fprintf(stderr, "twinseek-screenshots: no dialog to save as %s\n", name);
     return shown;
+}
+
+// The result view with the file list's context menu open over its second row,
+// the menu drawn where it stands on the window.
+bool SaveContextMenu(twinseek::MainWindow& window, const QDir& folder, const char* name) {
+    twinseek::TickList* list = window.Results().FileListView();
+    twinseek::FileActions& actions = window.Results().FileListActions();
+    const QModelIndex row = list->model()->index(1, twinseek::kNameColumn);
+    list->setCurrentIndex(row);
+    actions.ShowMenu(list->visualRect(row).center());
+    Settle(window, 100);
+    QPixmap shot = window.grab();
+    QPainter painter(&shot);
+    painter.drawPixmap(window.mapFromGlobal(actions.Menu()->pos()), actions.Menu()->grab());
+    painter.end();
+    actions.Menu()->hide();
+    const QString path = folder.filePath(QString::fromLatin1(name));
+    if (!shot.save(path)) return false;
+    std::printf("%s\n", qPrintable(path));
+    return true;
 }
 
 QAction* FindAboutCommand(QWidget& window) {
@@ -230,6 +257,18 @@ int main(int argc, char** argv) {
     window.UpdateCommandStates();  // Delete is enabled by the ticks
     complete &= Save(window, folder, "result-view.png");
     complete &= SaveDialogOf(window.Action(twinseek::kCommandDelete), folder, "delete-dialog.png");
+    {
+        // Rules as a user would have left them: the newest kept, the folder of
+        // the second file a reference (in the settings of this test run only).
+        QSettings settings("Orvane", "Twinseek");
+        twinseek::MarkRules rules{twinseek::KeepRule::Newest, {}, {}};
+        if (twinseek::FileItem* file = window.Results().Model().File(1))
+            rules.referenceFolders.emplace_back(file->parent->GetFullPath());
+        twinseek::SaveMarkRules(settings, rules);
+    }
+    window.UpdateCommandStates();
+    complete &= SaveDialogOf(window.Action(twinseek::kCommandMarkCopies), folder, "mark-copies.png");
+    complete &= SaveContextMenu(window, folder, "context-menu.png");
 
     if (QAction* about = FindAboutCommand(window)) {
         complete &= SaveDialogOf(about, folder, "about.png");

@@ -1,5 +1,7 @@
 #include "views/FileListModel.h"
 
+#include "controls/FileActions.h"
+
 #include <QColor>
 #include <QIcon>
 
@@ -55,6 +57,10 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     case Qt::ForegroundRole:
         if (std::optional<uint32_t> color = list.TextColor(row)) return ColorOfRgbValue(*color);
         return {};
+    case kFilePathRole: {
+        const std::string_view path = list.Files()[row]->GetFullPath();
+        return QByteArray(path.data(), qsizetype(path.size()));
+    }
     case Qt::DecorationRole:
         if (index.column() != FileList::kName) return {};
         if (int32_t icon = list.IconIndex(row); icon >= 0 && iconOf) return iconOf(icon);

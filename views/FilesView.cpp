@@ -1,6 +1,7 @@
 #include "views/FilesView.h"
 
 #include "compare/CompareView.h"
+#include "controls/FileActions.h"
 #include "controls/NavigationTree.h"
 #include "controls/ReportList.h"
 #include "controls/WaitCursor.h"
@@ -62,6 +63,7 @@ FilesView::FilesView(AppSession& session, ProgressIndicator& progress, QWidget* 
     connect(tree, &QWidget::customContextMenuRequested, this, &FilesView::OpenTreeMenu);
 
     fileList = MakeList(verticalSplitter, "fileList", tr("Files"), fileModel, FileList::kColumns);
+    new FileActions(fileList);
     verticalSplitter->setStretchFactor(1, 1);
 
     tabs = new QTabWidget(horizontalSplitter);

@@ -1,5 +1,6 @@
 #include "views/ResultView.h"
 
+#include "controls/FileActions.h"
 #include "controls/NavigationTree.h"
 #include "controls/TickList.h"
 #include "session/AppSession.h"
@@ -42,6 +43,7 @@ ResultView::ResultView(AppSession& session, QWidget* parent) : QWidget(parent), 
     list->setAccessibleName(tr("Duplicate files"));
     list->setModel(listModel);
     list->SetColumnWidths(kResultColumns);
+    listActions = new FileActions(list);
     splitter->setStretchFactor(1, 1);
     layout->addWidget(splitter);
 }
@@ -58,6 +60,13 @@ int ResultView::TickedCount() const { return int(model.TickedCount()); }
 void ResultView::SetSplitterPosition(int vertical) {
     splitter->setSizes({vertical, std::max(0, splitter->width() - vertical)});
 }
+
+uint32_t ResultView::ChosenCategory() const {
+    const QModelIndex current = tree->currentIndex();
+    return current.isValid() ? model.CategoryOfNode(treeModel->NodeAt(current)) : kAllFilesId;
+}
+
+void ResultView::SetListCommands(QList<QAction*> commands) { listActions->SetMoreCommands(std::move(commands)); }
 
 void ResultView::ShowGroup(const QModelIndex& node) {
     std::optional<ResultModel::RowRange> rows = model.OnGroupSelected(treeModel->NodeAt(node));

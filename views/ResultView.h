@@ -6,10 +6,12 @@
 #include "session/ResultModel.h"
 #include "views/TickListModel.h"
 
+#include <QList>
 #include <QWidget>
 
 #include <vector>
 
+class QAction;
 class QModelIndex;
 class QSplitter;
 class QTreeView;
@@ -17,6 +19,7 @@ class QTreeView;
 namespace twinseek {
 
 class AppSession;
+class FileActions;
 class GroupTreeModel;
 class TickList;
 
@@ -40,12 +43,18 @@ public:
     // A node of the group tree was chosen: a group's rows are highlighted and
     // stand in the middle of the list, which takes the keyboard focus.
     void ShowGroup(const QModelIndex& node);
+    // The category of the node chosen in the group tree (a group's own
+    // category); kAllFilesId when the root or nothing is chosen.
+    uint32_t ChosenCategory() const;
+    // Commands the file list's context menu offers below its file commands.
+    void SetListCommands(QList<QAction*> commands);
 
     ResultModel& Model() { return model; }
     QTreeView* GroupTreeView() const { return tree; }
     TickList* FileListView() const { return list; }
     GroupTreeModel& GroupTree() const { return *treeModel; }
     ResultListModel& FileListItems() const { return *listModel; }
+    FileActions& FileListActions() const { return *listActions; }
 
 private:
     ResultModel model;
@@ -54,6 +63,7 @@ private:
     TickList* list;
     GroupTreeModel* treeModel;
     ResultListModel* listModel;
+    FileActions* listActions;
 };
 
 }  // namespace twinseek

@@ -4,9 +4,12 @@
 // list's row notices, so views update by rows.
 #pragma once
 
+#include "controls/FileActions.h"
+#include "controls/TickList.h"
 #include "session/FileTypeCache.h"
 #include "session/ResultColumns.h"
 #include "session/RowObserver.h"
+#include "session/TickSpans.h"
 #include "views/FileListModel.h"
 
 #include <QAbstractTableModel>
@@ -17,11 +20,12 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace twinseek {
 
 template <typename List>
-class TickListModel final : public QAbstractTableModel, private RowObserver {
+class TickListModel final : public QAbstractTableModel, public TickRows, private RowObserver {
 public:
     // Observes list until destroyed; list and types must outlive the model.
     // iconOf turns an icon index into its icon.
@@ -56,6 +60,10 @@ public:
         case Qt::ForegroundRole:
             if constexpr (requires { list.TextColor(row); }) return ColorOfRgbValue(list.TextColor(row));
             return {};
+        case kFilePathRole: {
+            const std::string_view path = list.File(row)->GetFullPath();
+            return QByteArray(path.data(), qsizetype(path.size()));
+        }
         case Qt::DecorationRole:
             if (column != kNameColumn || !iconOf) return {};
             if (int32_t icon = types.IconIndex(*list.File(row)); icon >= 0) return iconOf(icon);
@@ -71,6 +79,13 @@ public:
             return false;
         list.SetTicked(size_t(index.row()), value.toInt() == Qt::Checked);
         return true;
+    }
+
+    void ToggleTicks(const QList<std::pair<int, int>>& spans, int focusedRow) override {
+        std::vector<RowSpan> rows;
+        for (const auto& [first, last] : spans)
+            if (first >= 0 && last >= first) rows.push_back({size_t(first), size_t(last - first + 1)});
+        if (focusedRow >= 0) twinseek::ToggleTicks(list, rows, size_t(focusedRow));
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override {

@@ -94,7 +94,7 @@ protected:
             folder = folder->FindOrCreateFolder(EntryNamed(piece.string()));
             folder->compareState = NotCompared;
         }
-        FileItem* item = testing::AddFile(folder, name, content.size());
+        FileItem* item = testing::AddFile(folder, full.filename().string(), content.size());
         document.catalog.Insert(content.size(), item);
         return item;
     }

@@ -20,7 +20,9 @@ TEST(CommandStatesTest, EnableCheckAndTextFollowTheViewAndTheComparison) {
     const Set running = plus(always, {kCommandPause, kCommandStopCompare});
     const Set filesChecked{kCommandToolbar, kCommandStatusBar, kCommandFileView};
     const Set resultsChecked{kCommandToolbar, kCommandStatusBar, kCommandResultView};
-    // Facts: files view shown, file list rows, result view shown, ticked, comparing, paused, status bar, tool bar.
+    const Set marks{kCommandMarkCopies, kCommandInvertMarks};
+    // Facts: files view shown, file list rows, result view shown, ticked, comparing, paused, status bar, tool bar,
+    // result rows.
     struct Case {
         const char* name;
         CommandFacts facts;
@@ -32,17 +34,19 @@ TEST(CommandStatesTest, EnableCheckAndTextFollowTheViewAndTheComparison) {
         {"empty file list", {true, 0, false, 0, false, false, true, true}, idle, filesChecked, "Pause"},
         {"file list rows", {true, 3, false, 0, false, false, true, true}, plus(idle, {kCommandCompareFiles}),
          filesChecked, "Pause"},
-        {"ticked rows, files view shown", {true, 3, false, 2, false, false, true, true},
+        {"ticked rows, files view shown", {true, 3, false, 2, false, false, true, true, 4},
          plus(idle, {kCommandCompareFiles}), filesChecked, "Pause"},
-        {"result view, none ticked", {false, 3, true, 0, false, false, true, true}, idle, resultsChecked, "Pause"},
-        {"result view, ticked", {false, 3, true, 2, false, false, true, true}, plus(idle, {kCommandDelete}),
+        {"result view, no rows", {false, 3, true, 0, false, false, true, true, 0}, idle, resultsChecked, "Pause"},
+        {"result view, none ticked", {false, 3, true, 0, false, false, true, true, 4}, plus(idle, marks),
          resultsChecked, "Pause"},
+        {"result view, ticked", {false, 3, true, 2, false, false, true, true, 4},
+         plus(plus(idle, marks), {kCommandDelete, kCommandUnmarkAll}), resultsChecked, "Pause"},
         {"comparing", {true, 3, false, 0, true, false, true, true}, plus(running, {kCommandCompareFiles}),
          filesChecked, "Pause"},
         {"paused", {true, 3, false, 0, true, true, true, true}, plus(running, {kCommandCompareFiles}), filesChecked,
          "Resume"},
-        {"paused, result view ticked", {false, 3, true, 1, true, true, true, true}, plus(running, {kCommandDelete}),
-         resultsChecked, "Resume"},
+        {"paused, result view ticked", {false, 3, true, 1, true, true, true, true, 4},
+         plus(plus(running, marks), {kCommandDelete, kCommandUnmarkAll}), resultsChecked, "Resume"},
         {"bars hidden", {true, 0, false, 0, false, false, false, false}, idle, {kCommandFileView}, "Pause"},
         {"status bar hidden", {true, 0, false, 0, false, false, false, true}, idle,
          {kCommandToolbar, kCommandFileView}, "Pause"},

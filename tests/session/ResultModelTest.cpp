@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -18,7 +19,7 @@ namespace {
 using testing::EntryNamed;
 
 // Follows the model by its notices, as a table model would, keeping each row's
-// file and background; every notice must stay within the rows known so far.
+// file, background and tick; every notice must stay within the rows known so far.
 class MirrorRows final : public RowObserver {
 public:
     explicit MirrorRows(const ResultModel& model) : model(model) {}
@@ -35,21 +36,23 @@ public:
     void RowsRemoved() override {}
     void RowsChanged(size_t first, size_t count) override {
         ASSERT_LE(first + count, rows.size()) << "a change past the end of the list";
+        ++changes;
         for (size_t row = first; row < first + count; ++row) rows[row] = Read(row);
     }
     void AboutToReset() override {}
     void ResetDone() override { rows = Fresh(); }
 
     bool MatchesModel() const { return rows == Fresh(); }
+    size_t changes = 0;
 
 private:
-    using Row = std::pair<const FileItem*, uint32_t>;
+    using Row = std::tuple<const FileItem*, uint32_t, bool>;
     std::vector<Row> Fresh() const {
         std::vector<Row> fresh;
         for (size_t row = 0; row < model.RowCount(); ++row) fresh.push_back(Read(row));
         return fresh;
     }
-    Row Read(size_t row) const { return {model.File(row), model.Background(row)}; }
+    Row Read(size_t row) const { return {model.File(row), model.Background(row), model.IsTicked(row)}; }
 
     const ResultModel& model;
     std::pair<size_t, size_t> pending;
@@ -249,6 +252,46 @@ TEST_F(ResultModelTest, CollectionEndsWhereARebuildStarts) {
     ResultModel rebuilt(document);
     rebuilt.Rebuild();
     EXPECT_EQ(Rows(model), Rows(rebuilt));
+}
+
+// Each row's tick as 1 or 0, in row order.
+std::string Ticks(const ResultModel& model) {
+    std::string text;
+    for (size_t row = 0; row < model.RowCount(); ++row) text += model.IsTicked(row) ? '1' : '0';
+    return text;
+}
+
+TEST_F(ResultModelTest, MarksChangeWholeGroupsInOneNoticeAndARerunChangesNothing) {
+    // Very Small Files: a (3 files) and b; Tiny Files: c. The oldest of a is a2.
+    CollectAll({{"a1", 5000, 'A'}, {"a2", 5000, 'A'}, {"a3", 5000, 'A'}, {"b1", 3000, 'B'}, {"b2", 3000, 'B'},
+                {"c1", 500, 'C'}, {"c2", 500, 'C'}});
+    for (size_t row = 0; row < model.RowCount(); ++row)
+        model.File(row)->findData.ftLastWriteTime = FileTime::FromValue(row == 1 ? 1 : 10 + row);
+    model.SetTicked(5, true);
+    const size_t before = mirror.changes;
+    model.MarkCopies(MarkRules{KeepRule::Oldest, {}, {}}, 6);
+    EXPECT_EQ(Ticks(model), "1010110") << "only the groups of the category; c keeps its tick";
+    EXPECT_EQ(mirror.changes, before + 1);
+    EXPECT_TRUE(mirror.MatchesModel());
+    model.MarkCopies(MarkRules{KeepRule::Oldest, {}, {}}, kAllFilesId);
+    EXPECT_EQ(Ticks(model), "1010101");
+    EXPECT_EQ(model.TickedCount(), 4u);
+    const size_t marked = mirror.changes;
+    model.MarkCopies(MarkRules{KeepRule::Oldest, {}, {}}, kAllFilesId);
+    EXPECT_EQ(mirror.changes, marked) << "the same rules tick the same files";
+    model.MarkCopies(MarkRules{KeepRule::InFolder, "/elsewhere", {}}, kAllFilesId);
+    EXPECT_EQ(Ticks(model), "1010101") << "groups with no file under the folder stay as they were";
+
+    model.InvertMarks();
+    EXPECT_EQ(Ticks(model), "0101010");
+    EXPECT_EQ(model.TickedCount(), 3u);
+    model.SetTickedRows(4, 9, true);
+    EXPECT_EQ(Ticks(model), "0101111") << "a span past the end stops at the last row";
+    EXPECT_EQ(model.TickedCount(), 5u);
+    model.UnmarkAll();
+    EXPECT_EQ(Ticks(model), "0000000");
+    EXPECT_EQ(model.TickedCount(), 0u);
+    EXPECT_TRUE(mirror.MatchesModel());
 }
 
 TEST(CenteringRowsTest, GroupStandsInTheMiddleWithinTheList) {
