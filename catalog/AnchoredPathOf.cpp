@@ -23,7 +23,7 @@ AnchoredPath AnchoredPathOf(const FileItem& file) {
         // A path that does not start there is left without an anchor, which
         // no opening accepts.
         if (chain.empty() || chain[0]->Name() != "/") return path;
-        path.anchor = "/";
+        path.anchor.assign(1, '/');  // not = "/", which GCC 12 at -O3 wrongly calls overlapping
         walked = 1;
     } else {
         path.anchor = chain[walked - 1]->GetFullPath();
