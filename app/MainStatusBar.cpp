@@ -1,25 +1,18 @@
 #include "app/MainStatusBar.h"
 
+#include "compare/StatusPanes.h"
 #include "session/CommandTable.h"
 
 #include <QLabel>
 #include <QSizeGrip>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace twinseek {
 
 namespace {
 
-// Never shown: each pane is as wide as its template in the bar's font.
-constexpr const char* kPaneTemplates[MainStatusBar::kPaneCount] = {
-    nullptr,
-    "Size: 9999999999999999999999999999999999",
-    "Completed: 999999999999999",
-    "Percent: 100%   100%",
-    "Elapsed: HH:MM:SS",
-    "Left: HH:MM:SS",
-    "Speed: 999999999 bytes/s",
-};
 constexpr int kPaneMargin = 3;
 
 // A pane that asks for its template's width but gives way when the bar is
@@ -34,9 +27,15 @@ private:
     int width;
 };
 
-QLabel* MakePane(QLabel* pane, const QString& name) {
+// What each pane is about, for screen readers: its text is what they read
+// as its name, so that they tell what a sighted user sees.
+constexpr const char* kPaneDescriptions[MainStatusBar::kPaneCount] = {
+    "Status", "Bytes compared", "Files compared", "Percent compared", "Time elapsed", "Time left", "Reading speed",
+};
+
+QLabel* MakePane(QLabel* pane, const QString& name, const char* description) {
     pane->setObjectName(name);
-    pane->setAccessibleName(name);
+    pane->setAccessibleDescription(description);
     pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pane->setContentsMargins(kPaneMargin - 1, 0, kPaneMargin - 1, 0);
     return pane;
@@ -56,18 +55,23 @@ MainStatusBar::MainStatusBar(QWidget* parent) : QStatusBar(parent) {
     int gap = style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing, nullptr, this);
     if (gap < 0) gap = 6;
     const QFontMetrics metrics(font());
-    panes[0] = MakePane(new QLabel(kReadyText, this), "statusPane0");
+    panes[0] = MakePane(new QLabel(kReadyText, this), "statusPane0", kPaneDescriptions[0]);
     // Pane 0 takes what the others leave, but never less than its own text.
     panes[0]->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     addWidget(panes[0], 1);
     for (int index = 1; index < kPaneCount; ++index) {
-        paneWidths[size_t(index)] = metrics.horizontalAdvance(kPaneTemplates[index]) + gap + 2 * kPaneMargin;
-        panes[size_t(index)] =
-            MakePane(new PaneLabel(paneWidths[size_t(index)], this), QString("statusPane%1").arg(index));
+        // As wide as the template, or as the widest text the pane shows where
+        // that is wider in the desktop's font.
+        int textWidth = 0;
+        for (const std::string& text : PaneWidestTexts(size_t(index)))
+            textWidth = std::max(textWidth, metrics.horizontalAdvance(QString::fromStdString(text)));
+        paneWidths[size_t(index)] = textWidth + gap + 2 * kPaneMargin;
+        panes[size_t(index)] = MakePane(new PaneLabel(paneWidths[size_t(index)], this),
+                                        QString("statusPane%1").arg(index), kPaneDescriptions[index]);
         panes[size_t(index)]->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
         addWidget(panes[size_t(index)]);
     }
-    single = MakePane(new QLabel(this), "statusSinglePane");
+    single = MakePane(new QLabel(this), "statusSinglePane", "Status");
     single->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     single->hide();
     addWidget(single, 1);

@@ -1,6 +1,7 @@
 #include "views/FilesView.h"
 
 #include "compare/CompareView.h"
+#include "compare/ListColumn.h"
 #include "controls/NavigationTree.h"
 #include "controls/ReportList.h"
 #include "controls/WaitCursor.h"
@@ -166,6 +167,8 @@ void FilesView::Repaint(uint32_t lists) {
 
 void FilesView::SetSplitterPositions(int horizontal, int vertical) {
     horizontalSplitter->setSizes({horizontal, std::max(0, horizontalSplitter->height() - horizontal)});
+    // Never so narrow that the label of a category is cut.
+    vertical = FittedWidth(vertical, tree->WidthToShow(WidestCategoryLabels(true)));
     verticalSplitter->setSizes({vertical, std::max(0, verticalSplitter->width() - vertical)});
 }
 

@@ -1,5 +1,6 @@
 #include "views/ResultView.h"
 
+#include "compare/ListColumn.h"
 #include "controls/NavigationTree.h"
 #include "controls/TickList.h"
 #include "session/AppSession.h"
@@ -56,6 +57,8 @@ ResultView::~ResultView() {
 int ResultView::TickedCount() const { return int(model.TickedCount()); }
 
 void ResultView::SetSplitterPosition(int vertical) {
+    // Never so narrow that the name of a category is cut.
+    vertical = FittedWidth(vertical, tree->WidthToShow(WidestCategoryLabels(false)));
     splitter->setSizes({vertical, std::max(0, splitter->width() - vertical)});
 }
 
