@@ -74,6 +74,11 @@ FilesView::FilesView(AppSession& session, ProgressIndicator& progress, QWidget* 
     tabs->addTab(comparingList, tr("Comparing"));
     tabs->addTab(finishedList, tr("Finished"));
     layout->addWidget(horizontalSplitter);
+    // The bars between the parts, which the keyboard and the mouse can move.
+    horizontalSplitter->setAccessibleName(tr("Files and comparison"));
+    horizontalSplitter->handle(1)->setAccessibleName(tr("Divider above the comparison"));
+    verticalSplitter->setAccessibleName(tr("Size categories and files"));
+    verticalSplitter->handle(1)->setAccessibleName(tr("Divider beside the size categories"));
 
     session.Doc().RegisterView(this);
     Rebuild();

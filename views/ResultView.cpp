@@ -44,6 +44,7 @@ ResultView::ResultView(AppSession& session, QWidget* parent) : QWidget(parent), 
     list->setModel(listModel);
     list->SetColumnWidths(kResultColumns);
     splitter->setStretchFactor(1, 1);
+    splitter->handle(1)->setAccessibleName(tr("Divider beside the duplicate groups"));
     layout->addWidget(splitter);
 }
 
