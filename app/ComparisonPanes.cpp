@@ -34,7 +34,14 @@ void ComparisonPanes::Update(AppSession& session, uint32_t tick) {
         now.fileDone = first.bytesDone.load(std::memory_order_relaxed);
         now.fileSize = first.item->Size();
     }
-    if (progress.Update(tick, now)) {
+    const bool ended = progress.Update(tick, now);
+    bar.SetPaneText(1, Text(PaneSizeText(session.Comparing(), session.Finished())));
+    bar.SetPaneText(2, Text(PaneCountText(session.Comparing(), session.Finished())));
+    bar.SetPaneText(3, Text(progress.PercentText()));
+    bar.SetPaneText(4, Text(progress.ElapsedText()));
+    bar.SetPaneText(5, Text(progress.LeftText()));
+    bar.SetPaneText(6, Text(PaneSpeedText(session.Comparing())));
+    if (ended) {
         bar.SetPaneText(0, Text(ComparisonEndText(session.Doc().duplicates, progress.Stopped())));
         endTextTimer->start();
     } else if (now.comparing && endTextTimer->isActive()) {
@@ -42,12 +49,6 @@ void ComparisonPanes::Update(AppSession& session, uint32_t tick) {
         endTextTimer->stop();
         bar.SetPaneText(0, kReadyText);
     }
-    bar.SetPaneText(1, Text(PaneSizeText(session.Comparing(), session.Finished())));
-    bar.SetPaneText(2, Text(PaneCountText(session.Comparing(), session.Finished())));
-    bar.SetPaneText(3, Text(progress.PercentText()));
-    bar.SetPaneText(4, Text(progress.ElapsedText()));
-    bar.SetPaneText(5, Text(progress.LeftText()));
-    bar.SetPaneText(6, Text(PaneSpeedText(session.Comparing())));
 }
 
 }  // namespace twinseek

@@ -4,6 +4,7 @@
 #include "session/CommandTable.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QSizeGrip>
 #include <QStyle>
 
@@ -15,13 +16,20 @@ namespace {
 
 constexpr int kPaneMargin = 3;
 
-// A pane that asks for its template's width but gives way when the bar is
-// narrower, so the panes never hold the window wider than the screen.
+// The width a pane needs to show its present text whole.
+int TextWidth(const QLabel& pane) {
+    if (pane.text().isEmpty()) return 0;
+    const QMargins margins = pane.contentsMargins();
+    return pane.fontMetrics().horizontalAdvance(pane.text()) + margins.left() + margins.right() + 2 * pane.frameWidth();
+}
+
+// A pane that asks for its template's width and, where the bar is narrower,
+// gives way down to its present text: an empty pane gives way first.
 class PaneLabel final : public QLabel {
 public:
     PaneLabel(int width, QWidget* parent) : QLabel(parent), width(width) {}
     QSize sizeHint() const override { return {width, QLabel::sizeHint().height()}; }
-    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+    QSize minimumSizeHint() const override { return {TextWidth(*this), QLabel::minimumSizeHint().height()}; }
 
 private:
     int width;
@@ -56,8 +64,8 @@ MainStatusBar::MainStatusBar(QWidget* parent) : QStatusBar(parent) {
     if (gap < 0) gap = 6;
     const QFontMetrics metrics(font());
     panes[0] = MakePane(new QLabel(kReadyText, this), "statusPane0", kPaneDescriptions[0]);
-    // Pane 0 takes what the others leave, but never less than its own text.
-    panes[0]->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+    // Pane 0 takes what the others leave; its least width is set with its text.
+    panes[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     addWidget(panes[0], 1);
     for (int index = 1; index < kPaneCount; ++index) {
         // As wide as the template, or as the widest text the pane shows where
@@ -77,7 +85,23 @@ MainStatusBar::MainStatusBar(QWidget* parent) : QStatusBar(parent) {
     addWidget(single, 1);
 }
 
-void MainStatusBar::SetPaneText(int index, const QString& text) { panes[size_t(index)]->setText(text); }
+void MainStatusBar::SetPaneText(int index, const QString& text) {
+    QLabel* pane = panes[size_t(index)];
+    if (pane->text() == text) return;
+    pane->setText(text);
+    FitFirstPane();
+}
+
+void MainStatusBar::FitFirstPane() {
+    // Pane 0's text wins over the others' room, down to their own texts, but
+    // never widens the window: the least width of the whole bar stays within it.
+    panes[0]->setMinimumWidth(0);
+    // The bar's layout holds the panes in layouts of its own, each caching its size.
+    for (QLayout* part : findChildren<QLayout*>()) part->invalidate();
+    layout()->invalidate();
+    const int room = std::max(0, width() - layout()->totalMinimumSize().width());
+    panes[0]->setMinimumWidth(std::min(TextWidth(*panes[0]), room));
+}
 
 int MainStatusBar::PaneWidth(int index) const { return paneWidths[size_t(index)]; }
 

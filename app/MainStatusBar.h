@@ -33,6 +33,8 @@ public:
     QLabel* SinglePane() const { return single; }
 
 private:
+    void FitFirstPane();
+
     std::array<QLabel*, kPaneCount> panes{};
     std::array<int, kPaneCount> paneWidths{};
     QLabel* single;

@@ -339,7 +339,7 @@ ScanWizard::ScanWizard(ScanWizardData& data, Document& document, const Directory
                        const DriveSource& drives, HelpHandler help, QWidget* parent)
     : QWizard(parent), help(std::move(help)) {
     setObjectName("scanWizard");
-    setAccessibleName(Text(kWizardTitle));
+    // Read by its title, which names the page shown.
     setWindowTitle(Text(kWizardTitle));
     setWizardStyle(QWizard::ModernStyle);
     setOption(QWizard::HaveHelpButton, true);

@@ -32,7 +32,7 @@ bool ComparisonProgress::Update(uint32_t tick, const Snapshot& now) {
             comparing = false;
             ended = true;
             stopped = totalBytes < queuedBefore;
-            millisLeft = 0;
+            millisLeft.reset();
         }
     }
     if (!now.comparing) {
@@ -58,14 +58,13 @@ void ComparisonProgress::Estimate() {
 }
 
 std::string ComparisonProgress::PercentText() const {
-    if (!started) return {};
-    if (!comparing) return PanePercentText(1, 1, 1, 1);
+    if (!comparing) return {};
     return PanePercentText(doneBytes, totalBytes, fileDone, fileSize);
 }
 
 std::string ComparisonProgress::ElapsedText() const { return started ? PaneElapsedText(elapsed) : std::string(); }
 
-std::string ComparisonProgress::LeftText() const { return started ? PaneLeftText(millisLeft) : std::string(); }
+std::string ComparisonProgress::LeftText() const { return comparing ? PaneLeftText(millisLeft) : std::string(); }
 
 std::string ComparisonEndText(const DuplicateIndex& duplicates, bool stopped) {
     uint64_t groups = 0;

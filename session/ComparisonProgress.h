@@ -39,8 +39,8 @@ public:
     bool Started() const { return started; }
     // Whether the last comparison to end was stopped before all it queued was read.
     bool Stopped() const { return stopped; }
-    // Pane texts, empty before the first comparison. After one ends they keep
-    // its last state, with nothing left.
+    // Pane texts, empty before the first comparison. Once one ends only the
+    // time it took stays, which leaves room for what it found.
     std::string PercentText() const;
     std::string ElapsedText() const;
     std::string LeftText() const;

@@ -20,8 +20,9 @@
 namespace twinseek::testing {
 namespace {
 
+// "statusPane0", "scan_counts"; not a path, which a label may show.
 bool LooksLikeIdentifier(const QString& name) {
-    static const QRegularExpression identifier("^\\S*([a-z][A-Z]|[A-Za-z][0-9]|_)\\S*$");
+    static const QRegularExpression identifier("^[^\\s/]*([a-z][A-Z]|[A-Za-z][0-9]|_)[^\\s/]*$");
     return identifier.match(name).hasMatch();
 }
 
@@ -36,7 +37,7 @@ QStringList Faults(QWidget& top) {
         if (!accessible) continue;
         const QString name = accessible->text(QAccessible::Name);
         const QString where = widget->objectName().isEmpty() ? widget->metaObject()->className() : widget->objectName();
-        QString shown;
+        QString shown = widget->isWindow() ? widget->windowTitle() : QString();
         if (auto* label = qobject_cast<QLabel*>(widget)) shown = label->text();
         if (auto* button = qobject_cast<QAbstractButton*>(widget)) shown = button->text().remove('&');
         if (!shown.isEmpty() && name != shown) faults << where + " shows \"" + shown + "\" but reads \"" + name + "\"";

@@ -33,8 +33,8 @@ TEST_F(StatusBarTest, PanesFollowTheComparisonToItsEnd) {
     ASSERT_EQ(texts.size(), MainStatusBar::kPaneCount);
     texts[4] = texts[4].left(9);  // the time taken varies
     EXPECT_EQ(texts, (QStringList{"Comparison finished: 1 duplicate group; its extra copies hold 2.9 KB",
-                                  "Size: 5.8 KB/5.8 KB File(s)   100%", "Count: 2/2   100%", "Percent: 100%   100%",
-                                  "Elapsed: ", "Left: 00:00:00", ""}));
+                                  "Size: 5.8 KB/5.8 KB File(s)   100%", "Count: 2/2   100%", "", "Elapsed: ", "",
+                                  ""}));
     // A few seconds later "Ready" is back; the timer is hurried here.
     auto* timer = window.findChild<QTimer*>("comparisonEndTextTimer");
     ASSERT_TRUE(timer && timer->isActive());
