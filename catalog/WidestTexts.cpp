@@ -33,10 +33,9 @@ TextList WidestSizeWithUnitTexts() {
 }
 
 TextList WidestRateTexts() {
+    // A rate is the size of a second's bytes followed by "B/S".
     TextList texts;
-    // Over one second the rate is the count itself; past 2^64 / 1000 it wraps.
-    for (uint64_t bytes : UnitTops())
-        if (bytes <= UINT64_MAX / 1000) texts.emplace_back(FormatRate(bytes, 1000).CStr());
+    for (const std::string& size : WidestSizeTexts()) texts.push_back(size + "B/S");
     return texts;
 }
 
