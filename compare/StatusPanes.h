@@ -1,7 +1,6 @@
-// Texts of the status-bar panes that follow a comparison: size and count
-// finished against queued, the whole comparison's percentage, its time spent
-// and left, and the speed of the file now being read; and how wide each pane
-// must be to show them.
+// Texts of the status-bar panes that follow a comparison (sizes and counts
+// finished against queued, percentage, time spent and left, speed of the file
+// being read), and the widest texts each pane must hold.
 #pragma once
 
 #include "catalog/WidestTexts.h"

@@ -1,7 +1,6 @@
 // The tree on the left of the files view and the result view: one column of
-// labels without a header, as wide as the tree, one item chosen at a time,
-// nothing edited in place. A label too long for the tree is cut before its
-// count ("holiday photos of 2…[4 Copies]") and shows whole under the mouse.
+// labels as wide as the tree, one item chosen at a time; a label too long is
+// cut before its count ("holiday photos of 2… [4 Copies]"), whole under the mouse.
 #pragma once
 
 #include "catalog/GroupLabels.h"
