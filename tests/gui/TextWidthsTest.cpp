@@ -27,27 +27,20 @@ int TextRoom(const QAbstractItemView& view, int columnWidth) {
 TEST_F(TextWidthsTest, ColumnsHoldTheirWidestTextsAndANarrowedColumnStaysNarrow) {
     window.resize(800, 600);
     ShowActive();
-    const struct {
-        QAbstractItemView* view;
-        QHeaderView* header;
-        std::span<const ListColumn> columns;
-    } lists[] = {
-        {window.Files().FileListView(), window.Files().FileListView()->horizontalHeader(), FileList::kColumns},
-        {window.Files().ComparingListView(), window.Files().ComparingListView()->horizontalHeader(),
-         ComparingList::kColumns},
-        {window.Files().FinishedListView(), window.Files().FinishedListView()->horizontalHeader(),
-         FinishedList::kColumns},
+    FilesView& view = window.Files();
+    const std::tuple<QAbstractItemView*, QHeaderView*, std::span<const ListColumn>> lists[] = {
+        {view.FileListView(), view.FileListView()->horizontalHeader(), FileList::kColumns},
+        {view.ComparingListView(), view.ComparingListView()->horizontalHeader(), ComparingList::kColumns},
+        {view.FinishedListView(), view.FinishedListView()->horizontalHeader(), FinishedList::kColumns},
         {window.Results().FileListView(), window.Results().FileListView()->header(), kResultColumns},
     };
-    for (const auto& list : lists) {
-        for (size_t column = 0; column < list.columns.size(); ++column) {
-            const int width = list.header->sectionSize(int(column));
-            EXPECT_GE(width, list.columns[column].width) << list.view->objectName().toStdString() << column;
-            if (!list.columns[column].widestTexts) continue;
-            for (const std::string& text : list.columns[column].widestTexts())
-                EXPECT_LE(list.view->fontMetrics().horizontalAdvance(QString::fromStdString(text)),
-                          TextRoom(*list.view, width))
-                    << list.view->objectName().toStdString() << " cuts " << text;
+    for (const auto& [list, header, columns] : lists) {
+        for (size_t column = 0; column < columns.size(); ++column) {
+            if (!columns[column].widestTexts) continue;
+            const int room = TextRoom(*list, header->sectionSize(int(column)));
+            for (const std::string& text : columns[column].widestTexts())
+                EXPECT_LE(list->fontMetrics().horizontalAdvance(QString::fromStdString(text)), room)
+                    << list->objectName().toStdString() << " cuts " << text;
         }
     }
 
@@ -61,7 +54,6 @@ TEST_F(TextWidthsTest, ColumnsHoldTheirWidestTextsAndANarrowedColumnStaysNarrow)
     ASSERT_EQ(files.rowCount(), 2);
     const QModelIndex folder = files.index(0, FileList::kFolder);
     EXPECT_EQ(folder.data(Qt::ToolTipRole), folder.data(Qt::DisplayRole)) << "a path cut in the middle shows whole";
-    EXPECT_FALSE(files.index(0, FileList::kName).data(Qt::ToolTipRole).isValid());
 
     QHeaderView* header = window.Files().FileListView()->horizontalHeader();
     header->resizeSection(FileList::kSize, 30);  // as a drag does
