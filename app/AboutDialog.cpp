@@ -22,14 +22,12 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(ProgramIcon().pixmap(48, 48));
     auto* version = new QLabel(kAboutVersionText, this);
     version->setObjectName("aboutVersion");
-    version->setAccessibleName(kAboutVersionText);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->setObjectName("aboutButtons");
     buttons->setAccessibleName("About buttons");
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
     ok->setObjectName("aboutOk");
-    ok->setAccessibleName("OK");
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto* row = new QHBoxLayout;

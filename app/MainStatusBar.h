@@ -1,6 +1,9 @@
-// The main window's status bar: "Ready" and six panes sized from their
-// templates, or a single pane for a menu prompt or a progress text.
+// The main window's status bar: "Ready" and six panes as wide as their
+// templates or their widest texts, or a single pane for a menu prompt or a
+// progress text.
 #pragma once
+
+#include "compare/StatusPanes.h"
 
 #include <QStatusBar>
 
@@ -13,14 +16,14 @@ namespace twinseek {
 class MainStatusBar final : public QStatusBar {
     Q_OBJECT
 public:
-    static constexpr int kPaneCount = 7;
+    static constexpr int kPaneCount = int(kStatusPaneCount);
 
     explicit MainStatusBar(QWidget* parent = nullptr);
 
     // Pane 0 holds "Ready"; panes 1 to 6 follow the comparison.
     QLabel* Pane(int index) const { return panes[size_t(index)]; }
     void SetPaneText(int index, const QString& text);
-    // The width a pane's template takes in the bar's font, with its margins.
+    // The width a pane takes in the bar's font, with its margins.
     int PaneWidth(int index) const;
 
     // One pane across the bar showing text (which may be empty), until ShowPanes.
@@ -30,6 +33,8 @@ public:
     QLabel* SinglePane() const { return single; }
 
 private:
+    void FitFirstPane();
+
     std::array<QLabel*, kPaneCount> panes{};
     std::array<int, kPaneCount> paneWidths{};
     QLabel* single;

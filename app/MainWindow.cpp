@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutDialog.h"
+#include "app/ComparisonPanes.h"
 #include "app/DeleteDialog.h"
 #include "session/DiskFileRemover.h"
 #include "app/Icons.h"
@@ -9,7 +10,7 @@
 #include "app/ScanDiskCommand.h"
 #include "app/WaitCursor.h"
 #include "app/WindowSettings.h"
-#include "compare/StatusPanes.h"
+#include "platform/TickCount.h"
 #include "session/CommandTable.h"
 #include "views/FilesView.h"
 #include "views/ResultView.h"
@@ -104,6 +105,7 @@ MainWindow::MainWindow() : session(prompts, progress, *this) {
 
     statusPanes = new MainStatusBar(this);
     setStatusBar(statusPanes);
+    comparisonPanes = new ComparisonPanes(*statusPanes, this);
     progress.Attach(statusPanes);
 
     client = new QStackedWidget(this);
@@ -479,9 +481,7 @@ void MainWindow::UpdateCommandStates() {
         if (action->isCheckable()) action->setChecked(state.checked);
         if (!state.text.empty()) action->setText(QString::fromUtf8(state.text.data(), qsizetype(state.text.size())));
     }
-    statusPanes->SetPaneText(1, QString::fromStdString(PaneSizeText(session.Comparing(), session.Finished())));
-    statusPanes->SetPaneText(2, QString::fromStdString(PaneCountText(session.Comparing(), session.Finished())));
-    statusPanes->SetPaneText(6, QString::fromStdString(PaneSpeedText(session.Comparing())));
+    comparisonPanes->Update(session, GetTickCount());
 }
 
 // The views go before the session; whatever the engine marks after that is never shown.

@@ -24,6 +24,7 @@ class QToolBar;
 
 namespace twinseek {
 
+class ComparisonPanes;
 class DriveSource;
 class FilesView;
 class MainStatusBar;
@@ -93,6 +94,7 @@ private:
     FilesView* filesView = nullptr;
     ResultView* resultView = nullptr;
     MainStatusBar* statusPanes = nullptr;
+    ComparisonPanes* comparisonPanes = nullptr;
     QToolBar* menuBand = nullptr;
     QToolBar* toolBand = nullptr;
     QMenuBar* menuBar = nullptr;

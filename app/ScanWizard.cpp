@@ -35,12 +35,19 @@ QString Text(const char* text) { return QString::fromUtf8(text); }
 // Which control of its page a widget stands for, for help requests.
 constexpr char kControlIdProperty[] = "controlId";
 
+// A widget with text needs no accessible name: screen readers read its text,
+// also as it changes. Pages and dialogs are named by their captions.
 template <typename Widget>
-Widget* Named(Widget* widget, const char* objectName, const QString& accessibleName, int controlId = 0) {
+Widget* Named(Widget* widget, const char* objectName, int controlId = 0) {
     widget->setObjectName(objectName);
-    widget->setAccessibleName(accessibleName);
     if (controlId != 0) widget->setProperty(kControlIdProperty, controlId);
     return widget;
+}
+
+template <typename Widget>
+Widget* Named(Widget* widget, const char* objectName, const QString& accessibleName) {
+    widget->setAccessibleName(accessibleName);
+    return Named(widget, objectName);
 }
 
 QFont TitleFont(const QFont& desktop) {
@@ -73,15 +80,15 @@ public:
     explicit WelcomePage(ScanWizardData& data) : data(data), step(data) {
         Named(this, "welcomePage", Text(WizardPageOf(kWelcomePageId).caption));
         setPixmap(QWizard::WatermarkPixmap, Watermark());
-        auto* title = Named(new QLabel(Text(kWelcomeTitle)), "welcomeTitle", Text(kWelcomeTitle), 1009);
+        auto* title = Named(new QLabel(Text(kWelcomeTitle)), "welcomeTitle", 1009);
         title->setFont(TitleFont(font()));
         title->setWordWrap(true);
         // A bullet in the desktop's font, where the old one drew it in a symbol font.
-        auto* bullet = Named(new QLabel(QString(QChar(0x2022))), "welcomeBullet", "Bullet", 1010);
+        auto* bullet = Named(new QLabel(QString(QChar(0x2022))), "welcomeBullet", 1010);
         QFont bulletFont = font();
         bulletFont.setPointSize(8);
         bullet->setFont(bulletFont);
-        skip = Named(new QCheckBox(Text(kSkipWelcomeText)), "skipWelcome", "Skip this welcome page in the future", 1011);
+        skip = Named(new QCheckBox(Text(kSkipWelcomeText)), "skipWelcome", 1011);
         skip->setChecked(step.SkipTickedAtStart());
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(title);
@@ -110,12 +117,12 @@ public:
     FolderPage(ScanWizardData& data, const DirectoryListing& listing, const DriveSource& drives) : data(data) {
         Named(this, "folderPage", Text(WizardPageOf(kFolderPageId).caption));
         SetCaptionTexts(*this, kFolderPageId);
-        auto* label = Named(new QLabel(Text(kSelectFoldersText)), "selectFoldersLabel", Text(kSelectFoldersText));
+        auto* label = Named(new QLabel(Text(kSelectFoldersText)), "selectFoldersLabel");
         tree = new CheckFolderTree(listing, drives);
         tree->setProperty(kControlIdProperty, 1000);
         label->setBuddy(tree);
-        auto* selectAll = Named(new QPushButton(Text(kSelectAllText)), "selectAllFolders", Text(kSelectAllText), 1001);
-        auto* clearAll = Named(new QPushButton(Text(kClearAllText)), "clearAllFolders", Text(kClearAllText), 1002);
+        auto* selectAll = Named(new QPushButton(Text(kSelectAllText)), "selectAllFolders", 1001);
+        auto* clearAll = Named(new QPushButton(Text(kClearAllText)), "clearAllFolders", 1002);
         connect(selectAll, &QPushButton::clicked, this, [this] { tree->SelectAll(); });
         connect(clearAll, &QPushButton::clicked, this, [this] { tree->ClearAll(); });
         auto* layout = new QGridLayout(this);
@@ -159,12 +166,11 @@ public:
         for (int box = 0; box < 7; ++box) {
             boxes[box] = new QCheckBox(Text(kNames[box]));
             boxes[box]->setObjectName(QString("sizeBox%1").arg(box + 1));
-            boxes[box]->setAccessibleName(Text(kNames[box]));
             boxes[box]->setProperty(kControlIdProperty, 1015 + box);
             layout->addWidget(boxes[box], 1 + box / 3, 1 + box % 3);
         }
-        auto* selectAll = Named(new QPushButton(Text(kSelectAllText)), "selectAllSizes", Text(kSelectAllText), 1001);
-        auto* clearAll = Named(new QPushButton(Text(kClearAllText)), "clearAllSizes", Text(kClearAllText), 1002);
+        auto* selectAll = Named(new QPushButton(Text(kSelectAllText)), "selectAllSizes", 1001);
+        auto* clearAll = Named(new QPushButton(Text(kClearAllText)), "clearAllSizes", 1002);
         connect(selectAll, &QPushButton::clicked, this, [this] { TickAll(true); });
         connect(clearAll, &QPushButton::clicked, this, [this] { TickAll(false); });
         layout->addWidget(selectAll, 3, 2);
@@ -209,7 +215,8 @@ public:
         : data(data), document(document), shown(std::move(shown)), mailbox(*this, [this] { Deliver(); }) {
         Named(this, "scanningPage", Text(WizardPageOf(kScanningPageId).caption));
         SetCaptionTexts(*this, kScanningPageId);
-        status = Named(new QLabel, "scanStatus", "Current folder");
+        status = Named(new QLabel, "scanStatus");
+        status->setAccessibleDescription("Current folder");
         status->setTextFormat(Qt::PlainText);
         // A long path must not widen the wizard: it is shortened in the middle.
         status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -217,8 +224,8 @@ public:
         status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         animation = new ScanAnimation;
         animation->setProperty(kControlIdProperty, 1012);
-        counts = Named(new QLabel(QString::fromStdString(ScanProgressCount::FoundText(0, 0))), "scanCounts",
-                       "Files and folders found", 1013);
+        counts = Named(new QLabel(QString::fromStdString(ScanProgressCount::FoundText(0, 0))), "scanCounts", 1013);
+        counts->setAccessibleDescription("Files and folders found");
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(status);
         layout->addStretch();
@@ -317,7 +324,7 @@ public:
     CompletingPage() {
         Named(this, "completingPage", Text(WizardPageOf(kCompletingPageId).caption));
         setPixmap(QWizard::WatermarkPixmap, Watermark());
-        auto* title = Named(new QLabel(Text(kCompletingTitle)), "completingTitle", Text(kCompletingTitle), 1009);
+        auto* title = Named(new QLabel(Text(kCompletingTitle)), "completingTitle", 1009);
         title->setFont(TitleFont(font()));
         title->setWordWrap(true);
         auto* layout = new QVBoxLayout(this);
@@ -332,7 +339,7 @@ ScanWizard::ScanWizard(ScanWizardData& data, Document& document, const Directory
                        const DriveSource& drives, HelpHandler help, QWidget* parent)
     : QWizard(parent), help(std::move(help)) {
     setObjectName("scanWizard");
-    setAccessibleName(Text(kWizardTitle));
+    // Read by its title, which names the page shown.
     setWindowTitle(Text(kWizardTitle));
     setWizardStyle(QWizard::ModernStyle);
     setOption(QWizard::HaveHelpButton, true);
@@ -358,9 +365,10 @@ ScanWizard::ScanWizard(ScanWizardData& data, Document& document, const Directory
     for (auto which : {QWizard::BackButton, QWizard::NextButton, QWizard::CommitButton, QWizard::FinishButton,
                        QWizard::CancelButton, QWizard::HelpButton}) {
         QAbstractButton* button = this->button(which);
+        // Named for tests only: each is announced by the text it shows, which
+        // the page may change (the commit button reads "Next >").
         const QString label = button->text().remove('&').remove(QChar('<')).remove(QChar('>')).trimmed();
         button->setObjectName("wizard" + QString(label).remove(' ') + "Button");
-        button->setAccessibleName(label);
     }
     // The Help button does nothing; help comes from F1 on a control.
     connect(this, &QWizard::currentIdChanged, this, &ScanWizard::ShowPageCaption);

@@ -123,11 +123,13 @@ void RestorePlacement(QWidget& window, QSettings& settings) {
         std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())));
     if (!placement) return;
 
-    std::vector<PlacementRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens()) screens.push_back(ToPlacementRect(screen->geometry()));
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    const PlacementRect workArea = primary ? ToPlacementRect(primary->availableGeometry()) : PlacementRect{};
-    if (const auto rect = PlaceOnScreens(placement->normal, screens, workArea)) {
+    std::vector<PlacementRect> areas;
+    size_t primary = 0;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen == QGuiApplication::primaryScreen()) primary = areas.size();
+        areas.push_back(ToPlacementRect(screen->availableGeometry()));
+    }
+    if (const auto rect = PlaceOnScreens(placement->normal, areas, primary)) {
         window.setGeometry(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
     }
     const Qt::WindowStates kept =

@@ -8,8 +8,9 @@ class QWidget;
 
 namespace twinseek {
 
-// Before the first show: puts the window where it was. Missing or damaged
-// values leave it as it is; a place off every screen moves to the primary one.
+// Before the first show: puts the window where it was, no larger than the
+// screen it opens on. Missing or damaged values leave it as it is; a place
+// whose top edge the user could not reach moves to the middle of the primary screen.
 void RestorePlacement(QWidget& window, QSettings& settings);
 void SavePlacement(const QWidget& window, QSettings& settings);
 

@@ -40,4 +40,20 @@ std::array<CategoryTreeLabel, 8> CategoryTreeLabels(const FileCatalog& catalog) 
     return labels;
 }
 
+size_t LabelCountStart(std::string_view label) {
+    const size_t bracket = label.rfind(" [");
+    return bracket == std::string_view::npos ? label.size() : bracket;
+}
+
+std::vector<TreeLabel> WidestCategoryLabels(bool withCounts) {
+    constexpr uint32_t kWidestCount = 999999;
+    std::vector<TreeLabel> labels;
+    const auto& table = SizeCategories();
+    for (size_t row = 0; row < table.size(); ++row) {
+        const int depth = table[row].id == kAllFilesId ? 0 : 1;
+        labels.push_back({withCounts ? SizeSetLabel(table[row].name, kWidestCount) : table[row].name, depth});
+    }
+    return labels;
+}
+
 }  // namespace twinseek

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace twinseek {
 
@@ -21,6 +22,20 @@ std::string RelabelGroup(std::string_view label, uint32_t count);
 
 // "Category [N Group(s)]".
 std::string SizeSetLabel(std::string_view categoryName, uint32_t sizeSets);
+
+// Where the count of a tree label begins: the blank before its last " [", or
+// the label's length when it has none. A label too long for its tree is cut
+// before this point, so that its count stays whole.
+size_t LabelCountStart(std::string_view label);
+
+// The widest labels the trees' top two levels show, with their depth (0 for
+// "All Files", 1 for a category): the plain names, and with counts the
+// labels counting in six figures, so that no category's label is cut.
+struct TreeLabel {
+    std::string text;
+    int depth;
+};
+std::vector<TreeLabel> WidestCategoryLabels(bool withCounts);
 
 // The labels of "All Files" and the seven bands of the category tree, in table
 // order, counted over the catalogue.

@@ -27,12 +27,12 @@ public:
     enum Column { kName, kSize, kCompleted, kPercent, kElapsed, kLeft, kSpeed, kColumnCount };
     static constexpr std::array<ListColumn, kColumnCount> kColumns{{
         {"Name", 240},
-        {"Size", 90},
-        {"Completed", 90},
-        {"Percent", 60},
-        {"Elapsed", 60},
-        {"Left", 60},
-        {"Speed", 120},
+        {"Size", 90, WidestSizeTexts},
+        {"Completed", 90, WidestSizeTexts},
+        {"Percent", 60, WidestPercentTexts},
+        {"Elapsed", 60, WidestDurationTexts},
+        {"Left", 60, WidestDurationTexts},
+        {"Speed", 120, WidestRateTexts},
     }};
     static constexpr uint32_t kRepaintIntervalMillis = 1000;
     static constexpr uint32_t kCollectIntervalMillis = 2000;

@@ -34,6 +34,8 @@ size_t FinishedList::RemoveEntriesOf(const std::function<bool(const FileItem*)>&
     return removed;
 }
 
+TextList FinishedList::StatusTexts() { return {std::string(kCompleteText), kUnopenableText}; }
+
 std::string_view FinishedList::CellText(size_t row, size_t column) const {
     if (row >= rows.size()) return {};
     const FinishedEntry& entry = rows[row];

@@ -19,12 +19,14 @@ namespace twinseek {
 class FinishedList {
 public:
     enum Column { kName, kSize, kStatus, kTime, kSpeed, kColumnCount };
+    // What the Status column can say of a file.
+    static TextList StatusTexts();
     static constexpr std::array<ListColumn, kColumnCount> kColumns{{
         {"Name", 240},
-        {"Size", 90},
-        {"Status", 120},
-        {"Time", 60},
-        {"Speed", 60},
+        {"Size", 90, WidestSizeTexts},
+        {"Status", 120, StatusTexts},
+        {"Time", 60, WidestDurationTexts},
+        {"Speed", 60, WidestRateTexts},
     }};
     static constexpr std::string_view kCompleteText = "Complete";
 

@@ -1,9 +1,13 @@
 // The tree on the left of the files view and the result view: one column of
-// labels without a header, as wide as its longest label and scrolled sideways
-// in a narrow pane, one item chosen at a time, nothing edited in place.
+// labels as wide as the tree, one item chosen at a time; a label too long is
+// cut before its count ("holiday photos of 2… [4 Copies]"), whole under the mouse.
 #pragma once
 
+#include "catalog/GroupLabels.h"
+
 #include <QTreeView>
+
+#include <span>
 
 namespace twinseek {
 
@@ -11,6 +15,16 @@ class NavigationTree : public QTreeView {
     Q_OBJECT
 public:
     explicit NavigationTree(QWidget* parent = nullptr);
+
+    // The width the tree needs, frame and scroll bar included, to show these
+    // labels whole at their depths, once its model is set.
+    int WidthToShow(std::span<const TreeLabel> labels) const;
+
+protected:
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    bool HasIcons() const;
 };
 
 }  // namespace twinseek

@@ -1,5 +1,7 @@
 #include "controls/ReportList.h"
 
+#include "controls/ListColumns.h"
+
 #include <QHeaderView>
 
 namespace twinseek {
@@ -23,7 +25,7 @@ ReportList::ReportList(QWidget* parent) : QTableView(parent) {
 }
 
 void ReportList::SetColumnWidths(std::span<const ListColumn> columns) {
-    for (size_t column = 0; column < columns.size(); ++column) setColumnWidth(int(column), columns[column].width);
+    ApplyListColumns(*this, *horizontalHeader(), columns);
 }
 
 std::pair<int, int> ReportList::VisibleRows() const {

@@ -17,7 +17,7 @@ class ReportList : public QTableView {
 public:
     explicit ReportList(QWidget* parent = nullptr);
 
-    // Header widths in pixels, once a model is set.
+    // Column widths and text cuts from the column table, once a model is set.
     void SetColumnWidths(std::span<const ListColumn> columns);
     // The first and last row on screen; first > last when none is.
     std::pair<int, int> VisibleRows() const;

@@ -1,5 +1,7 @@
 #include "controls/TickList.h"
 
+#include "controls/ListColumns.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -23,7 +25,7 @@ TickList::TickList(QWidget* parent) : QTreeView(parent) {
 }
 
 void TickList::SetColumnWidths(std::span<const ListColumn> columns) {
-    for (size_t column = 0; column < columns.size(); ++column) setColumnWidth(int(column), columns[column].width);
+    ApplyListColumns(*this, *header(), columns);
 }
 
 int TickList::RowsInView() const {

@@ -31,7 +31,7 @@ class TickList : public QTreeView {
 public:
     explicit TickList(QWidget* parent = nullptr);
 
-    // Header widths in pixels, once a model is set.
+    // Column widths and text cuts from the column table, once a model is set.
     void SetColumnWidths(std::span<const ListColumn> columns);
     // How many rows the list window shows at once.
     int RowsInView() const;

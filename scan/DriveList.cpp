@@ -20,6 +20,7 @@ constexpr std::array<std::string_view, 33> kNonVolumeTypes = {
 };
 
 constexpr std::array<std::string_view, 3> kSystemAreas = {"/proc", "/sys", "/dev"};
+constexpr std::array<std::string_view, 3> kUserMountAreas = {"/media", "/run/media", "/mnt"};
 
 bool IsInside(std::string_view path, std::string_view folder) {
     return path == folder || (path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '/');
@@ -35,6 +36,11 @@ bool IsUserVolume(const MountEntry& mount) {
                         [&](std::string_view area) { return IsInside(mount.mountPoint, area); });
 }
 
+bool IsInUserMountArea(std::string_view mountPoint) {
+    return std::any_of(kUserMountAreas.begin(), kUserMountAreas.end(),
+                       [&](std::string_view area) { return IsInside(mountPoint, area); });
+}
+
 bool PathLess(std::string_view left, std::string_view right) {
     // The separator sorts before every other byte.
     auto key = [](char c) { return c == '/' ? 0 : int(static_cast<unsigned char>(c)) + 1; };
@@ -46,7 +52,13 @@ std::vector<std::string> MakeDriveList(const std::string& home, const std::vecto
     std::vector<std::string> volumes;
     for (const MountEntry& mount : mounts)
         if (IsUserVolume(mount) && mount.mountPoint != home) volumes.push_back(mount.mountPoint);
-    std::sort(volumes.begin(), volumes.end(), PathLess);
+    // What users plug in or mount from the network first, then the system's own volumes.
+    std::sort(volumes.begin(), volumes.end(), [](const std::string& left, const std::string& right) {
+        const bool leftUsers = IsInUserMountArea(left);
+        const bool rightUsers = IsInUserMountArea(right);
+        if (leftUsers != rightUsers) return leftUsers;
+        return PathLess(left, right);
+    });
     volumes.erase(std::unique(volumes.begin(), volumes.end()), volumes.end());
 
     std::vector<std::string> drives{"/"};
@@ -57,7 +69,7 @@ std::vector<std::string> MakeDriveList(const std::string& home, const std::vecto
 
 std::vector<std::string> MountedDrives::Drives() const {
     std::vector<std::string> drives = MakeDriveList(HomeFolder(), ReadMountTable());
-    std::erase_if(drives, [](const std::string& path) { return path != "/" && !IsDirectory(path); });
+    std::erase_if(drives, [](const std::string& path) { return path != "/" && DirectoryAccessError(path) != 0; });
     return drives;
 }
 

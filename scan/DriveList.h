@@ -1,5 +1,5 @@
-// The top-level items of the folder tree: "/", the user's home folder, then
-// each mounted volume that holds user files, in path order.
+// The top-level items of the folder tree: "/", the user's home folder, the
+// removable and network volumes mounted for users, then the other volumes.
 #pragma once
 
 #include "platform/MountTable.h"
@@ -18,8 +18,8 @@ public:
 };
 
 // This machine's drive list, read afresh from the mount table on each call;
-// mount points that are not directories (single files bound into place, as
-// containers do with /etc/hosts) are left out.
+// mount points this user cannot list are left out, and so are those that are
+// not directories (single files bound into place, as containers do with /etc/hosts).
 class MountedDrives : public DriveSource {
 public:
     std::vector<std::string> Drives() const override;
@@ -33,8 +33,13 @@ public:
 // at "/" or inside /proc, /sys or /dev, where only system plumbing is mounted.
 bool IsUserVolume(const MountEntry& mount);
 
+// Whether a volume is mounted where desktops mount removable and network
+// volumes for their users: under /media, /run/media or /mnt.
+bool IsInUserMountArea(std::string_view mountPoint);
+
 // "/", then home unless it is empty or "/", then the mount points of the user
-// volumes among mounts in path order, each path once.
+// volumes among mounts, each path once: first those in a user mount area, then
+// the others, each group in path order.
 std::vector<std::string> MakeDriveList(const std::string& home, const std::vector<MountEntry>& mounts);
 
 // Path order: byte order of the names, piece by piece, so a folder comes

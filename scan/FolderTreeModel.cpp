@@ -1,5 +1,7 @@
 #include "scan/FolderTreeModel.h"
 
+#include <algorithm>
+
 namespace twinseek {
 
 namespace {
@@ -58,6 +60,9 @@ void FolderTreeModel::Expand(FolderNode& node) {
     });
     int count = int(folders.size() + files.size());
     if (count == 0) return;
+    // A Linux directory lists its entries in hash order; people read them by name.
+    std::sort(folders.begin(), folders.end());
+    std::sort(files.begin(), files.end());
 
     std::string prefix = path.ends_with('/') ? path : path + '/';
     CheckState state = node.state == CheckState::Checked ? CheckState::Checked : CheckState::Unchecked;

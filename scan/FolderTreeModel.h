@@ -74,7 +74,7 @@ public:
     bool HasChildren(const std::string& path) const;
     // The user opens node: the first time (while it has no child) its children
     // are loaded, subfolders first, then files that are not hidden, each group
-    // in listing order. They come up ticked when node is ticked, else cleared.
+    // by name, byte by byte. They come up ticked when node is ticked, else cleared.
     // A folder that cannot be listed stays without children; nothing is reported.
     void Expand(FolderNode& node);
     // The full path of node: its text joined to those of its ancestors.

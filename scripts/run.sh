@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
-# Builds a release and starts the desktop program when there is a display.
-# Without one it finds the duplicate files under the given roots (the home
-# folder when none is given) with twinseek-cli instead.
-#   bash scripts/run.sh [--format json] [ROOT...]
+# Builds a release and starts the desktop program when there is a display,
+# with the document FILE.tws when one is given. Without a display it finds the
+# duplicate files under the given roots (the home folder when none is given)
+# with twinseek-cli instead.
+#   bash scripts/run.sh [FILE.tws]                  (with a display)
+#   bash scripts/run.sh [--format json] [ROOT...]   (without)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >&2
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   cmake --build build-release -j 2 --target twinseek >&2
-  [ $# -eq 0 ] || echo "run.sh: the desktop program reads no arguments; ignoring: $*" >&2
+  document=()
+  if [ $# -eq 1 ] && [ "${1%.tws}" != "$1" ]; then
+    document=(-- "$1")
+  elif [ $# -gt 0 ]; then
+    echo "run.sh: the desktop program opens one document, FILE.tws; ignoring: $*" >&2
+  fi
   status=0
-  build-release/twinseek || status=$?
+  build-release/twinseek "${document[@]}" || status=$?
   # twinseek ends with 1 after its normal close; that is success here.
   [ "$status" -ne 1 ] || status=0
   exit "$status"

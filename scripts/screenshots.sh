@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Renders the desktop program offscreen to PNG files for review: the files view
-# with a category chosen, a comparison under way, the result view with its
-# groups, the delete dialog, the About box, the pages of the Disk Scan Wizard.
+# Renders the desktop program offscreen to PNG files for review, at the default
+# sizes the windows take on a 1366 x 768 screen, over files some of which have
+# long names: the files view with a category chosen, a comparison under way,
+# the result view with its groups, the delete dialog, the About box, the pages
+# of the Disk Scan Wizard.
 #   bash scripts/screenshots.sh [OUTPUT-FOLDER]    (screenshots/ by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,9 +27,14 @@ copies 307200 song.ogg Music Music/Old Downloads
 copies 40960 report.pdf Documents Documents/Sent
 copies 5000 notes.txt Documents Desktop
 copies 200 todo.txt Documents Desktop Documents/Old Downloads
+# Long names, as real folders have them.
+long="Holiday photos from the summer trip to the mountains, 2019 (edited, full resolution)"
+copies 2500000 "IMG_20190714_183512_panorama_stitched_final_version_for_printing.jpg" "Pictures/$long" "Backup/Phone/DCIM/Camera/$long"
 for size in 90000 4100 777 1500000; do copies "$size" "alone-$size.bin" Downloads; done
 
 # Only the tiny files are compared here, so the document has a group and the
 # other categories are left for the comparison the pictures show.
 "$build"/twinseek-cli scan --compare 7 --save "$work/sample.tws" "$work/tree" > /dev/null
-QT_QPA_PLATFORM=offscreen "$build"/twinseek-screenshots "$work/sample.tws" "$out" "$work/tree"
+# A common laptop screen, 1366 x 768: the windows open at their default sizes on it.
+echo '{"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1366, "height": 768, "logicalDpi": 96}]}' > "$work/screen.json"
+QT_QPA_PLATFORM="offscreen:configfile=$work/screen.json" "$build"/twinseek-screenshots "$work/sample.tws" "$out" "$work/tree"

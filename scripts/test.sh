@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds and runs every test: a normal build, then the core tests again under
-# AddressSanitizer + UndefinedBehaviorSanitizer and under libstdc++'s debug
-# mode, and the threaded engines under ThreadSanitizer.
+# Builds and runs every test: a normal build with the checks under an X server
+# where one can be started, then the core tests again under AddressSanitizer +
+# UndefinedBehaviorSanitizer and under libstdc++'s debug mode, and the threaded
+# engines under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -9,6 +10,18 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTWINSEEK_WERROR=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+# Under a real X server, where one can be started: what a screen reader is
+# told of each window, and a document opened from the desktop after an install.
+if command -v xvfb-run > /dev/null && command -v xdotool > /dev/null && command -v dbus-launch > /dev/null &&
+  command -v xdg-mime > /dev/null && /usr/bin/python3 -c 'import pyatspi' 2> /dev/null &&
+  timeout 60 xvfb-run -a -s "-screen 0 640x480x24" true 2> /dev/null; then
+  bash tests/xvfb/read-aloud.sh build
+  bash tests/xvfb/open-from-desktop.sh build
+else
+  echo "test.sh: no X server can be started here (or xdotool, dbus-launch, xdg-mime or python3-pyatspi is" \
+    "missing; scripts/install-deps.sh installs them): the checks under X are skipped" >&2
+fi
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTWINSEEK_WERROR=ON \
   -DTWINSEEK_CORE_ONLY=ON -DTWINSEEK_SANITIZE=address,undefined

@@ -26,10 +26,10 @@ public:
     enum Column { kName, kFolder, kSize, kType, kDate, kColumnCount };
     static constexpr std::array<ListColumn, kColumnCount> kColumns{{
         {"Name", 120},
-        {"In Folder", 180},
-        {"Size", 60},
+        {"In Folder", 180, nullptr, TextCut::Middle},
+        {"Size", 60, WidestSizeWithUnitTexts},
         {"Type", 120},
-        {"Date Modified", 135},
+        {"Date Modified", 135, WidestFileDateTexts},
     }};
     static constexpr std::string_view kFillText = "Upload list...";
     // Set 0 holds the files of one size; sets 1 to 8 those of a category.

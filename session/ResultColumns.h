@@ -17,10 +17,10 @@ enum ResultColumn : size_t { kTickColumn, kNameColumn, kFolderColumn, kSizeColum
 inline constexpr std::array<ListColumn, kResultColumnCount> kResultColumns{{
     {"", 20},
     {"Name", 120},
-    {"In Folder", 180},
-    {"Size", 60},
+    {"In Folder", 180, nullptr, TextCut::Middle},
+    {"Size", 60, WidestSizeWithUnitTexts},
     {"Type", 120},
-    {"Date Modified", 135},
+    {"Date Modified", 135, WidestFileDateTexts},
 }};
 
 // The text of one cell of a file's row. The tick column has none, and neither

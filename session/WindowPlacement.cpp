@@ -5,10 +5,6 @@
 namespace twinseek {
 namespace {
 
-// Wider or taller than this is damage, not a window; it also keeps every
-// width and height within an int.
-constexpr int64_t kMaxExtent = (int64_t(1) << 24) - 1;
-
 void Put(std::array<uint8_t, kPlacementRecordSize>& record, size_t offset, uint32_t value) {
     for (size_t i = 0; i < 4; ++i) record[offset + i] = uint8_t(value >> (8 * i));
 }
@@ -22,9 +18,11 @@ uint32_t Get(std::span<const uint8_t> bytes, size_t offset) {
 int64_t Width(const PlacementRect& rect) { return int64_t(rect.right) - rect.left; }
 int64_t Height(const PlacementRect& rect) { return int64_t(rect.bottom) - rect.top; }
 
-bool Overlaps(const PlacementRect& a, const PlacementRect& b) {
-    return std::max(a.left, b.left) < std::min(a.right, b.right) &&
-           std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
+// How much of the top edge of a window at left and top, width pixels wide,
+// a user can reach on area: 0 when the strip under the edge is not on it.
+int64_t ReachableTopEdge(int64_t left, int64_t top, int64_t width, const PlacementRect& area) {
+    if (top < area.top || top + kReachableStripHeight > area.bottom) return 0;
+    return std::max<int64_t>(0, std::min<int64_t>(left + width, area.right) - std::max<int64_t>(left, area.left));
 }
 
 }  // namespace
@@ -72,20 +70,40 @@ StartState StartStateOf(const WindowPlacement& placement) {
     }
 }
 
-std::optional<PlacementRect> PlaceOnScreens(const PlacementRect& saved, std::span<const PlacementRect> screens,
-                                            const PlacementRect& primaryWorkArea) {
+std::optional<PlacementRect> PlaceOnScreens(const PlacementRect& saved, std::span<const PlacementRect> availableAreas,
+                                            size_t primary) {
     const int64_t width = Width(saved);
     const int64_t height = Height(saved);
-    if (width <= 0 || height <= 0 || width > kMaxExtent || height > kMaxExtent) return std::nullopt;
-    if (std::any_of(screens.begin(), screens.end(), [&](const PlacementRect& s) { return Overlaps(saved, s); }))
-        return saved;
-    const int64_t areaWidth = Width(primaryWorkArea);
-    const int64_t areaHeight = Height(primaryWorkArea);
+    if (width <= 0 || height <= 0) return std::nullopt;
+
+    // The screen that holds the widest reachable part of the top edge, with
+    // the window cut to its size.
+    const PlacementRect* home = nullptr;
+    int64_t reachable = 0;
+    for (const PlacementRect& area : availableAreas) {
+        if (Width(area) <= 0 || Height(area) <= 0) continue;
+        const int64_t fitWidth = std::min(width, Width(area));
+        const int64_t edge = ReachableTopEdge(saved.left, saved.top, fitWidth, area);
+        if (edge >= std::min<int64_t>(kReachableStripWidth, fitWidth) && edge > reachable) {
+            home = &area;
+            reachable = edge;
+        }
+    }
+    if (home) {
+        const int64_t fitWidth = std::min(width, Width(*home));
+        const int64_t fitHeight = std::min(height, Height(*home));
+        return PlacementRect{saved.left, saved.top, int32_t(saved.left + fitWidth), int32_t(saved.top + fitHeight)};
+    }
+
+    if (primary >= availableAreas.size()) return std::nullopt;
+    const PlacementRect& area = availableAreas[primary];
+    const int64_t areaWidth = Width(area);
+    const int64_t areaHeight = Height(area);
     if (areaWidth <= 0 || areaHeight <= 0) return std::nullopt;
     const int64_t fitWidth = std::min(width, areaWidth);
     const int64_t fitHeight = std::min(height, areaHeight);
-    const int64_t left = primaryWorkArea.left + (areaWidth - fitWidth) / 2;
-    const int64_t top = primaryWorkArea.top + (areaHeight - fitHeight) / 2;
+    const int64_t left = area.left + (areaWidth - fitWidth) / 2;
+    const int64_t top = area.top + (areaHeight - fitHeight) / 2;
     return PlacementRect{int32_t(left), int32_t(top), int32_t(left + fitWidth), int32_t(top + fitHeight)};
 }
 

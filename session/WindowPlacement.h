@@ -47,10 +47,19 @@ std::optional<WindowPlacement> DecodePlacement(std::span<const uint8_t> bytes);
 enum class StartState { Normal, Maximized };
 StartState StartStateOf(const WindowPlacement& placement);
 
-// The normal rectangle to open at: as saved when it overlaps a screen, moved to
-// the middle of the primary screen's work area (and shrunk to fit it) when it
-// lies wholly outside every screen, nothing when it is empty or absurdly large.
-std::optional<PlacementRect> PlaceOnScreens(const PlacementRect& saved, std::span<const PlacementRect> screens,
-                                            const PlacementRect& primaryWorkArea);
+// How much of the window's top edge, where its menu bar is, must lie on one
+// screen for the user to reach it: a strip this high, and this wide (or the
+// whole width of a narrower window).
+constexpr int32_t kReachableStripHeight = 40;
+constexpr int32_t kReachableStripWidth = 160;
+
+// The normal rectangle to open at, given each screen's available area (without
+// panels and docks) and which of them is the primary one. Its size is cut to
+// the available area of the screen it opens on. It stays where it was saved
+// when a strip of its top edge lies on a screen's available area; otherwise it
+// is centred on the primary screen's. Nothing when the saved rectangle is
+// empty or inside out, or when there is no screen to open on.
+std::optional<PlacementRect> PlaceOnScreens(const PlacementRect& saved, std::span<const PlacementRect> availableAreas,
+                                            size_t primary);
 
 }  // namespace twinseek

@@ -145,7 +145,6 @@ bool SaveWizardPages(const QDir& folder, const std::string& tree) {
     {
         ScanWizardData data;
         ScanWizard wizard(data, document, listing, drives, {});
-        wizard.resize(640, 460);
         wizard.show();
         wizard.back();
         Settle(wizard, 100);
@@ -191,7 +190,6 @@ bool SaveWizardPages(const QDir& folder, const std::string& tree) {
     }
     ScanWizardData data;
     ScanWizard wizard(data, document, listing, drives, {});
-    wizard.resize(640, 460);
     wizard.show();
     wizard.FolderTree().Tree().ToggleCheck(wizard.FolderTree().Tree().Root().Child(0));
     wizard.next();
@@ -222,8 +220,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // At the size it opens with on the screen it is given.
     twinseek::MainWindow window;
-    window.resize(1100, 720);
     window.show();
     Settle(window, 100);
     if (!window.Session().OpenFile(argv[1])) {

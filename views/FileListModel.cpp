@@ -54,6 +54,10 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         std::string_view text = list.CellText(row, size_t(index.column()));
         return QString::fromUtf8(text.data(), qsizetype(text.size()));
     }
+    case Qt::ToolTipRole:
+        // A text cut in the middle shows whole under the mouse.
+        if (FileList::kColumns[size_t(index.column())].cut != TextCut::Middle) return {};
+        return data(index, Qt::DisplayRole);
     case Qt::ForegroundRole:
         if (std::optional<uint32_t> color = list.TextColor(row)) return ColorOfRgbValue(*color);
         return {};

@@ -1,6 +1,7 @@
 #include "views/FilesView.h"
 
 #include "compare/CompareView.h"
+#include "compare/ListColumn.h"
 #include "controls/FileActions.h"
 #include "controls/NavigationTree.h"
 #include "controls/ReportList.h"
@@ -75,6 +76,11 @@ FilesView::FilesView(AppSession& session, ProgressIndicator& progress, QWidget* 
     tabs->addTab(comparingList, tr("Comparing"));
     tabs->addTab(finishedList, tr("Finished"));
     layout->addWidget(horizontalSplitter);
+    // The bars between the parts, which the keyboard and the mouse can move.
+    horizontalSplitter->setAccessibleName(tr("Files and comparison"));
+    horizontalSplitter->handle(1)->setAccessibleName(tr("Divider above the comparison"));
+    verticalSplitter->setAccessibleName(tr("Size categories and files"));
+    verticalSplitter->handle(1)->setAccessibleName(tr("Divider beside the size categories"));
 
     session.Doc().RegisterView(this);
     Rebuild();
@@ -168,6 +174,8 @@ void FilesView::Repaint(uint32_t lists) {
 
 void FilesView::SetSplitterPositions(int horizontal, int vertical) {
     horizontalSplitter->setSizes({horizontal, std::max(0, horizontalSplitter->height() - horizontal)});
+    // Never so narrow that the label of a category is cut.
+    vertical = FittedWidth(vertical, tree->WidthToShow(WidestCategoryLabels(true)));
     verticalSplitter->setSizes({vertical, std::max(0, verticalSplitter->width() - vertical)});
 }
 

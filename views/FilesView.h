@@ -6,6 +6,7 @@
 #include "catalog/FileItem.h"
 #include "compare/ComparingList.h"
 #include "compare/FinishedList.h"
+#include "controls/NavigationTree.h"
 #include "document/DocumentView.h"
 #include "views/CompareListModel.h"
 
@@ -83,7 +84,7 @@ private:
     ProgressIndicator& progress;
     QSplitter* horizontalSplitter;
     QSplitter* verticalSplitter;
-    QTreeView* tree;
+    NavigationTree* tree;
     ReportList* fileList;
     QTabWidget* tabs;
     ReportList* comparingList;

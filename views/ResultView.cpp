@@ -1,5 +1,6 @@
 #include "views/ResultView.h"
 
+#include "compare/ListColumn.h"
 #include "controls/FileActions.h"
 #include "controls/NavigationTree.h"
 #include "controls/TickList.h"
@@ -45,6 +46,7 @@ ResultView::ResultView(AppSession& session, QWidget* parent) : QWidget(parent), 
     list->SetColumnWidths(kResultColumns);
     listActions = new FileActions(list);
     splitter->setStretchFactor(1, 1);
+    splitter->handle(1)->setAccessibleName(tr("Divider beside the duplicate groups"));
     layout->addWidget(splitter);
 }
 
@@ -58,6 +60,8 @@ ResultView::~ResultView() {
 int ResultView::TickedCount() const { return int(model.TickedCount()); }
 
 void ResultView::SetSplitterPosition(int vertical) {
+    // Never so narrow that the name of a category is cut.
+    vertical = FittedWidth(vertical, tree->WidthToShow(WidestCategoryLabels(false)));
     splitter->setSizes({vertical, std::max(0, splitter->width() - vertical)});
 }
 

@@ -3,6 +3,7 @@
 // file and rebuilt from the document after a load or a deletion.
 #pragma once
 
+#include "controls/NavigationTree.h"
 #include "session/ResultModel.h"
 #include "views/TickListModel.h"
 
@@ -59,7 +60,7 @@ public:
 private:
     ResultModel model;
     QSplitter* splitter;
-    QTreeView* tree;
+    NavigationTree* tree;
     TickList* list;
     GroupTreeModel* treeModel;
     ResultListModel* listModel;

@@ -51,6 +51,10 @@ public:
             if (column == kTickColumn) return {};
             if (column == kTypeColumn) return Text(types.TypeName(*list.File(row)));
             return Text(list.CellText(row, column));
+        case Qt::ToolTipRole:
+            // A text cut in the middle shows whole under the mouse.
+            if (kResultColumns[column].cut != TextCut::Middle) return {};
+            return Text(list.CellText(row, column));
         case Qt::CheckStateRole:
             if (column != kTickColumn) return {};
             return list.IsTicked(row) ? Qt::Checked : Qt::Unchecked;

@@ -80,12 +80,20 @@ TEST_F(WindowSettingsTest, PlacementRoundTripsInEachState) {
     }
 }
 
-TEST_F(WindowSettingsTest, PlacementOffEveryScreenOpensOnThePrimary) {
-    settings->setValue("MainFramePos", Record({0, kShowNormal, -1, -1, -1, -1, {30000, 30000, 30640, 30420}}));
-    QWidget window;
-    RestorePlacement(window, *settings);
-    EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(window.geometry()));
-    EXPECT_EQ(window.size(), QSize(640, 420));
+TEST_F(WindowSettingsTest, PlacementOffEveryScreenOrHugeOpensOnThePrimary) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const std::pair<PlacementRect, QSize> savedAndSize[] = {
+        {{30000, 30000, 30640, 30420}, QSize(640, 420)},
+        {{0, 0, 16777214, 16777214}, area.size()},
+        {{0, 0, 32767, 32767}, area.size()},
+    };
+    for (const auto& [saved, size] : savedAndSize) {
+        settings->setValue("MainFramePos", Record({0, kShowNormal, -1, -1, -1, -1, saved}));
+        QWidget window;
+        RestorePlacement(window, *settings);
+        EXPECT_TRUE(area.contains(window.geometry())) << saved.right;
+        EXPECT_EQ(window.size(), size) << saved.right;
+    }
 }
 
 TEST_F(WindowSettingsTest, DamagedPlacementChangesNothingItShouldNot) {

@@ -4,6 +4,7 @@
 
 #include "platform/HomeFolder.h"
 #include "platform/MountTable.h"
+#include "platform/PathProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,7 @@ constexpr const char* kMountInfo =
     "35 27 8:2 / /boot rw - ext4 /dev/sda3 rw\n"
     "36 27 0:50 / /mnt/nas rw - nfs4 server:/export rw\n"
     "37 27 0:50 / /mnt/nas rw - nfs4 server:/export rw\n"
+    "38 27 8:33 / /run/media/ann/Photos rw - ext4 /dev/sdd1 rw\n"
     "40 27 0:25 / /tmp rw - tmpfs tmpfs rw\n"
     "42 27 7:0 / /snap/core/100 ro - squashfs /dev/loop0 ro\n"
     "43 27 0:60 / /run/user/1000/doc rw - fuse.portal portal rw\n"
@@ -38,18 +40,16 @@ constexpr const char* kMountInfo =
     "a line the kernel never writes\n"
     "48 27 0:64 / /mnt/no-separator rw ext4 /dev/sdc1 rw\n";
 
-TEST(DriveListTest, RootThenHomeThenUserVolumesInPathOrderEachOnce) {
+TEST(DriveListTest, RootThenHomeThenMountedForUsersThenOtherVolumesInPathOrderEachOnce) {
     std::vector<MountEntry> mounts = ParseMountInfo(kMountInfo);
-    ASSERT_EQ(mounts.size(), 17u) << "the two malformed lines are passed over";
+    ASSERT_EQ(mounts.size(), 18u) << "the two malformed lines are passed over";
     EXPECT_EQ(mounts[4].mountPoint, "/media/ann/USB STICK");
     EXPECT_EQ(mounts[4].fileSystemType, "vfat") << "optional fields do not shift the type";
     EXPECT_EQ(mounts[4].source, "/dev/sdb1");
 
-    Strings volumes = {
-        "/boot",   "/boot/efi", "/home/ann", "/media/ann/USB", "/media/ann/USB/inner", "/media/ann/USB STICK",
-        "/mnt/nas"};
-    Strings withoutAnn = volumes;
-    withoutAnn.erase(withoutAnn.begin() + 2);
+    Strings volumes = {"/media/ann/USB", "/media/ann/USB/inner", "/media/ann/USB STICK", "/mnt/nas",
+                       "/run/media/ann/Photos", "/boot", "/boot/efi", "/home/ann"};
+    Strings withoutAnn(volumes.begin(), volumes.end() - 1);
     auto drives = [](Strings first, const Strings& rest) {
         first.insert(first.end(), rest.begin(), rest.end());
         return first;
@@ -87,6 +87,7 @@ TEST(DriveListTest, ThisMachineListsRootThenHomeAndNoPathTwice) {
         EXPECT_EQ(drives.at(1), home);
     }
     EXPECT_EQ(std::set<std::string>(drives.begin(), drives.end()).size(), drives.size());
+    for (const std::string& drive : drives) EXPECT_EQ(DirectoryAccessError(drive), 0) << drive << " cannot be listed";
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -83,7 +82,7 @@ protected:
     FolderTreeModel model{listing, drives};
 };
 
-constexpr const char* kAllCleared = " /- usr- bin- ls- cp- lib- README- home- ann- swap- /home/ann-";
+constexpr const char* kAllCleared = " /- home- ann- usr- bin- cp- ls- lib- README- swap- /home/ann-";
 
 TEST_F(FolderTreeModelTest, ClicksPropagateDownThroughLoadedItemsAndUpThroughEveryAncestor) {
     struct Case {
@@ -93,21 +92,21 @@ TEST_F(FolderTreeModelTest, ClicksPropagateDownThroughLoadedItemsAndUpThroughEve
     } cases[] = {
         {"a ticked folder ticks what is loaded below it; its ancestors are partly ticked",
          {"/ usr bin"},
-         " /~ usr~ bin+ ls+ cp+ lib- README- home- ann- swap- /home/ann-"},
+         " /~ home- ann- usr~ bin+ cp+ ls+ lib- README- swap- /home/ann-"},
         {"the last unticked child ticks its parent, and so on up",
          {"/ usr bin", "/ usr lib", "/ usr README", "/ home ann", "/ swap"},
-         " /+ usr+ bin+ ls+ cp+ lib+ README+ home+ ann+ swap+ /home/ann-"},
+         " /+ home+ ann+ usr+ bin+ cp+ ls+ lib+ README+ swap+ /home/ann-"},
         {"one cleared child makes every ancestor partly ticked",
          {"/", "/ usr bin ls"},
-         " /~ usr~ bin~ ls- cp+ lib+ README+ home+ ann+ swap+ /home/ann-"},
+         " /~ home+ ann+ usr~ bin~ cp+ ls- lib+ README+ swap+ /home/ann-"},
         {"a partly ticked item clicked clears its whole subtree",
          {"/", "/ usr bin ls", "/ usr"},
-         " /~ usr- bin- ls- cp- lib- README- home+ ann+ swap+ /home/ann-"},
+         " /~ home+ ann+ usr- bin- cp- ls- lib- README- swap+ /home/ann-"},
         {"a partly ticked drive clicked clears everything under it", {"/ usr bin ls", "/"}, kAllCleared},
         {"clearing the only ticked item clears its ancestors again", {"/ home ann", "/ home ann"}, kAllCleared},
         {"drive items are ticked on their own even where their paths nest",
          {"/home/ann"},
-         " /- usr- bin- ls- cp- lib- README- home- ann- swap- /home/ann+"},
+         " /- home- ann- usr- bin- cp- ls- lib- README- swap- /home/ann+"},
     };
     for (const Case& test : cases) {
         Click(test.clicks);
@@ -127,7 +126,7 @@ TEST_F(FolderTreeModelTest, CollectsTickedItemsInDisplayOrderWithoutDescendingBe
         {"a drive whose children are all ticked is collected alone", {"/ usr", "/ home", "/ swap"}, {"/"}},
         {"partly ticked items are entered; ticked files are collected like folders",
          {"/", "/ usr bin ls"},
-         {"/usr/bin/cp", "/usr/lib", "/usr/README", "/home", "/swap"}},
+         {"/home", "/usr/bin/cp", "/usr/lib", "/usr/README", "/swap"}},
         {"nested drive items are both collected", {"/", "/home/ann"}, {"/", "/home/ann"}},
         {"nothing ticked", {}, {}},
     };
@@ -136,7 +135,7 @@ TEST_F(FolderTreeModelTest, CollectsTickedItemsInDisplayOrderWithoutDescendingBe
         EXPECT_EQ(model.CollectChecked(), test.collected) << test.what;
     }
     model.SelectAll();
-    EXPECT_EQ(States(model.Root()), " /+ usr+ bin+ ls+ cp+ lib+ README+ home+ ann+ swap+ /home/ann+");
+    EXPECT_EQ(States(model.Root()), " /+ home+ ann+ usr+ bin+ cp+ ls+ lib+ README+ swap+ /home/ann+");
     model.ClearAll();
     EXPECT_EQ(States(model.Root()), kAllCleared);
 }
@@ -145,7 +144,7 @@ TEST_F(FolderTreeModelTest, ChildrenLoadOnFirstExpansionOnlyTickedUnderATickedFo
     Click({"/ usr lib"});
     model.Expand(At(model, "/ usr lib"));
     model.Expand(At(model, "/home/ann"));
-    EXPECT_EQ(States(At(model, "/ usr")), " bin- ls- cp- lib+ x+ README-");
+    EXPECT_EQ(States(At(model, "/ usr")), " bin- cp- ls- lib+ x+ README-");
     EXPECT_EQ(States(At(model, "/home/ann")), " notes-");
 
     listing.folders["/usr/lib"] += " y";
@@ -154,7 +153,7 @@ TEST_F(FolderTreeModelTest, ChildrenLoadOnFirstExpansionOnlyTickedUnderATickedFo
     EXPECT_EQ(listing.listed["/usr/lib"], 2) << "once for its expand button, once for its children";
 }
 
-TEST(FolderTreeListingTest, HiddenFilesLeftOutFoldersFirstInListingOrderAndButtonsOnlyWhereSomethingShows) {
+TEST(FolderTreeListingTest, HiddenFilesLeftOutFoldersFirstEachByNameAndButtonsOnlyWhereSomethingShows) {
     FakeListing listing;
     listing.folders = {{"/d", ".profile zeta/ b.txt .config/ a.txt alpha/ locked/"},
                        {"/d/zeta", ".hidden-file"},
@@ -173,7 +172,7 @@ TEST(FolderTreeListingTest, HiddenFilesLeftOutFoldersFirstInListingOrderAndButto
     EXPECT_EQ(shown, " /d/+ /unreadable/ zeta/ .config/+ alpha/+ locked/ b.txt");
     model.Expand(At(model, "/unreadable"));
     model.Expand(At(model, "/d locked"));
-    EXPECT_EQ(States(model.Root()), " /d- zeta- .config- alpha- locked- b.txt- a.txt- /unreadable-");
+    EXPECT_EQ(States(model.Root()), " /d- .config- alpha- locked- zeta- a.txt- b.txt- /unreadable-");
 }
 
 TEST(FolderTreeListingTest, RealFolderListsEntriesOfEachKindAndAFolderGoneSinceShowsNothing) {
@@ -189,14 +188,13 @@ TEST(FolderTreeListingTest, RealFolderListsEntriesOfEachKindAndAFolderGoneSinceS
     FolderNode& top = At(model, tree.Root());
     model.Expand(top);
 
-    std::set<std::string> shown;  // in listing order, which the file system chooses
+    // Folders, then files, each by name rather than in the file system's hash order.
+    Strings shown;
     for (int row = 0; row < top.ChildCount(); ++row) {
         const FolderNode& child = top.Child(row);
-        bool afterAFile = row > 0 && !top.Child(row - 1).IsFolder();
-        EXPECT_FALSE(afterAFile && child.IsFolder()) << "folders come first";
-        shown.insert(child.Text() + (child.IsFolder() ? "/" : "") + (child.HasChildren() ? "+" : ""));
+        shown.push_back(child.Text() + (child.IsFolder() ? "/" : "") + (child.HasChildren() ? "+" : ""));
     }
-    EXPECT_EQ(shown, (std::set<std::string>{".cache/", "full/+", "link-to-folder", "only-hidden/", "visible"}));
+    EXPECT_EQ(shown, (Strings{".cache/", "full/+", "only-hidden/", "link-to-folder", "visible"}));
 
     ASSERT_EQ(unlink(tree.Path("full/data").c_str()), 0);
     ASSERT_EQ(rmdir(tree.Path("full").c_str()), 0);
@@ -227,8 +225,8 @@ TEST_F(FolderTreeModelTest, ObserverFollowsInsertionsAndStateChangesByRowRanges)
     model.SelectAll();
     EXPECT_EQ(observer.notices,
               (Strings{"insert? lib 0 1 of 0", "inserted lib 0 1 of 1", "states usr 0 0 of 3", "states bin 0 1 of 2",
-                       "states / 0 0 of 3", "states top 0 0 of 2", "states top 0 1 of 2", "states / 0 2 of 3",
-                       "states usr 1 2 of 3", "states lib 0 0 of 1", "states home 0 0 of 1"}));
+                       "states / 1 1 of 3", "states top 0 0 of 2", "states top 0 1 of 2", "states / 0 2 of 3",
+                       "states home 0 0 of 1", "states usr 1 2 of 3", "states lib 0 0 of 1"}));
     observer.notices = {};
     model.LoadDrives();
     EXPECT_EQ(observer.notices, (Strings{"reset?", "reset"}));

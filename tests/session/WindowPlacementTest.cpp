@@ -32,29 +32,39 @@ TEST(WindowPlacementTest, NeverStartsMinimised) {
     }
 }
 
-TEST(WindowPlacementTest, RectangleOffEveryScreenMovesToThePrimary) {
-    const PlacementRect left{0, 0, 1920, 1080};
+TEST(WindowPlacementTest, OpensNoLargerThanItsScreenWithItsTopEdgeWithinReach) {
+    // A wide screen with a panel along its top, and a smaller one to its right.
+    const PlacementRect left{0, 32, 1920, 1080};
     const PlacementRect right{1920, 0, 3200, 1024};
-    const PlacementRect workArea{0, 32, 1920, 1080};
-    const std::vector<PlacementRect> screens = {left, right};
+    const std::vector<PlacementRect> areas = {left, right};
+    const PlacementRect centred{560, 256, 1360, 856};  // 800 x 600 in the middle of the left one
     const struct {
+        const char* what;
         PlacementRect saved;
         std::optional<PlacementRect> expected;
     } table[] = {
-        {{100, 100, 900, 700}, PlacementRect{100, 100, 900, 700}},
-        {{3000, 900, 3800, 1500}, PlacementRect{3000, 900, 3800, 1500}},  // partly on the right screen
-        {{-799, 10, 1, 610}, PlacementRect{-799, 10, 1, 610}},            // one column visible
-        {{-800, 10, 0, 610}, PlacementRect{560, 256, 1360, 856}},         // touches the edge only
-        {{4000, 0, 4800, 600}, PlacementRect{560, 256, 1360, 856}},       // a monitor that is gone
-        {{5000, 5000, 9000, 8000}, PlacementRect{0, 32, 1920, 1080}},     // shrunk to the work area
-        {{100, 100, 100, 700}, std::nullopt},                              // empty
-        {{900, 100, 100, 700}, std::nullopt},                              // inside out
-        {{INT32_MIN, 0, INT32_MAX, 600}, std::nullopt},                    // wider than any window
+        {"on a screen", {100, 100, 900, 700}, PlacementRect{100, 100, 900, 700}},
+        {"on the second screen, its foot below it", {3000, 900, 3200, 1500}, PlacementRect{3000, 900, 3200, 1500}},
+        {"huge, from a damaged file", {0, 0, 16777214, 16777214}, PlacementRect{0, 32, 1920, 1080}},
+        {"left of the screen, but enough of its edge on it", {-600, 100, 200, 700}, PlacementRect{-600, 100, 200, 700}},
+        {"one column of its edge on the screen", {-799, 100, 1, 700}, centred},
+        {"its top above the screen: the title bar out of reach", {100, -40, 900, 560}, centred},
+        {"its top under the panel", {100, 10, 900, 610}, centred},
+        {"its top edge at the foot of the screen", {100, 1060, 900, 1660}, centred},
+        {"on a monitor that is gone", {4000, 0, 4800, 600}, centred},
+        {"half on each screen: kept", {1700, 100, 2500, 700}, PlacementRect{1700, 100, 2500, 700}},
+        {"on both screens, taller than the second", {1820, 0, 2620, 2000}, PlacementRect{1820, 0, 2620, 1024}},
+        {"far off, larger than the primary", {5000, 5000, 9000, 8000}, PlacementRect{0, 32, 1920, 1080}},
+        {"narrower than the strip, wholly on the screen", {10, 100, 110, 300}, PlacementRect{10, 100, 110, 300}},
+        {"empty", {100, 100, 100, 700}, std::nullopt},
+        {"inside out", {900, 100, 100, 700}, std::nullopt},
+        {"as wide as numbers go", {INT32_MIN, 100, INT32_MAX, 600}, PlacementRect{0, 306, 1920, 806}},
     };
     for (const auto& row : table) {
-        EXPECT_EQ(PlaceOnScreens(row.saved, screens, workArea), row.expected) << row.saved.left << "," << row.saved.top;
+        EXPECT_EQ(PlaceOnScreens(row.saved, areas, 0), row.expected) << row.what;
     }
-    EXPECT_FALSE(PlaceOnScreens({4000, 0, 4800, 600}, screens, {0, 0, 0, 0})) << "no usable primary screen";
+    EXPECT_EQ(PlaceOnScreens({4000, 0, 4800, 600}, areas, 1), (PlacementRect{2160, 212, 2960, 812})) << "another primary";
+    EXPECT_FALSE(PlaceOnScreens({4000, 0, 4800, 600}, {}, 0)) << "no screen at all";
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 # Steps the X server checks share: sourced by the scripts they run under
 # xvfb-run, with build set to the build folder.
 
-# Starts twinseek; sets program (its process) and window, and gives it the focus.
+# start_twinseek [ARGUMENT...]: starts twinseek with them; sets program (its
+# process) and window, and gives it the focus.
 start_twinseek() {
-  "$build/twinseek" & program=$!
+  "${twinseek:-$build/twinseek}" "$@" & program=$!
   window=$(xdotool search --sync --name '^Twinseek$' | head -n 1)
   xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
   sleep 1
