@@ -2,8 +2,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/ComparisonPanes.h"
-#include "app/DeleteDialog.h"
-#include "session/DiskFileRemover.h"
+#include "app/CleanupCommands.h"
 #include "app/Icons.h"
 #include "app/MainStatusBar.h"
 #include "app/MarkCommands.h"
@@ -435,19 +434,13 @@ void MainWindow::RunCommand(CommandId id) {
     case kCommandAbout:
         AboutDialog(this).exec();
         break;
-    case kCommandDelete: {
+    case kCommandDelete:
         // The worker may be reading a file whose record a deletion frees.
-        if (RefuseWhileComparing() || resultView->TickedCount() == 0) break;
-        DiskFileRemover remover;
-        DeleteDialog dialog(session, resultView->TickedFiles(), remover, this);
-        dialog.exec();
-        // Each Delete that removed files has had the document rebuild the
-        // result view and the files view already: nothing is left to redo.
+        if (!RefuseWhileComparing()) RunCleanupCommand(id, session, *resultView, this);
         break;
-    }
     default:
-        // The mark commands; the other keys have no command.
-        RunMarkCommand(id, *resultView, this);
+        // The mark and cleanup commands; the other keys have no command.
+        if (!RunMarkCommand(id, *resultView, this)) RunCleanupCommand(id, session, *resultView, this);
         break;
     }
     RequestIdleUpdate();

@@ -4,6 +4,7 @@
 #include "platform/CXException.h"
 #include "platform/CXFile.h"
 #include "platform/FileOperations.h"
+#include "platform/PathProbe.h"
 #include "platform/RemoveOnSignal.h"
 
 #include <algorithm>
@@ -212,6 +213,68 @@ void Document::TakeReplacement(FileItem* file, FileItem* kept, bool hardLink) {
     file->findData.ftLastWriteTime = kept->findData.ftLastWriteTime;
     FileItem* first = links.FirstOf(kept);
     links.Add(file, first ? first : kept);
+}
+
+namespace {
+
+// The folder record of an absolute folder path, made as a listing would have
+// found it where missing; null when a piece cannot be looked at.
+FolderItem* FolderRecordOf(FolderItem* root, const std::string& path) {
+    FolderItem* folder = root->FindFolder("/");
+    if (!folder) {
+        FindData top;
+        top.SetName("/");
+        folder = root->FindOrCreateFolder(top);
+        folder->compareState = NotCompared;
+    }
+    for (size_t start = 1; folder && start < path.size();) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        const std::string_view name = std::string_view(path).substr(start, end - start);
+        if (!name.empty()) {
+            FolderItem* child = folder->FindFolder(name);
+            FindData data;
+            if (!child && DescribePath(path.substr(0, end), data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                child = folder->FindOrCreateFolder(data);
+                child->compareState = NotCompared;
+            }
+            folder = child;
+        }
+        start = end + 1;
+    }
+    return folder;
+}
+
+}  // namespace
+
+void Document::TakeBackFiles(std::span<const std::string> paths) {
+    std::unordered_set<const FileItem*> taken;
+    for (const std::string& path : paths) {
+        FindData data;
+        const size_t slash = path.rfind('/');
+        if (slash == std::string::npos || !DescribePath(path, data)) continue;
+        FolderItem* folder = FolderRecordOf(root, slash == 0 ? "/" : path.substr(0, slash));
+        if (!folder) continue;
+        bool created = false;
+        FileItem* file = folder->FindOrCreateFile(data, created);
+        if (!created) {
+            duplicates.Remove(file);
+            catalog.Remove(file->Size(), file);
+            stamps.Erase(file);
+            file->findData = data;
+            file->SetDigestText({});
+            file->hashMillis = 0;
+        }
+        file->compareState = NotCompared;
+        catalog.Insert(file->Size(), file);
+        taken.insert(file);
+    }
+    if (taken.empty()) return;
+    const auto isTaken = [&](const FileItem* item) { return taken.contains(item); };
+    links.RemoveIf(isTaken);
+    if (onFilesDiscarded) onFilesDiscarded(isTaken);
+    modified = true;
+    UpdateAllViews();
 }
 
 void Document::CommitScan(bool finished) {

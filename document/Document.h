@@ -79,6 +79,12 @@ public:
     // by a clone, a file of its own still in its group. Either way it is
     // another inode now, so its stamp goes. The views are not told.
     void TakeReplacement(FileItem* file, FileItem* kept, bool hardLink);
+    // Files brought back to these paths (an undone cleanup) come into the
+    // catalogue as not compared: a record still there takes the file as it
+    // is now and leaves its group; a missing one is made, with the folder
+    // records its path needs. The views rebuild. Paths that cannot be looked
+    // at are passed over.
+    void TakeBackFiles(std::span<const std::string> paths);
 
     FolderItem* const root;
     bool modified = false;

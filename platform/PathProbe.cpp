@@ -46,6 +46,15 @@ bool PathExists(const std::string& path) {
     return lstat(path.c_str(), &entry) == 0;
 }
 
+bool DescribePath(const std::string& path, FindData& data) {
+    struct stat entry;
+    if (lstat(path.c_str(), &entry) != 0) return false;
+    const size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    FillFindData(data, entry, name.c_str(), nullptr);
+    return data.SetName(name.c_str());
+}
+
 std::string_view EntryKindName(uint32_t mode) {
     if (S_ISFIFO(mode)) return "FIFO";
     if (S_ISSOCK(mode)) return "socket";

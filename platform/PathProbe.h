@@ -35,6 +35,10 @@ int ProbePath(const std::string& path, PathStatus& status);
 // The path names something, a dangling link included.
 bool PathExists(const std::string& path);
 
+// The entry at path as a directory search would find it (a link is not
+// followed); false when it cannot be looked at or its name is too long.
+bool DescribePath(const std::string& path, FindData& data);
+
 // What kind of entry a st_mode describes, in words: "FIFO", "socket",
 // "character device", "block device", "symbolic link", "folder" or "regular file".
 std::string_view EntryKindName(uint32_t mode);

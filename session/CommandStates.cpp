@@ -9,6 +9,7 @@ bool RefusedWhileComparing(CommandId id) {
     case kCommandSave:
     case kCommandSaveAs:
     case kCommandScanDisk:
+    case kCommandUndoCleanup:
         return true;
     default:
         return false;

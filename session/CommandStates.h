@@ -34,17 +34,18 @@ enum CommandId : int {
     kCommandMarkCopies = 32791,
     kCommandUnmarkAll = 32792,
     kCommandInvertMarks = 32793,
+    kCommandUndoCleanup = 32794,
     kCommandToolbar = 59392,
     kCommandStatusBar = 59393,
 };
 
 // The commands whose state the idle update recomputes; Exit and About are
 // always enabled and are not among them.
-inline constexpr std::array<CommandId, 16> kTrackedCommands{
+inline constexpr std::array<CommandId, 17> kTrackedCommands{
     kCommandToolbar,     kCommandStatusBar,    kCommandNew,         kCommandOpen,  kCommandSave,
     kCommandSaveAs,      kCommandScanDisk,     kCommandCompareFiles, kCommandPause, kCommandStopCompare,
     kCommandDelete,      kCommandFileView,     kCommandResultView,  kCommandMarkCopies, kCommandUnmarkAll,
-    kCommandInvertMarks,
+    kCommandInvertMarks, kCommandUndoCleanup,
 };
 
 // What the rules read: the window's state and the comparison's.
@@ -72,8 +73,8 @@ struct CommandState {
 
 CommandState ComputeCommandState(CommandId id, const CommandFacts& facts);
 
-// New, Open, Save, Save As and Scan Disk are refused while comparing, even
-// when reached by a key while greyed.
+// New, Open, Save, Save As, Scan Disk and Undo Last Cleanup are refused while
+// comparing, even when reached by a key while greyed.
 bool RefusedWhileComparing(CommandId id);
 
 inline constexpr char kRefusedWhileComparingText[] = "Can't to process when comparing files!";

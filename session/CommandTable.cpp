@@ -26,13 +26,15 @@ constexpr CommandText kCommandTexts[] = {
     {kCommandUnmarkAll, "&Unmark All", nullptr, "Clear every tick", nullptr},
     {kCommandInvertMarks, "&Invert Marks", nullptr, "Tick the files that are clear and clear the ticked ones",
      nullptr},
+    {kCommandUndoCleanup, "U&ndo Last Cleanup", nullptr,
+     "Bring back the files of the last cleanup, from the Trash or as separate copies", nullptr},
     {kCommandAbout, "&About Twinseek...", nullptr, "Display program information and version number", nullptr},
 };
 
 constexpr CommandId kFileMenu[] = {kCommandNew, kCommandOpen, kCommandSave, kCommandSaveAs, kNoCommand, kCommandExit};
 constexpr CommandId kActionMenu[] = {kCommandScanDisk,   kCommandCompareFiles, kCommandPause,    kCommandStopCompare,
                                      kNoCommand,         kCommandDelete,       kNoCommand,       kCommandMarkCopies,
-                                     kCommandUnmarkAll,  kCommandInvertMarks};
+                                     kCommandUnmarkAll,  kCommandInvertMarks,  kNoCommand,       kCommandUndoCleanup};
 constexpr CommandId kViewMenu[] = {kCommandFileView, kCommandResultView, kNoCommand, kCommandToolbar,
                                    kCommandStatusBar};
 constexpr CommandId kHelpMenu[] = {kCommandAbout};

@@ -68,6 +68,10 @@ TEST_F(CleanupTest, HardLinkSharesTheKeptCopyAndTheGroupShrinks) {
     EXPECT_EQ(Status("copy").st_mode & 07777, 0600u);
     EXPECT_EQ(ReadBytes(tree.Path("copy")), "same bytes");
     EXPECT_FALSE(UndoLastCleanup(journal).found) << "a run is undone once";
+    session.Doc().TakeBackFiles(undone.restored);
+    EXPECT_EQ(session.Doc().links.FirstOf(copy), nullptr) << "a file of its own again";
+    EXPECT_EQ(copy->compareState, NotCompared);
+    EXPECT_EQ(Record("copy"), copy);
 }
 
 TEST_F(CleanupTest, CloneWhereTheFileSystemCannotCloneLeavesTheFile) {
@@ -99,6 +103,10 @@ TEST_F(CleanupTest, TrashedFilesComeBackAndATakenPathIsNeverOverwritten) {
     EXPECT_EQ(ReadBytes(tree.Path("b (restored)")), "12345");
     EXPECT_EQ(Status("b (restored)").st_mtim.tv_sec, 1600000000) << "its time comes back with it";
     EXPECT_NE(DescribeUndo(undone).find(tree.Path("b") + " -> " + tree.Path("b (restored)")), std::string::npos);
+    const std::string back[] = {undone.besideTaken[0].second};
+    session.Doc().TakeBackFiles(back);
+    ASSERT_TRUE(Record("b (restored)"));
+    EXPECT_EQ(Record("b (restored)")->compareState, NotCompared) << "back in the catalogue, not compared";
 
     // Every step is in the journal, each line a record of its own.
     const std::string lines = ReadBytes(journal.Path());

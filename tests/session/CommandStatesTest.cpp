@@ -16,7 +16,8 @@ TEST(CommandStatesTest, EnableCheckAndTextFollowTheViewAndTheComparison) {
         commands.insert(more.begin(), more.end());
         return commands;
     };
-    const Set idle = plus(always, {kCommandNew, kCommandOpen, kCommandSave, kCommandSaveAs, kCommandScanDisk});
+    const Set idle = plus(always, {kCommandNew, kCommandOpen, kCommandSave, kCommandSaveAs, kCommandScanDisk,
+                                   kCommandUndoCleanup});
     const Set running = plus(always, {kCommandPause, kCommandStopCompare});
     const Set filesChecked{kCommandToolbar, kCommandStatusBar, kCommandFileView};
     const Set resultsChecked{kCommandToolbar, kCommandStatusBar, kCommandResultView};
@@ -61,8 +62,9 @@ TEST(CommandStatesTest, EnableCheckAndTextFollowTheViewAndTheComparison) {
     }
 }
 
-TEST(CommandStatesTest, OnlyTheDocumentAndScanCommandsAreRefusedWhileComparing) {
-    const std::set<CommandId> refused{kCommandNew, kCommandOpen, kCommandSave, kCommandSaveAs, kCommandScanDisk};
+TEST(CommandStatesTest, OnlyTheDocumentScanAndUndoCommandsAreRefusedWhileComparing) {
+    const std::set<CommandId> refused{kCommandNew,    kCommandOpen,     kCommandSave,
+                                      kCommandSaveAs, kCommandScanDisk, kCommandUndoCleanup};
     for (CommandId id : kTrackedCommands) EXPECT_EQ(RefusedWhileComparing(id), refused.count(id) == 1) << id;
     for (CommandId id : {kCommandExit, kCommandAbout, kCommandCopy}) EXPECT_FALSE(RefusedWhileComparing(id)) << id;
 }
