@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Marking, deleting and undoing under a real X server, driven by keys as a
+# person would: a document of many groups that twinseek-cli saved is opened;
+# Mark Copies keeps the oldest file of each group and ticks the others; Delete
+# sends them to the Trash; Undo Last Cleanup brings them back; the document is
+# saved. Passes when every file but the oldest of each group went to the
+# Trash, every one came back with its bytes, and the saved document, refreshed
+# by twinseek-cli, lists the groups it listed at first.
+#   [SHOT=FILE.png] bash tests/xvfb/mark-delete-undo.sh BUILD-FOLDER
+# Needs xvfb-run and xdotool (apt-get install xvfb xdotool).
+set -euo pipefail
+build=$(realpath "${1:-build}")
+work=$(mktemp -d)
+common=$(realpath "$(dirname "$0")/drive-common.sh")
+trap 'rm -rf "$work"' EXIT
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/data"
+mkdir -p "$HOME"
+# Twenty groups of three copies in three folders; the copy in "old" is the oldest.
+groups=20
+for folder in old mid new; do mkdir -p "$work/tree/$folder"; done
+for i in $(seq 1 $groups); do
+  head -c $((1000 + i * 37)) /dev/urandom > "$work/tree/old/file$i.bin"
+  cp "$work/tree/old/file$i.bin" "$work/tree/mid/file$i.bin"
+  cp "$work/tree/old/file$i.bin" "$work/tree/new/file$i.bin"
+  touch -d '2020-01-01' "$work/tree/old/file$i.bin"
+  touch -d '2022-01-01' "$work/tree/mid/file$i.bin"
+done
+(cd "$work/tree" && find . -type f -exec sha1sum {} + | sort -k 2) > "$work/before.sums"
+"$build/twinseek-cli" scan --compare all --save "$work/sample.tws" "$work/tree" > /dev/null
+"$build/twinseek-cli" groups --format json "$work/sample.tws" > "$work/groups-before.json"
+
+cat > "$work/drive.sh" <<DRIVE
+set -euo pipefail
+build="$build"
+source "$common"
+start_twinseek
+open_document "$work/sample.tws"
+sleep 2
+xdotool windowfocus --sync "\$window"
+xdotool key alt+v r
+sleep 1
+# Action > Mark Copies...: the first run keeps the oldest, for all groups.
+xdotool key alt+a m
+timeout 10 xdotool search --sync --name '^Mark Copies\$' > /dev/null ||
+  { echo "no Mark Copies dialog"; kill \$program; exit 3; }
+sleep 0.5
+xdotool key Return
+sleep 1
+xdotool windowfocus --sync "\$window"
+xdotool key alt+a d
+timeout 10 xdotool search --sync --name '^Confirm Multiple File Delete\$' > /dev/null ||
+  { echo "no delete dialog"; kill \$program; exit 3; }
+sleep 0.5
+xdotool key Tab space Return
+sleep 3
+ls "$XDG_DATA_HOME/Trash/files" | wc -l > "$work/trashed.count"
+[ -z "\${SHOT:-}" ] || import -window root "\$SHOT"
+xdotool key Escape
+sleep 0.5
+xdotool windowfocus --sync "\$window"
+# Action > Undo Last Cleanup, then its report is closed.
+xdotool key alt+a n
+sleep 2
+xdotool key Return
+sleep 0.5
+xdotool windowfocus --sync "\$window"
+xdotool key ctrl+s
+sleep 1
+exit_by_menu
+DRIVE
+output=$(xvfb-run -a -s "-screen 0 1280x900x24" bash "$work/drive.sh" 2>/dev/null)
+echo "$output"
+status=0
+trashed=$(cat "$work/trashed.count" 2>/dev/null || echo none)
+[ "$trashed" = $((2 * groups)) ] || { echo "expected $((2 * groups)) files in the Trash, found $trashed"; status=1; }
+(cd "$work/tree" && find . -type f -exec sha1sum {} + | sort -k 2) > "$work/after.sums"
+diff -u "$work/before.sums" "$work/after.sums" || { echo "not every file came back with its bytes"; status=1; }
+[ -z "$(ls -A "$XDG_DATA_HOME/Trash/files")" ] || { echo "the Trash still holds files"; status=1; }
+"$build/twinseek-cli" open --refresh --compare all --format json "$work/sample.tws" > "$work/groups-after.json"
+python3 -c '
+import json, sys
+def groups(path):
+    return sorted(sorted(group["files"]) for group in json.load(open(path)))
+if groups(sys.argv[1]) != groups(sys.argv[2]):
+    sys.exit("the refreshed document does not list the groups of the first scan")
+' "$work/groups-before.json" "$work/groups-after.json" || status=1
+[ "$(tail -n 1 <<<"$output")" = "exit status 1" ] && exit $status
+exit 1
