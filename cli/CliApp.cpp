@@ -141,7 +141,7 @@ int RunScan(const CliOptions& options, SessionTeardown teardown) {
     ScanSkips skips;
     {
         ScanWaiter waiter;
-        ScanEngine engine(document.root, &document.intake, &document.links, &waiter);
+        ScanEngine engine(document.root, &document.intake, &document.links, &document.scanChanges, &waiter);
         engine.RunAtNormalPriority();  // the command waits for nothing else
         if (!engine.Start(roots)) {
             PrintError("could not start the scan thread");

@@ -202,15 +202,67 @@ void Document::DiscardRecords(std::span<FileItem* const> files, std::span<Folder
     UpdateAllViews();
 }
 
-void Document::CommitScan(bool finished) {
-    // Records the scan made are deleted when it is cancelled; their links go first.
-    if (!finished) links.RemoveIf([](const FileItem* item) { return item->compareState == Provisional; });
-    root->Prune(finished);
-    if (finished) {
-        catalog.MergeFrom(intake);
-        modified = true;
+RefreshCounts Document::CommitScan(bool finished) {
+    if (!finished) {
+        // Records the scan made are deleted; their links go first. Held
+        // records were never touched, so dropping the findings restores all.
+        links.RemoveIf([](const FileItem* item) { return item->compareState == Provisional; });
+        root->Prune(false);
+        intake.Clear();
+        scanChanges.Clear();
+        return {};
     }
+    const bool anyChanged = !scanChanges.changed.empty();
+    ApplyChangedFiles();
+    StampUnchangedFiles();
+    root->Prune(true);
+    catalog.MergeFrom(intake);
     intake.Clear();
+    modified = true;
+    std::vector<FileItem*> goneFiles = std::move(scanChanges.goneFiles);
+    std::vector<FolderItem*> goneFolders = std::move(scanChanges.goneFolders);
+    const RefreshCounts counts = scanChanges.counts;
+    scanChanges.Clear();
+    if (!goneFiles.empty() || !goneFolders.empty())
+        DiscardRecords(goneFiles, goneFolders);  // rebuilds the views
+    else if (anyChanged)
+        UpdateAllViews();
+    return counts;
+}
+
+void Document::ApplyChangedFiles() {
+    if (scanChanges.changed.empty()) return;
+    std::unordered_set<const FileItem*> changed;
+    for (const ScanChanges::ChangedFile& change : scanChanges.changed) {
+        FileItem* file = change.file;
+        changed.insert(file);
+        duplicates.Remove(file);
+        catalog.Remove(file->Size(), file);  // it comes back from the intake under its new size
+        stamps.Erase(file);
+        file->TakeChangedEntry(change.entry);
+    }
+    const auto isChanged = [&](const FileItem* item) { return changed.contains(item); };
+    links.RemoveIf(isChanged);
+    if (onFilesDiscarded) onFilesDiscarded(isChanged);
+    // The paths of one file are linked again, to a held path that did not
+    // change if there is one, else to the first met.
+    for (const std::vector<FileItem*>& paths : scanChanges.linksToRedo) {
+        auto held = std::find_if(paths.begin(), paths.end(), [&](const FileItem* path) {
+            return path->compareState != Provisional && !changed.contains(path);
+        });
+        FileItem* first = held == paths.end() ? paths.front() : *held;
+        if (FileItem* before = links.FirstOf(first)) first = before;
+        for (FileItem* path : paths)
+            if (path != first && (path->compareState == Provisional || changed.contains(path))) links.Add(path, first);
+    }
+}
+
+void Document::StampUnchangedFiles() {
+    // A stamp this run took when it compared the file is kept: it is how the
+    // file stood when its digest was made, which a rewrite whose time was put
+    // back does not match.
+    for (const ScanChanges::StampedFile& found : scanChanges.unchanged)
+        if (!stamps.Find(found.file)) stamps.Set(found.file, found.stamp);
 }
 
 }  // namespace twinseek

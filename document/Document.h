@@ -7,6 +7,7 @@
 #include "catalog/FileStamps.h"
 #include "catalog/FolderItem.h"
 #include "catalog/SameFileLinks.h"
+#include "catalog/ScanChanges.h"
 #include "compare/ProgressIndicator.h"
 #include "document/DocumentPrompts.h"
 #include "document/DocumentView.h"
@@ -66,8 +67,14 @@ public:
     // that a later save cannot overwrite the unread file) and the
     // CXFileException or CXArchiveException thrown on.
     void Load();
-    // Ends a scan: its records are kept and catalogued (finished) or deleted.
-    void CommitScan(bool finished);
+    // Ends a scan. Finished: its new records are catalogued, and what it found
+    // of the records held before is applied: a changed file leaves its group,
+    // the Finished list, its links and stamp, takes its new entry and is
+    // catalogued under its new size, NotCompared; gone records are discarded;
+    // unchanged Finished files are stamped as the scan found them. The views
+    // rebuild when anything changed or went. Returns what the scan counted.
+    // Cancelled: its records are deleted and the catalogue is as it was.
+    RefreshCounts CommitScan(bool finished);
     // Takes files, and folders with everything under them, out of the
     // catalogue: the size and duplicate indexes, the links, the stamps and
     // whatever onFilesDiscarded empties; marks the document modified and has
@@ -80,6 +87,8 @@ public:
     std::string path;
     FileCatalog catalog;
     FileCatalog intake;
+    // What the running scan found of the records held before it.
+    ScanChanges scanChanges;
     DuplicateIndex duplicates;
     // Further paths of files catalogued under another path (hard links); a
     // scan fills it, and loading from the duplicate groups. Not stored.
@@ -96,13 +105,18 @@ public:
     // failed half-way), so that they let go of them.
     std::function<void()> onCatalogCleared;
     // Set by the owner of the Finished list: drop the rows of the files that
-    // gone picks, which DiscardRecords is about to delete.
+    // gone picks, which DiscardRecords is about to delete, or which a scan
+    // found changed and so no longer compared.
     std::function<void(const std::function<bool(const FileItem*)>& gone)> onFilesDiscarded;
 
     const std::vector<DocumentView*>& Views() const { return views; }
 
 private:
     void ClearCatalogue();
+    // The first steps of committing a scan: changed files reset and their
+    // links made anew; unchanged compared files stamped unless already.
+    void ApplyChangedFiles();
+    void StampUnchangedFiles();
     void WriteFile(const std::string& target);
     ProgressIndicator& Progress();
 

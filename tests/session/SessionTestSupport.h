@@ -17,7 +17,7 @@ namespace twinseek::testing {
 inline void ScanIntoSession(AppSession& session, const std::string& root) {
     ScanWaiter waiter;
     Document& document = session.Doc();
-    ScanEngine engine(document.root, &document.intake, &document.links, &waiter);
+    ScanEngine engine(document.root, &document.intake, &document.links, &document.scanChanges, &waiter);
     ASSERT_TRUE(engine.Start({root}));
     ASSERT_TRUE(waiter.WaitForDone(std::chrono::seconds(60)));
     engine.Wait();
