@@ -29,7 +29,7 @@ protected:
     // Screens every shared size, digests what screening chose and collects it.
     Names ScreenAndCompare() {
         Names chosen;
-        std::vector<FileItem*> toDigest = ScreenCandidates(SharedSizeFiles(files.catalog, nullptr), {GetParam(), {}});
+        std::vector<FileItem*> toDigest = ScreenCandidates(SharedSizeFiles(files.catalog, nullptr), {GetParam(), {}, {}});
         for (FileItem* item : toDigest) chosen.emplace(item->Name());
         QueueFiles(engine, toDigest);
         EXPECT_TRUE(WaitAllRowsDigested());
