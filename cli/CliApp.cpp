@@ -171,8 +171,8 @@ bool CompareChosenFiles(CliSession& session, const CliOptions& options, StatusLi
         status.Clear();
     }
     if (!session.App().CompareFiles(files)) return false;
-    for (const FileItem* file : RunComparisonToEnd(session.Comparing(), session.Finished(), status))
-        PrintError(DescribeUnreadable(*file));
+    for (const FinishedEntry& entry : RunComparisonToEnd(session.Comparing(), session.Finished(), status))
+        PrintError(DescribeUnreadable(*entry.item, entry.failure));
     return true;
 }
 
@@ -240,6 +240,11 @@ int RunDigest(const CliOptions& options) {
     int result = kExitSuccess;
     for (const std::string& path : options.operands) {
         FileDigestResult digest = DigestFile(path.c_str());
+        if (digest.notRegularMode != 0) {
+            PrintError(path + " is not a regular file (" + std::string(EntryKindName(digest.notRegularMode)) + ")");
+            result = kExitFailure;
+            continue;
+        }
         if (digest.error != 0) {
             PrintError(path + ": " + CXFileException::SystemMessage(digest.error));
             result = kExitFailure;

@@ -4,6 +4,7 @@
 #include "catalog/TextFormat.h"
 #include "cli/CliApp.h"
 #include "cli/GroupReport.h"
+#include "cli/UnreadableFile.h"
 #include "compare/FileDigest.h"
 #include "document/Document.h"
 #include "document/HeadlessPrompts.h"
@@ -266,18 +267,40 @@ TEST(CliScanTest, ExitStatusesSayWhatWentWrong) {
     WriteBytes(damaged, std::string(30, '\0'));  // a document cut short
     const std::string link = tree.Path("link");
     ASSERT_EQ(symlink(tree.Path("").c_str(), link.c_str()), 0);
+    // Opening a FIFO for reading would wait for a writer that never comes.
+    const std::string fifo = tree.Path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
     const std::pair<std::vector<std::string>, std::string> failures[] = {
         {{"scan", missing}, "cannot scan " + missing + ": No such file or directory"},
         {{"scan", link},
          "cannot scan " + link + ": it is a symbolic link, and links are never followed; name the folder it points to"},
         {{"digest", missing}, missing + ": No such file or directory"},
-        {{"groups", damaged, "--format", "json"}, "Could not open " + damaged + ": End of archive file exception"}};
+        {{"digest", fifo}, fifo + " is not a regular file (FIFO)"},
+        {{"digest", "/dev/null"}, "/dev/null is not a regular file (character device)"},
+        {{"groups", fifo}, "Could not open " + fifo + ": not a regular file (FIFO)"},
+        {{"open", "/dev/null"}, "Could not open /dev/null: not a regular file (character device)"},
+        {{"groups", damaged, "--format", "json"},
+         "Could not open " + damaged + ": End of archive file exception: the document ends at byte 30, before its "
+                                       "last record"}};
     for (const auto& [arguments, message] : failures) {
         CliRun run = RunCommand(arguments);
         EXPECT_EQ(run.status, kExitFailure) << message;
         EXPECT_EQ(run.err, "twinseek-cli: " + message + "\n");
         EXPECT_EQ(run.out, "");
     }
+}
+
+// A file that looks readable again when it is told about: what its worker met.
+TEST(CliUnreadableTest, AFileThatLooksReadableNowIsToldWithTheReasonItsWorkerMet) {
+    testing::CatalogedDirectory files;
+    FileItem* file = files.AddFile("fine", "12345");
+    const std::pair<ReadFailure, std::string> cases[] = {
+        {{ReadFailure::SystemError, EIO}, "Input/output error"},
+        {{ReadFailure::SizeChanged, 0}, "it was not of its catalogued size (5 bytes) when it was read"},
+        {{ReadFailure::CutShort, 0}, "it became shorter while it was read"},
+        {{}, "it is a further path of a file that could not be read"}};
+    for (const auto& [failure, reason] : cases)
+        EXPECT_EQ(DescribeUnreadable(*file, failure), "could not read " + files.Path("fine") + ": " + reason);
 }
 
 // The digest itself is checked in Sha1DigestTest; here the file reading around
