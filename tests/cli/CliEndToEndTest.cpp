@@ -25,6 +25,8 @@
 #include <string>
 #include <string_view>
 #include <algorithm>
+#include <ctime>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -367,6 +369,30 @@ TEST_F(CliDocumentTest, SavedDocumentsGiveTheSameGroupsResaveByteForByteAndAreCo
     CliRun open = RunCommand({"open", Doc("N.tws"), "--compare", "all"});
     EXPECT_EQ(open.status, kExitSuccess) << open.err;
     ExpectGroupsMatch(open.out, expected);
+}
+
+TEST_F(CliDocumentTest, ARefreshTakesInWhatChangedAndOfAnUnchangedTreeChangesNothing) {
+    // Written long ago, so that a rewrite of the same length shows in its time.
+    const timespec past[2] = {{0, UTIME_OMIT}, {time(nullptr) - 1000, 0}};
+    for (const fs::directory_entry& entry : fs::directory_iterator(data))
+        ASSERT_EQ(utimensat(AT_FDCWD, entry.path().c_str(), past, 0), 0);
+    ASSERT_EQ(RunCommand({"scan", "--save", Doc("A.tws"), data}).status, kExitSuccess);
+    // Gone, new, rewritten with other bytes, and rewritten as a copy of files compared before.
+    ASSERT_EQ(unlink(tree.Path("data/e1").c_str()), 0);
+    WriteBytes(tree.Path("data/new"), "triple");
+    WriteBytes(tree.Path("data/two"), "TRIPLE");
+    WriteBytes(tree.Path("data/decoy"), RandomContent(30000, 8));
+
+    CliRun refresh = RunCommand({"open", Doc("A.tws"), "--refresh", "--format", "json-report", "--save", Doc("R.tws")});
+    EXPECT_EQ(refresh.status, kExitSuccess);
+    EXPECT_EQ(refresh.err, "Refreshed: 1 new, 2 changed, 1 gone\n");
+    EXPECT_NE(refresh.out.find("\n\"skipped\": {\"unlistable_folders\": {\"count\": 0"), std::string::npos);
+    EXPECT_TRUE(refresh.out.ends_with(",\n\"refresh\": {\"new\": 1, \"changed\": 2, \"gone\": 1}}\n")) << refresh.out;
+    ExpectGroupsMatch(RunCommand({"groups", Doc("R.tws")}).out, GroupsByContent({data}));
+
+    CliRun again = RunCommand({"open", Doc("R.tws"), "--refresh", "--save", Doc("R2.tws")});
+    EXPECT_EQ(again.err, "Refreshed: 0 new, 0 changed, 0 gone\n");
+    EXPECT_TRUE(ReadFile(Doc("R.tws")) == ReadFile(Doc("R2.tws")));
 }
 
 // The state a saved document gives the file of that name.
