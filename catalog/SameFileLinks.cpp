@@ -16,6 +16,19 @@ bool SameFileLinks::Add(FileItem* extra, FileItem* first) {
     return true;
 }
 
+bool SameFileLinks::Merge(FileItem* extra, FileItem* first) {
+    if (extra == first || firstOf.contains(first) || firstOf.contains(extra)) return false;
+    if (auto own = extrasOf.find(extra); own != extrasOf.end()) {
+        std::vector<FileItem*> moved = std::move(own->second);
+        extrasOf.erase(own);
+        for (FileItem* path : moved) {
+            firstOf[path] = first;
+            extrasOf[first].push_back(path);
+        }
+    }
+    return Add(extra, first);
+}
+
 FileItem* SameFileLinks::FirstOf(const FileItem* item) const {
     if (firstOf.empty()) return nullptr;
     auto found = firstOf.find(item);
@@ -82,7 +95,7 @@ size_t SeparateSameFilesInGroups(DuplicateIndex& index, SameFileLinks& links,
     });
     size_t separated = 0;
     for (auto [extra, first] : found) {
-        if (!links.Add(extra, first)) continue;
+        if (!links.Merge(extra, first)) continue;
         index.Remove(extra);
         ++separated;
     }

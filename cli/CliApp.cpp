@@ -218,7 +218,10 @@ int RunOpen(const CliOptions& options, bool mayCompare, SessionTeardown teardown
     SessionHolder holder(teardown);
     CliSession& session = *holder;
     const std::string& path = options.operands[0];
-    if (!session.App().OpenFile(path)) {
+    // A refresh learns every file's identity as it walks: the paths of the
+    // groups are told apart after it, not looked up one by one before.
+    if (!session.App().OpenFile(path, options.refresh ? Document::SameFileCheck::Later
+                                                      : Document::SameFileCheck::OnLoad)) {
         if (!ReportDocumentErrors(session)) PrintError("could not open " + path);
         return kExitFailure;
     }
@@ -227,6 +230,11 @@ int RunOpen(const CliOptions& options, bool mayCompare, SessionTeardown teardown
     if (options.refresh) {
         refresh = ScanAndCommit(session, ScannedRoots(*session.Doc().root), status);
         if (!refresh) return kExitFailure;
+        const FileStamps& stamps = session.Doc().stamps;
+        session.Doc().SeparateSameFiles([&](const FileItem& file) -> std::optional<FileIdentity> {
+            if (const DiskStamp* stamp = stamps.Find(&file)) return stamp->identity;
+            return IdentityOnDisk(file);  // not met by the walk
+        });
         std::fprintf(stderr, "%s\n", RefreshSummaryLine(refresh->counts).c_str());
     }
     if (mayCompare) CompareChosenFiles(session, options, status, refresh ? refresh->takenInSizes : std::set<uint64_t>{});

@@ -92,13 +92,13 @@ bool Document::Open() {
     return OpenFile(*chosen);
 }
 
-bool Document::OpenFile(const std::string& filePath) {
+bool Document::OpenFile(const std::string& filePath, SameFileCheck check) {
     modified = false;
     ClearCatalogue();
     path = filePath;
     bool loaded = true;
     try {
-        Load();
+        Load(check);
     } catch (const std::exception& error) {
         prompts->ShowError("Could not open " + filePath + ": " + DescribeError(error));
         loaded = false;
@@ -107,7 +107,7 @@ bool Document::OpenFile(const std::string& filePath) {
     return loaded;
 }
 
-void Document::Load() {
+void Document::Load(SameFileCheck check) {
     try {
         CXFile file;
         file.Open(path, CXFile::Access::Read, CXFile::Creation::OpenExisting);
@@ -115,12 +115,16 @@ void Document::Load() {
         LoadCatalog(archive, *root, catalog, duplicates, onFinishedLoaded, Progress());
         archive.Close();
         file.Close();
-        SeparateSameFilesInGroups(duplicates, links, IdentityOnDisk);
+        if (check == SameFileCheck::OnLoad) SeparateSameFiles(IdentityOnDisk);
     } catch (...) {
         ClearCatalogue();
         path.clear();
         throw;
     }
+}
+
+void Document::SeparateSameFiles(const SameFileLinks::IdentityLookup& identityOf) {
+    SeparateSameFilesInGroups(duplicates, links, identityOf);
 }
 
 bool Document::Save() { return path.empty() ? SaveAs() : Store(); }

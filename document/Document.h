@@ -49,9 +49,15 @@ public:
     // Asks to save, lets the user choose a file and loads it. True when a file
     // was loaded; a failure is shown and leaves an empty catalogue without a path.
     bool Open();
+    // When the paths of each duplicate group are looked up on disk, to take
+    // out those that are one file with an earlier path of their group: as the
+    // file is loaded, or later, by whoever loads it to scan it again at once
+    // (which learns every file's identity anyway), through SeparateSameFiles.
+    enum class SameFileCheck { OnLoad, Later };
+
     // Drops the catalogue, whatever its changes, and loads the file at filePath
     // as Open does once a file is chosen.
-    bool OpenFile(const std::string& filePath);
+    bool OpenFile(const std::string& filePath, SameFileCheck check = SameFileCheck::OnLoad);
     // Writes to path, or asks for one first. True when nothing is left unsaved.
     bool Save();
     bool SaveAs();
@@ -61,12 +67,14 @@ public:
     // leads to is written and the link stays. A signal that ends the process
     // meanwhile removes the new file first. True when nothing is left unsaved.
     bool Store();
-    // Reads path into the empty catalogue, then takes out of each duplicate
-    // group the paths that are one file on disk with an earlier path of the
-    // group (into links). On failure the catalogue is emptied, path cleared (so
-    // that a later save cannot overwrite the unread file) and the
-    // CXFileException or CXArchiveException thrown on.
-    void Load();
+    // Reads path into the empty catalogue, then (unless told Later) takes out
+    // of each duplicate group the paths that are one file on disk with an
+    // earlier path of the group (into links). On failure the catalogue is
+    // emptied, path cleared (so that a later save cannot overwrite the unread
+    // file) and the CXFileException or CXArchiveException thrown on.
+    void Load(SameFileCheck check = SameFileCheck::OnLoad);
+    // The same-file check of a load told Later, identityOf telling files apart.
+    void SeparateSameFiles(const SameFileLinks::IdentityLookup& identityOf);
     // Ends a scan. Finished: its new records are catalogued, and what it found
     // of the records held before is applied: a changed file leaves its group,
     // the Finished list, its links and stamp, takes its new entry and is

@@ -244,6 +244,8 @@ TEST(CliScanTest, AFileReachedByManyPathsIsOneFileInEveryReportAndInDocuments) {
                                  : "");
     CliRun loaded = RunCommand({"groups", tree.Path("docs/d.tws"), "--format", "json"});
     EXPECT_EQ(loaded.out, groupWith("one/a", "one/a-hard"));
+    // A refresh tells the paths apart by what its walk found.
+    EXPECT_EQ(RunCommand({"open", tree.Path("docs/d.tws"), "--refresh", "--format", "json"}).out, loaded.out);
     CliRun text = RunCommand({"groups", tree.Path("docs/d.tws")});
     ExpectGroupsMatch(text.out, GroupsByContent(roots));
     // Saved uncompared, the paths are linked as they meet in their groups.
