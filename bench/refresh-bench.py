@@ -43,27 +43,41 @@ def drop_page_cache():
 
 
 def run(argv):
-    subprocess.run(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    """Wall and processor seconds (user and system, all threads) of one run."""
+    start = time.perf_counter()
+    child = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(child.pid, 0)
+    wall = time.perf_counter() - start
+    if status != 0:
+        raise RuntimeError("%s failed: %d" % (" ".join(argv), status))
+    return wall, usage.ru_utime + usage.ru_stime
 
 
-def times(argv, runs, cold):
-    """Wall seconds of runs runs, or None when the cache cannot be dropped."""
+def rounds(commands, runs, cold):
+    """Per command, the (wall, processor) seconds of runs runs, taken in turns
+    so that other work on the machine weighs on each alike; None when the
+    page cache cannot be dropped."""
     if not cold:
-        run(argv)
-    result = []
+        for argv in commands:
+            run(argv)
+    result = [[] for _ in commands]
     for _ in range(runs):
-        if cold and not drop_page_cache():
-            return None
-        start = time.perf_counter()
-        run(argv)
-        result.append(time.perf_counter() - start)
+        for index, argv in enumerate(commands):
+            if cold and not drop_page_cache():
+                return None
+            result[index].append(run(argv))
     return result
 
 
-def shown(seconds):
-    if not seconds:
+def shown(samples, part=0):
+    if not samples:
         return "-"
+    seconds = [sample[part] for sample in samples]
     return "%.3f (%.3f-%.3f)" % (statistics.median(seconds), min(seconds), max(seconds))
+
+
+def ratio(samples, over, part=0):
+    return statistics.median(s[part] for s in samples) / statistics.median(s[part] for s in over)
 
 
 def opened_regular_files(argv, tree, work):
@@ -174,9 +188,14 @@ def main():
         commands = [("scan --compare all", [cli, "scan", "--compare", "all", tree]),
                     ("scan --compare none", [cli, "scan", "--compare", "none", tree]),
                     ("open DOC --refresh", [cli, "open", document, "--refresh"])]
-        measured = {}
-        for name, argv in commands:
-            measured[name] = (times(argv, args.runs, False), None if args.no_cold else times(argv, args.runs, True))
+        # The two to compare take turns; the full comparison, which reads the
+        # tree's bytes, runs apart.
+        def measure(cold):
+            paired = rounds([commands[1][1], commands[2][1]], args.runs, cold)
+            full = rounds([commands[0][1]], args.runs, cold)
+            return None if paired is None or full is None else full + paired
+        warm = measure(False)
+        cold = None if args.no_cold else measure(True)
         unchanged_opens = opened_regular_files(commands[2][1], tree, work)
 
         backup = os.path.join(work, "originals")
@@ -185,7 +204,7 @@ def main():
         try:
             changed, chosen = rewrite_share(tree, args.changed, args.seed, backup)
             changed_opens = opened_regular_files(commands[2][1], tree, work)
-            changed_times = times(commands[2][1], args.runs, False)
+            changed_times = rounds([commands[2][1]], args.runs, False)[0]
         finally:
             for index, path in enumerate(chosen):
                 os.replace(os.path.join(backup, str(index)), path)
@@ -196,17 +215,15 @@ def main():
                       if size in new_sizes and state != FINISHED and path not in changed}
         same_length = sum(1 for index in range(len(chosen)) if index % 2 == 0)
         print("tree %s: %d files catalogued; %d timed runs each" % (tree, len(catalogued), args.runs))
-        print("%-24s %-26s %s" % ("command", "warm s, median (min-max)", "cold s, median (min-max)"))
-        for name, _ in commands:
-            warm, cold = measured[name]
-            print("%-24s %-26s %s" % (name, shown(warm), shown(cold)))
-        print("%-24s %-26s %s" % ("open DOC --refresh, 1 %", shown(changed_times), "(after the files below changed)"))
-        refresh, none = measured["open DOC --refresh"], measured["scan --compare none"]
-        print("refresh / scan --compare none: warm %.2f" % (statistics.median(refresh[0]) / statistics.median(none[0])),
-              end="")
-        if refresh[1] and none[1]:
-            print(", cold %.2f" % (statistics.median(refresh[1]) / statistics.median(none[1])), end="")
-        print()
+        print("%-24s %-26s %-26s %s" % ("seconds, median (min-max)", "warm, wall", "warm, processor", "cold, wall"))
+        for index, (name, _) in enumerate(commands):
+            print("%-24s %-26s %-26s %s" % (name, shown(warm[index]), shown(warm[index], 1),
+                                            shown(cold[index]) if cold else "-"))
+        print("%-24s %-26s %-26s %s" % ("open DOC --refresh, 1 %", shown(changed_times), shown(changed_times, 1),
+                                        "(the files below rewritten)"))
+        print("open DOC --refresh / scan --compare none: warm wall %.2f, warm processor %.2f"
+              % (ratio(warm[2], warm[1]), ratio(warm[2], warm[1], 1)), end="")
+        print(", cold wall %.2f" % ratio(cold[2], cold[1]) if cold else "")
         print("regular files of the tree opened by the refresh, unchanged tree: %d" % len(unchanged_opens))
         for path in sorted(unchanged_opens)[:10]:
             print("  " + path)

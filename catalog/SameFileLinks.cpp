@@ -89,6 +89,7 @@ size_t SeparateSameFilesInGroups(DuplicateIndex& index, SameFileLinks& links,
     if (index.KeyCount() == index.FileCount()) return 0;
     // Found first, taken out afterwards: the index must not change while visited.
     std::vector<std::pair<FileItem*, FileItem*>> found;
+    links.ReserveGroupedFiles(index.FileCount());
     index.ForEachDuplicateGroup([&](uint64_t, DuplicateIndex::FileRange files) {
         for (auto it = files.first; it != files.second; ++it)
             if (FileItem* same = links.SameFileInGroup(*it, identityOf)) found.emplace_back(*it, same);

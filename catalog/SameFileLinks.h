@@ -49,6 +49,8 @@ public:
     // file is looked up and remembered; one remembered that is no longer that
     // file on disk (its inode reused) gives way to it.
     FileItem* SameFileInGroup(FileItem* file, const IdentityLookup& identityOf);
+    // Room for count files met in groups, to be passed here at once.
+    void ReserveGroupedFiles(size_t count) { groupedFiles.reserve(count); }
 
 private:
     std::unordered_map<const FileItem*, FileItem*> firstOf;

@@ -265,8 +265,8 @@ void Document::StampUnchangedFiles() {
     // A stamp this run took when it compared the file is kept: it is how the
     // file stood when its digest was made, which a rewrite whose time was put
     // back does not match.
-    for (const ScanChanges::StampedFile& found : scanChanges.unchanged)
-        if (!stamps.Find(found.file)) stamps.Set(found.file, found.stamp);
+    stamps.Reserve(stamps.Count() + scanChanges.unchanged.size());
+    for (const ScanChanges::StampedFile& found : scanChanges.unchanged) stamps.SetIfMissing(found.file, found.stamp);
 }
 
 }  // namespace twinseek

@@ -18,12 +18,11 @@ uint64_t FilesCounted(const FileItem* file) { return HeldBefore(file) && !file->
 
 void ListingTally::Begin(FolderItem* listed) {
     folder = listed;
-    heldBefore = 0;
     met.clear();
-    // A folder this scan made holds only records this scan made.
-    if (!HeldBefore(folder)) return;
-    for (const FolderItem* child : folder->ChildFolders()) heldBefore += HeldBefore(child);
-    for (const FileItem* file : folder->Files()) heldBefore += HeldBefore(file);
+    // A folder this scan made holds only records this scan made. A held one
+    // may hold some too (the path of another root): counted here, they only
+    // send CollectGone the long way.
+    heldBefore = HeldBefore(folder) ? folder->ChildFolders().size() + folder->Files().size() : 0;
 }
 
 void ListingTally::Met(const CatalogItem* record) {
@@ -39,6 +38,7 @@ void ListingTally::MetName(std::string_view name) {
 void ListingTally::CollectGone(ScanChanges& changes) const {
     // A name met twice (an entry renamed while listed) only keeps more.
     if (met.size() >= heldBefore) return;
+    // Each record is looked at: those the scan made are never gone.
     const std::unordered_set<const CatalogItem*> kept(met.begin(), met.end());
     for (FolderItem* child : folder->ChildFolders()) {
         if (!HeldBefore(child) || kept.contains(child)) continue;
