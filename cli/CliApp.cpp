@@ -144,14 +144,14 @@ bool CompareChosenFiles(CliSession& session, const CliOptions& options, StatusLi
     CompareEngine& engine = session.Comparing().Engine();
     engine.SetWorkerCount(options.workers);
     const FileCatalog& catalog = session.Doc().catalog;
-    std::vector<FileItem*> files =
-        options.compareAll ? SharedSizeFiles(catalog, engine.SameFiles())
-                           : SharedSizeFiles(catalog, options.compareCategories, engine.SameFiles());
-    if (!refreshedSizes.empty() && !options.compareAll) {
+    std::vector<FileItem*> files;
+    if (options.compareAll || !refreshedSizes.empty()) {
         files = SharedSizeFiles(catalog, engine.SameFiles());
         std::erase_if(files, [&](const FileItem* file) {
             return !asked(file->Size()) && !refreshedSizes.contains(file->Size());
         });
+    } else {
+        files = SharedSizeFiles(catalog, options.compareCategories, engine.SameFiles());
     }
     if (!options.full) {
         uint32_t lastShown = GetTickCount();
@@ -237,7 +237,8 @@ int RunOpen(const CliOptions& options, bool mayCompare, SessionTeardown teardown
         });
         std::fprintf(stderr, "%s\n", RefreshSummaryLine(refresh->counts).c_str());
     }
-    if (mayCompare) CompareChosenFiles(session, options, status, refresh ? refresh->takenInSizes : std::set<uint64_t>{});
+    if (mayCompare)
+        CompareChosenFiles(session, options, status, refresh ? refresh->takenInSizes : std::set<uint64_t>());
     bool saved = SaveIfAsked(session, options);
     PrintGroups(session, options.format,
                 refresh ? ScanReport{&refresh->skips, &refresh->counts} : ScanReport{});

@@ -69,6 +69,7 @@ void Document::ClearCatalogue() {
     stamps.Clear();
     catalog.Clear();
     intake.Clear();
+    scanChanges.Clear();
     root->ClearChildren();
     root->AssignFindData(FindData{});
     root->compareState = NotCompared;

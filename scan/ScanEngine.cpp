@@ -206,7 +206,8 @@ bool ScanEngine::FirstEntry(const FileIdentity& identity, FolderItem* folder, st
 void ScanEngine::LinkSameFiles() {
     for (const auto& [identity, paths] : linkedFiles) {
         // A changed record leaves its links at commit; the paths are linked anew then.
-        if (std::any_of(paths.begin(), paths.end(), [&](const FileItem* path) { return changedFiles.contains(path); })) {
+        const auto changed = [&](const FileItem* path) { return changedFiles.contains(path); };
+        if (std::any_of(paths.begin(), paths.end(), changed)) {
             changes->linksToRedo.push_back(paths);
             continue;
         }

@@ -53,7 +53,8 @@ struct RefreshSession {
     }
     std::multiset<std::string> FinishedNames() const {
         std::multiset<std::string> names;
-        for (size_t row = 0; row < app.Finished().RowCount(); ++row) names.emplace(app.Finished().Entry(row).item->Name());
+        for (size_t row = 0; row < app.Finished().RowCount(); ++row)
+            names.emplace(app.Finished().Entry(row).item->Name());
         return names;
     }
     std::string Listing() const { return testing::Listing(app.Doc().root); }
