@@ -65,8 +65,8 @@ std::optional<FileIdentity> IdentityOnDisk(const FileItem& file);
 // A loaded document knows no inodes: looks up every path of every duplicate
 // group once, and takes a path whose file already has an earlier path in its
 // group out of the index, recording it, with any further paths of its own,
-// in links. Paths that cannot be
-// examined stay. Returns how many paths left their groups.
+// in links. Paths that cannot be examined stay. Returns how many paths left
+// their groups.
 size_t SeparateSameFilesInGroups(DuplicateIndex& index, SameFileLinks& links,
                                  const SameFileLinks::IdentityLookup& identityOf);
 
