@@ -83,18 +83,24 @@ def ratio(samples, over, part=0):
 
 def opened_regular_files(argv, tree, work):
     """The regular files under tree that a run of argv opened."""
-    trace = os.path.join(work, "trace")
-    subprocess.run(["strace", "-f", "-qq", "-e", "trace=openat,open", "-o", trace] + argv,
+    traces = os.path.join(work, "traces")
+    shutil.rmtree(traces, ignore_errors=True)
+    os.mkdir(traces)
+    # One file per thread, so that no call is split across lines.
+    subprocess.run(["strace", "-f", "-ff", "-qq", "-e", "trace=openat,open", "-o", os.path.join(traces, "t")] + argv,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    lines = []
+    for name in os.listdir(traces):
+        with open(os.path.join(traces, name), encoding="latin-1") as f:
+            lines.extend(f)
     opened = set()
-    with open(trace, encoding="latin-1") as f:
-        for line in f:
-            match = OPEN_CALL.search(line)
-            if not match or int(match.group(3)) < 0 or "O_DIRECTORY" in match.group(2):
-                continue
-            path = os.fsdecode(codecs.escape_decode(match.group(1).encode("latin-1"))[0])
-            if path.startswith(tree + "/") and os.path.isfile(path) and not os.path.islink(path):
-                opened.add(path)
+    for line in lines:
+        match = OPEN_CALL.search(line)
+        if not match or int(match.group(3)) < 0 or "O_DIRECTORY" in match.group(2):
+            continue
+        path = os.fsdecode(codecs.escape_decode(match.group(1).encode("latin-1"))[0])
+        if path.startswith(tree + "/") and os.path.isfile(path) and not os.path.islink(path):
+            opened.add(path)
     return opened
 
 
