@@ -30,6 +30,7 @@ struct ScanChanges {
     struct StampedFile {
         FileItem* file;
         DiskStamp stamp;
+        bool otherNames;  // the file has more than one name on its file system
     };
 
     // Held files whose size, last-write time or kind differs from the record;
@@ -43,6 +44,8 @@ struct ScanChanges {
     // Paths of one file (hard links) met by the scan, in the order met, among
     // which a changed record is: linked once the changed records are reset.
     std::vector<std::vector<FileItem*>> linksToRedo;
+    // A regular file that is a mount point itself (a bind mount of a file) was met.
+    bool mountedFileMet = false;
     RefreshCounts counts;
 
     void Clear() { *this = ScanChanges(); }

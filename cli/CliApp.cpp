@@ -117,6 +117,8 @@ std::optional<ScanResult> ScanAndCommit(CliSession& session, const std::vector<s
             PrintError("could not start the scan thread");
             return std::nullopt;
         }
+        // A document loaded to be refreshed files its compared files while the walk runs.
+        document.IndexLoadedFiles();
         while (!waiter.WaitForDone(std::chrono::milliseconds(250)))
             status.Show("Scanning: " + std::to_string(engine.FilesFound()) + " files in " +
                         std::to_string(engine.FoldersEntered()) + " folders");
@@ -218,9 +220,9 @@ int RunOpen(const CliOptions& options, bool mayCompare, SessionTeardown teardown
     SessionHolder holder(teardown);
     CliSession& session = *holder;
     const std::string& path = options.operands[0];
-    // A refresh learns every file's identity as it walks: the paths of the
-    // groups are told apart after it, not looked up one by one before.
-    if (!session.App().OpenFile(path, options.refresh ? Document::SameFileCheck::Later
+    // A refresh learns the identity of what it meets as it walks: the paths of
+    // the groups are told apart after it, not looked up one by one before.
+    if (!session.App().OpenFile(path, options.refresh ? Document::SameFileCheck::AfterScan
                                                       : Document::SameFileCheck::OnLoad)) {
         if (!ReportDocumentErrors(session)) PrintError("could not open " + path);
         return kExitFailure;
@@ -230,11 +232,6 @@ int RunOpen(const CliOptions& options, bool mayCompare, SessionTeardown teardown
     if (options.refresh) {
         refresh = ScanAndCommit(session, ScannedRoots(*session.Doc().root), status);
         if (!refresh) return kExitFailure;
-        const FileStamps& stamps = session.Doc().stamps;
-        session.Doc().SeparateSameFiles([&](const FileItem& file) -> std::optional<FileIdentity> {
-            if (const DiskStamp* stamp = stamps.Find(&file)) return stamp->identity;
-            return IdentityOnDisk(file);  // not met by the walk
-        });
         std::fprintf(stderr, "%s\n", RefreshSummaryLine(refresh->counts).c_str());
     }
     if (mayCompare)

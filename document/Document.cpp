@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
+#include <unordered_map>
+#include <utility>
 #include <exception>
 #include <memory>
 #include <unordered_set>
@@ -67,6 +70,8 @@ void Document::ClearCatalogue() {
     duplicates.Clear();
     links.Clear();
     stamps.Clear();
+    sameFilesUnchecked = false;
+    loadedToIndex.clear();
     catalog.Clear();
     intake.Clear();
     scanChanges.Clear();
@@ -113,10 +118,14 @@ void Document::Load(SameFileCheck check) {
         CXFile file;
         file.Open(path, CXFile::Access::Read, CXFile::Creation::OpenExisting);
         CXArchive archive(&file, CXArchive::Load | CXArchive::NoFlushOnDelete);
-        LoadCatalog(archive, *root, catalog, duplicates, onFinishedLoaded, Progress());
+        LoadCatalog(archive, *root, catalog, duplicates, onFinishedLoaded, Progress(),
+                    check == SameFileCheck::AfterScan ? &loadedToIndex : nullptr);
         archive.Close();
         file.Close();
-        if (check == SameFileCheck::OnLoad) SeparateSameFiles(IdentityOnDisk);
+        if (check == SameFileCheck::OnLoad)
+            SeparateSameFilesInGroups(duplicates, links, IdentityOnDisk);
+        else
+            sameFilesUnchecked = true;
     } catch (...) {
         ClearCatalogue();
         path.clear();
@@ -124,8 +133,10 @@ void Document::Load(SameFileCheck check) {
     }
 }
 
-void Document::SeparateSameFiles(const SameFileLinks::IdentityLookup& identityOf) {
-    SeparateSameFilesInGroups(duplicates, links, identityOf);
+void Document::IndexLoadedFiles() {
+    duplicates.InsertAll(loadedToIndex);
+    loadedToIndex.clear();
+    loadedToIndex.shrink_to_fit();
 }
 
 bool Document::Save() { return path.empty() ? SaveAs() : Store(); }
@@ -208,6 +219,9 @@ void Document::DiscardRecords(std::span<FileItem* const> files, std::span<Folder
 }
 
 RefreshCounts Document::CommitScan(bool finished) {
+    // What a load left to this point changes the groups the views show.
+    const bool loadChecked = std::exchange(sameFilesUnchecked, false);
+    IndexLoadedFiles();
     if (!finished) {
         // Records the scan made are deleted; their links go first. Held
         // records were never touched, so dropping the findings restores all.
@@ -215,11 +229,16 @@ RefreshCounts Document::CommitScan(bool finished) {
         root->Prune(false);
         intake.Clear();
         scanChanges.Clear();
+        if (loadChecked) {
+            SeparateSameFilesInGroups(duplicates, links, IdentityOnDisk);
+            UpdateAllViews();
+        }
         return {};
     }
-    const bool anyChanged = !scanChanges.changed.empty();
+    const bool anyChanged = !scanChanges.changed.empty() || loadChecked;
     ApplyChangedFiles();
     StampUnchangedFiles();
+    if (loadChecked) SeparateSameFilesMet();
     root->Prune(true);
     catalog.MergeFrom(intake);
     intake.Clear();
@@ -260,6 +279,29 @@ void Document::ApplyChangedFiles() {
         for (FileItem* path : paths)
             if (path != first && (path->compareState == Provisional || changed.contains(path))) links.Add(path, first);
     }
+}
+
+void Document::SeparateSameFilesMet() {
+    // Two paths are one file when the file has several names, or when it is
+    // reached through two mounts. A walk enters no folder twice, so only a
+    // file mounted on its own shows through two mounts to it. Where the walk
+    // met every grouped file (its unchanged compared files are all the index
+    // holds) and no file mounted on its own, only the files it met with
+    // several names need telling apart; else every path is looked at, on
+    // disk where the walk did not meet it.
+    const size_t metInIndex = size_t(std::count_if(
+        scanChanges.unchanged.begin(), scanChanges.unchanged.end(),
+        [](const ScanChanges::StampedFile& found) { return !found.file->IsUnopenable(); }));
+    const bool onlyOtherNames = !scanChanges.mountedFileMet && metInIndex == duplicates.FileCount();
+    std::unordered_map<const FileItem*, FileIdentity> met;
+    met.reserve(onlyOtherNames ? 0 : scanChanges.unchanged.size());
+    for (const ScanChanges::StampedFile& found : scanChanges.unchanged)
+        if (!onlyOtherNames || found.otherNames) met.emplace(found.file, found.stamp.identity);
+    SeparateSameFilesInGroups(duplicates, links, [&](const FileItem& file) -> std::optional<FileIdentity> {
+        if (auto known = met.find(&file); known != met.end()) return known->second;
+        if (onlyOtherNames) return std::nullopt;  // one name, no other path
+        return IdentityOnDisk(file);
+    });
 }
 
 void Document::StampUnchangedFiles() {

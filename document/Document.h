@@ -49,11 +49,13 @@ public:
     // Asks to save, lets the user choose a file and loads it. True when a file
     // was loaded; a failure is shown and leaves an empty catalogue without a path.
     bool Open();
-    // When the paths of each duplicate group are looked up on disk, to take
-    // out those that are one file with an earlier path of their group: as the
-    // file is loaded, or later, by whoever loads it to scan it again at once
-    // (which learns every file's identity anyway), through SeparateSameFiles.
-    enum class SameFileCheck { OnLoad, Later };
+    // When the loaded Finished files are filed in the duplicate index, and the
+    // paths of each group looked up on disk to take out those that are one
+    // file with an earlier path of their group: as the file is loaded; or, for
+    // a loader that scans at once, filing when IndexLoadedFiles is called
+    // (while the walk runs) or the scan ends, and the check when the scan is
+    // committed or cancelled (a walk learns the identity of what it meets).
+    enum class SameFileCheck { OnLoad, AfterScan };
 
     // Drops the catalogue, whatever its changes, and loads the file at filePath
     // as Open does once a file is chosen.
@@ -67,14 +69,15 @@ public:
     // leads to is written and the link stays. A signal that ends the process
     // meanwhile removes the new file first. True when nothing is left unsaved.
     bool Store();
-    // Reads path into the empty catalogue, then (unless told Later) takes out
-    // of each duplicate group the paths that are one file on disk with an
+    // Reads path into the empty catalogue, then (unless told AfterScan) takes
+    // out of each duplicate group the paths that are one file on disk with an
     // earlier path of the group (into links). On failure the catalogue is
     // emptied, path cleared (so that a later save cannot overwrite the unread
     // file) and the CXFileException or CXArchiveException thrown on.
     void Load(SameFileCheck check = SameFileCheck::OnLoad);
-    // The same-file check of a load told Later, identityOf telling files apart.
-    void SeparateSameFiles(const SameFileLinks::IdentityLookup& identityOf);
+    // Files the Finished files a load told AfterScan left out of the duplicate
+    // index. A scan may walk meanwhile: it touches no index.
+    void IndexLoadedFiles();
     // Ends a scan. Finished: its new records are catalogued, and what it found
     // of the records held before is applied: a changed file leaves its group,
     // the Finished list, its links and stamp, takes its new entry and is
@@ -82,6 +85,7 @@ public:
     // unchanged Finished files are stamped as the scan found them. The views
     // rebuild when anything changed or went. Returns what the scan counted.
     // Cancelled: its records are deleted and the catalogue is as it was.
+    // Either way, a same-file check left by a load is made.
     RefreshCounts CommitScan(bool finished);
     // Takes files, and folders with everything under them, out of the
     // catalogue: the size and duplicate indexes, the links, the stamps and
@@ -125,11 +129,16 @@ private:
     // links made anew; unchanged compared files stamped unless already.
     void ApplyChangedFiles();
     void StampUnchangedFiles();
+    // The same-file check of a load told AfterScan, with what the walk found.
+    void SeparateSameFilesMet();
     void WriteFile(const std::string& target);
     ProgressIndicator& Progress();
 
     DocumentPrompts* prompts;
     ProgressIndicator* progress;
+    // A load told AfterScan has not made its same-file check yet, nor filed these.
+    bool sameFilesUnchecked = false;
+    std::vector<FileItem*> loadedToIndex;
     std::vector<DocumentView*> views;
 };
 

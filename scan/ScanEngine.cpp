@@ -141,7 +141,8 @@ void ScanEngine::WalkRoots() {
             std::optional<FileIdentity> identity = IdentityOfPath(rootPath.c_str());
             if (!currentFolder)
                 skips.Add(SkipCause::PathTooLong, rootPath);
-            else if (!identity || FirstEntry(*identity, currentFolder, rootPath))
+            else if (identity ? FirstEntry(*identity, currentFolder, rootPath)
+                              : listedFolders.insert(currentFolder).second)
                 listing = openListing(*current, currentFolder, rootPath.c_str());
         } else {
             current = std::move(parents.back());
@@ -197,8 +198,10 @@ void ScanEngine::WalkRoots() {
 }
 
 bool ScanEngine::FirstEntry(const FileIdentity& identity, FolderItem* folder, std::string_view path) {
+    // A record is listed once, even where what its path leads to was replaced meanwhile.
+    if (listedFolders.contains(folder)) return false;
     auto [place, first] = enteredFolders.emplace(identity, folder);
-    if (first) return true;
+    if (first) return listedFolders.insert(folder).second;
     if (place->second != folder) skips.Add(SkipCause::EnteredBefore, path);
     return false;
 }
@@ -261,6 +264,7 @@ FileItem* ScanEngine::AddFile(FolderItem* folder, const FindData& entry) {
     }
     // One this scan made already is not counted again.
     if (!entry.IsRegularFile()) return file;
+    if (entry.mountRoot) changes->mountedFileMet = true;
     if (entry.linkCount > 1) {
         linkedFiles[entry.stamp.identity].push_back(file);
     } else if (entry.mountRoot && created) {
@@ -273,7 +277,7 @@ void ScanEngine::NoteHeldFile(FileItem* file, const FindData& entry) {
     if (!EntryChanged(*file, entry)) {
         // Its digest still stands; how the file stands now is held to it before removal.
         if (entry.IsRegularFile() && file->compareState.load(std::memory_order_relaxed) == Finished)
-            changes->unchanged.push_back({file, entry.stamp});
+            changes->unchanged.push_back({file, entry.stamp, entry.linkCount > 1});
         return;
     }
     if (!changedFiles.insert(file).second) return;

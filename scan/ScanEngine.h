@@ -82,8 +82,9 @@ private:
     void Walk();
     void WalkRoots();
     // Files each folder entered under its identity; false (nothing recorded)
-    // when the walk has entered it before through another path. A path already
-    // walked (overlapping roots) is not counted as passed over.
+    // when the walk has entered it before through another path, or has listed
+    // that record before. A path already walked (overlapping roots) is not
+    // counted as passed over. So no record is met twice in one walk.
     bool FirstEntry(const FileIdentity& identity, FolderItem* folder, std::string_view path);
     // Once the walk is over: records in links each new path of a file met
     // by more than one path, and of a file seen through a bind mount of the
@@ -117,6 +118,7 @@ private:
     // (only those can be met twice, but for a file bind-mounted on its own:
     // see mountedFiles), in the order met.
     std::unordered_map<FileIdentity, FolderItem*, FileIdentityHash> enteredFolders;
+    std::unordered_set<const FolderItem*> listedFolders;
     std::unordered_map<FileIdentity, std::vector<FileItem*>, FileIdentityHash> linkedFiles;
     // New files that are mount points themselves, with one name.
     std::vector<std::pair<FileItem*, FileIdentity>> mountedFiles;
