@@ -245,7 +245,7 @@ public:
 
     void initializePage() override {
         if (engine) return;
-        engine.emplace(document.root, &document.intake, &document.links, &mailbox);
+        engine.emplace(document.root, &document.intake, &document.links, &document.scanChanges, &mailbox);
         // If the thread cannot start, the page stays as it is; Cancel still ends the wizard.
         started = engine->Start(data.roots);
     }

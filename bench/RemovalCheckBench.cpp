@@ -59,7 +59,7 @@ double RemoveOneCopyEach(const std::string& folder, bool cold, size_t& removed) 
     AppSession session(prompts, progress, view);
     Document& document = session.Doc();
     {
-        ScanEngine scan(document.root, &document.intake, &document.links, nullptr);
+        ScanEngine scan(document.root, &document.intake, &document.links, &document.scanChanges, nullptr);
         scan.RunAtNormalPriority();
         scan.Start({folder});
         scan.Wait();

@@ -88,7 +88,7 @@ bool ExpandWide() {
 double HeadlessScan(const std::string& root, bool idlePriority) {
     HeadlessPrompts prompts;
     Document document(prompts);
-    ScanEngine engine(document.root, &document.intake, &document.links, nullptr);
+    ScanEngine engine(document.root, &document.intake, &document.links, &document.scanChanges, nullptr);
     if (!idlePriority) engine.RunAtNormalPriority();
     const auto start = Clock::now();
     engine.Start({root});

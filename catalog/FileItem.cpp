@@ -18,6 +18,14 @@ void FileItem::SetDigestText(std::string_view text) {
     digestText[length] = '\0';
 }
 
+void FileItem::TakeChangedEntry(const EntryData& entry) {
+    findData = entry;
+    SetDigestText({});
+    hashMillis = 0;
+    colorMarks.reset();
+    compareState.store(NotCompared, std::memory_order_relaxed);
+}
+
 void FileItem::SetTextColor(ListId list, uint32_t color) {
     if (!colorMarks) colorMarks = std::make_unique<std::vector<ColorMark>>();
     for (ColorMark& mark : *colorMarks)

@@ -32,6 +32,10 @@ public:
     void SetDigestText(std::string_view text);
     bool IsUnopenable() const { return DigestText() == kUnopenableText; }
 
+    // The file changed on disk: takes its entry as found now (names stay) and
+    // forgets its comparison (digest, time, row colours); NotCompared.
+    void TakeChangedEntry(const EntryData& entry);
+
     void SetTextColor(ListId list, uint32_t color);
     std::optional<ColorMark> FindColorMark(ListId list) const;
 

@@ -15,6 +15,9 @@ namespace twinseek {
 class FileStamps {
 public:
     void Set(const FileItem* file, const DiskStamp& stamp) { stamps[file] = stamp; }
+    // Sets the stamp of a file that has none yet; one already held stays.
+    void SetIfMissing(const FileItem* file, const DiskStamp& stamp) { stamps.try_emplace(file, stamp); }
+    void Reserve(size_t count) { stamps.reserve(count); }
     // The stamp of file, or null when this run has none.
     const DiskStamp* Find(const FileItem* file) const;
     void Erase(const FileItem* file) { stamps.erase(file); }

@@ -16,6 +16,19 @@ bool SameFileLinks::Add(FileItem* extra, FileItem* first) {
     return true;
 }
 
+bool SameFileLinks::Merge(FileItem* extra, FileItem* first) {
+    if (extra == first || firstOf.contains(first) || firstOf.contains(extra)) return false;
+    if (auto own = extrasOf.find(extra); own != extrasOf.end()) {
+        std::vector<FileItem*> moved = std::move(own->second);
+        extrasOf.erase(own);
+        for (FileItem* path : moved) {
+            firstOf[path] = first;
+            extrasOf[first].push_back(path);
+        }
+    }
+    return Add(extra, first);
+}
+
 FileItem* SameFileLinks::FirstOf(const FileItem* item) const {
     if (firstOf.empty()) return nullptr;
     auto found = firstOf.find(item);
@@ -76,13 +89,14 @@ size_t SeparateSameFilesInGroups(DuplicateIndex& index, SameFileLinks& links,
     if (index.KeyCount() == index.FileCount()) return 0;
     // Found first, taken out afterwards: the index must not change while visited.
     std::vector<std::pair<FileItem*, FileItem*>> found;
+    links.ReserveGroupedFiles(index.FileCount());
     index.ForEachDuplicateGroup([&](uint64_t, DuplicateIndex::FileRange files) {
         for (auto it = files.first; it != files.second; ++it)
             if (FileItem* same = links.SameFileInGroup(*it, identityOf)) found.emplace_back(*it, same);
     });
     size_t separated = 0;
     for (auto [extra, first] : found) {
-        if (!links.Add(extra, first)) continue;
+        if (!links.Merge(extra, first)) continue;
         index.Remove(extra);
         ++separated;
     }

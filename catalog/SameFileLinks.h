@@ -33,6 +33,9 @@ public:
     bool Add(FileItem* extra, FileItem* first);
     // The path first catalogued for item's file, or null when item is one.
     FileItem* FirstOf(const FileItem* item) const;
+    // As Add, but where extra has further paths of its own (a path that stood
+    // for its file until found to be one with first), they go to first too.
+    bool Merge(FileItem* extra, FileItem* first);
     // The further paths of a first path, in the order they were added.
     std::span<FileItem* const> ExtrasOf(const FileItem* first) const;
     // Forgets every pair, and every grouped file, in which a record that gone
@@ -46,6 +49,8 @@ public:
     // file is looked up and remembered; one remembered that is no longer that
     // file on disk (its inode reused) gives way to it.
     FileItem* SameFileInGroup(FileItem* file, const IdentityLookup& identityOf);
+    // Room for count files met in groups, to be passed here at once.
+    void ReserveGroupedFiles(size_t count) { groupedFiles.reserve(count); }
 
 private:
     std::unordered_map<const FileItem*, FileItem*> firstOf;
@@ -59,8 +64,9 @@ std::optional<FileIdentity> IdentityOnDisk(const FileItem& file);
 
 // A loaded document knows no inodes: looks up every path of every duplicate
 // group once, and takes a path whose file already has an earlier path in its
-// group out of the index, recording it in links. Paths that cannot be
-// examined stay. Returns how many paths left their groups.
+// group out of the index, recording it, with any further paths of its own,
+// in links. Paths that cannot be examined stay. Returns how many paths left
+// their groups.
 size_t SeparateSameFilesInGroups(DuplicateIndex& index, SameFileLinks& links,
                                  const SameFileLinks::IdentityLookup& identityOf);
 

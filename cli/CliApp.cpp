@@ -4,6 +4,7 @@
 #include "cli/CliSession.h"
 #include "cli/CompareRun.h"
 #include "cli/GroupReport.h"
+#include "cli/RefreshReport.h"
 #include "cli/ScanWaiter.h"
 #include "cli/SkipReport.h"
 #include "cli/StatusLine.h"
@@ -11,6 +12,8 @@
 #include "cli/UnreadableFile.h"
 #include "compare/CandidateQueueing.h"
 #include "compare/CandidateScreening.h"
+#include "catalog/ScannedRoots.h"
+#include "catalog/SizeCategory.h"
 #include "compare/FileDigest.h"
 #include "platform/CXException.h"
 #include "platform/FullPath.h"
@@ -20,7 +23,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <algorithm>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,10 +60,16 @@ bool ReportDocumentErrors(CliSession& session) {
     return !errors.empty();
 }
 
+// What a scan or a refresh adds to a JSON report.
+struct ScanReport {
+    const ScanSkips* skips = nullptr;
+    const RefreshCounts* refresh = nullptr;
+};
+
 // Writes the groups as they are formed, a few hundred KiB at a time, so a
-// large report is never held whole.
-// With skips (after a scan) a JSON report also tells what the scan passed over.
-void PrintGroups(CliSession& session, OutputFormat format, const ScanSkips* skips = nullptr) {
+// large report is never held whole. A JSON report also tells what the scan
+// passed over and what a refresh found, when there was one.
+void PrintGroups(CliSession& session, OutputFormat format, const ScanReport& scan = {}) {
     constexpr size_t kFlushSize = 256 * 1024;
     const bool report = format == OutputFormat::JsonReport;
     const bool json = format == OutputFormat::Json || report;
@@ -76,35 +88,93 @@ void PrintGroups(CliSession& session, OutputFormat format, const ScanSkips* skip
         }
     }, &session.Doc().links);
     if (json) buffer += JsonGroupsClosing(!first);
-    if (report && skips) AppendSkipsJson(buffer += ",\n\"skipped\": ", *skips);
+    if (report && scan.skips) AppendSkipsJson(buffer += ",\n\"skipped\": ", *scan.skips);
+    if (report && scan.refresh) AppendRefreshJson(buffer += ",\n\"refresh\": ", *scan.refresh);
     if (report) buffer += '}';
     if (json) buffer += '\n';
     std::fwrite(buffer.data(), 1, buffer.size(), stdout);
 }
 
-// Queues what the options ask to compare and runs the comparison to its end.
-// True when something was compared.
-bool CompareChosenFiles(CliSession& session, const CliOptions& options, StatusLine& status) {
-    if (!options.compareAll && options.compareCategories.empty()) return false;
+// What a walk of roots did to the session's document.
+struct ScanResult {
+    ScanSkips skips;
+    RefreshCounts counts;
+    // The sizes of the files it took in, new and changed.
+    std::set<uint64_t> takenInSizes;
+};
+
+// Walks roots into the session's document, tells what the walk passed over
+// and commits it; empty when the scan thread could not start.
+std::optional<ScanResult> ScanAndCommit(CliSession& session, const std::vector<std::string>& roots,
+                                        StatusLine& status) {
+    Document& document = session.Doc();
+    ScanResult result;
+    {
+        ScanWaiter waiter;
+        ScanEngine engine(document.root, &document.intake, &document.links, &document.scanChanges, &waiter);
+        engine.RunAtNormalPriority();  // the command waits for nothing else
+        if (!engine.Start(roots)) {
+            PrintError("could not start the scan thread");
+            return std::nullopt;
+        }
+        // A document loaded to be refreshed files its compared files while the walk runs.
+        document.IndexLoadedFiles();
+        while (!waiter.WaitForDone(std::chrono::milliseconds(250)))
+            status.Show("Scanning: " + std::to_string(engine.FilesFound()) + " files in " +
+                        std::to_string(engine.FoldersEntered()) + " folders");
+        engine.Wait();
+        result.skips = engine.Skips();
+    }
+    status.Clear();
+    // A partial listing still succeeds (scripts go on working), but says so.
+    for (const std::string& line : SkipSummaryLines(result.skips)) PrintError(line);
+    for (const FileCatalog::Entry& entry : document.intake) result.takenInSizes.insert(entry.size);
+    result.counts = document.CommitScan(true);
+    return result;
+}
+
+// Queues what the options ask to compare, and the files of the sizes a
+// refresh took in, and runs the comparison to its end. True when something
+// was compared.
+bool CompareChosenFiles(CliSession& session, const CliOptions& options, StatusLine& status,
+                        const std::set<uint64_t>& refreshedSizes = {}) {
+    const auto asked = [&](uint64_t size) {
+        const std::vector<uint32_t>& ids = options.compareCategories;
+        return options.compareAll || std::find(ids.begin(), ids.end(), ClassifySize(size)) != ids.end();
+    };
+    if (!options.compareAll && options.compareCategories.empty() && refreshedSizes.empty()) return false;
     CompareEngine& engine = session.Comparing().Engine();
     engine.SetWorkerCount(options.workers);
     const FileCatalog& catalog = session.Doc().catalog;
-    std::vector<FileItem*> files =
-        options.compareAll ? SharedSizeFiles(catalog, engine.SameFiles())
-                           : SharedSizeFiles(catalog, options.compareCategories, engine.SameFiles());
+    std::vector<FileItem*> files;
+    if (options.compareAll || !refreshedSizes.empty()) {
+        files = SharedSizeFiles(catalog, engine.SameFiles());
+        std::erase_if(files, [&](const FileItem* file) {
+            return !asked(file->Size()) && !refreshedSizes.contains(file->Size());
+        });
+    } else {
+        files = SharedSizeFiles(catalog, options.compareCategories, engine.SameFiles());
+    }
     if (!options.full) {
         uint32_t lastShown = GetTickCount();
-        files = ScreenCandidates(files, {options.workers, [&](size_t sampled, size_t total) {
-                                             if (!status.Enabled() || GetTickCount() - lastShown < 250) return;
-                                             lastShown = GetTickCount();
-                                             status.Show("Screening " + std::to_string(sampled) + "/" +
-                                                         std::to_string(total) + " files");
-                                         }});
+        ScreeningOptions screening;
+        screening.threads = options.workers;
+        screening.progress = [&](size_t sampled, size_t total) {
+            if (!status.Enabled() || GetTickCount() - lastShown < 250) return;
+            lastShown = GetTickCount();
+            status.Show("Screening " + std::to_string(sampled) + "/" + std::to_string(total) + " files");
+        };
+        // Where only the refresh asks, files compared before are not read again.
+        if (!refreshedSizes.empty())
+            screening.leaveComparedUnread = [&](uint64_t size) {
+                return refreshedSizes.contains(size) && !asked(size);
+            };
+        files = ScreenCandidates(files, screening);
         status.Clear();
     }
     if (!session.App().CompareFiles(files)) return false;
-    for (const FileItem* file : RunComparisonToEnd(session.Comparing(), session.Finished(), status))
-        PrintError(DescribeUnreadable(*file));
+    for (const FinishedEntry& entry : RunComparisonToEnd(session.Comparing(), session.Finished(), status))
+        PrintError(DescribeUnreadable(*entry.item, entry.failure));
     return true;
 }
 
@@ -136,31 +206,13 @@ int RunScan(const CliOptions& options, SessionTeardown teardown) {
 
     SessionHolder holder(teardown);
     CliSession& session = *holder;
-    Document& document = session.Doc();
     StatusLine status;
-    ScanSkips skips;
-    {
-        ScanWaiter waiter;
-        ScanEngine engine(document.root, &document.intake, &document.links, &waiter);
-        engine.RunAtNormalPriority();  // the command waits for nothing else
-        if (!engine.Start(roots)) {
-            PrintError("could not start the scan thread");
-            return kExitFailure;
-        }
-        while (!waiter.WaitForDone(std::chrono::milliseconds(250)))
-            status.Show("Scanning: " + std::to_string(engine.FilesFound()) + " files in " +
-                        std::to_string(engine.FoldersEntered()) + " folders");
-        engine.Wait();
-        skips = engine.Skips();
-    }
-    status.Clear();
-    // A partial listing still succeeds (scripts go on working), but says so.
-    for (const std::string& line : SkipSummaryLines(skips)) PrintError(line);
-    document.CommitScan(true);
+    std::optional<ScanResult> scan = ScanAndCommit(session, roots, status);
+    if (!scan) return kExitFailure;
 
     CompareChosenFiles(session, options, status);
     bool saved = SaveIfAsked(session, options);
-    PrintGroups(session, options.format, &skips);
+    PrintGroups(session, options.format, {&scan->skips});
     return saved ? kExitSuccess : kExitFailure;
 }
 
@@ -168,14 +220,25 @@ int RunOpen(const CliOptions& options, bool mayCompare, SessionTeardown teardown
     SessionHolder holder(teardown);
     CliSession& session = *holder;
     const std::string& path = options.operands[0];
-    if (!session.App().OpenFile(path)) {
+    // A refresh learns the identity of what it meets as it walks: the paths of
+    // the groups are told apart after it, not looked up one by one before.
+    if (!session.App().OpenFile(path, options.refresh ? Document::SameFileCheck::AfterScan
+                                                      : Document::SameFileCheck::OnLoad)) {
         if (!ReportDocumentErrors(session)) PrintError("could not open " + path);
         return kExitFailure;
     }
     StatusLine status;
-    if (mayCompare) CompareChosenFiles(session, options, status);
+    std::optional<ScanResult> refresh;
+    if (options.refresh) {
+        refresh = ScanAndCommit(session, ScannedRoots(*session.Doc().root), status);
+        if (!refresh) return kExitFailure;
+        std::fprintf(stderr, "%s\n", RefreshSummaryLine(refresh->counts).c_str());
+    }
+    if (mayCompare)
+        CompareChosenFiles(session, options, status, refresh ? refresh->takenInSizes : std::set<uint64_t>());
     bool saved = SaveIfAsked(session, options);
-    PrintGroups(session, options.format);
+    PrintGroups(session, options.format,
+                refresh ? ScanReport{&refresh->skips, &refresh->counts} : ScanReport{});
     return saved ? kExitSuccess : kExitFailure;
 }
 
@@ -183,6 +246,11 @@ int RunDigest(const CliOptions& options) {
     int result = kExitSuccess;
     for (const std::string& path : options.operands) {
         FileDigestResult digest = DigestFile(path.c_str());
+        if (digest.notRegularMode != 0) {
+            PrintError(path + " is not a regular file (" + std::string(EntryKindName(digest.notRegularMode)) + ")");
+            result = kExitFailure;
+            continue;
+        }
         if (digest.error != 0) {
             PrintError(path + ": " + CXFileException::SystemMessage(digest.error));
             result = kExitFailure;

@@ -14,7 +14,7 @@ const char kUsageText[] =
     "Usage:\n"
     "  twinseek-cli scan [--compare all|none|CATEGORY...] [--format text|json|json-report]\n"
     "                    [--save FILE.tws] [--workers N] [--full] ROOT...\n"
-    "  twinseek-cli open FILE.tws [--compare all|CATEGORY...] [--save OUT.tws]\n"
+    "  twinseek-cli open FILE.tws [--refresh] [--compare all|CATEGORY...] [--save OUT.tws]\n"
     "                    [--format text|json|json-report] [--workers N] [--full]\n"
     "  twinseek-cli groups FILE.tws [--format text|json|json-report]\n"
     "  twinseek-cli digest FILE...\n"
@@ -27,6 +27,10 @@ const char kUsageText[] =
     "--compare none catalogues without comparing anything.\n"
     "open loads a document, compares what is still uncompared when asked, and prints\n"
     "its groups; groups prints the groups of a document without comparing.\n"
+    "open --refresh first scans the folders the document was scanned from again:\n"
+    "new files are taken in, changed ones compared afresh, vanished ones dropped\n"
+    "(what a folder that cannot be listed held is kept); the new and changed files\n"
+    "are compared with the files of their sizes not compared yet.\n"
     "Files of one size are first told apart by their first 4 KiB (and last 4 KiB\n"
     "when over 64 KiB); only those still alike are digested whole, unless --full\n"
     "asks to digest every one. --workers: files read at once, one per processor\n"
@@ -34,8 +38,9 @@ const char kUsageText[] =
     "digest prints the base32 SHA-1 of each file, like sha1sum.\n"
     "Text output shows control characters in names as escapes (\\n, \\033, like\n"
     "ls -b); json gives the exact bytes. json-report is an object holding the\n"
-    "groups and what the scan left out. What a scan leaves out is also told on\n"
-    "standard error, one line per cause.\n"
+    "groups, what the scan left out and what a refresh found. What a scan leaves\n"
+    "out is also told on standard error, one line per cause, and a refresh's\n"
+    "new, changed and gone files in one line.\n"
     "\n"
     "Exit status: 0 on success (also when a scan left something out), 1 when the\n"
     "work failed, 2 on a usage error.\n";
@@ -162,6 +167,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
             workersGiven = true;
         } else if (argument == "--full" && (options.command == CliCommand::Scan || options.command == CliCommand::Open)) {
             options.full = true;
+        } else if (argument == "--refresh" && options.command == CliCommand::Open) {
+            options.refresh = true;
         } else {
             result.error = "unknown option '" + argument + "' for " + command;
             return result;

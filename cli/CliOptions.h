@@ -24,6 +24,8 @@ struct CliOptions {
     uint32_t workers = 1;
     // Digest every candidate whole, without screening them first.
     bool full = false;
+    // open: walk the document's own roots again before comparing.
+    bool refresh = false;
 };
 
 struct CliParse {

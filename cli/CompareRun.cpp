@@ -18,8 +18,8 @@ std::string CompareProgressText(uint64_t doneBytes, uint64_t totalBytes, uint32_
     return text;
 }
 
-std::vector<const FileItem*> RunComparisonToEnd(ComparingList& comparing, FinishedList& finished,
-                                                StatusLine& status) {
+std::vector<FinishedEntry> RunComparisonToEnd(ComparingList& comparing, FinishedList& finished,
+                                              StatusLine& status) {
     size_t firstNewEntry = finished.RowCount();
     uint64_t finishedBefore = finished.finishedBytes;
     // The front end queues once per run, so everything queued is this run's.
@@ -42,11 +42,9 @@ std::vector<const FileItem*> RunComparisonToEnd(ComparingList& comparing, Finish
         }
     }
     status.Clear();
-    std::vector<const FileItem*> unreadable;
-    for (size_t row = firstNewEntry; row < finished.RowCount(); ++row) {
-        const FileItem* item = finished.Entry(row).item;
-        if (item->IsUnopenable()) unreadable.push_back(item);
-    }
+    std::vector<FinishedEntry> unreadable;
+    for (size_t row = firstNewEntry; row < finished.RowCount(); ++row)
+        if (finished.Entry(row).item->IsUnopenable()) unreadable.push_back(finished.Entry(row));
     return unreadable;
 }
 

@@ -1,10 +1,23 @@
 #include "cli/GroupReport.h"
 
+#include "catalog/FolderItem.h"
 #include "catalog/TextFormat.h"
 #include "catalog/JsonText.h"
 #include "cli/TerminalText.h"
 
 namespace twinseek {
+
+namespace {
+
+// The path of file built into out, whose room is kept from group to group; the
+// file's own record does not cache it, as it would for every file reported.
+void AssignPath(std::string& out, const FileItem& file) {
+    out.assign(file.parent ? file.parent->GetFullPath() : std::string_view());
+    if (!out.empty() && out.back() != '/') out += '/';
+    out.append(file.Name());
+}
+
+}  // namespace
 
 void ForEachGroupReport(const DuplicateIndex& index, const std::function<void(const GroupReport&)>& visit,
                         const SameFileLinks* links) {
@@ -13,15 +26,15 @@ void ForEachGroupReport(const DuplicateIndex& index, const std::function<void(co
         auto [first, last] = files;
         group.size = size;
         group.digest.assign((*first)->DigestText());
-        group.paths.clear();
+        group.paths.resize(size_t(std::distance(first, last)));
         group.links.clear();
+        size_t shown = 0;
         for (auto it = first; it != last; ++it) {
-            group.paths.emplace_back((*it)->GetFullPath());
+            AssignPath(group.paths[shown++], **it);
             std::span<FileItem* const> extras = links ? links->ExtrasOf(*it) : std::span<FileItem* const>();
             if (extras.empty()) continue;
-            group.links.resize(size_t(std::distance(first, last)));
-            for (const FileItem* extra : extras)
-                group.links[group.paths.size() - 1].emplace_back(extra->GetFullPath());
+            group.links.resize(group.paths.size());
+            for (const FileItem* extra : extras) AssignPath(group.links[shown - 1].emplace_back(), *extra);
         }
         visit(group);
     });

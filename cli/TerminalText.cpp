@@ -32,13 +32,15 @@ char NamedEscape(uint8_t byte) {
 }  // namespace
 
 void AppendTerminalText(std::string& out, std::string_view text) {
+    const auto plain = [](uint8_t byte) { return byte >= 0x20 && byte < 0x7F && byte != '\\'; };
     while (!text.empty()) {
+        // A run of printable ASCII goes in at once.
+        size_t run = 0;
+        while (run < text.size() && plain(uint8_t(text[run]))) ++run;
+        out.append(text.substr(0, run));
+        text.remove_prefix(run);
+        if (text.empty()) break;
         const uint8_t byte = uint8_t(text[0]);
-        if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
-            out += char(byte);
-            text.remove_prefix(1);
-            continue;
-        }
         size_t length = byte < 0x80 ? 1 : Utf8SequenceLength(text);
         // U+0080 to U+009F: controls some terminals act on even in UTF-8.
         const bool c1Control = length == 2 && byte == 0xC2 && uint8_t(text[1]) < 0xA0;

@@ -4,12 +4,14 @@
 #pragma once
 
 #include "catalog/FileItem.h"
+#include "compare/ReadFailure.h"
 
 #include <string>
 
 namespace twinseek {
 
-// Looks at the file as it is now. The path is as it is (to be shown as TerminalText).
-std::string DescribeUnreadable(const FileItem& file);
+// Looks at the file as it is now; where that shows nothing wrong, tells what
+// the worker met. The path is as it is (to be shown as TerminalText).
+std::string DescribeUnreadable(const FileItem& file, const ReadFailure& failure);
 
 }  // namespace twinseek

@@ -96,7 +96,10 @@ std::vector<FileItem*> ScreenCandidates(std::span<FileItem* const> candidates, c
             pendingCount += pending(candidates[bySize[last]]);
             knownCount += known(candidates[bySize[last]]);
         }
-        if (pendingCount != 0 && size <= kScreenHeadBytes) {
+        const bool wholeNow = pendingCount != 0 && (size <= kScreenHeadBytes ||
+                                                    (knownCount != 0 && options.leaveComparedUnread &&
+                                                     options.leaveComparedUnread(size)));
+        if (wholeNow) {
             for (size_t i = first; i < last; ++i) digest[bySize[i]] = pending(candidates[bySize[i]]);
         } else if (pendingCount != 0 && pendingCount + knownCount >= 2) {
             sizeStarts.push_back(toSample.size());

@@ -26,6 +26,11 @@ struct ScreeningOptions {
     // Called on the caller's thread now and then with the files sampled so
     // far and the files to sample in all.
     std::function<void(size_t sampled, size_t total)> progress;
+    // Sizes whose compared files are not to be read again (a refresh that
+    // reads only what changed): there a NotCompared file is digested whole
+    // when a compared file has its size, and screened among the NotCompared
+    // ones otherwise. Unset, every size is screened against both.
+    std::function<bool(uint64_t size)> leaveComparedUnread;
 };
 
 // Of candidates (the files of shared size, as SharedSizeFiles gives them), the

@@ -9,10 +9,17 @@
 #include "platform/TickCount.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <system_error>
 
 namespace twinseek {
+
+namespace {
+
+ReadFailure SystemFailure(int error) { return {ReadFailure::SystemError, uint16_t(error != 0 ? error : EIO)}; }
+
+}  // namespace
 
 CompareEngine::CompareEngine(ComparingList& list, FinishedList& finished, DuplicateIndex& index,
                              CompareView& view, ProgressIndicator& progress)
@@ -156,10 +163,13 @@ bool CompareEngine::DigestJob(CompareJob& job, FileContentReader& reader, Sha1Di
     job.bytesDone.store(0, std::memory_order_relaxed);
     job.lastTick.store(startTick, std::memory_order_relaxed);
     job.startTick.store(startTick, std::memory_order_release);
+    job.failure = {};
     // Only the file the record describes is compared: one that is no longer a
     // regular file (the reader opens no other kind) or not of the catalogued
     // size has changed, and its digest would be filed under a size it lacks.
-    if (!reader.Open(job.item->GetFullPath().data()) || reader.Size() != job.item->Size()) {
+    const bool opened = reader.Open(job.item->GetFullPath().data());
+    if (!opened || reader.Size() != job.item->Size()) {
+        job.failure = opened ? ReadFailure{ReadFailure::SizeChanged} : SystemFailure(reader.LastError());
         reader.Close();
         FinishJob(job, kUnopenableText);
         return true;
@@ -178,10 +188,12 @@ bool CompareEngine::DigestJob(CompareJob& job, FileContentReader& reader, Sha1Di
             job.bytesDone.store(done, std::memory_order_relaxed);
             job.lastTick.store(GetTickCount(), std::memory_order_relaxed);
         });
+    const int readError = reader.LastError();
     reader.Close();
     if (end == ContentEnd::Stopped) return false;
     if (end == ContentEnd::Failed) {
         // A read failed before the end: no digest to trust.
+        job.failure = readError != 0 ? SystemFailure(readError) : ReadFailure{ReadFailure::CutShort};
         FinishJob(job, kUnopenableText);
         return true;
     }
@@ -223,7 +235,7 @@ void CompareEngine::CollectJob(const CompareJob& job) {
         if (count > 1 && !LeavesGroupAsSameFile(item, count, job.stamp.identity)) view.ShowInGroup(item, count);
     }
     uint32_t elapsed = job.lastTick.load(std::memory_order_relaxed) - job.startTick.load(std::memory_order_relaxed);
-    finished.AddEntry({item, elapsed});
+    finished.AddEntry({item, elapsed, job.failure});
     item->compareState.store(Finished, std::memory_order_relaxed);
     item->SetTextColor(view.FileListId(), kCollectedColor);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "catalog/FileItem.h"
+#include "compare/ReadFailure.h"
 #include "platform/DiskStamp.h"
 
 #include <atomic>
@@ -27,6 +28,8 @@ struct CompareJob {
     // The file the worker opened, as it stood then, published with the
     // Digested state, so that collecting it needs no look at the disk of its own.
     DiskStamp stamp;
+    // Why the worker could not digest it, published the same way.
+    ReadFailure failure;
 };
 
 }  // namespace twinseek

@@ -90,6 +90,8 @@ ContentEnd DigestContent(FileContentReader& reader, Sha1Digest& digest, uint8_t*
 struct FileDigestResult {
     int error = 0;     // errno when the file could not be opened or read through
     std::string text;  // otherwise the 32-character base32 digest
+    // The st_mode of a path that is no regular file (never opened), else 0.
+    uint32_t notRegularMode = 0;
 };
 
 FileDigestResult DigestFile(const char* path);

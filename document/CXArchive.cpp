@@ -106,7 +106,11 @@ uint32_t CXArchive::ReadAhead(uint32_t needed) {
 
 void CXArchive::Refill(uint32_t needed) {
     uint32_t total = needed + uint32_t(limit - cursor);
-    if (ReadAhead(needed) < total) throw CXArchiveException(CXArchiveException::EndOfFile, file->GetFileName());
+    const uint32_t held = ReadAhead(needed);
+    if (held < total)
+        throw CXArchiveException(CXArchiveException::EndOfFile, file->GetFileName(),
+                                 "the document ends at byte " + std::to_string(byteCount + held) +
+                                     ", before its last record");
 }
 
 void CXArchive::LoadBytes(uint8_t* bytes, uint32_t count) {

@@ -36,7 +36,8 @@ public:
     void WriteString(const char* text);
     void WriteString(std::string_view text);
 
-    // Loads throw CXArchiveException(EndOfFile) when the file ends first.
+    // Loads throw CXArchiveException(EndOfFile) when the file ends first,
+    // naming the byte where it ends.
     uint8_t LoadByte();
     uint32_t LoadWord();
     // Reads one line of at most |max| bytes. LF, CR LF or a lone CR at the end of

@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
+#include <unordered_map>
+#include <utility>
 #include <exception>
 #include <memory>
 #include <unordered_set>
@@ -68,8 +71,11 @@ void Document::ClearCatalogue() {
     duplicates.Clear();
     links.Clear();
     stamps.Clear();
+    sameFilesUnchecked = false;
+    loadedToIndex.clear();
     catalog.Clear();
     intake.Clear();
+    scanChanges.Clear();
     root->ClearChildren();
     root->AssignFindData(FindData{});
     root->compareState = NotCompared;
@@ -93,13 +99,13 @@ bool Document::Open() {
     return OpenFile(*chosen);
 }
 
-bool Document::OpenFile(const std::string& filePath) {
+bool Document::OpenFile(const std::string& filePath, SameFileCheck check) {
     modified = false;
     ClearCatalogue();
     path = filePath;
     bool loaded = true;
     try {
-        Load();
+        Load(check);
     } catch (const std::exception& error) {
         prompts->ShowError("Could not open " + filePath + ": " + DescribeError(error));
         loaded = false;
@@ -108,20 +114,30 @@ bool Document::OpenFile(const std::string& filePath) {
     return loaded;
 }
 
-void Document::Load() {
+void Document::Load(SameFileCheck check) {
     try {
         CXFile file;
         file.Open(path, CXFile::Access::Read, CXFile::Creation::OpenExisting);
         CXArchive archive(&file, CXArchive::Load | CXArchive::NoFlushOnDelete);
-        LoadCatalog(archive, *root, catalog, duplicates, onFinishedLoaded, Progress());
+        LoadCatalog(archive, *root, catalog, duplicates, onFinishedLoaded, Progress(),
+                    check == SameFileCheck::AfterScan ? &loadedToIndex : nullptr);
         archive.Close();
         file.Close();
-        SeparateSameFilesInGroups(duplicates, links, IdentityOnDisk);
+        if (check == SameFileCheck::OnLoad)
+            SeparateSameFilesInGroups(duplicates, links, IdentityOnDisk);
+        else
+            sameFilesUnchecked = true;
     } catch (...) {
         ClearCatalogue();
         path.clear();
         throw;
     }
+}
+
+void Document::IndexLoadedFiles() {
+    duplicates.InsertAll(loadedToIndex);
+    loadedToIndex.clear();
+    loadedToIndex.shrink_to_fit();
 }
 
 bool Document::Save() { return path.empty() ? SaveAs() : Store(); }
@@ -261,9 +277,7 @@ void Document::TakeBackFiles(std::span<const std::string> paths) {
             duplicates.Remove(file);
             catalog.Remove(file->Size(), file);
             stamps.Erase(file);
-            file->findData = data;
-            file->SetDigestText({});
-            file->hashMillis = 0;
+            file->TakeChangedEntry(data);
         }
         file->compareState = NotCompared;
         catalog.Insert(file->Size(), file);
@@ -277,15 +291,98 @@ void Document::TakeBackFiles(std::span<const std::string> paths) {
     UpdateAllViews();
 }
 
-void Document::CommitScan(bool finished) {
-    // Records the scan made are deleted when it is cancelled; their links go first.
-    if (!finished) links.RemoveIf([](const FileItem* item) { return item->compareState == Provisional; });
-    root->Prune(finished);
-    if (finished) {
-        catalog.MergeFrom(intake);
-        modified = true;
+RefreshCounts Document::CommitScan(bool finished) {
+    // What a load left to this point changes the groups the views show.
+    const bool loadChecked = std::exchange(sameFilesUnchecked, false);
+    IndexLoadedFiles();
+    if (!finished) {
+        // Records the scan made are deleted; their links go first. Held
+        // records were never touched, so dropping the findings restores all.
+        links.RemoveIf([](const FileItem* item) { return item->compareState == Provisional; });
+        root->Prune(false);
+        intake.Clear();
+        scanChanges.Clear();
+        if (loadChecked) {
+            SeparateSameFilesInGroups(duplicates, links, IdentityOnDisk);
+            UpdateAllViews();
+        }
+        return {};
     }
+    const bool anyChanged = !scanChanges.changed.empty() || loadChecked;
+    ApplyChangedFiles();
+    StampUnchangedFiles();
+    if (loadChecked) SeparateSameFilesMet();
+    root->Prune(true);
+    catalog.MergeFrom(intake);
     intake.Clear();
+    modified = true;
+    std::vector<FileItem*> goneFiles = std::move(scanChanges.goneFiles);
+    std::vector<FolderItem*> goneFolders = std::move(scanChanges.goneFolders);
+    const RefreshCounts counts = scanChanges.counts;
+    scanChanges.Clear();
+    if (!goneFiles.empty() || !goneFolders.empty())
+        DiscardRecords(goneFiles, goneFolders);  // rebuilds the views
+    else if (anyChanged)
+        UpdateAllViews();
+    return counts;
+}
+
+void Document::ApplyChangedFiles() {
+    if (scanChanges.changed.empty()) return;
+    std::unordered_set<const FileItem*> changed;
+    for (const ScanChanges::ChangedFile& change : scanChanges.changed) {
+        FileItem* file = change.file;
+        changed.insert(file);
+        duplicates.Remove(file);
+        catalog.Remove(file->Size(), file);  // it comes back from the intake under its new size
+        stamps.Erase(file);
+        file->TakeChangedEntry(change.entry);
+    }
+    const auto isChanged = [&](const FileItem* item) { return changed.contains(item); };
+    links.RemoveIf(isChanged);
+    if (onFilesDiscarded) onFilesDiscarded(isChanged);
+    // The paths of one file are linked again, to a held path that did not
+    // change if there is one, else to the first met.
+    for (const std::vector<FileItem*>& paths : scanChanges.linksToRedo) {
+        auto held = std::find_if(paths.begin(), paths.end(), [&](const FileItem* path) {
+            return path->compareState != Provisional && !changed.contains(path);
+        });
+        FileItem* first = held == paths.end() ? paths.front() : *held;
+        if (FileItem* before = links.FirstOf(first)) first = before;
+        for (FileItem* path : paths)
+            if (path != first && (path->compareState == Provisional || changed.contains(path))) links.Add(path, first);
+    }
+}
+
+void Document::SeparateSameFilesMet() {
+    // Two paths are one file when the file has several names, or when it is
+    // reached through two mounts. A walk enters no folder twice, so only a
+    // file mounted on its own shows through two mounts to it. Where the walk
+    // met every grouped file (its unchanged compared files are all the index
+    // holds) and no file mounted on its own, only the files it met with
+    // several names need telling apart; else every path is looked at, on
+    // disk where the walk did not meet it.
+    const size_t metInIndex = size_t(std::count_if(
+        scanChanges.unchanged.begin(), scanChanges.unchanged.end(),
+        [](const ScanChanges::StampedFile& found) { return !found.file->IsUnopenable(); }));
+    const bool onlyOtherNames = !scanChanges.mountedFileMet && metInIndex == duplicates.FileCount();
+    std::unordered_map<const FileItem*, FileIdentity> met;
+    met.reserve(onlyOtherNames ? 0 : scanChanges.unchanged.size());
+    for (const ScanChanges::StampedFile& found : scanChanges.unchanged)
+        if (!onlyOtherNames || found.otherNames) met.emplace(found.file, found.stamp.identity);
+    SeparateSameFilesInGroups(duplicates, links, [&](const FileItem& file) -> std::optional<FileIdentity> {
+        if (auto known = met.find(&file); known != met.end()) return known->second;
+        if (onlyOtherNames) return std::nullopt;  // one name, no other path
+        return IdentityOnDisk(file);
+    });
+}
+
+void Document::StampUnchangedFiles() {
+    // A stamp this run took when it compared the file is kept: it is how the
+    // file stood when its digest was made, which a rewrite whose time was put
+    // back does not match.
+    stamps.Reserve(stamps.Count() + scanChanges.unchanged.size());
+    for (const ScanChanges::StampedFile& found : scanChanges.unchanged) stamps.SetIfMissing(found.file, found.stamp);
 }
 
 }  // namespace twinseek

@@ -7,6 +7,7 @@
 #include "catalog/FileStamps.h"
 #include "catalog/FolderItem.h"
 #include "catalog/SameFileLinks.h"
+#include "catalog/ScanChanges.h"
 #include "compare/ProgressIndicator.h"
 #include "document/DocumentPrompts.h"
 #include "document/DocumentView.h"
@@ -48,9 +49,17 @@ public:
     // Asks to save, lets the user choose a file and loads it. True when a file
     // was loaded; a failure is shown and leaves an empty catalogue without a path.
     bool Open();
+    // When the loaded Finished files are filed in the duplicate index, and the
+    // paths of each group looked up on disk to take out those that are one
+    // file with an earlier path of their group: as the file is loaded; or, for
+    // a loader that scans at once, filing when IndexLoadedFiles is called
+    // (while the walk runs) or the scan ends, and the check when the scan is
+    // committed or cancelled (a walk learns the identity of what it meets).
+    enum class SameFileCheck { OnLoad, AfterScan };
+
     // Drops the catalogue, whatever its changes, and loads the file at filePath
     // as Open does once a file is chosen.
-    bool OpenFile(const std::string& filePath);
+    bool OpenFile(const std::string& filePath, SameFileCheck check = SameFileCheck::OnLoad);
     // Writes to path, or asks for one first. True when nothing is left unsaved.
     bool Save();
     bool SaveAs();
@@ -60,14 +69,24 @@ public:
     // leads to is written and the link stays. A signal that ends the process
     // meanwhile removes the new file first. True when nothing is left unsaved.
     bool Store();
-    // Reads path into the empty catalogue, then takes out of each duplicate
-    // group the paths that are one file on disk with an earlier path of the
-    // group (into links). On failure the catalogue is emptied, path cleared (so
-    // that a later save cannot overwrite the unread file) and the
-    // CXFileException or CXArchiveException thrown on.
-    void Load();
-    // Ends a scan: its records are kept and catalogued (finished) or deleted.
-    void CommitScan(bool finished);
+    // Reads path into the empty catalogue, then (unless told AfterScan) takes
+    // out of each duplicate group the paths that are one file on disk with an
+    // earlier path of the group (into links). On failure the catalogue is
+    // emptied, path cleared (so that a later save cannot overwrite the unread
+    // file) and the CXFileException or CXArchiveException thrown on.
+    void Load(SameFileCheck check = SameFileCheck::OnLoad);
+    // Files the Finished files a load told AfterScan left out of the duplicate
+    // index. A scan may walk meanwhile: it touches no index.
+    void IndexLoadedFiles();
+    // Ends a scan. Finished: its new records are catalogued, and what it found
+    // of the records held before is applied: a changed file leaves its group,
+    // the Finished list, its links and stamp, takes its new entry and is
+    // catalogued under its new size, NotCompared; gone records are discarded;
+    // unchanged Finished files are stamped as the scan found them. The views
+    // rebuild when anything changed or went. Returns what the scan counted.
+    // Cancelled: its records are deleted and the catalogue is as it was.
+    // Either way, a same-file check left by a load is made.
+    RefreshCounts CommitScan(bool finished);
     // Takes files, and folders with everything under them, out of the
     // catalogue: the size and duplicate indexes, the links, the stamps and
     // whatever onFilesDiscarded empties; marks the document modified and has
@@ -91,6 +110,8 @@ public:
     std::string path;
     FileCatalog catalog;
     FileCatalog intake;
+    // What the running scan found of the records held before it.
+    ScanChanges scanChanges;
     DuplicateIndex duplicates;
     // Further paths of files catalogued under another path (hard links); a
     // scan fills it, and loading from the duplicate groups. Not stored.
@@ -107,18 +128,28 @@ public:
     // failed half-way), so that they let go of them.
     std::function<void()> onCatalogCleared;
     // Set by the owner of the Finished list: drop the rows of the files that
-    // gone picks, which DiscardRecords is about to delete.
+    // gone picks, which DiscardRecords is about to delete, or which a scan
+    // found changed and so no longer compared.
     std::function<void(const std::function<bool(const FileItem*)>& gone)> onFilesDiscarded;
 
     const std::vector<DocumentView*>& Views() const { return views; }
 
 private:
     void ClearCatalogue();
+    // The first steps of committing a scan: changed files reset and their
+    // links made anew; unchanged compared files stamped unless already.
+    void ApplyChangedFiles();
+    void StampUnchangedFiles();
+    // The same-file check of a load told AfterScan, with what the walk found.
+    void SeparateSameFilesMet();
     void WriteFile(const std::string& target);
     ProgressIndicator& Progress();
 
     DocumentPrompts* prompts;
     ProgressIndicator* progress;
+    // A load told AfterScan has not made its same-file check yet, nor filed these.
+    bool sameFilesUnchecked = false;
+    std::vector<FileItem*> loadedToIndex;
     std::vector<DocumentView*> views;
 };
 

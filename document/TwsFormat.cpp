@@ -187,16 +187,22 @@ public:
     // Walks the folder records with an explicit stack, so that no nesting depth
     // can exhaust the call stack. A frame without a folder reads a dropped
     // record's contents and keeps none of them.
-    void Load(FolderItem& root) {
+    void Load(FolderItem& root, std::vector<FileItem*>* toIndex) {
         // Finished files go into the duplicate index all at once at the end, in
         // file order, and so do those read before a failure.
+        const auto hand = [&] {
+            if (toIndex)
+                *toIndex = std::move(finishedFiles);
+            else
+                duplicates.InsertAll(finishedFiles);
+        };
         try {
             LoadTree(root);
         } catch (...) {
-            duplicates.InsertAll(finishedFiles);
+            hand();
             throw;
         }
-        duplicates.InsertAll(finishedFiles);
+        hand();
     }
 
 private:
@@ -312,10 +318,10 @@ void StoreCatalog(CXArchive& archive, const FolderItem& root, ProgressIndicator&
 }
 
 void LoadCatalog(CXArchive& archive, FolderItem& root, FileCatalog& catalog, DuplicateIndex& duplicates,
-                 const FinishedHook& onFinished, ProgressIndicator& progress) {
+                 const FinishedHook& onFinished, ProgressIndicator& progress, std::vector<FileItem*>* toIndex) {
     uint32_t totalFiles = archive.LoadWord();
     ProgressRun run(progress, kReadingText, totalFiles);
-    CatalogLoader(archive, catalog, duplicates, onFinished, run).Load(root);
+    CatalogLoader(archive, catalog, duplicates, onFinished, run).Load(root, toIndex);
 }
 
 const CatalogItem* FindUnstorableRecord(const FolderItem& root) {

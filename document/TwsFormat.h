@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace twinseek {
 
@@ -32,9 +33,11 @@ void StoreCatalog(CXArchive& archive, const FolderItem& root, ProgressIndicator&
 // folder is "/") and for a record whose full path would reach PATH_MAX bytes
 // (only a damaged file nests so deep); CXFileException when reading fails. root,
 // catalog and duplicates then hold what was read so far and must be cleared
-// by the caller.
+// by the caller. With toIndex, the Finished files go there (in file order)
+// instead of into duplicates, for the caller to file when it chooses.
 void LoadCatalog(CXArchive& archive, FolderItem& root, FileCatalog& catalog, DuplicateIndex& duplicates,
-                 const FinishedHook& onFinished, ProgressIndicator& progress);
+                 const FinishedHook& onFinished, ProgressIndicator& progress,
+                 std::vector<FileItem*>* toIndex = nullptr);
 
 // The first record at or below root whose name, short name or digest text
 // holds a line feed or carriage return (which a line cannot carry), or null.

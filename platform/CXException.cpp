@@ -40,7 +40,8 @@ const char* CXArchiveException::CauseMessage(uint32_t cause) {
     }
 }
 
-CXArchiveException::CXArchiveException(uint32_t cause, std::string fileName)
-    : CXException(cause, CauseMessage(cause)), fileName(std::move(fileName)) {}
+CXArchiveException::CXArchiveException(uint32_t cause, std::string fileName, const std::string& detail)
+    : CXException(cause, detail.empty() ? CauseMessage(cause) : CauseMessage(cause) + (": " + detail)),
+      fileName(std::move(fileName)) {}
 
 }  // namespace twinseek

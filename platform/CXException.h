@@ -44,7 +44,8 @@ class CXArchiveException : public CXException {
 public:
     enum Cause : uint32_t { None = 0, Generic = 1, ReadOnly = 2, EndOfFile = 3, WriteOnly = 4 };
 
-    CXArchiveException(uint32_t cause, std::string fileName);
+    // The message is the cause's fixed text, then ": " and detail when given.
+    CXArchiveException(uint32_t cause, std::string fileName, const std::string& detail = {});
 
     uint32_t GetCause() const override { return cause; }
     std::string GetErrorMessage() const override { return message; }

@@ -3,6 +3,7 @@
 #include "platform/FullPath.h"
 
 #include "platform/CXException.h"
+#include "platform/PathProbe.h"
 
 #include <cerrno>
 #include <climits>
@@ -17,6 +18,14 @@ static_assert(sizeof(off_t) == 8, "file positions must be 64-bit");
 namespace {
 
 [[noreturn]] void ThrowErrno() { throw CXFileException(errno); }
+
+// A FIFO, socket or device holds no document; opening one could wait, or set
+// a device going, so it is told apart before any open.
+[[noreturn]] void ThrowNotRegular(uint32_t mode) {
+    CXFileException error(EINVAL);
+    error.message = "not a regular file (" + std::string(EntryKindName(mode)) + ")";
+    throw error;
+}
 
 // Absolute form of path worked out on the text alone: repeated '/' folded, "."
 // and ".." resolved without following links. False when the working folder is unknown.
@@ -76,7 +85,12 @@ void CXFile::Open(const std::string& path, Access access, Creation creation) {
     fileName = GetFullPathName(path).value_or(path);
 
     // The kernel resolves the path as given (links and all); the lexical form only names it.
-    // O_NONBLOCK keeps a FIFO without a writer from hanging the open; it is refused below.
+    struct stat before {};
+    if (stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode) && !S_ISDIR(before.st_mode)) {
+        fileName.clear();
+        ThrowNotRegular(before.st_mode);
+    }
+    // O_NONBLOCK keeps a FIFO put there since from hanging the open; it is refused below.
     int opened = open(path.c_str(), OpenFlags(access, creation) | O_NONBLOCK, 0666);
     if (opened == -1) {
         int error = errno;
@@ -95,6 +109,7 @@ void CXFile::Open(const std::string& path, Access access, Creation creation) {
     if (error != 0) {
         close(opened);
         fileName.clear();
+        if (error == EINVAL && !S_ISREG(status.st_mode)) ThrowNotRegular(status.st_mode);
         throw CXFileException(error);
     }
     descriptor = opened;

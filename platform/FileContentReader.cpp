@@ -13,6 +13,7 @@ FileContentReader::~FileContentReader() { Close(); }
 
 bool FileContentReader::Open(const char* path, Access access) {
     Close();
+    refusedMode = 0;
     // Look before opening: opening a device node can have effects of its own
     // (a tape rewinds, a watchdog arms), so only a regular file is opened.
     struct stat status;
@@ -22,6 +23,7 @@ bool FileContentReader::Open(const char* path, Access access) {
     }
     if (!S_ISREG(status.st_mode)) {
         lastError = S_ISLNK(status.st_mode) ? ELOOP : EINVAL;
+        refusedMode = uint32_t(status.st_mode);
         return false;
     }
     // The entry may have been replaced since: O_NOFOLLOW and O_NONBLOCK keep the
@@ -36,7 +38,7 @@ bool FileContentReader::Open(const char* path, Access access) {
     if (fstat(opened, &status) != 0)
         refusal = errno;
     else if (!S_ISREG(status.st_mode))
-        refusal = EINVAL;
+        refusal = EINVAL, refusedMode = uint32_t(status.st_mode);
     if (refusal != 0) {
         close(opened);
         lastError = refusal;

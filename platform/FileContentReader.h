@@ -66,6 +66,9 @@ public:
     const DiskStamp& Stamp() const { return openedStamp; }
     // The errno of the last failed Open or Read, 0 after a success.
     int LastError() const { return lastError; }
+    // The st_mode of what the last Open refused for not being a regular file
+    // (a link, FIFO, socket or device), else 0.
+    uint32_t RefusedMode() const { return refusedMode; }
 
 private:
     void Unmap();
@@ -77,6 +80,7 @@ private:
     uint64_t openedSize = 0;
     DiskStamp openedStamp;
     int lastError = 0;
+    uint32_t refusedMode = 0;
 };
 
 }  // namespace twinseek

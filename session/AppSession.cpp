@@ -51,8 +51,8 @@ void AppSession::TogglePause() {
         comparing.Engine().Pause();
 }
 
-bool AppSession::OpenFile(const std::string& path) {
-    return document.OpenFile(GetFullPathName(path).value_or(path));
+bool AppSession::OpenFile(const std::string& path, Document::SameFileCheck check) {
+    return document.OpenFile(GetFullPathName(path).value_or(path), check);
 }
 
 bool AppSession::SaveTo(const std::string& path) {

@@ -63,7 +63,7 @@ public:
     void StopComparison() { comparing.Engine().CancelAll(); }
 
     // Drops the catalogue and loads the document at path.
-    bool OpenFile(const std::string& path);
+    bool OpenFile(const std::string& path, Document::SameFileCheck check = Document::SameFileCheck::OnLoad);
     // Writes the catalogue to path (made absolute) whether or not it changed;
     // on success the document is stored there.
     bool SaveTo(const std::string& path);

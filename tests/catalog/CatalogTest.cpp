@@ -3,6 +3,7 @@
 #include "catalog/FileCatalog.h"
 #include "catalog/FolderItem.h"
 #include "catalog/GroupLabels.h"
+#include "catalog/ScannedRoots.h"
 #include "catalog/SizeCategory.h"
 #include "tests/catalog/CatalogTestSupport.h"
 
@@ -117,6 +118,24 @@ std::vector<FileItem*> Items(FileCatalog::EntryRange range) {
     std::vector<FileItem*> items;
     for (const auto& entry : range) items.push_back(entry.item);
     return items;
+}
+
+TEST(CatalogTreeTest, ScannedRootsAreTheFoldersOfARootsPathThatHoldWhatAListingMetOrNothing) {
+    testing::RootPtr root = MakeRoot();
+    // Folders of a root's path carry no attributes; listed ones the directory attribute.
+    auto path = [](FolderItem* folder, const char* name) { return folder->FindOrCreateFolder(EntryNamed(name, 0, 0)); };
+    auto listed = [](FolderItem* folder, const char* name) {
+        return folder->FindOrCreateFolder(EntryNamed(name, 0, FILE_ATTRIBUTE_DIRECTORY));
+    };
+    FolderItem* top = path(root.get(), "/");
+    AddFile(path(path(top, "home"), "ann"), "song", 3);       // /home/ann holds a file
+    path(path(top, "mnt"), "usb");                            // /mnt/usb holds nothing
+    FolderItem* data = path(top, "data");
+    path(listed(data, "x"), "y");                             // /data holds a listed folder; /data/x/y nothing
+    AddFile(path(path(path(top, "srv"), "a"), "b"), "f", 1);  // /srv/a only leads to /srv/a/b
+    EXPECT_EQ(ScannedRoots(*root),
+              (std::vector<std::string>{"/data", "/data/x/y", "/home/ann", "/mnt/usb", "/srv/a/b"}));
+    EXPECT_TRUE(ScannedRoots(*MakeRoot()).empty());
 }
 
 TEST(SizeCategoryTest, BandBoundariesAreInclusive) {

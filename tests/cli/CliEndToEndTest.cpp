@@ -4,6 +4,7 @@
 #include "catalog/TextFormat.h"
 #include "cli/CliApp.h"
 #include "cli/GroupReport.h"
+#include "cli/UnreadableFile.h"
 #include "compare/FileDigest.h"
 #include "document/Document.h"
 #include "document/HeadlessPrompts.h"
@@ -24,6 +25,8 @@
 #include <string>
 #include <string_view>
 #include <algorithm>
+#include <ctime>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -241,6 +244,8 @@ TEST(CliScanTest, AFileReachedByManyPathsIsOneFileInEveryReportAndInDocuments) {
                                  : "");
     CliRun loaded = RunCommand({"groups", tree.Path("docs/d.tws"), "--format", "json"});
     EXPECT_EQ(loaded.out, groupWith("one/a", "one/a-hard"));
+    // A refresh tells the paths apart by what its walk found.
+    EXPECT_EQ(RunCommand({"open", tree.Path("docs/d.tws"), "--refresh", "--format", "json"}).out, loaded.out);
     CliRun text = RunCommand({"groups", tree.Path("docs/d.tws")});
     ExpectGroupsMatch(text.out, GroupsByContent(roots));
     // Saved uncompared, the paths are linked as they meet in their groups.
@@ -266,18 +271,40 @@ TEST(CliScanTest, ExitStatusesSayWhatWentWrong) {
     WriteBytes(damaged, std::string(30, '\0'));  // a document cut short
     const std::string link = tree.Path("link");
     ASSERT_EQ(symlink(tree.Path("").c_str(), link.c_str()), 0);
+    // Opening a FIFO for reading would wait for a writer that never comes.
+    const std::string fifo = tree.Path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
     const std::pair<std::vector<std::string>, std::string> failures[] = {
         {{"scan", missing}, "cannot scan " + missing + ": No such file or directory"},
         {{"scan", link},
          "cannot scan " + link + ": it is a symbolic link, and links are never followed; name the folder it points to"},
         {{"digest", missing}, missing + ": No such file or directory"},
-        {{"groups", damaged, "--format", "json"}, "Could not open " + damaged + ": End of archive file exception"}};
+        {{"digest", fifo}, fifo + " is not a regular file (FIFO)"},
+        {{"digest", "/dev/null"}, "/dev/null is not a regular file (character device)"},
+        {{"groups", fifo}, "Could not open " + fifo + ": not a regular file (FIFO)"},
+        {{"open", "/dev/null"}, "Could not open /dev/null: not a regular file (character device)"},
+        {{"groups", damaged, "--format", "json"},
+         "Could not open " + damaged + ": End of archive file exception: the document ends at byte 30, before its "
+                                       "last record"}};
     for (const auto& [arguments, message] : failures) {
         CliRun run = RunCommand(arguments);
         EXPECT_EQ(run.status, kExitFailure) << message;
         EXPECT_EQ(run.err, "twinseek-cli: " + message + "\n");
         EXPECT_EQ(run.out, "");
     }
+}
+
+// A file that looks readable again when it is told about: what its worker met.
+TEST(CliUnreadableTest, AFileThatLooksReadableNowIsToldWithTheReasonItsWorkerMet) {
+    testing::CatalogedDirectory files;
+    FileItem* file = files.AddFile("fine", "12345");
+    const std::pair<ReadFailure, std::string> cases[] = {
+        {{ReadFailure::SystemError, EIO}, "Input/output error"},
+        {{ReadFailure::SizeChanged, 0}, "it was not of its catalogued size (5 bytes) when it was read"},
+        {{ReadFailure::CutShort, 0}, "it became shorter while it was read"},
+        {{}, "it is a further path of a file that could not be read"}};
+    for (const auto& [failure, reason] : cases)
+        EXPECT_EQ(DescribeUnreadable(*file, failure), "could not read " + files.Path("fine") + ": " + reason);
 }
 
 // The digest itself is checked in Sha1DigestTest; here the file reading around
@@ -344,6 +371,30 @@ TEST_F(CliDocumentTest, SavedDocumentsGiveTheSameGroupsResaveByteForByteAndAreCo
     CliRun open = RunCommand({"open", Doc("N.tws"), "--compare", "all"});
     EXPECT_EQ(open.status, kExitSuccess) << open.err;
     ExpectGroupsMatch(open.out, expected);
+}
+
+TEST_F(CliDocumentTest, ARefreshTakesInWhatChangedAndOfAnUnchangedTreeChangesNothing) {
+    // Written long ago, so that a rewrite of the same length shows in its time.
+    const timespec past[2] = {{0, UTIME_OMIT}, {time(nullptr) - 1000, 0}};
+    for (const fs::directory_entry& entry : fs::directory_iterator(data))
+        ASSERT_EQ(utimensat(AT_FDCWD, entry.path().c_str(), past, 0), 0);
+    ASSERT_EQ(RunCommand({"scan", "--save", Doc("A.tws"), data}).status, kExitSuccess);
+    // Gone, new, rewritten with other bytes, and rewritten as a copy of files compared before.
+    ASSERT_EQ(unlink(tree.Path("data/e1").c_str()), 0);
+    WriteBytes(tree.Path("data/new"), "triple");
+    WriteBytes(tree.Path("data/two"), "TRIPLE");
+    WriteBytes(tree.Path("data/decoy"), RandomContent(30000, 8));
+
+    CliRun refresh = RunCommand({"open", Doc("A.tws"), "--refresh", "--format", "json-report", "--save", Doc("R.tws")});
+    EXPECT_EQ(refresh.status, kExitSuccess);
+    EXPECT_EQ(refresh.err, "Refreshed: 1 new, 2 changed, 1 gone\n");
+    EXPECT_NE(refresh.out.find("\n\"skipped\": {\"unlistable_folders\": {\"count\": 0"), std::string::npos);
+    EXPECT_TRUE(refresh.out.ends_with(",\n\"refresh\": {\"new\": 1, \"changed\": 2, \"gone\": 1}}\n")) << refresh.out;
+    ExpectGroupsMatch(RunCommand({"groups", Doc("R.tws")}).out, GroupsByContent({data}));
+
+    CliRun again = RunCommand({"open", Doc("R.tws"), "--refresh", "--save", Doc("R2.tws")});
+    EXPECT_EQ(again.err, "Refreshed: 0 new, 0 changed, 0 gone\n");
+    EXPECT_TRUE(ReadFile(Doc("R.tws")) == ReadFile(Doc("R2.tws")));
 }
 
 // The state a saved document gives the file of that name.

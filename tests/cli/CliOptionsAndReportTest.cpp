@@ -45,6 +45,7 @@ TEST(CliOptionsTest, ScanComparesEverySharedSizeUnlessCategoriesAreChosenAndOpen
 
     CliParse open = Parse({"open", "doc.tws", "--save", "out.tws", "--full"});
     ASSERT_TRUE(open.options) << open.error;
+    EXPECT_FALSE(open.options->refresh);
     EXPECT_FALSE(open.options->compareAll);
     EXPECT_TRUE(open.options->compareCategories.empty());
     EXPECT_EQ(open.options->savePath, "out.tws");
@@ -65,6 +66,8 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
     EXPECT_EQ(Parse({"groups", "a.tws", "--format", "json-report"}).options->format, OutputFormat::JsonReport);
     EXPECT_EQ(Parse({"scan", "/r", "--save"}).error, "--save needs a value");
     EXPECT_EQ(Parse({"groups", "a.tws", "--compare", "all"}).error, "unknown option '--compare' for groups");
+    EXPECT_EQ(Parse({"scan", "--refresh", "/r"}).error, "unknown option '--refresh' for scan");
+    EXPECT_TRUE(Parse({"open", "--refresh", "a.tws"}).options->refresh);
     EXPECT_EQ(Parse({"open", "a.tws", "b.tws"}).error, "open needs exactly one document");
     EXPECT_EQ(Parse({"scan", "--workers", "0", "/r"}).error, "--workers takes a number from 1 to 64");
     EXPECT_FALSE(Parse({"digest"}).options);

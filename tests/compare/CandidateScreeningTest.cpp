@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -27,9 +28,10 @@ protected:
         return items[name] = files.AddFile(name, content);
     }
     // Screens every shared size, digests what screening chose and collects it.
-    Names ScreenAndCompare() {
+    Names ScreenAndCompare(std::function<bool(uint64_t)> leaveComparedUnread = {}) {
         Names chosen;
-        std::vector<FileItem*> toDigest = ScreenCandidates(SharedSizeFiles(files.catalog, nullptr), {GetParam(), {}});
+        std::vector<FileItem*> toDigest =
+            ScreenCandidates(SharedSizeFiles(files.catalog, nullptr), {GetParam(), {}, leaveComparedUnread});
         for (FileItem* item : toDigest) chosen.emplace(item->Name());
         QueueFiles(engine, toDigest);
         EXPECT_TRUE(WaitAllRowsDigested());
@@ -138,6 +140,23 @@ TEST_P(CandidateScreeningTest, WhatCannotBeSampledIsDigestedAndFilesComparedBefo
         EXPECT_TRUE(name == "shrunk" || entry.item->IsUnopenable()) << name;
     }
     EXPECT_EQ(index.CountOfKeyOf(known), 2u) << "the new copy joins the group of the file compared before";
+}
+
+TEST_P(CandidateScreeningTest, WhereComparedFilesStayUnreadTheFilesOfTheirSizeAreDigestedWhole) {
+    // The compared file's bytes on disk are no longer those of its digest:
+    // sampling it would rule out the copy of what it was.
+    const std::string old = RandomContent(20000, 4);
+    FileItem* known = files.AddFile("known", Flipped(old, 0));
+    known->SetDigestText(testing::DigestTextOf(old));
+    known->compareState = Finished;
+    ASSERT_TRUE(index.Insert(known));
+    files.AddFile("copy-of-old", old);
+    files.AddFile("other", RandomContent(20000, 5));
+    // A size without compared files is screened as ever.
+    for (const char* name : {"alike1", "alike2"}) files.AddFile(name, RandomContent(30000, 6));
+    files.AddFile("unlike", Flipped(RandomContent(30000, 6), 0));
+    EXPECT_EQ(ScreenAndCompare([](uint64_t) { return true; }), (Names{"copy-of-old", "other", "alike1", "alike2"}));
+    EXPECT_EQ(index.CountOfKeyOf(known), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(OneOrSeveralThreads, CandidateScreeningTest, ::testing::Values(1u, 3u));

@@ -327,6 +327,12 @@ TEST_F(CompareEngineTest, ProblemFilesAndFilesChangedSinceTheScanFinishUnopenabl
     EXPECT_EQ(finished.CellText(0, FinishedList::kSpeed), FormatRate(4096, entry.elapsedMillis).CStr());
     EXPECT_EQ(finished.CellText(5, FinishedList::kStatus), kUnopenableText) << "changed reads as unopenable";
     EXPECT_EQ(finished.CellText(1, FinishedList::kStatus), "Complete");
+    // Each row keeps why, to be told whatever the file has become since.
+    EXPECT_EQ(finished.Entry(0).failure.kind, ReadFailure::SystemError);
+    EXPECT_EQ(finished.Entry(0).failure.error, ENOENT);
+    EXPECT_EQ(finished.Entry(2).failure.error, ELOOP);
+    EXPECT_EQ(finished.Entry(5).failure.kind, ReadFailure::SizeChanged);
+    EXPECT_EQ(finished.Entry(1).failure.kind, ReadFailure::None);
     EXPECT_EQ(index.FileCount(), 2u) << "an unreadable or changed file is no one's duplicate";
     EXPECT_EQ(index.CountOfKeyOf(target), 1u) << "a link is not a copy of its target";
     EXPECT_TRUE(view.shown.empty());

@@ -260,6 +260,10 @@ struct DamagedDocumentTest : ::testing::Test {
         }
         return loaded;
     }
+    static std::string EndsAt(size_t byte) {
+        return "End of archive file exception: the document ends at byte " + std::to_string(byte) +
+               ", before its last record";
+    }
     std::string Failure(const std::string& cause) const { return "Could not open " + dir.Path("damaged.tws") + ": " + cause; }
     std::string LastError() const { return prompts.errors.empty() ? "" : prompts.errors.back(); }
 
@@ -286,7 +290,7 @@ TEST_F(DamagedDocumentTest, EveryTruncationLoadsOrFailsCleanly) {
         SCOPED_TRACE("length " + std::to_string(length));
         bool loaded = Load(valid.bytes.substr(0, length));
         EXPECT_EQ(loaded, length >= lastTextStart);
-        EXPECT_EQ(LastError(), loaded ? "" : Failure("End of archive file exception"));
+        EXPECT_EQ(LastError(), loaded ? "" : Failure(EndsAt(length)));
     }
 }
 
@@ -310,10 +314,10 @@ TEST_F(DamagedDocumentTest, AbsurdCountsEndlessNamesAndNestingPastPathMaxFailWit
 
     // Folder 2049's path, "d/d/.../d", is the first to reach 4096 bytes; the
     // root's own record is record 1, and each level takes 47 bytes after the first 50.
-    const std::pair<const TwsBytes*, const char*> cases[] = {
-        {&folders, "End of archive file exception"},
-        {&files, "End of archive file exception"},
-        {&endless, "End of archive file exception"},
+    const std::pair<const TwsBytes*, std::string> cases[] = {
+        {&folders, EndsAt(folders.bytes.size())},
+        {&files, EndsAt(files.bytes.size())},
+        {&endless, EndsAt(endless.bytes.size())},
         {&chain, "folders nested deeper than a path can reach, at record 2050 (byte 96306)"}};
     for (const auto& [bytes, cause] : cases) {
         EXPECT_FALSE(Load(bytes->bytes)) << cause;

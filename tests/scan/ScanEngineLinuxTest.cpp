@@ -82,7 +82,7 @@ TEST_F(ScanEngineLinuxTest, ASubfolderThatVanishesBeforeItIsOpenedKeepsAnEmptyRe
         }
     };
     {
-        ScanEngine engine(catalogRoot.get(), &intake, &links, &target);
+        ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
         ASSERT_TRUE(engine.Start({tree.Root()}));
         ASSERT_TRUE(target.WaitForDone());
     }
@@ -123,17 +123,23 @@ TEST_F(ScanEngineLinuxTest, HardLinksAreOneFileWhoseFirstPathStandsForTheOthersA
     EXPECT_EQ(links.ExtrasOf(*first).size(), 2u);
     EXPECT_EQ(links.ExtraCount(), 2u) << "b/copy is no one's link";
 
-    // A later scan takes in only new names, linking a new path to the file as
-    // the first scan found it, and keeps the sizes it recorded.
+    // A later scan takes in new names, linking a new path to the file as the
+    // first scan found it, and a file whose size changed under its new size;
+    // its record is left as it was until the scan is committed.
     catalogRoot->Prune(true);
     intake.Clear();
     ASSERT_EQ(link(tree.Path("a/one").c_str(), tree.Path("b/four").c_str()), 0);
     tree.File("b/copy", 5000);
     Scan({tree.Root()});
-    ASSERT_EQ(intake.Count(), 1u);
-    EXPECT_EQ(links.FirstOf(intake.All()[0].item), *first);
+    FileItem* copy = FolderAt(tree.Path("b"))->FindFile("copy");
+    ASSERT_EQ(intake.Count(), 2u);
+    EXPECT_EQ(intake.All()[0].item, copy);
+    EXPECT_EQ(intake.All()[0].size, 5000u);
+    EXPECT_EQ(links.FirstOf(intake.All()[1].item), *first);
     EXPECT_EQ(links.ExtraCount(), 3u);
-    EXPECT_EQ(FolderAt(tree.Path("b"))->FindFile("copy")->Size(), 10u);
+    EXPECT_EQ(copy->Size(), 10u);
+    ASSERT_EQ(changes.changed.size(), 1u);
+    EXPECT_EQ(changes.changed[0].file, copy);
 }
 
 TEST_F(ScanEngineLinuxTest, WhatABindMountShowsAgainIsEnteredOnceAndAFileBoundOnItsOwnIsLinked) {

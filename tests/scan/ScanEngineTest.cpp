@@ -106,11 +106,11 @@ TEST_F(ScanEngineTest, RootsThatCannotBeListedLeaveTheirFolderChainAndRelativeRo
 TEST_F(ScanEngineTest, AnEngineStartsOnceAndOneStoppedBeforeItsStartWalksNothing) {
     testing::RecordingTarget target;
     {
-        ScanEngine unstarted(catalogRoot.get(), &intake, &links, &target);
+        ScanEngine unstarted(catalogRoot.get(), &intake, &links, &changes, &target);
     }
     EXPECT_TRUE(target.Statuses().empty()) << "an engine may be dropped unstarted";
     EXPECT_EQ(target.DoneCount(), 0);
-    ScanEngine engine(catalogRoot.get(), &intake, &links, &target);
+    ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
     ASSERT_TRUE(engine.Start({}));
     EXPECT_FALSE(engine.Start({tree.Root()}));
     engine.Wait();
@@ -119,7 +119,7 @@ TEST_F(ScanEngineTest, AnEngineStartsOnceAndOneStoppedBeforeItsStartWalksNothing
 
     tree.File("file", 1);
     testing::RecordingTarget stoppedTarget;
-    ScanEngine stopped(catalogRoot.get(), &intake, &links, &stoppedTarget);
+    ScanEngine stopped(catalogRoot.get(), &intake, &links, &changes, &stoppedTarget);
     stopped.Stop();
     ASSERT_TRUE(stopped.Start({tree.Root()}));
     stopped.Wait();
@@ -164,7 +164,7 @@ size_t FilesBeforeFirstSubfolder(const std::string& path) {
 TEST_F(ScanEngineStopTest, StoppingWhileAFolderIsAnnouncedEndsBeforeItIsListed) {
     MakeLargeFolder();
     testing::RecordingTarget target;
-    ScanEngine engine(catalogRoot.get(), &intake, &links, &target);
+    ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
     target.onStatus = [&](const std::string& text) {
         if (text != "Initialize...") engine.Stop();
     };
@@ -186,7 +186,7 @@ TEST_F(ScanEngineStopTest, ACompleteWalkCountsEverythingAndDestroyingARunningEng
     MakeLargeFolder();
     {
         testing::RecordingTarget target;
-        ScanEngine engine(catalogRoot.get(), &intake, &links, &target);
+        ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
         ASSERT_TRUE(engine.Start({tree.Root()}));
         engine.Wait();
         EXPECT_EQ(engine.FilesFound(), size_t(kFiles + 10 * kSubfolders));
@@ -196,9 +196,10 @@ TEST_F(ScanEngineStopTest, ACompleteWalkCountsEverythingAndDestroyingARunningEng
     testing::RootPtr otherRoot = testing::MakeRoot();
     FileCatalog otherIntake;
     SameFileLinks otherLinks;
+    ScanChanges otherChanges;
     testing::RecordingTarget target;
     {
-        ScanEngine engine(otherRoot.get(), &otherIntake, &otherLinks, &target);
+        ScanEngine engine(otherRoot.get(), &otherIntake, &otherLinks, &otherChanges, &target);
         ASSERT_TRUE(engine.Start({tree.Root()}));
         EXPECT_LE(engine.FilesFound(), size_t(kFiles + 10 * kSubfolders)) << "readable while the walk runs";
     }

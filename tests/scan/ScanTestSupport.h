@@ -71,7 +71,7 @@ protected:
     // Runs one scan of roots to its end and returns the status texts.
     std::vector<std::string> Scan(const std::vector<std::string>& roots) {
         RecordingTarget target;
-        ScanEngine engine(catalogRoot.get(), &intake, &links, &target);
+        ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
         EXPECT_TRUE(engine.Start(roots));
         EXPECT_TRUE(target.WaitForDone());
         engine.Wait();
@@ -96,6 +96,8 @@ protected:
     RootPtr catalogRoot = MakeRoot();
     FileCatalog intake;
     SameFileLinks links;
+    // What the scans found of the records held before them.
+    ScanChanges changes;
     // What the last Scan passed over.
     ScanSkips lastSkips;
 };

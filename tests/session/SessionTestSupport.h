@@ -14,14 +14,18 @@
 
 namespace twinseek::testing {
 
-inline void ScanIntoSession(AppSession& session, const std::string& root) {
+// Commits the scan as the wizard's Finish does, or cancels it; counts (if
+// any) get what it found.
+inline void ScanIntoSession(AppSession& session, const std::string& root, bool commit = true,
+                            RefreshCounts* counts = nullptr) {
     ScanWaiter waiter;
     Document& document = session.Doc();
-    ScanEngine engine(document.root, &document.intake, &document.links, &waiter);
+    ScanEngine engine(document.root, &document.intake, &document.links, &document.scanChanges, &waiter);
     ASSERT_TRUE(engine.Start({root}));
     ASSERT_TRUE(waiter.WaitForDone(std::chrono::seconds(60)));
     engine.Wait();
-    document.CommitScan(true);
+    RefreshCounts found = document.CommitScan(commit);
+    if (counts) *counts = found;
 }
 
 // Collects until the session's comparison has ended; false if it never does.
