@@ -12,12 +12,17 @@ cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 # Under a real X server, where one can be started: what a screen reader is
-# told of each window, and a document opened from the desktop after an install.
+# told of each window, a document opened from the desktop after an install,
+# and the program driven by its keys: open and exit, delete to the Trash,
+# Scan Disk, and Mark Copies with Delete and Undo Last Cleanup.
 if command -v xvfb-run > /dev/null && command -v xdotool > /dev/null && command -v dbus-launch > /dev/null &&
   command -v xdg-mime > /dev/null && /usr/bin/python3 -c 'import pyatspi' 2> /dev/null &&
   timeout 60 xvfb-run -a -s "-screen 0 640x480x24" true 2> /dev/null; then
   bash tests/xvfb/read-aloud.sh build
   bash tests/xvfb/open-from-desktop.sh build
+  for check in open-and-exit delete-to-trash scan-disk-keyboard mark-delete-undo; do
+    bash "tests/xvfb/$check.sh" build
+  done
 else
   echo "test.sh: no X server can be started here (or xdotool, dbus-launch, xdg-mime or python3-pyatspi is" \
     "missing; scripts/install-deps.sh installs them): the checks under X are skipped" >&2

@@ -38,10 +38,13 @@ sleep 0.5
 xdotool key s
 xdotool search --sync --name 'Driver\(s\) and/or Folder\(s\) to Scan Files' > /dev/null
 sleep 1
-# The tree: "/", then the home folder; open it and go to its first child.
+# The tree: "/", then the home folder; open it, go to its children and type
+# the name of "data" (the session may have made hidden folders beside it).
 xdotool key Down Down Right
 sleep 0.5
-xdotool key Right space
+xdotool key Right
+xdotool type --delay 50 data
+xdotool key space
 sleep 0.5
 shot folders
 xdotool key alt+n
