@@ -186,6 +186,55 @@ TEST_F(FileDeletionTest, EveryCopyTickedIsAskedOnceAndOnlyYesRemovesThem) {
     EXPECT_FALSE(Exists("a1") || Exists("a2") || Exists("a3"));
 }
 
+TEST_F(FileDeletionTest, PhantomCopiesNeverLetTheLastRealCopyGo) {
+    // Three copies of a photo and two of each of two songs, compared and
+    // saved; then, outside the program, one photo is deleted and one copy of
+    // each song rewritten with other bytes of the same length, the second
+    // with its time put back.
+    Compare({{"p1/photo", "photo bytes"}, {"p2/photo", "photo bytes"}, {"p3/photo", "photo bytes"},
+             {"s1/song", "la la la"}, {"s2/song", "la la la"}, {"t1/tune", "tra la la"}, {"t2/tune", "tra la la"}});
+    Reload();
+    ASSERT_EQ(unlink(tree.Path("p3/photo").c_str()), 0);
+    SetTime("s2/song", 1600000000, 0);
+    testing::WriteBytes(tree.Path("s2/song"), "do re mi");
+    struct stat tune {};
+    ASSERT_EQ(stat(tree.Path("t2/tune").c_str(), &tune), 0);
+    testing::WriteBytes(tree.Path("t2/tune"), "do re mi!");
+    SetTime("t2/tune", tune.st_mtim.tv_sec, tune.st_mtim.tv_nsec);
+    for (bool rescanned : {false, true}) {
+        SCOPED_TRACE(rescanned ? "after a rescan" : "the document as loaded");
+        if (rescanned) {
+            testing::ScanIntoSession(session, tree.Root());
+            EXPECT_EQ(Record("p3/photo"), nullptr) << "the phantom left the catalogue";
+            EXPECT_FALSE(session.Doc().duplicates.Contains(Record("s2/song"))) << "the rewrite left its group";
+            // A document keeps no inode or change time: the rewrite with its
+            // time put back is not seen by the refresh, only by the check.
+            EXPECT_TRUE(session.Doc().duplicates.Contains(Record("t2/tune")));
+        }
+        // Every real copy of the photo ticked: asked first, and No keeps them.
+        questions.clear();
+        DeleteList photos = Tick({"p1/photo", "p2/photo"});
+        DeletionReport report = Delete(photos);
+        EXPECT_EQ(questions, std::vector<size_t>{1});
+        EXPECT_TRUE(Exists("p1/photo") && Exists("p2/photo"));
+        // No copy is removed as a copy of bytes that were rewritten: the
+        // rewrite whose time shows is no copy that stays (asked first), the
+        // one whose time was put back holds other bytes.
+        if (!rescanned) {
+            questions.clear();
+            DeleteList song = Tick({"s1/song"});
+            EXPECT_EQ(Delete(song).keptLastCopies, 1u);
+            EXPECT_EQ(questions, std::vector<size_t>{1});
+        }
+        for (const char* name : {"t1/tune", "t2/tune"}) {
+            DeleteList tune = Tick({name});
+            EXPECT_EQ(Reasons(Delete(tune)), "No copy that stays has the same contents;") << name;
+        }
+        EXPECT_TRUE(Exists("s1/song") && Exists("t1/tune") && Exists("t2/tune"));
+    }
+    EXPECT_TRUE(remover.calls.empty());
+}
+
 TEST_F(FileDeletionTest, PathThatIsTheSameFileAsACopyThatStaysIsRefused) {
     // After the comparison the alias becomes a second name of the original, as
     // a bind mount would show it: same size, same time.
