@@ -1,5 +1,6 @@
 #include "cli/CliApp.h"
 
+#include "cli/CleanCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSession.h"
 #include "cli/CompareRun.h"
@@ -242,6 +243,17 @@ int RunOpen(const CliOptions& options, bool mayCompare, SessionTeardown teardown
     return saved ? kExitSuccess : kExitFailure;
 }
 
+int RunCleanDocument(const CliOptions& options, SessionTeardown teardown) {
+    SessionHolder holder(teardown);
+    CliSession& session = *holder;
+    const std::string& path = options.operands[0];
+    if (!session.App().OpenFile(path)) {
+        if (!ReportDocumentErrors(session)) PrintError("could not open " + path);
+        return kExitFailure;
+    }
+    return RunClean(options, session);
+}
+
 int RunDigest(const CliOptions& options) {
     int result = kExitSuccess;
     for (const std::string& path : options.operands) {
@@ -279,6 +291,8 @@ int RunCli(int argc, char** argv, SessionTeardown teardown) {
         case CliCommand::Open: status = RunOpen(options, true, teardown); break;
         case CliCommand::Groups: status = RunOpen(options, false, teardown); break;
         case CliCommand::Digest: status = RunDigest(options); break;
+        case CliCommand::Clean: status = RunCleanDocument(options, teardown); break;
+        case CliCommand::Undo: status = RunUndo(); break;
         }
     } catch (const std::bad_alloc&) {
         PrintError("out of memory");

@@ -18,6 +18,10 @@ const char kUsageText[] =
     "                    [--format text|json|json-report] [--workers N] [--full]\n"
     "  twinseek-cli groups FILE.tws [--format text|json|json-report]\n"
     "  twinseek-cli digest FILE...\n"
+    "  twinseek-cli clean FILE.tws --keep newest|oldest|shortest|shallowest|first\n"
+    "                    [--reference DIR]... [--action trash|delete|hardlink|clone]\n"
+    "                    [--dry-run] [--save OUT.tws] [--format text|json]\n"
+    "  twinseek-cli undo\n"
     "\n"
     "scan catalogues the folders ROOT..., digests every file whose size is shared by\n"
     "another (or only those of the chosen size categories) and prints the duplicate\n"
@@ -36,6 +40,14 @@ const char kUsageText[] =
     "asks to digest every one. --workers: files read at once, one per processor\n"
     "by default; 1 suits a single spinning disk.\n"
     "digest prints the base32 SHA-1 of each file, like sha1sum.\n"
+    "clean keeps one file of each group of a document by the --keep rule (files\n"
+    "under a --reference folder are never touched, and a group with one keeps\n"
+    "that) and sends the others to the Trash, removes them for good, or puts a\n"
+    "hard link to or a clone of the kept copy in their place. Each file is first\n"
+    "checked against a copy that stays, byte for byte; a file that fails makes\n"
+    "the exit status 1 once the others are done. --dry-run only tells what would\n"
+    "be done (as json: a plan with size, time and digest of each file and of the\n"
+    "copy it keeps). Every cleanup is journaled; undo undoes the last one.\n"
     "Text output shows control characters in names as escapes (\\n, \\033, like\n"
     "ls -b); json gives the exact bytes. json-report is an object holding the\n"
     "groups, what the scan left out and what a refresh found. What a scan leaves\n"
@@ -96,6 +108,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
     else if (command == "open") options.command = CliCommand::Open;
     else if (command == "groups") options.command = CliCommand::Groups;
     else if (command == "digest") options.command = CliCommand::Digest;
+    else if (command == "clean") options.command = CliCommand::Clean;
+    else if (command == "undo") options.command = CliCommand::Undo;
     else if (command == "help" || command == "--help" || command == "-h") options.command = CliCommand::Help;
     else {
         result.error = "unknown command '" + command + "'";
@@ -106,6 +120,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
     bool compareNone = false;
     bool workersGiven = false;
     bool operandsOnly = false;
+    std::vector<std::string> references;
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         auto value = [&](const char* option) -> const std::string* {
@@ -121,8 +136,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
             operandsOnly = true;
         } else if (argument == "--help" || argument == "-h") {
             options.command = CliCommand::Help;
-        } else if (argument == "--compare" && options.command != CliCommand::Groups &&
-                   options.command != CliCommand::Digest) {
+        } else if (argument == "--compare" && (options.command == CliCommand::Scan || options.command == CliCommand::Open)) {
             const std::string* first = value("--compare");
             if (!first) return result;
             // "none" stands alone as the value: a word after it is a root.
@@ -139,7 +153,32 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
             // Further categories may follow as separate words.
             while (i + 1 < arguments.size() && arguments[i + 1][0] != '-' && AddCompareValue(options, arguments[i + 1]))
                 ++i;
-        } else if (argument == "--format" && options.command != CliCommand::Digest) {
+        } else if (argument == "--keep" && options.command == CliCommand::Clean) {
+            const std::string* rule = value("--keep");
+            if (!rule) return result;
+            const std::optional<KeepRule> keep = KeepRuleNamed(*rule);
+            if (!keep || *keep == KeepRule::InFolder) {
+                result.error = "--keep takes newest, oldest, shortest, shallowest or first, not '" + *rule + "'";
+                return result;
+            }
+            if (!options.keep) options.keep.emplace();
+            options.keep->keep = *keep;
+        } else if (argument == "--reference" && options.command == CliCommand::Clean) {
+            const std::string* folder = value("--reference");
+            if (!folder) return result;
+            references.push_back(*folder);
+        } else if (argument == "--action" && options.command == CliCommand::Clean) {
+            const std::string* action = value("--action");
+            if (!action) return result;
+            const std::optional<CleanupAction> chosen = ActionNamed(*action);
+            if (!chosen) {
+                result.error = "--action takes trash, delete, hardlink or clone, not '" + *action + "'";
+                return result;
+            }
+            options.action = *chosen;
+        } else if (argument == "--dry-run" && options.command == CliCommand::Clean) {
+            options.dryRun = true;
+        } else if (argument == "--format" && options.command != CliCommand::Digest && options.command != CliCommand::Undo) {
             const std::string* format = value("--format");
             if (!format) return result;
             if (*format == "text") options.format = OutputFormat::Text;
@@ -149,12 +188,12 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
                 result.error = "--format takes text, json or json-report, not '" + *format + "'";
                 return result;
             }
-        } else if (argument == "--save" && (options.command == CliCommand::Scan || options.command == CliCommand::Open)) {
+        } else if (argument == "--save" && (options.command == CliCommand::Scan || options.command == CliCommand::Open ||
+                                            options.command == CliCommand::Clean)) {
             const std::string* path = value("--save");
             if (!path) return result;
             options.savePath = *path;
-        } else if (argument == "--workers" && options.command != CliCommand::Groups &&
-                   options.command != CliCommand::Digest) {
+        } else if (argument == "--workers" && (options.command == CliCommand::Scan || options.command == CliCommand::Open)) {
             const std::string* count = value("--workers");
             if (!count) return result;
             uint32_t workers = 0;
@@ -193,6 +232,15 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
         break;
     case CliCommand::Digest:
         if (options.operands.empty()) result.error = "digest needs at least one FILE";
+        break;
+    case CliCommand::Clean:
+        if (options.operands.size() != 1) result.error = "clean needs exactly one document";
+        else if (!options.keep) result.error = "clean needs --keep to say which copy of each group stays";
+        else if (options.format == OutputFormat::JsonReport) result.error = "clean prints text or json";
+        else options.keep->referenceFolders = references;
+        break;
+    case CliCommand::Undo:
+        if (!options.operands.empty()) result.error = "undo takes no operand";
         break;
     case CliCommand::Help:
         break;

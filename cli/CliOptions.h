@@ -1,6 +1,9 @@
 // The command line of twinseek-cli: subcommand, operands and options.
 #pragma once
 
+#include "session/CleanupAction.h"
+#include "session/MarkRules.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -8,7 +11,7 @@
 
 namespace twinseek {
 
-enum class CliCommand { Scan, Open, Groups, Digest, Help };
+enum class CliCommand { Scan, Open, Groups, Digest, Clean, Undo, Help };
 // JsonReport wraps the groups of Json in an object that also tells what the scan passed over.
 enum class OutputFormat { Text, Json, JsonReport };
 
@@ -26,6 +29,11 @@ struct CliOptions {
     bool full = false;
     // open: walk the document's own roots again before comparing.
     bool refresh = false;
+    // clean: which copy of each group stays, what becomes of the others, and
+    // whether only to tell what would be done.
+    std::optional<MarkRules> keep;
+    CleanupAction action = CleanupAction::Trash;
+    bool dryRun = false;
 };
 
 struct CliParse {

@@ -90,7 +90,6 @@ DeletionReport DeleteList::DeleteTicked(AppSession& session, FileRemover& remove
     for (const Row& row : rows)
         if (row.ticked) ticked.push_back(row.file);
     DeletionReport report = RemoveDuplicates(session.Doc(), ticked, remover, action, journal, hooks);
-    for (const auto& [file, kept] : report.replacedBy) session.Doc().TakeReplacement(file, kept, action == CleanupAction::HardLink);
 
     // An unticked row whose file has vanished meanwhile goes too; only a file
     // that is surely not there counts as gone.
@@ -105,10 +104,7 @@ DeletionReport DeleteList::DeleteTicked(AppSession& session, FileRemover& remove
     std::vector<bool> goes(rows.size(), false);
     for (size_t row = 0; row < rows.size(); ++row) goes[row] = gone.contains(rows[row].file);
     RemoveRows(goes);
-    if (report.gone.empty())
-        session.Doc().UpdateAllViews();
-    else
-        session.Doc().DiscardRecords(report.gone);
+    ApplyCleanupToDocument(session.Doc(), report, action);
     report.discarded = report.gone.size();
     deletedAny = true;
     return report;

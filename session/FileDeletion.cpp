@@ -1,6 +1,7 @@
 #include "session/FileDeletion.h"
 
 #include "session/CheckedRemoval.h"
+#include "document/Document.h"
 #include "session/RemovalPlan.h"
 
 #include <chrono>
@@ -46,6 +47,7 @@ DeletionReport RemoveDuplicates(const Document& document, std::span<FileItem* co
         case RemovalOutcome::Removed:
             ++report.removed;
             report.gone.push_back(file.record);
+            report.removedFiles.emplace_back(file.record, result.checkedAgainst);
             break;
         case RemovalOutcome::Replaced:
             ++report.replaced;
@@ -53,11 +55,23 @@ DeletionReport RemoveDuplicates(const Document& document, std::span<FileItem* co
             break;
         case RemovalOutcome::Gone: report.gone.push_back(file.record); break;
         case RemovalOutcome::Refused: report.failures.push_back({file.path, result.reason}); break;
-        case RemovalOutcome::KeptLastCopy: ++report.keptLastCopies; break;
+        case RemovalOutcome::KeptLastCopy:
+            ++report.keptLastCopies;
+            report.keptForLastCopy.push_back({file.path, "No copy that stays is on disk as it was compared"});
+            break;
         case RemovalOutcome::NotReached: break;
         }
     }
     return report;
+}
+
+void ApplyCleanupToDocument(Document& document, const DeletionReport& report, CleanupAction action) {
+    for (const auto& [file, kept] : report.replacedBy)
+        document.TakeReplacement(file, kept, action == CleanupAction::HardLink);
+    if (!report.gone.empty())
+        document.DiscardRecords(report.gone);
+    else if (!report.replacedBy.empty())
+        document.UpdateAllViews();
 }
 
 std::string LastCopiesQuestion(size_t groups, const std::vector<std::string>& someFiles) {

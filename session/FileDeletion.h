@@ -36,6 +36,10 @@ struct DeletionReport {
     std::vector<DeletionFailure> failures;
     // The records whose files are no longer on disk (removed, or gone already).
     std::vector<FileItem*> gone;
+    // The files kept because no copy of their group would have stayed, with that reason.
+    std::vector<DeletionFailure> keptForLastCopy;
+    // The records whose files this run removed, each with the copy that stays it was found equal to.
+    std::vector<std::pair<FileItem*, std::string>> removedFiles;
     // The records whose files were replaced, each with the copy that stays it now shares its bytes with.
     std::vector<std::pair<FileItem*, FileItem*>> replacedBy;
 };
@@ -57,6 +61,11 @@ struct DeletionHooks {
 // the disk and what was replaced.
 DeletionReport RemoveDuplicates(const Document& document, std::span<FileItem* const> doomed, FileRemover& remover,
                                 CleanupAction action, CleanupJournal& journal, const DeletionHooks& hooks);
+
+// Brings the document up to what a cleanup did: replaced files are taken as
+// links of, or clones beside, their kept copies; files no longer on disk leave
+// (Document::DiscardRecords); the views rebuild either way.
+void ApplyCleanupToDocument(Document& document, const DeletionReport& report, CleanupAction action);
 
 // The question asked before removing every copy of some groups.
 std::string LastCopiesQuestion(size_t groups, const std::vector<std::string>& someFiles);

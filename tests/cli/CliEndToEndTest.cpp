@@ -3,6 +3,7 @@
 // and against published SHA-1 values.
 #include "catalog/TextFormat.h"
 #include "cli/CliApp.h"
+#include "tests/cli/CliTestSupport.h"
 #include "cli/GroupReport.h"
 #include "cli/UnreadableFile.h"
 #include "compare/FileDigest.h"
@@ -34,32 +35,13 @@
 namespace twinseek {
 namespace {
 
+using testing::CliRun;
 using testing::DigestTextOf;
+using testing::RunCommand;
 using testing::RandomContent;
 using testing::TemporaryTree;
 using testing::WriteBytes;
 namespace fs = std::filesystem;
-
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunCommand(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "twinseek-cli");
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    ::testing::internal::CaptureStdout();
-    ::testing::internal::CaptureStderr();
-    int status = RunCli(int(arguments.size()), argv.data());
-    std::fflush(stdout);
-    std::fflush(stderr);
-    std::string out = ::testing::internal::GetCapturedStdout();
-    std::string err = ::testing::internal::GetCapturedStderr();
-    return {status, std::move(out), std::move(err)};
-}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
