@@ -1,7 +1,7 @@
 #include "app/CleanupCommands.h"
 
 #include "app/DeleteDialog.h"
-#include "app/WaitCursor.h"
+#include "controls/WaitCursor.h"
 #include "session/AppSession.h"
 #include "session/CleanupUndo.h"
 #include "session/CommandTable.h"

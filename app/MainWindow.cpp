@@ -7,7 +7,7 @@
 #include "app/MainStatusBar.h"
 #include "app/MarkCommands.h"
 #include "app/ScanDiskCommand.h"
-#include "app/WaitCursor.h"
+#include "controls/WaitCursor.h"
 #include "app/WindowSettings.h"
 #include "platform/TickCount.h"
 #include "session/CommandTable.h"

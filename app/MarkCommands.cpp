@@ -1,7 +1,7 @@
 #include "app/MarkCommands.h"
 
 #include "app/MarkRulesSettings.h"
-#include "app/WaitCursor.h"
+#include "controls/WaitCursor.h"
 #include "views/MarkCopiesDialog.h"
 #include "views/ResultView.h"
 

@@ -1,7 +1,7 @@
 #include "app/ScanDiskCommand.h"
 
 #include "app/ScanWizard.h"
-#include "app/WaitCursor.h"
+#include "controls/WaitCursor.h"
 #include "session/AppSession.h"
 #include "session/ScanWizardFlow.h"
 #include "views/FilesView.h"

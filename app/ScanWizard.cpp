@@ -1,7 +1,7 @@
 #include "app/ScanWizard.h"
 
 #include "app/Icons.h"
-#include "controls/CheckFolderTree.h"
+#include "views/CheckFolderTree.h"
 #include "controls/ScanAnimation.h"
 #include "document/Document.h"
 #include "scan/ScanEngine.h"

@@ -1,7 +1,7 @@
 #include "app/StatusProgress.h"
 
 #include "app/MainStatusBar.h"
-#include "app/WaitCursor.h"
+#include "controls/WaitCursor.h"
 #include "session/ProgressPercent.h"
 
 #include <QLabel>

@@ -2,7 +2,7 @@
 // the user interface: its text in a single pane, a bar near the right end.
 #pragma once
 
-#include "app/WaitCursor.h"
+#include "controls/WaitCursor.h"
 #include "compare/ProgressIndicator.h"
 
 #include <QPointer>

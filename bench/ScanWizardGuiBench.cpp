@@ -7,7 +7,7 @@
 //
 //   ScanWizardGuiBench [TREE]   TREE defaults to /tmp/twsbench/mixed
 #include "app/ScanWizard.h"
-#include "controls/CheckFolderTree.h"
+#include "views/CheckFolderTree.h"
 #include "document/Document.h"
 #include "document/HeadlessPrompts.h"
 #include "scan/ScanEngine.h"

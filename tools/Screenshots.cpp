@@ -8,7 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/MarkRulesSettings.h"
 #include "app/ScanWizard.h"
-#include "controls/CheckFolderTree.h"
+#include "views/CheckFolderTree.h"
 #include "controls/FileActions.h"
 #include "controls/TickList.h"
 #include "document/HeadlessPrompts.h"

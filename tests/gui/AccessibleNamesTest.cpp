@@ -5,7 +5,7 @@
 #include "app/DeleteDialog.h"
 #include "session/DiskFileRemover.h"
 #include "app/ScanWizard.h"
-#include "controls/CheckFolderTree.h"
+#include "views/CheckFolderTree.h"
 #include "document/HeadlessPrompts.h"
 #include "tests/gui/MainWindowTestSupport.h"
 #include "tests/scan/ScanTestSupport.h"

@@ -1,6 +1,6 @@
 // The folder tree as a user works it: boxes clicked with the mouse or toggled
 // with the space bar follow the tree's tick rules, and folders load when expanded.
-#include "controls/CheckFolderTree.h"
+#include "views/CheckFolderTree.h"
 #include "tests/scan/ScanTestSupport.h"
 #include "views/FolderTreeItemModel.h"
 

@@ -5,7 +5,7 @@
 #include "app/ScanDiskCommand.h"
 #include "app/ScanWizard.h"
 #include "catalog/SizeCategory.h"
-#include "controls/CheckFolderTree.h"
+#include "views/CheckFolderTree.h"
 #include "document/HeadlessPrompts.h"
 #include "tests/gui/MainWindowTestSupport.h"
 #include "tests/scan/ScanTestSupport.h"

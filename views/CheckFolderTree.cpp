@@ -1,4 +1,4 @@
-#include "controls/CheckFolderTree.h"
+#include "views/CheckFolderTree.h"
 
 #include "views/FolderTreeItemModel.h"
 
