@@ -5,7 +5,7 @@
 #include "cli/CliApp.h"
 #include "cli/CliSession.h"
 #include "cli/StatusLine.h"
-#include "cli/TerminalText.h"
+#include "catalog/TerminalText.h"
 #include "session/CheckedRemoval.h"
 #include "session/CleanupUndo.h"
 #include "session/DiskFileRemover.h"

@@ -4,7 +4,7 @@
 #include "catalog/TextFormat.h"
 #include "cli/CliApp.h"
 #include "tests/cli/CliTestSupport.h"
-#include "cli/GroupReport.h"
+#include "session/GroupReport.h"
 #include "cli/UnreadableFile.h"
 #include "compare/FileDigest.h"
 #include "document/Document.h"

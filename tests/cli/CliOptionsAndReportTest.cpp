@@ -1,10 +1,10 @@
 // The command line of twinseek-cli and the text and JSON reports it prints.
 #include "cli/CliOptions.h"
-#include "cli/GroupReport.h"
+#include "session/GroupReport.h"
 #include "catalog/JsonText.h"
 #include "platform/ProcessorCount.h"
 #include "cli/SkipReport.h"
-#include "cli/TerminalText.h"
+#include "catalog/TerminalText.h"
 #include "tests/catalog/CatalogTestSupport.h"
 
 #include <gtest/gtest.h>

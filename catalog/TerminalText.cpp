@@ -1,4 +1,4 @@
-#include "cli/TerminalText.h"
+#include "catalog/TerminalText.h"
 
 #include "catalog/Utf8Sequence.h"
 

@@ -1,9 +1,9 @@
-#include "cli/GroupReport.h"
+#include "session/GroupReport.h"
 
 #include "catalog/FolderItem.h"
 #include "catalog/TextFormat.h"
 #include "catalog/JsonText.h"
-#include "cli/TerminalText.h"
+#include "catalog/TerminalText.h"
 
 namespace twinseek {
 
