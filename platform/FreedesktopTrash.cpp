@@ -3,6 +3,7 @@
 #include "platform/CXException.h"
 #include "platform/HomeFolder.h"
 #include "platform/TrashInfo.h"
+#include "platform/UniqueFd.h"
 
 #include <cerrno>
 #include <climits>
@@ -28,33 +29,6 @@ constexpr std::string_view kInfoSuffix = ".trashinfo";
 // How many clashing names (NAME.2, NAME.3...) are tried before giving up.
 constexpr int kMaxNameAttempts = 100000;
 
-// Owns an open descriptor and closes it.
-class Descriptor {
-public:
-    Descriptor() = default;
-    explicit Descriptor(int fd) : fd(fd) {}
-    Descriptor(Descriptor&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
-    Descriptor& operator=(Descriptor&& other) noexcept {
-        if (this != &other) {
-            Close();
-            fd = std::exchange(other.fd, -1);
-        }
-        return *this;
-    }
-    ~Descriptor() { Close(); }
-
-    int Get() const { return fd; }
-    bool Valid() const { return fd >= 0; }
-    // 0, or the errno of a failed close (a late write error on some file systems).
-    int Close() {
-        const int result = fd >= 0 && close(fd) != 0 ? errno : 0;
-        fd = -1;
-        return result;
-    }
-
-private:
-    int fd = -1;
-};
 
 // Why a Trash cannot be used: the errno, and the obstacle in words.
 struct Obstacle {
@@ -90,8 +64,8 @@ std::optional<Whereabouts> Locate(int folderFd, const char* path, int flags) {
     return where;
 }
 
-std::optional<Whereabouts> LocateOpenFolder(const Descriptor& folder) {
-    return folder.Valid() ? Locate(folder.Get(), "", AT_EMPTY_PATH) : std::nullopt;
+std::optional<Whereabouts> LocateOpenFolder(const UniqueFd& folder) {
+    return folder.IsOpen() ? Locate(folder.Get(), "", AT_EMPTY_PATH) : std::nullopt;
 }
 
 bool SameMount(const Whereabouts& one, const Whereabouts& other) {
@@ -109,9 +83,9 @@ std::string Join(const std::string& folder, const std::string& name) {
 
 // Opens the folder name in parentFd, which must be a real folder, not a
 // symbolic link to one. path is its full path, for the reason.
-Obstacle OpenRealFolder(int parentFd, const std::string& name, const std::string& path, Descriptor& folder) {
-    folder = Descriptor(openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (folder.Valid()) return {};
+Obstacle OpenRealFolder(int parentFd, const std::string& name, const std::string& path, UniqueFd& folder) {
+    folder = UniqueFd(openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (folder.IsOpen()) return {};
     const int error = errno;
     struct stat status {};
     if ((error == ENOTDIR || error == ELOOP) && fstatat(parentFd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0)
@@ -121,12 +95,12 @@ Obstacle OpenRealFolder(int parentFd, const std::string& name, const std::string
 }
 
 // OpenRealFolder, the folder made first (mode 0700) when missing.
-Obstacle MakeRealFolder(int parentFd, const std::string& name, const std::string& path, Descriptor& folder) {
+Obstacle MakeRealFolder(int parentFd, const std::string& name, const std::string& path, UniqueFd& folder) {
     if (mkdirat(parentFd, name.c_str(), 0700) != 0 && errno != EEXIST) return Failed(errno, path + " cannot be made");
     return OpenRealFolder(parentFd, name, path, folder);
 }
 
-Obstacle CheckOwnedByUser(const Descriptor& folder, const std::string& path) {
+Obstacle CheckOwnedByUser(const UniqueFd& folder, const std::string& path) {
     struct stat status {};
     if (fstat(folder.Get(), &status) != 0) return Failed(errno, path + " cannot be looked at");
     if (status.st_uid != geteuid()) return {EPERM, path + " belongs to another user"};
@@ -136,8 +110,8 @@ Obstacle CheckOwnedByUser(const Descriptor& folder, const std::string& path) {
 // A Trash chosen for one file: its folder, and its files/ and info/ folders open.
 struct OpenTrash {
     std::string folder;
-    Descriptor files;
-    Descriptor info;
+    UniqueFd files;
+    UniqueFd info;
 };
 
 Obstacle OpenTrashFolders(int trashFd, OpenTrash& trash) {
@@ -169,9 +143,9 @@ Obstacle OpenHomeTrash(const std::string& dataHome, OpenTrash& trash) {
     trash.folder = Join(dataHome, "Trash");
     if (Obstacle made = MakeFolders(dataHome); made.error != 0) return made;
     // The data folder may be a link the user set up; the Trash in it may not.
-    const Descriptor data(open(dataHome.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (!data.Valid()) return Failed(errno, dataHome + " cannot be opened");
-    Descriptor trashFolder;
+    const UniqueFd data(open(dataHome.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!data.IsOpen()) return Failed(errno, dataHome + " cannot be opened");
+    UniqueFd trashFolder;
     if (Obstacle opened = MakeRealFolder(data.Get(), "Trash", trash.folder, trashFolder); opened.error != 0)
         return opened;
     return OpenTrashFolders(trashFolder.Get(), trash);
@@ -190,12 +164,12 @@ std::string PathOfFolder(int fd) {
 // The top folder of the mount the folder open as folderFd is on, found by going
 // up through ".." while the file system and mount stay the same, and its path
 // (from the system, else taken off folderPath by as many steps as were climbed).
-Obstacle OpenTopFolder(int folderFd, const std::string& folderPath, Descriptor& top, std::string& topPath) {
-    top = Descriptor(openat(folderFd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+Obstacle OpenTopFolder(int folderFd, const std::string& folderPath, UniqueFd& top, std::string& topPath) {
+    top = UniqueFd(openat(folderFd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
     std::optional<Whereabouts> here = LocateOpenFolder(top);
     std::string climbed = folderPath;
     while (here) {
-        Descriptor parent(openat(top.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        UniqueFd parent(openat(top.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
         const std::optional<Whereabouts> above = LocateOpenFolder(parent);
         if (!above) break;
         if (!SameMount(*here, *above) || above->inode == here->inode) {
@@ -215,8 +189,8 @@ Obstacle OpenTopFolder(int folderFd, const std::string& folderPath, Descriptor& 
 Obstacle OpenTopTrash(int topFd, const std::string& topPath, OpenTrash& trash) {
     const std::string uid = std::to_string(geteuid());
     const std::string shared = Join(topPath, ".Trash");
-    Descriptor sharedFolder;
-    Descriptor userFolder;
+    UniqueFd sharedFolder;
+    UniqueFd userFolder;
     struct stat status {};
     if (OpenRealFolder(topFd, ".Trash", shared, sharedFolder).error == 0 && fstat(sharedFolder.Get(), &status) == 0 &&
         (status.st_mode & S_ISVTX) != 0) {
@@ -276,9 +250,9 @@ TrashOutcome MoveInto(OpenTrash& trash, int folderFd, const std::string& name, c
     for (int attempt = 1; attempt <= kMaxNameAttempts; ++attempt) {
         const std::string trashed = CandidateName(name, attempt);
         const std::string infoName = trashed + std::string(kInfoSuffix);
-        Descriptor info(openat(trash.info.Get(), infoName.c_str(),
+        UniqueFd info(openat(trash.info.Get(), infoName.c_str(),
                                O_CREAT | O_EXCL | O_NOFOLLOW | O_WRONLY | O_CLOEXEC, 0600));
-        if (!info.Valid()) {
+        if (!info.IsOpen()) {
             if (errno == EEXIST) continue;
             return fail(Failed(errno, "No record of this file can be made in " + trash.folder + "/info"));
         }
@@ -347,7 +321,7 @@ TrashOutcome MoveToTrash(int folderFd, const std::string& name, const std::strin
             return Refused(obstacle, "The home Trash cannot be used: ", trash.folder);
     } else {
         static constexpr std::string_view kNoTrashHere = "No Trash can be made on this file's file system: ";
-        Descriptor top;
+        UniqueFd top;
         std::string topPath;
         if (Obstacle obstacle = OpenTopFolder(folderFd, ParentOf(originalPath), top, topPath); obstacle.error != 0)
             return Refused(obstacle, kNoTrashHere);
@@ -374,8 +348,8 @@ std::string RestoredName(const std::string& name, int attempt) {
 
 // Reads a whole small file below folderFd; empty optional when it cannot be read.
 std::optional<std::string> ReadSmallFile(int folderFd, const std::string& name) {
-    const Descriptor file(openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!file.Valid()) return std::nullopt;
+    const UniqueFd file(openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!file.IsOpen()) return std::nullopt;
     std::string text;
     char buffer[4096];
     for (;;) {
@@ -402,11 +376,11 @@ RestoreOutcome RestoreFromTrash(const std::string& trashFolder, const std::strin
         return NotRestored(EINVAL, "This Trash entry cannot be named");
     OpenTrash trash;
     trash.folder = trashFolder;
-    const Descriptor folder(open(trashFolder.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!folder.Valid()) return NotRestored(errno, trashFolder + " cannot be opened");
-    trash.files = Descriptor(openat(folder.Get(), "files", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    trash.info = Descriptor(openat(folder.Get(), "info", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!trash.files.Valid() || !trash.info.Valid()) return NotRestored(errno, trashFolder + " is no Trash");
+    const UniqueFd folder(open(trashFolder.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!folder.IsOpen()) return NotRestored(errno, trashFolder + " cannot be opened");
+    trash.files = UniqueFd(openat(folder.Get(), "files", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    trash.info = UniqueFd(openat(folder.Get(), "info", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!trash.files.IsOpen() || !trash.info.IsOpen()) return NotRestored(errno, trashFolder + " is no Trash");
     const std::string infoName = trashedName + std::string(kInfoSuffix);
     const std::optional<std::string> text = ReadSmallFile(trash.info.Get(), infoName);
     const std::optional<TrashInfo> info = text ? ParseTrashInfo(*text) : std::nullopt;
@@ -421,8 +395,8 @@ RestoreOutcome RestoreFromTrash(const std::string& trashFolder, const std::strin
     const std::string parent = ParentOf(path);
     const std::string name = path.substr(path.rfind('/') + 1);
     if (Obstacle made = MakeFolders(parent); made.error != 0) return NotRestored(made.error, parent + " cannot be made");
-    const Descriptor target(open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (!target.Valid()) return NotRestored(errno, parent + " cannot be opened");
+    const UniqueFd target(open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!target.IsOpen()) return NotRestored(errno, parent + " cannot be opened");
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
         const std::string restored = RestoredName(name, attempt);
         int error = 0;

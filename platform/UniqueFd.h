@@ -1,6 +1,7 @@
 // An open file descriptor with one owner, closed when the owner goes.
 #pragma once
 
+#include <cerrno>
 #include <unistd.h>
 #include <utility>
 
@@ -24,6 +25,13 @@ public:
     void Reset(int replacement = -1) {
         if (descriptor >= 0) close(descriptor);
         descriptor = replacement;
+    }
+    // Closes now; 0, or the errno of a failed close (a late write error on
+    // some file systems).
+    int Close() {
+        const int result = descriptor >= 0 && close(descriptor) != 0 ? errno : 0;
+        descriptor = -1;
+        return result;
     }
 
 private:
