@@ -52,6 +52,10 @@ FileLook LookAtFile(const CheckedFile& file, FolderOpening& opening) {
     switch (opening.state) {
     case PathState::Present: break;
     case PathState::Gone: look.condition = FileCondition::Gone; return look;
+    case PathState::NotOnThisComputer:
+        look.condition = FileCondition::NotOnThisComputer;
+        look.reason = kNotOnThisComputer;
+        return look;
     case PathState::LinkOnPath:
         look.reason = "A folder on its path is now a link: " + opening.linkedFolder;
         return look;

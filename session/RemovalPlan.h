@@ -30,7 +30,10 @@ struct CheckedFile {
 };
 
 // What the disk holds for a catalogued file now, without reading it.
-enum class FileCondition { AsRecorded, Gone, Changed, Unreachable };
+// NotOnThisComputer: the folder its scan began in is not here at all.
+enum class FileCondition { AsRecorded, Gone, Changed, NotOnThisComputer, Unreachable };
+inline constexpr char kNotOnThisComputer[] = "Not on this computer";
+
 struct FileLook {
     FileCondition condition = FileCondition::Unreachable;
     std::string reason;  // why it is not as recorded, for a message
