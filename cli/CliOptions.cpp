@@ -7,6 +7,7 @@
 #include <cctype>
 #include <charconv>
 #include <strings.h>
+#include <utility>
 
 namespace twinseek {
 
@@ -109,6 +110,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
     else if (command == "groups") options.command = CliCommand::Groups;
     else if (command == "digest") options.command = CliCommand::Digest;
     else if (command == "clean") options.command = CliCommand::Clean;
+    else if (command == "apply") options.command = CliCommand::Apply;
+    else if (command == "merge") options.command = CliCommand::Merge;
     else if (command == "undo") options.command = CliCommand::Undo;
     else if (command == "help" || command == "--help" || command == "-h") options.command = CliCommand::Help;
     else {
@@ -121,6 +124,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
     bool workersGiven = false;
     bool operandsOnly = false;
     std::vector<std::string> references;
+    std::vector<PathMapping> pendingMappings;  // merge: for the next input
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         auto value = [&](const char* option) -> const std::string* {
@@ -131,7 +135,14 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
             return &arguments[++i];
         };
         if (operandsOnly || argument.empty() || argument[0] != '-' || argument == "-") {
-            options.operands.push_back(argument);
+            if (options.command == CliCommand::Merge && !options.operands.empty())
+                options.mergeInputs.push_back({argument, std::exchange(pendingMappings, {})});
+            else
+                options.operands.push_back(argument);
+            if (options.command == CliCommand::Merge && !pendingMappings.empty()) {
+                result.error = "--map goes before the input it maps, not before OUT.tws";
+                return result;
+            }
         } else if (argument == "--") {
             operandsOnly = true;
         } else if (argument == "--help" || argument == "-h") {
@@ -176,9 +187,19 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
                 return result;
             }
             options.action = *chosen;
+        } else if (argument == "--map" && (options.command == CliCommand::Merge || options.command == CliCommand::Apply)) {
+            const std::string* text = value("--map");
+            if (!text) return result;
+            std::optional<PathMapping> mapping = ParsePathMapping(*text);
+            if (!mapping) {
+                result.error = "--map takes two absolute paths as FROM=TO, not '" + *text + "'";
+                return result;
+            }
+            (options.command == CliCommand::Merge ? pendingMappings : options.mappings).push_back(std::move(*mapping));
         } else if (argument == "--dry-run" && options.command == CliCommand::Clean) {
             options.dryRun = true;
-        } else if (argument == "--format" && options.command != CliCommand::Digest && options.command != CliCommand::Undo) {
+        } else if (argument == "--format" && options.command != CliCommand::Digest && options.command != CliCommand::Undo &&
+                   options.command != CliCommand::Merge) {
             const std::string* format = value("--format");
             if (!format) return result;
             if (*format == "text") options.format = OutputFormat::Text;
@@ -206,6 +227,9 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
             workersGiven = true;
         } else if (argument == "--full" && (options.command == CliCommand::Scan || options.command == CliCommand::Open)) {
             options.full = true;
+        } else if (argument == "--digest-all" &&
+                   (options.command == CliCommand::Scan || options.command == CliCommand::Open)) {
+            options.digestAll = true;
         } else if (argument == "--refresh" && options.command == CliCommand::Open) {
             options.refresh = true;
         } else {
@@ -215,6 +239,10 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (compareNone && (options.compareAll || !options.compareCategories.empty())) {
         result.error = "--compare none cannot go with other values";
+        return result;
+    }
+    if (options.digestAll && compareGiven) {
+        result.error = "--digest-all digests every file: --compare cannot go with it";
         return result;
     }
     if (options.compareAll) options.compareCategories.clear();
@@ -238,6 +266,16 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
         else if (!options.keep) result.error = "clean needs --keep to say which copy of each group stays";
         else if (options.format == OutputFormat::JsonReport) result.error = "clean prints text or json";
         else options.keep->referenceFolders = references;
+        break;
+    case CliCommand::Apply:
+        if (options.operands.size() != 1) result.error = "apply needs exactly one plan";
+        else if (options.format == OutputFormat::JsonReport) result.error = "apply prints text or json";
+        break;
+    case CliCommand::Merge:
+        if (options.operands.empty() || options.mergeInputs.empty())
+            result.error = "merge needs OUT.tws and at least one document to merge into it";
+        else if (!pendingMappings.empty())
+            result.error = "--map after the last input maps nothing";
         break;
     case CliCommand::Undo:
         if (!options.operands.empty()) result.error = "undo takes no operand";
