@@ -48,7 +48,8 @@ int RunClean(const CliOptions& options, CliSession& session) {
     const std::vector<PlannedFile> planned = Plan(document, *options.keep);
     std::vector<PlanStep> steps;
     steps.reserve(planned.size());
-    for (const PlannedFile& file : planned) steps.push_back({DescribeForPlan(*file.file), DescribeForPlan(*file.keeps)});
+    for (const PlannedFile& file : planned)
+        steps.push_back({DescribeForPlan(*file.file), DescribeForPlan(*file.keeps)});
     std::vector<Told> told(planned.size(), Told{options.dryRun ? "planned" : "not reached", {}, {}, false});
     if (options.dryRun) {
         PrintCleanup(options, options.action, steps, told);

@@ -54,7 +54,8 @@ void PrintCleanup(const CliOptions& options, CleanupAction action, std::span<con
             AppendPlanFileMembers(out += ", \"keep\": {", steps[i].keep);
             out += "}, \"outcome\": \"" + told[i].outcome + "\"";
             if (!told[i].reason.empty()) AppendJsonString(out += ", \"reason\": ", told[i].reason);
-            if (!told[i].checkedAgainst.empty()) AppendJsonString(out += ", \"checked_against\": ", told[i].checkedAgainst);
+            if (!told[i].checkedAgainst.empty())
+                AppendJsonString(out += ", \"checked_against\": ", told[i].checkedAgainst);
             if (told[i].byDigest) out += ", \"by_digest\": true";
             out += "}";
         }

@@ -187,7 +187,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
                 return result;
             }
             options.action = *chosen;
-        } else if (argument == "--map" && (options.command == CliCommand::Merge || options.command == CliCommand::Apply)) {
+        } else if (argument == "--map" &&
+                   (options.command == CliCommand::Merge || options.command == CliCommand::Apply)) {
             const std::string* text = value("--map");
             if (!text) return result;
             std::optional<PathMapping> mapping = ParsePathMapping(*text);
@@ -198,8 +199,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
             (options.command == CliCommand::Merge ? pendingMappings : options.mappings).push_back(std::move(*mapping));
         } else if (argument == "--dry-run" && options.command == CliCommand::Clean) {
             options.dryRun = true;
-        } else if (argument == "--format" && options.command != CliCommand::Digest && options.command != CliCommand::Undo &&
-                   options.command != CliCommand::Merge) {
+        } else if (argument == "--format" && options.command != CliCommand::Digest &&
+                   options.command != CliCommand::Undo && options.command != CliCommand::Merge) {
             const std::string* format = value("--format");
             if (!format) return result;
             if (*format == "text") options.format = OutputFormat::Text;

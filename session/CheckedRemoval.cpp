@@ -129,7 +129,8 @@ void CheckedRemoval::Act(const CheckedEntry& file, const std::optional<CheckedEn
         }
     }
     // Nothing is done that the journal does not hold first.
-    if (journalError == 0) journalError = journal.Begin(file.path, result.checkedAgainst, metadata ? &*metadata : nullptr);
+    if (journalError == 0)
+        journalError = journal.Begin(file.path, result.checkedAgainst, metadata ? &*metadata : nullptr);
     if (journalError != 0) {
         result.reason = "The cleanup journal " + journal.Path() + " cannot be written: " + SystemReason(journalError);
         return;
@@ -223,6 +224,7 @@ bool CheckedRemoval::DigestStandsForCopy(UniqueFd content, const CheckedFile& fi
         result.reason = "Modified since it was compared: its SHA-1 is not the one planned";
         return false;
     }
+    result.reason.clear();
     result.checkedAgainst = copy.path;
     result.keptCopy = &copy;
     result.byDigest = true;
