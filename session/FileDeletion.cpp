@@ -83,7 +83,8 @@ void ApplyCleanupToDocument(Document& document, const DeletionReport& report, Cl
 std::string LastCopiesQuestion(size_t groups, const std::vector<std::string>& someFiles) {
     std::string text = groups == 1 ? std::string("1 group would keep no copy on disk: every copy of it")
                                    : std::to_string(groups) + " groups would keep no copy on disk: every copy of each";
-    text += " is ticked, or the copies that stay are gone or changed since they were compared.\n";
+    text += " is ticked, or the copies that stay are gone, changed since they were compared, or not on this "
+            "computer.\n";
     for (const std::string& path : someFiles) text.append("\n").append(path);
     text += "\n\nRemove these files all the same? No copy of their contents may be left.";
     return text;
