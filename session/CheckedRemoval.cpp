@@ -84,12 +84,16 @@ void CheckedRemoval::Check(const RemovalPlan::Removal& removal, RemovalResult& r
     const RemovalPlan::Group& group = plan.Groups()[removal.group];
     result.outcome = RemovalOutcome::Refused;
     const bool withoutCopy = RemovesFile(action) && group.keepsNoCopy;
-    if (withoutCopy && !removeLastCopies) {
-        result.outcome = RemovalOutcome::KeptLastCopy;
-        return;
-    }
     FolderOpening folder;
     const FileLook look = LookAtFile(file, folder);
+    if (withoutCopy && !removeLastCopies) {
+        // Another machine's file is refused for that first: its copies are not the question.
+        if (look.condition == FileCondition::NotOnThisComputer)
+            result.reason = look.reason;
+        else
+            result.outcome = RemovalOutcome::KeptLastCopy;
+        return;
+    }
     if (look.condition == FileCondition::Gone) {
         result.outcome = RemovalOutcome::Gone;
         return;

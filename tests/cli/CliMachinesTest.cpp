@@ -110,14 +110,22 @@ TEST_F(CliMachinesTest, APlanIsAppliedWhereTheFilesAreAndEachFileIsCheckedThere)
     WriteBytes(Path("plan.json"), plan.out);
     const std::string a = "nas/backup/a.jpg", song = "nas/backup/song\xff.mp3";
 
-    // Where neither machine's files are: every file refused with its reason, and kept.
-    testing::CliRun run = RunCommand({"apply", Path("plan.json")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("refused /net/nas/backup/a.jpg: Not on this computer\n"), std::string::npos) << run.out;
-    EXPECT_TRUE(Exists(a) && Exists(song));
+    // Where neither machine's files are, clean and apply alike refuse every file with its reason, and keep it.
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"apply", Path("plan.json")},
+          std::vector<std::string>{"clean", Path("all.tws"), "--keep", "first", "--reference", "/net/laptop", "--save",
+                                   Path("all.tws")}}) {
+        const testing::CliRun refused = RunCommand(command);
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_NE(refused.out.find("refused /net/nas/backup/a.jpg: Not on this computer\n"), std::string::npos)
+            << refused.out;
+        EXPECT_TRUE(Exists(a) && Exists(song));
+    }
+    EXPECT_NE(RunCommand({"groups", Path("all.tws")}).out.find("/net/nas/backup/a.jpg"), std::string::npos)
+        << "clean took nothing for gone";
 
     // On the NAS, the laptop's copies are not there: each file's own digest stands for them.
-    run = RunCommand({"apply", Path("plan.json"), "--map", Back("nas")});
+    testing::CliRun run = RunCommand({"apply", Path("plan.json"), "--map", Back("nas")});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("trashed " + Path(a) + "  (its SHA-1 is that of /net/laptop/photos/a.jpg, not on this "
                                                   "computer)"),
