@@ -5,6 +5,8 @@
 #pragma once
 
 #include "cli/CliOptions.h"
+#include "cli/StatusLine.h"
+#include "session/FileDeletion.h"
 
 namespace twinseek {
 
@@ -13,5 +15,8 @@ class CliSession;
 // Cleans the document open in session as options say; the exit status.
 int RunClean(const CliOptions& options, CliSession& session);
 int RunUndo();
+
+// Shows on status how far the checks before removal have come.
+DeletionHooks CheckingProgress(StatusLine& status);
 
 }  // namespace twinseek

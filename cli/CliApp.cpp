@@ -1,10 +1,12 @@
 #include "cli/CliApp.h"
 
+#include "cli/ApplyCommand.h"
 #include "cli/CleanCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSession.h"
 #include "cli/CompareRun.h"
 #include "session/GroupReport.h"
+#include "cli/MergeCommand.h"
 #include "cli/RefreshReport.h"
 #include "cli/ScanWaiter.h"
 #include "cli/SkipReport.h"
@@ -143,12 +145,16 @@ bool CompareChosenFiles(CliSession& session, const CliOptions& options, StatusLi
         const std::vector<uint32_t>& ids = options.compareCategories;
         return options.compareAll || std::find(ids.begin(), ids.end(), ClassifySize(size)) != ids.end();
     };
-    if (!options.compareAll && options.compareCategories.empty() && refreshedSizes.empty()) return false;
+    if (!options.compareAll && options.compareCategories.empty() && refreshedSizes.empty() && !options.digestAll)
+        return false;
     CompareEngine& engine = session.Comparing().Engine();
     engine.SetWorkerCount(options.workers);
     const FileCatalog& catalog = session.Doc().catalog;
     std::vector<FileItem*> files;
-    if (options.compareAll || !refreshedSizes.empty()) {
+    if (options.digestAll) {
+        // Another machine's files are not here to screen against: every file is digested.
+        files = EveryDigestibleFile(catalog);
+    } else if (options.compareAll || !refreshedSizes.empty()) {
         files = SharedSizeFiles(catalog, engine.SameFiles());
         std::erase_if(files, [&](const FileItem* file) {
             return !asked(file->Size()) && !refreshedSizes.contains(file->Size());
@@ -156,7 +162,7 @@ bool CompareChosenFiles(CliSession& session, const CliOptions& options, StatusLi
     } else {
         files = SharedSizeFiles(catalog, options.compareCategories, engine.SameFiles());
     }
-    if (!options.full) {
+    if (!options.full && !options.digestAll) {
         uint32_t lastShown = GetTickCount();
         ScreeningOptions screening;
         screening.threads = options.workers;
@@ -292,6 +298,12 @@ int RunCli(int argc, char** argv, SessionTeardown teardown) {
         case CliCommand::Groups: status = RunOpen(options, false, teardown); break;
         case CliCommand::Digest: status = RunDigest(options); break;
         case CliCommand::Clean: status = RunCleanDocument(options, teardown); break;
+        case CliCommand::Apply: status = RunApply(options); break;
+        case CliCommand::Merge: {
+            SessionHolder holder(teardown);
+            status = RunMerge(options, *holder);
+            break;
+        }
         case CliCommand::Undo: status = RunUndo(); break;
         }
     } catch (const std::bad_alloc&) {

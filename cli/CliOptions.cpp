@@ -7,20 +7,23 @@
 #include <cctype>
 #include <charconv>
 #include <strings.h>
+#include <utility>
 
 namespace twinseek {
 
 const char kUsageText[] =
     "Usage:\n"
-    "  twinseek-cli scan [--compare all|none|CATEGORY...] [--format text|json|json-report]\n"
+    "  twinseek-cli scan [--compare all|none|CATEGORY... | --digest-all] [--format text|json|json-report]\n"
     "                    [--save FILE.tws] [--workers N] [--full] ROOT...\n"
-    "  twinseek-cli open FILE.tws [--refresh] [--compare all|CATEGORY...] [--save OUT.tws]\n"
+    "  twinseek-cli open FILE.tws [--refresh] [--compare all|CATEGORY... | --digest-all] [--save OUT.tws]\n"
     "                    [--format text|json|json-report] [--workers N] [--full]\n"
     "  twinseek-cli groups FILE.tws [--format text|json|json-report]\n"
     "  twinseek-cli digest FILE...\n"
     "  twinseek-cli clean FILE.tws --keep newest|oldest|shortest|shallowest|first\n"
     "                    [--reference DIR]... [--action trash|delete|hardlink|clone]\n"
     "                    [--dry-run] [--save OUT.tws] [--format text|json]\n"
+    "  twinseek-cli apply PLAN.json [--map TO=FROM]... [--format text|json]\n"
+    "  twinseek-cli merge OUT.tws [--map FROM=TO]... IN.tws [[--map FROM=TO]... IN.tws]...\n"
     "  twinseek-cli undo\n"
     "\n"
     "scan catalogues the folders ROOT..., digests every file whose size is shared by\n"
@@ -39,6 +42,9 @@ const char kUsageText[] =
     "when over 64 KiB); only those still alike are digested whole, unless --full\n"
     "asks to digest every one. --workers: files read at once, one per processor\n"
     "by default; 1 suits a single spinning disk.\n"
+    "--digest-all digests every file, whatever its size, so that the catalogues of\n"
+    "several machines can be matched; with open --refresh, only what is new or\n"
+    "changed is read.\n"
     "digest prints the base32 SHA-1 of each file, like sha1sum.\n"
     "clean keeps one file of each group of a document by the --keep rule (files\n"
     "under a --reference folder are never touched, and a group with one keeps\n"
@@ -48,6 +54,14 @@ const char kUsageText[] =
     "the exit status 1 once the others are done. --dry-run only tells what would\n"
     "be done (as json: a plan with size, time and digest of each file and of the\n"
     "copy it keeps). Every cleanup is journaled; undo undoes the last one.\n"
+    "apply carries out such a plan on the computer that holds the files: --map\n"
+    "TO=FROM takes the plan's paths back to this computer's; each file is checked\n"
+    "again, against the copy the plan keeps where that is here, else by reading\n"
+    "it for the SHA-1 planned; a file whose scan root is not here is refused.\n"
+    "merge writes into OUT.tws the catalogues of every IN.tws; the --map options\n"
+    "written before an input move its paths from FROM to TO, whole path pieces\n"
+    "only, so that the machines' folders stay apart. Files at one path must agree\n"
+    "in size, time and digest, or nothing is written.\n"
     "Text output shows control characters in names as escapes (\\n, \\033, like\n"
     "ls -b); json gives the exact bytes. json-report is an object holding the\n"
     "groups, what the scan left out and what a refresh found. What a scan leaves\n"
@@ -109,6 +123,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
     else if (command == "groups") options.command = CliCommand::Groups;
     else if (command == "digest") options.command = CliCommand::Digest;
     else if (command == "clean") options.command = CliCommand::Clean;
+    else if (command == "apply") options.command = CliCommand::Apply;
+    else if (command == "merge") options.command = CliCommand::Merge;
     else if (command == "undo") options.command = CliCommand::Undo;
     else if (command == "help" || command == "--help" || command == "-h") options.command = CliCommand::Help;
     else {
@@ -121,6 +137,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
     bool workersGiven = false;
     bool operandsOnly = false;
     std::vector<std::string> references;
+    std::vector<PathMapping> pendingMappings;  // merge: for the next input
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         auto value = [&](const char* option) -> const std::string* {
@@ -131,7 +148,14 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
             return &arguments[++i];
         };
         if (operandsOnly || argument.empty() || argument[0] != '-' || argument == "-") {
-            options.operands.push_back(argument);
+            if (options.command == CliCommand::Merge && !options.operands.empty())
+                options.mergeInputs.push_back({argument, std::exchange(pendingMappings, {})});
+            else
+                options.operands.push_back(argument);
+            if (options.command == CliCommand::Merge && !pendingMappings.empty()) {
+                result.error = "--map goes before the input it maps, not before OUT.tws";
+                return result;
+            }
         } else if (argument == "--") {
             operandsOnly = true;
         } else if (argument == "--help" || argument == "-h") {
@@ -176,9 +200,20 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
                 return result;
             }
             options.action = *chosen;
+        } else if (argument == "--map" &&
+                   (options.command == CliCommand::Merge || options.command == CliCommand::Apply)) {
+            const std::string* text = value("--map");
+            if (!text) return result;
+            std::optional<PathMapping> mapping = ParsePathMapping(*text);
+            if (!mapping) {
+                result.error = "--map takes two absolute paths as FROM=TO, not '" + *text + "'";
+                return result;
+            }
+            (options.command == CliCommand::Merge ? pendingMappings : options.mappings).push_back(std::move(*mapping));
         } else if (argument == "--dry-run" && options.command == CliCommand::Clean) {
             options.dryRun = true;
-        } else if (argument == "--format" && options.command != CliCommand::Digest && options.command != CliCommand::Undo) {
+        } else if (argument == "--format" && options.command != CliCommand::Digest &&
+                   options.command != CliCommand::Undo && options.command != CliCommand::Merge) {
             const std::string* format = value("--format");
             if (!format) return result;
             if (*format == "text") options.format = OutputFormat::Text;
@@ -206,6 +241,9 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
             workersGiven = true;
         } else if (argument == "--full" && (options.command == CliCommand::Scan || options.command == CliCommand::Open)) {
             options.full = true;
+        } else if (argument == "--digest-all" &&
+                   (options.command == CliCommand::Scan || options.command == CliCommand::Open)) {
+            options.digestAll = true;
         } else if (argument == "--refresh" && options.command == CliCommand::Open) {
             options.refresh = true;
         } else {
@@ -215,6 +253,10 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (compareNone && (options.compareAll || !options.compareCategories.empty())) {
         result.error = "--compare none cannot go with other values";
+        return result;
+    }
+    if (options.digestAll && compareGiven) {
+        result.error = "--digest-all digests every file: --compare cannot go with it";
         return result;
     }
     if (options.compareAll) options.compareCategories.clear();
@@ -238,6 +280,16 @@ CliParse ParseCommandLine(const std::vector<std::string>& arguments) {
         else if (!options.keep) result.error = "clean needs --keep to say which copy of each group stays";
         else if (options.format == OutputFormat::JsonReport) result.error = "clean prints text or json";
         else options.keep->referenceFolders = references;
+        break;
+    case CliCommand::Apply:
+        if (options.operands.size() != 1) result.error = "apply needs exactly one plan";
+        else if (options.format == OutputFormat::JsonReport) result.error = "apply prints text or json";
+        break;
+    case CliCommand::Merge:
+        if (options.operands.empty() || options.mergeInputs.empty())
+            result.error = "merge needs OUT.tws and at least one document to merge into it";
+        else if (!pendingMappings.empty())
+            result.error = "--map after the last input maps nothing";
         break;
     case CliCommand::Undo:
         if (!options.operands.empty()) result.error = "undo takes no operand";

@@ -89,6 +89,14 @@ std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog, std::span<con
     return files;
 }
 
+std::vector<FileItem*> EveryDigestibleFile(const FileCatalog& catalog) {
+    std::vector<FileItem*> files;
+    files.reserve(catalog.Count());
+    for (const FileCatalog::Entry& entry : catalog)
+        if (!entry.item->IsLink()) files.push_back(entry.item);
+    return files;
+}
+
 bool QueueFiles(CompareEngine& engine, std::span<FileItem* const> files) {
     ProgressIndicator& progress = engine.Progress();
     progress.ProgressStart(kInitializeText, int32_t(files.size()));

@@ -33,4 +33,9 @@ std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog, const SameFil
 std::vector<FileItem*> SharedSizeFiles(const FileCatalog& catalog, std::span<const uint32_t> categoryIds,
                                        const SameFileLinks* links);
 
+// Every catalogued file that can be digested (links are never opened), in
+// catalogue order: what a catalogue to be matched against another machine's
+// needs, where no file's size is known to be unique.
+std::vector<FileItem*> EveryDigestibleFile(const FileCatalog& catalog);
+
 }  // namespace twinseek

@@ -37,6 +37,9 @@ FolderOpening OpenAnchoredFolder(const AnchoredPath& path) {
     if (!opening.folder.IsOpen()) {
         opening.error = errno;
         opening.state = ClassifyFailedFolder(opening.error, AT_FDCWD, path.anchor.c_str());
+        // No folder where the scan began: the catalogue speaks of a place this
+        // computer does not have, which says nothing of whether the file is gone.
+        if (opening.state == PathState::Gone) opening.state = PathState::NotOnThisComputer;
         if (opening.state == PathState::LinkOnPath) opening.linkedFolder = path.anchor;
         return opening;
     }

@@ -20,9 +20,11 @@ struct AnchoredPath {
 };
 
 // What stands where a path leads. Gone only when nothing is there (ENOENT, or
-// a plain file where a folder was); a link where a folder was is LinkOnPath;
+// a plain file where a folder was) below an anchor that is there; an anchor
+// that is not there at all is NotOnThisComputer (another machine's scan, or a
+// disk not mounted), never Gone; a link where a folder was is LinkOnPath;
 // anything else that keeps the path from being followed is Unreachable.
-enum class PathState { Present, Gone, LinkOnPath, Unreachable };
+enum class PathState { Present, Gone, NotOnThisComputer, LinkOnPath, Unreachable };
 
 struct FolderOpening {
     UniqueFd folder;  // open (O_PATH) when state is Present

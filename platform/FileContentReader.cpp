@@ -58,6 +58,27 @@ bool FileContentReader::Open(const char* path, Access access) {
     return true;
 }
 
+bool FileContentReader::Adopt(UniqueFd file) {
+    Close();
+    refusedMode = 0;
+    struct stat status;
+    if (fstat(file.Get(), &status) != 0) {
+        lastError = errno;
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        lastError = EINVAL;
+        refusedMode = uint32_t(status.st_mode);
+        return false;
+    }
+    if (status.st_size > kSequentialAdviceSize) (void)posix_fadvise(file.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    openedSize = uint64_t(status.st_size);
+    openedStamp = StampOfStatus(status);
+    descriptor = file.Release();
+    lastError = 0;
+    return true;
+}
+
 FileContentReader::ReadResult FileContentReader::Read(void* buffer, size_t length) {
     if (descriptor < 0) {
         lastError = EBADF;

@@ -7,6 +7,8 @@
 #include <cstdint>
 
 #include "platform/DiskStamp.h"
+#include "platform/UniqueFd.h"
+
 #include <vector>
 
 namespace twinseek {
@@ -35,6 +37,9 @@ public:
     // Opens path; false when it is not a regular file or cannot be opened
     // (LastError() then tells why). A reader already open is closed first.
     bool Open(const char* path, Access access = Access::Sequential);
+    // Takes over file, open for reading elsewhere, to be read sequentially;
+    // false (file closed, LastError() set) when it is not a regular file.
+    bool Adopt(UniqueFd file);
     // Reads up to length bytes; an interrupted read is retried. End of file and
     // a failed read are told apart.
     ReadResult Read(void* buffer, size_t length);

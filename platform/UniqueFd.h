@@ -22,6 +22,8 @@ public:
 
     int Get() const { return descriptor; }
     bool IsOpen() const { return descriptor >= 0; }
+    // Gives the descriptor up to the caller, who closes it.
+    int Release() { return std::exchange(descriptor, -1); }
     void Reset(int replacement = -1) {
         if (descriptor >= 0) close(descriptor);
         descriptor = replacement;

@@ -1,10 +1,13 @@
 #include "session/CheckedRemoval.h"
 
+#include "catalog/FileItem.h"
+#include "compare/FileDigest.h"
 #include "platform/CXException.h"
 #include "platform/EntryContent.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <system_error>
 
 namespace twinseek {
@@ -81,12 +84,16 @@ void CheckedRemoval::Check(const RemovalPlan::Removal& removal, RemovalResult& r
     const RemovalPlan::Group& group = plan.Groups()[removal.group];
     result.outcome = RemovalOutcome::Refused;
     const bool withoutCopy = RemovesFile(action) && group.keepsNoCopy;
-    if (withoutCopy && !removeLastCopies) {
-        result.outcome = RemovalOutcome::KeptLastCopy;
-        return;
-    }
     FolderOpening folder;
     const FileLook look = LookAtFile(file, folder);
+    if (withoutCopy && !removeLastCopies) {
+        // Another machine's file is refused for that first: its copies are not the question.
+        if (look.condition == FileCondition::NotOnThisComputer)
+            result.reason = look.reason;
+        else
+            result.outcome = RemovalOutcome::KeptLastCopy;
+        return;
+    }
     if (look.condition == FileCondition::Gone) {
         result.outcome = RemovalOutcome::Gone;
         return;
@@ -104,8 +111,9 @@ void CheckedRemoval::Check(const RemovalPlan::Removal& removal, RemovalResult& r
             result.reason = error == ESTALE ? "Modified since it was compared" : SystemReason(error);
             return;
         }
-        kept = FindEqualCopy(group, file, look.entry.stamp, content.Get(), result, keptFolder);
-        if (!kept) return;
+        const CheckedFile* elsewhere = nullptr;
+        kept = FindEqualCopy(group, file, look.entry.stamp, content.Get(), result, keptFolder, elsewhere);
+        if (!kept && !(elsewhere && DigestStandsForCopy(std::move(content), file, *elsewhere, result))) return;
     }
     Act(entry, kept, result);
 }
@@ -125,7 +133,8 @@ void CheckedRemoval::Act(const CheckedEntry& file, const std::optional<CheckedEn
         }
     }
     // Nothing is done that the journal does not hold first.
-    if (journalError == 0) journalError = journal.Begin(file.path, kept ? kept->path : "", metadata ? &*metadata : nullptr);
+    if (journalError == 0)
+        journalError = journal.Begin(file.path, result.checkedAgainst, metadata ? &*metadata : nullptr);
     if (journalError != 0) {
         result.reason = "The cleanup journal " + journal.Path() + " cannot be written: " + SystemReason(journalError);
         return;
@@ -143,11 +152,13 @@ void CheckedRemoval::Act(const CheckedEntry& file, const std::optional<CheckedEn
 
 std::optional<CheckedEntry> CheckedRemoval::FindEqualCopy(const RemovalPlan::Group& group, const CheckedFile& file,
                                                           const DiskStamp& stamp, int content, RemovalResult& result,
-                                                          UniqueFd& keptFolder) {
+                                                          UniqueFd& keptFolder, const CheckedFile*& elsewhere) {
     std::string sameFile;
+    const CheckedFile* notHere = nullptr;
     for (const CheckedFile& copy : group.keptCopies) {
         FolderOpening folder;
         const FileLook look = LookAtFile(copy, folder);
+        if (look.condition == FileCondition::NotOnThisComputer && !notHere) notHere = &copy;
         // Only bytes decide; a copy touched since it was compared still counts
         // when it holds the same bytes.
         if (look.entry.state != PathState::Present || !look.entry.IsRegularFile() ||
@@ -178,7 +189,50 @@ std::optional<CheckedEntry> CheckedRemoval::FindEqualCopy(const RemovalPlan::Gro
         }
     }
     result.reason = sameFile.empty() ? kNoEqualCopy : "Same file on disk as " + sameFile + ", which is kept";
+    if (group.digestStandsForCopiesElsewhere && sameFile.empty()) elsewhere = notHere;
     return std::nullopt;
+}
+
+bool CheckedRemoval::DigestStandsForCopy(UniqueFd content, const CheckedFile& file, const CheckedFile& copy,
+                                         RemovalResult& result) {
+    if (!RemovesFile(action)) {
+        result.reason = "The copy it keeps is not on this computer: a link or a clone needs it here";
+        return false;
+    }
+    if (file.digest.size() != kDigestTextSize - 1 || copy.digest != file.digest || copy.size != file.size) {
+        result.reason = "The copy it keeps is not on this computer, and the plan gives them no digest in common";
+        return false;
+    }
+    FileContentReader reader;
+    if (!reader.Adopt(std::move(content))) {
+        result.reason = "Could not be read: " + SystemReason(reader.LastError());
+        return false;
+    }
+    Sha1Digest digest;
+    auto buffer = std::make_unique_for_overwrite<uint8_t[]>(kReadPieceSize);
+    const ContentEnd end = DigestContent(
+        reader, digest, buffer.get(), [this] { return !stop.load(std::memory_order_relaxed); },
+        [this](size_t bytes) { currentBytes.fetch_add(bytes, std::memory_order_relaxed); });
+    if (end == ContentEnd::Stopped) {
+        result.outcome = RemovalOutcome::NotReached;
+        return false;
+    }
+    if (end == ContentEnd::Failed) {
+        result.reason = "Could not be read: " + SystemReason(reader.LastError() != 0 ? reader.LastError() : EIO);
+        return false;
+    }
+    digest.Final();
+    char text[kDigestTextSize];
+    digest.GetBase32Text(text);
+    if (file.digest != text) {
+        result.reason = "Modified since it was compared: its SHA-1 is not the one planned";
+        return false;
+    }
+    result.reason.clear();
+    result.checkedAgainst = copy.path;
+    result.keptCopy = &copy;
+    result.byDigest = true;
+    return true;
 }
 
 }  // namespace twinseek

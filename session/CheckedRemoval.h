@@ -37,6 +37,9 @@ struct RemovalResult {
     std::string reason;
     std::string checkedAgainst;  // the copy that stays it was found equal to
     const CheckedFile* keptCopy = nullptr;  // that copy, as the plan describes it
+    // That copy is not on this computer: the file's own bytes were read and
+    // found to have the digest the plan gives them both.
+    bool byDigest = false;
 };
 
 class CheckedRemoval {
@@ -71,10 +74,16 @@ public:
 private:
     void Check(const RemovalPlan::Removal& removal, RemovalResult& result);
     // A copy of group that stays, open, which holds the same bytes as the
-    // file open as content; named in result. Empty when there is none.
+    // file open as content; named in result. Empty when there is none; then
+    // elsewhere is the first copy not on this computer, where the group's
+    // digest may stand for it and no copy here was the same file.
     std::optional<CheckedEntry> FindEqualCopy(const RemovalPlan::Group& group, const CheckedFile& file,
                                               const DiskStamp& stamp, int content, RemovalResult& result,
-                                              UniqueFd& keptFolder);
+                                              UniqueFd& keptFolder, const CheckedFile*& elsewhere);
+    // Whether the file open as content still has the digest that it and copy,
+    // which is not on this computer, were planned with; says why not in result.
+    bool DigestStandsForCopy(UniqueFd content, const CheckedFile& file, const CheckedFile& copy,
+                             RemovalResult& result);
     // Journals, acts and journals the outcome.
     void Act(const CheckedEntry& file, const std::optional<CheckedEntry>& kept, RemovalResult& result);
 

@@ -19,8 +19,9 @@ std::string Separate(const JournaledStep& step) {
     if (slash == std::string::npos || !step.metadata) return "The journal does not say what the file was";
     const std::string folderPath = slash == 0 ? "/" : step.path.substr(0, slash);
     FolderOpening folder = OpenAnchoredFolder({folderPath, {}, step.path.substr(slash + 1)});
-    if (folder.state != PathState::Present)
-        return folder.state == PathState::Gone ? "No longer there" : SystemReason(folder.error);
+    // The file's own folder is the anchor here: without it the file is not there.
+    const bool notThere = folder.state == PathState::Gone || folder.state == PathState::NotOnThisComputer;
+    if (folder.state != PathState::Present) return notThere ? "No longer there" : SystemReason(folder.error);
     const std::string name = step.path.substr(slash + 1);
     const EntryLook entry = LookAtEntry(folder.folder.Get(), name);
     if (entry.state != PathState::Present) return entry.state == PathState::Gone ? "No longer there" : SystemReason(entry.error);

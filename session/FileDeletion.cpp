@@ -1,8 +1,6 @@
 #include "session/FileDeletion.h"
 
-#include "session/CheckedRemoval.h"
 #include "document/Document.h"
-#include "session/RemovalPlan.h"
 
 #include <chrono>
 
@@ -17,16 +15,9 @@ constexpr size_t kQuestionExamples = 5;
 
 }  // namespace
 
-DeletionReport RemoveDuplicates(const Document& document, std::span<FileItem* const> doomed, FileRemover& remover,
-                                CleanupAction action, CleanupJournal& journal, const DeletionHooks& hooks) {
-    DeletionReport report;
-    RemovalPlan plan(document, doomed);
-    bool removeLastCopies = false;
-    // Only a removal can leave a group without a copy.
-    if (RemovesFile(action))
-        if (const size_t without = plan.LookForKeptCopies(); without != 0 && hooks.removeLastCopies)
-            removeLastCopies = hooks.removeLastCopies(without, plan.FilesOfGroupsWithoutCopy(kQuestionExamples));
-
+std::vector<RemovalResult> RunRemovalPlan(const RemovalPlan& plan, FileRemover& remover, CleanupAction action,
+                                          bool removeLastCopies, CleanupJournal& journal, const DeletionHooks& hooks,
+                                          bool& cancelled) {
     CheckedRemoval run(plan, remover, action, removeLastCopies, journal);
     const size_t files = plan.Removals().size();
     if (!run.Start()) {
@@ -38,10 +29,23 @@ DeletionReport RemoveDuplicates(const Document& document, std::span<FileItem* co
                 !hooks.keepGoing(run.FilesDone(), files, run.BytesDone(), plan.TotalBytes()))
                 run.Cancel();
     }
-    report.cancelled = run.Cancelled();
+    cancelled = run.Cancelled();
+    return run.Results();
+}
 
-    for (size_t index = 0; index < files; ++index) {
-        const RemovalResult& result = run.Results()[index];
+DeletionReport RemoveDuplicates(const Document& document, std::span<FileItem* const> doomed, FileRemover& remover,
+                                CleanupAction action, CleanupJournal& journal, const DeletionHooks& hooks) {
+    DeletionReport report;
+    RemovalPlan plan(document, doomed);
+    bool removeLastCopies = false;
+    // Only a removal can leave a group without a copy.
+    if (RemovesFile(action))
+        if (const size_t without = plan.LookForKeptCopies(); without != 0 && hooks.removeLastCopies)
+            removeLastCopies = hooks.removeLastCopies(without, plan.FilesOfGroupsWithoutCopy(kQuestionExamples));
+
+    report.results = RunRemovalPlan(plan, remover, action, removeLastCopies, journal, hooks, report.cancelled);
+    for (size_t index = 0; index < report.results.size(); ++index) {
+        RemovalResult& result = report.results[index];
         const CheckedFile& file = plan.Removals()[index].file;
         switch (result.outcome) {
         case RemovalOutcome::Removed:
@@ -57,10 +61,12 @@ DeletionReport RemoveDuplicates(const Document& document, std::span<FileItem* co
         case RemovalOutcome::Refused: report.failures.push_back({file.path, result.reason}); break;
         case RemovalOutcome::KeptLastCopy:
             ++report.keptLastCopies;
-            report.keptForLastCopy.push_back({file.path, "No copy that stays is on disk as it was compared"});
+            result.reason = "No copy that stays is on disk as it was compared";
+            report.keptForLastCopy.push_back({file.path, result.reason});
             break;
         case RemovalOutcome::NotReached: break;
         }
+        result.keptCopy = nullptr;
     }
     return report;
 }
@@ -77,7 +83,8 @@ void ApplyCleanupToDocument(Document& document, const DeletionReport& report, Cl
 std::string LastCopiesQuestion(size_t groups, const std::vector<std::string>& someFiles) {
     std::string text = groups == 1 ? std::string("1 group would keep no copy on disk: every copy of it")
                                    : std::to_string(groups) + " groups would keep no copy on disk: every copy of each";
-    text += " is ticked, or the copies that stay are gone or changed since they were compared.\n";
+    text += " is ticked, or the copies that stay are gone, changed since they were compared, or not on this "
+            "computer.\n";
     for (const std::string& path : someFiles) text.append("\n").append(path);
     text += "\n\nRemove these files all the same? No copy of their contents may be left.";
     return text;

@@ -4,8 +4,10 @@
 // journaled. Every file left alone is named with its reason.
 #pragma once
 
+#include "session/CheckedRemoval.h"
 #include "session/CleanupJournal.h"
 #include "session/FileRemover.h"
+#include "session/RemovalPlan.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,6 +44,9 @@ struct DeletionReport {
     std::vector<std::pair<FileItem*, std::string>> removedFiles;
     // The records whose files were replaced, each with the copy that stays it now shares its bytes with.
     std::vector<std::pair<FileItem*, FileItem*>> replacedBy;
+    // What became of each distinct file of doomed, in its order (keptCopy
+    // left null: the plan it pointed into is gone).
+    std::vector<RemovalResult> results;
 };
 
 struct DeletionHooks {
@@ -53,6 +58,13 @@ struct DeletionHooks {
     // checked and removed on a thread of their own; false cancels the run.
     std::function<bool(size_t filesDone, size_t files, uint64_t bytesDone, uint64_t bytes)> keepGoing;
 };
+
+// Runs plan's checks and actions on a thread of its own (on the calling
+// thread when none can be had), telling hooks.keepGoing of the progress; one
+// result per removal of the plan. hooks.removeLastCopies is not asked.
+std::vector<RemovalResult> RunRemovalPlan(const RemovalPlan& plan, FileRemover& remover, CleanupAction action,
+                                          bool removeLastCopies, CleanupJournal& journal, const DeletionHooks& hooks,
+                                          bool& cancelled);
 
 // Acts on the files of doomed, in order, each only when it is still as it was
 // compared and a copy of its group that stays holds the same bytes (or, for

@@ -52,6 +52,10 @@ FileLook LookAtFile(const CheckedFile& file, FolderOpening& opening) {
     switch (opening.state) {
     case PathState::Present: break;
     case PathState::Gone: look.condition = FileCondition::Gone; return look;
+    case PathState::NotOnThisComputer:
+        look.condition = FileCondition::NotOnThisComputer;
+        look.reason = kNotOnThisComputer;
+        return look;
     case PathState::LinkOnPath:
         look.reason = "A folder on its path is now a link: " + opening.linkedFolder;
         return look;
@@ -85,7 +89,24 @@ CheckedFile DescribeForCheck(const Document& document, FileItem& record) {
     file.size = record.Size();
     file.lastWrite = record.LastWriteTime().Value();
     if (const DiskStamp* stamp = document.stamps.Find(&record)) file.stamp = *stamp;
+    if (record.compareState.load(std::memory_order_relaxed) == Finished) file.digest = record.DigestText();
     return file;
+}
+
+RemovalPlan::RemovalPlan(std::vector<PlannedRemoval> planned) {
+    std::unordered_map<std::string, size_t> groupOf;
+    std::unordered_set<std::string> listed;
+    for (PlannedRemoval& step : planned) {
+        if (!listed.insert(step.file.path).second) continue;
+        auto [place, made] = groupOf.try_emplace(step.keep.path, groups.size());
+        if (made) {
+            Group& group = groups.emplace_back();
+            group.keptCopies.push_back(std::move(step.keep));
+            group.digestStandsForCopiesElsewhere = true;
+        }
+        totalBytes += step.file.size;
+        removals.push_back({std::move(step.file), place->second});
+    }
 }
 
 RemovalPlan::RemovalPlan(const Document& document, std::span<FileItem* const> doomed) {

@@ -27,10 +27,20 @@ struct CheckedFile {
     uint64_t size = 0;
     uint64_t lastWrite = 0;          // the record's last-write time (100-ns units)
     std::optional<DiskStamp> stamp;  // how this run saw the file, when it did
+    std::string digest;              // its digest text as compared, when it was
+};
+
+// A file to act on and the copy its group keeps, as a plan made elsewhere names them.
+struct PlannedRemoval {
+    CheckedFile file;
+    CheckedFile keep;
 };
 
 // What the disk holds for a catalogued file now, without reading it.
-enum class FileCondition { AsRecorded, Gone, Changed, Unreachable };
+// NotOnThisComputer: the folder its scan began in is not here at all.
+enum class FileCondition { AsRecorded, Gone, Changed, NotOnThisComputer, Unreachable };
+inline constexpr char kNotOnThisComputer[] = "Not on this computer";
+
 struct FileLook {
     FileCondition condition = FileCondition::Unreachable;
     std::string reason;  // why it is not as recorded, for a message
@@ -47,6 +57,9 @@ public:
     struct Group {
         std::vector<CheckedFile> keptCopies;  // not ticked, in the group's order
         bool keepsNoCopy = false;             // set by LookForKeptCopies
+        // A copy that stays and is not on this computer counts when the file
+        // to act on is read and found to have the digest both were planned with.
+        bool digestStandsForCopiesElsewhere = false;
     };
     struct Removal {
         CheckedFile file;
@@ -55,6 +68,10 @@ public:
 
     // doomed: the ticked records in the order they are to go; each listed once.
     RemovalPlan(const Document& document, std::span<FileItem* const> doomed);
+    // From a plan made elsewhere: each file, listed once, in a group of its
+    // own kept copy, which its digest stands for where it is not on this
+    // computer. No record is involved.
+    explicit RemovalPlan(std::vector<PlannedRemoval> planned);
 
     // Looks at every copy that stays: a group none of whose copies that stay is
     // on disk as recorded (every copy ticked, or the others gone or changed)

@@ -53,7 +53,10 @@ TEST_F(CliCleanTest, DryRunPlansAndCleanLinksEveryCopyButTheReferencesOne) {
                     "--format", "json"});
     ASSERT_EQ(plan.status, 0) << plan.err;
     for (const char* file : {"tree/a/photo", "tree/b/photo", "tree/a/song", "tree/b/song"})
-        EXPECT_NE(plan.out.find("{\"path\": \"" + tree.Path(file) + "\", \"size\": "), std::string::npos) << file;
+        EXPECT_NE(plan.out.find("{\"path\": \"" + tree.Path(file) + "\", \"anchor\": \"" + tree.Path("tree") +
+                                "\", \"size\": "),
+                  std::string::npos)
+            << file;
     EXPECT_NE(plan.out.find("\"keep\": {\"path\": \"" + tree.Path("tree/ref/photo") + "\""), std::string::npos);
     EXPECT_EQ(plan.out.find("\n  {\"path\": \"" + tree.Path("tree/ref/")), std::string::npos)
         << "a file under a reference folder is never one to act on";

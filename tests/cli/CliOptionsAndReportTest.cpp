@@ -71,6 +71,24 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
     EXPECT_EQ(Parse({"open", "a.tws", "b.tws"}).error, "open needs exactly one document");
     EXPECT_EQ(Parse({"scan", "--workers", "0", "/r"}).error, "--workers takes a number from 1 to 64");
     EXPECT_FALSE(Parse({"digest"}).options);
+    EXPECT_EQ(Parse({"scan", "--digest-all", "--compare", "all", "/r"}).error,
+              "--digest-all digests every file: --compare cannot go with it");
+    EXPECT_EQ(Parse({"merge", "--map", "/a=/b", "out.tws", "in.tws"}).error,
+              "--map goes before the input it maps, not before OUT.tws");
+    EXPECT_EQ(Parse({"merge", "out.tws"}).error, "merge needs OUT.tws and at least one document to merge into it");
+    EXPECT_EQ(Parse({"apply", "p.json", "--map", "a=/b"}).error,
+              "--map takes two absolute paths as FROM=TO, not 'a=/b'");
+    // Each input keeps the maps written before it, and only those.
+    CliParse merge =
+        Parse({"merge", "o.tws", "--map", "/a=/x", "--map", "/b=/y", "1.tws", "2.tws", "--map", "/c=/z", "3.tws"});
+    ASSERT_TRUE(merge.options) << merge.error;
+    std::string inputs;
+    for (const MergeInput& input : merge.options->mergeInputs) {
+        inputs += input.path + ":";
+        for (const PathMapping& mapping : input.mappings) inputs += " " + mapping.from + "=" + mapping.to;
+        inputs += ";";
+    }
+    EXPECT_EQ(inputs, "1.tws: /a=/x /b=/y;2.tws:;3.tws: /c=/z;");
     CliParse dashed = Parse({"digest", "--", "-odd-name"});
     ASSERT_TRUE(dashed.options);
     EXPECT_EQ(dashed.options->operands, std::vector<std::string>{"-odd-name"});

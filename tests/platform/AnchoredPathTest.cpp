@@ -1,5 +1,6 @@
 // Opening a file's folder along the path a scan walked, telling gone from a
-// link on the path; and comparing two files byte for byte.
+// scan root not on this computer and from a link on the path; and comparing
+// two files byte for byte.
 #include "platform/AnchoredPath.h"
 #include "platform/EntryContent.h"
 #include "platform/EntryRemoval.h"
@@ -19,7 +20,7 @@ namespace {
 using testing::TemporaryTree;
 using testing::WriteBytes;
 
-TEST(AnchoredPathTest, WhatStandsOnThePathDecidesBetweenGoneLinkAndUnreachable) {
+TEST(AnchoredPathTest, WhatStandsOnThePathDecidesBetweenGoneNotHereLinkAndUnreachable) {
     TemporaryTree tree;
     tree.Folder("root");
     tree.Folder("root/a");
@@ -43,7 +44,9 @@ TEST(AnchoredPathTest, WhatStandsOnThePathDecidesBetweenGoneLinkAndUnreachable) 
         {tree.Path("root"), {"file", "b"}, PathState::Gone, ""},  // a plain file where a folder was
         {tree.Path("root"), {"linked", "b"}, PathState::LinkOnPath, tree.Path("root/linked")},
         {tree.Path("rootlink"), {"a"}, PathState::LinkOnPath, tree.Path("rootlink")},
-        {tree.Path("gone"), {}, PathState::Gone, ""},
+        // No folder where the scan began: another computer's, never gone.
+        {tree.Path("gone"), {"a"}, PathState::NotOnThisComputer, ""},
+        {tree.Path("root/file/deeper"), {}, PathState::NotOnThisComputer, ""},
         {"relative/path", {}, PathState::Unreachable, ""},
     };
     for (const Case& test : cases) {

@@ -169,6 +169,34 @@ TEST_F(FileDeletionTest, FolderOnThePathReplacedByALinkIsNeverGoneThrough) {
     EXPECT_TRUE(Exists("other/music/song"));
 }
 
+TEST_F(FileDeletionTest, FileWhoseScanRootIsNotHereIsRefusedAndNeverTakenForGone) {
+    // Two roots, as two machines' scans put into one document; then the
+    // second root is not on this computer any more.
+    Write("here/photo", "photo bytes");
+    Write("away/photo", "photo bytes");
+    Write("away/song", "la la la");
+    Write("here/music/song", "la la la");
+    testing::ScanIntoSession(session, tree.Path("here"));
+    Compare({}, tree.Path("away"));
+    for (bool reload : {false, true}) {
+        SCOPED_TRACE(reload ? "loaded document" : "this run's comparison");
+        if (reload) Reload();
+        ASSERT_EQ(rename(tree.Path("away").c_str(), tree.Path("elsewhere").c_str()), 0);
+        DeleteList list = Tick({"away/photo", "here/music/song", "here/photo"});
+        list.SetTicked(2, false);
+        const DeletionReport report = Delete(list);
+        EXPECT_EQ(Reasons(report), std::string(kNotOnThisComputer) + ";");
+        EXPECT_EQ(report.gone, std::vector<FileItem*>{}) << "neither the ticked nor the unticked one is gone";
+        EXPECT_EQ(report.keptLastCopies, 1u) << "the song's only other copy is not here: it is asked about";
+        EXPECT_EQ(questions, std::vector<size_t>{1});
+        EXPECT_EQ(list.RowCount(), 3u);
+        EXPECT_NE(Record("away/photo"), nullptr);
+        EXPECT_TRUE(remover.calls.empty());
+        questions.clear();
+        ASSERT_EQ(rename(tree.Path("elsewhere").c_str(), tree.Path("away").c_str()), 0);
+    }
+}
+
 TEST_F(FileDeletionTest, EveryCopyTickedIsAskedOnceAndOnlyYesRemovesThem) {
     Compare({{"a1", "aaaa"}, {"a2", "aaaa"}, {"a3", "aaaa"}, {"b1", "bbbbb"}, {"b2", "bbbbb"}});
     DeleteList list = Tick({"a1", "a2", "a3", "b2"});

@@ -1,0 +1,163 @@
+// Putting catalogues into one: paths mapped a whole piece at a time, records
+// of one path made one only when they agree, the anchor rule kept across a
+// mapping, and the count of files a comparison across inputs still needs.
+#include "catalog/AnchoredPathOf.h"
+#include "catalog/CatalogMerge.h"
+#include "tests/catalog/CatalogTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace twinseek {
+namespace {
+
+using testing::EntryNamed;
+using testing::MakeRoot;
+using testing::RootPtr;
+
+struct Planted {
+    Planted(std::string path, uint64_t size = 5, uint64_t time = 100, std::string digest = "", bool folder = false)
+        : path(std::move(path)), size(size), time(time), digest(std::move(digest)), folder(folder) {}
+    std::string path;  // below the scan's root
+    uint64_t size;
+    uint64_t time;
+    std::string digest;
+    bool folder;
+};
+
+// A catalogue as a scan of scanRoot makes one: the folders of the root's
+// path without attributes, those below as a listing gives them.
+RootPtr Scanned(const std::string& scanRoot, const std::vector<Planted>& entries) {
+    RootPtr root = MakeRoot();
+    FolderItem* top = root->FindOrCreateFolder(EntryNamed("/", 0, 0));
+    for (std::string_view piece : PathPieces(scanRoot))
+        top = top->FindOrCreateFolder(EntryNamed(std::string(piece), 0, 0));
+    for (const Planted& entry : entries) {
+        FolderItem* folder = top;
+        std::vector<std::string_view> pieces = PathPieces(entry.path);
+        for (size_t i = 0; i + 1 < pieces.size(); ++i)
+            folder = folder->FindOrCreateFolder(EntryNamed(std::string(pieces[i]), 0, FILE_ATTRIBUTE_DIRECTORY));
+        if (entry.folder) {
+            folder->FindOrCreateFolder(EntryNamed(std::string(pieces.back()), 0, FILE_ATTRIBUTE_DIRECTORY));
+            continue;
+        }
+        FindData data = EntryNamed(std::string(pieces.back()), entry.size);
+        data.ftLastWriteTime = FileTime::FromValue(entry.time);
+        bool created = false;
+        FileItem* file = folder->FindOrCreateFile(data, created);
+        file->SetDigestText(entry.digest);
+        file->compareState = entry.digest.empty() ? NotCompared : Finished;
+    }
+    root->Prune(true);
+    return root;
+}
+
+// Every file's full path with its state's digest, and anchor, a line each.
+std::string Files(const FolderItem& root) {
+    std::vector<std::string> lines;
+    root.ForEachFileBelow([&](const FileItem* file) {
+        const AnchoredPath where = AnchoredPathOf(*file);
+        std::string line = std::string(file->GetFullPath()) + " @" + where.anchor;
+        if (file->compareState == Finished) line += " " + std::string(file->DigestText());
+        lines.push_back(line);
+    });
+    std::sort(lines.begin(), lines.end());
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+TEST(PathMapTest, MappingsMoveWholePiecesAndTheLongestThatHoldsAPathWins) {
+    const std::pair<const char*, std::optional<PathMapping>> parsed[] = {
+        {"/home=/net/laptop/home", PathMapping{"/home", "/net/laptop/home"}},
+        {"/a//b/=/c/./d/", PathMapping{"/a/b", "/c/d"}},
+        {"/=/net/m", PathMapping{"/", "/net/m"}},
+        {"/x=y=/z", PathMapping{"/x=y", "/z"}},
+        {"home=/x", std::nullopt},
+        {"/home", std::nullopt},
+        {"/a=b", std::nullopt},
+    };
+    for (const auto& [text, expected] : parsed) {
+        const std::optional<PathMapping> mapping = ParsePathMapping(text);
+        EXPECT_EQ(mapping.has_value(), expected.has_value()) << text;
+        if (mapping && expected) {
+            EXPECT_EQ(mapping->from + "=" + mapping->to, expected->from + "=" + expected->to);
+        }
+    }
+    const std::vector<PathMapping> mappings = {{"/home", "/net/l/home"}, {"/home/ann", "/x"}, {"/", "/m"}};
+    const std::pair<const char*, const char*> mapped[] = {
+        {"/home/bob/f", "/net/l/home/bob/f"}, {"/home/ann/f", "/x/f"},  {"/home/annie", "/net/l/home/annie"},
+        {"/homework/f", "/m/homework/f"},     {"/home", "/net/l/home"}, {"/", "/m"},
+    };
+    for (const auto& [path, expected] : mapped) {
+        const PathMapping* mapping = MappingFor(mappings, path);
+        ASSERT_TRUE(mapping) << path;
+        EXPECT_EQ(MapPath(*mapping, path), expected);
+    }
+    EXPECT_EQ(MappingFor(std::span(mappings).first(2), "/homework"), nullptr);
+}
+
+TEST(CatalogMergeTest, RecordsOfOnePathAreOneOnlyWhenSizeTimeAndDigestAgree) {
+    struct Case {
+        const char* name;
+        Planted first;
+        Planted second;
+        std::string error;   // what the refusal holds; empty when merged
+        std::string digest;  // of the merged record
+    };
+    const std::string clash = "/data/f is a different file in two catalogues: its ";
+    const Case cases[] = {
+        {"agree, digest taken", {"f"}, {"f", 5, 100, "D1"}, "", "D1"},
+        {"agree, digest kept", {"f", 5, 100, "D1"}, {"f"}, "", "D1"},
+        {"size", {"f"}, {"f", 6}, clash + "size differ", ""},
+        {"time", {"f", 5, 100, "D1"}, {"f", 5, 101, "D1"}, clash + "last-write time differ", ""},
+        {"digest", {"f", 5, 100, "D1"}, {"f", 5, 100, "D2"}, clash + "digest differ", ""},
+        {"folder", {"f"}, {"f", 0, 0, "", true}, "/data/f is a folder in one catalogue and a file in another", ""},
+    };
+    for (const Case& test : cases) {
+        RootPtr output = MakeRoot();
+        CatalogMerge merge(*output);
+        RootPtr first = Scanned("/data", {test.first});
+        RootPtr second = Scanned("/data", {test.second});
+        EXPECT_EQ(merge.Add(*first, {}), "") << test.name;
+        EXPECT_EQ(merge.Add(*second, {}), test.error) << test.name;
+        EXPECT_TRUE(second->ChildFolders().empty()) << "the input is left empty";
+        if (test.error.empty()) {
+            EXPECT_EQ(Files(*output), "/data/f @/data " + test.digest + "\n") << test.name;
+        }
+    }
+}
+
+TEST(CatalogMergeTest, MappingsMoveEachInputsPathsAndTheFoldersMadeOnTheWayAreFollowed) {
+    RootPtr output = MakeRoot();
+    CatalogMerge merge(*output);
+    RootPtr laptop = Scanned("/home/ann", {{"a", 5, 1, "A"}, {"docs/b", 7}});
+    RootPtr nas = Scanned("/", {{"home/ann/a", 5, 2, "A"}, {"homework/c", 7}, {"home/bob/x", 9}});
+    const std::vector<PathMapping> laptopMaps = {{"/home", "/net/laptop/home"}};
+    const std::vector<PathMapping> nasMaps = {{"/home", "/net/nas/home"}, {"/home/ann", "/net/nas/ann-home"}};
+    ASSERT_EQ(merge.Add(*laptop, laptopMaps), "");
+    ASSERT_EQ(merge.Add(*nas, nasMaps), "");
+    // A listed folder keeps its kind where it moves: the walk below it goes
+    // without following links, from the last folder a root's path made.
+    EXPECT_EQ(Files(*output),
+              "/homework/c @/\n"
+              "/net/laptop/home/ann/a @/net/laptop/home/ann A\n"
+              "/net/laptop/home/ann/docs/b @/net/laptop/home/ann\n"
+              "/net/nas/ann-home/a @/net/nas A\n"
+              "/net/nas/home/bob/x @/net/nas\n");
+    EXPECT_EQ(merge.UndigestedAcrossInputs(), 2u) << "b and c share a size across inputs; x only its own";
+
+    const std::vector<PathMapping> typo = {{"/hom", "/elsewhere"}};
+    EXPECT_EQ(merge.Add(*Scanned("/home/ann", {{"a"}}), typo),
+              "the mapping /hom=/elsewhere names nothing: no file or folder is at /hom");
+    const std::vector<PathMapping> twice = {{"/home", "/a"}, {"/home", "/b"}};
+    EXPECT_EQ(merge.Add(*Scanned("/home/ann", {{"a"}}), twice), "/home is mapped twice");
+}
+
+}  // namespace
+}  // namespace twinseek

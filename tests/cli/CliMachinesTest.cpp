@@ -1,0 +1,152 @@
+// Folders standing in for machines: each scanned where it is, the documents
+// merged with maps, the copies across them found, and a plan made from the
+// merged document applied where the files are, each file checked again there.
+#include "tests/cli/CliTestSupport.h"
+#include "tests/platform/TemporaryTree.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace twinseek {
+namespace {
+
+using testing::ReadBytes;
+using testing::RunCommand;
+using testing::WriteBytes;
+
+class CliMachinesTest : public ::testing::Test {
+protected:
+    CliMachinesTest() {
+        for (const char* folder : {"laptop", "laptop/photos", "nas", "nas/backup"}) tree.Folder(folder);
+        // Copies across the machines, each of a size no other file of its machine has.
+        for (const char* machine : {"laptop/photos/", "nas/backup/"}) {
+            WriteBytes(tree.Path(std::string(machine) + "a.jpg"), "holiday photo");
+            WriteBytes(tree.Path(std::string(machine) + "song\xff.mp3"), "la la la la");
+        }
+        WriteBytes(tree.Path("laptop/shared.txt"), "the laptop's");
+        WriteBytes(tree.Path("nas/shared.txt"), "the nas's own text");
+        const char* old = std::getenv("XDG_DATA_HOME");
+        if (old) oldData = old;
+        setenv("XDG_DATA_HOME", tree.Path("data").c_str(), 1);
+    }
+    ~CliMachinesTest() override {
+        if (oldData.empty()) unsetenv("XDG_DATA_HOME");
+        else setenv("XDG_DATA_HOME", oldData.c_str(), 1);
+    }
+    // Scans each machine where it is and merges the documents, each under /net/NAME.
+    testing::CliRun ScanAndMerge(bool digestAll, const std::string& out = "all.tws") {
+        for (const char* machine : {"laptop", "nas"}) {
+            std::vector<std::string> scan = {"scan", "--save", Path(std::string(machine) + ".tws"), tree.Path(machine)};
+            if (digestAll) scan.push_back("--digest-all");
+            EXPECT_EQ(RunCommand(scan).status, 0);
+        }
+        return RunCommand({"merge", Path(out), "--map", Map("laptop"), Path("laptop.tws"), "--map", Map("nas"),
+                           Path("nas.tws")});
+    }
+    std::string Map(const std::string& machine) const { return tree.Path(machine) + "=/net/" + machine; }
+    std::string Back(const std::string& machine) const { return "/net/" + machine + "=" + tree.Path(machine); }
+    std::string Path(const std::string& name) const { return tree.Path(name); }
+    bool Exists(const std::string& name) const { return access(tree.Path(name).c_str(), F_OK) == 0; }
+
+    testing::TemporaryTree tree;
+    std::string oldData;
+};
+
+TEST_F(CliMachinesTest, TheSameFileOnTwoMachinesIsAGroupOfTheMergedDocumentOnceEveryFileIsDigested) {
+    testing::CliRun merged = ScanAndMerge(false);
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(RunCommand({"groups", Path("all.tws")}).out, "");
+    EXPECT_NE(merged.err.find("4 files share their size with a file of another document but have no digest"),
+              std::string::npos)
+        << merged.err;
+
+    merged = ScanAndMerge(true);
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(merged.err.find("no digest"), std::string::npos);
+    const std::string groups = RunCommand({"groups", Path("all.tws")}).out;
+    for (const char* path :
+         {"/net/laptop/photos/a.jpg\n", "/net/nas/backup/a.jpg\n", "/net/nas/backup/song\\377.mp3\n"})
+        EXPECT_NE(groups.find(path), std::string::npos) << path << " in\n" << groups;
+
+    // A refresh with --digest-all digests what came since; a lone input merges to its own bytes.
+    WriteBytes(tree.Path("laptop/new.txt"), "the nas's own text");
+    const std::string laptop = Path("laptop.tws");
+    ASSERT_EQ(RunCommand({"open", laptop, "--refresh", "--digest-all", "--save", laptop}).status, 0);
+    ASSERT_EQ(RunCommand({"merge", Path("all.tws"), "--map", Map("laptop"), laptop, "--map", Map("nas"),
+                          Path("nas.tws")}).status,
+              0);
+    EXPECT_NE(RunCommand({"groups", Path("all.tws")}).out.find("/net/laptop/new.txt\n/net/nas/shared.txt\n"),
+              std::string::npos);
+    ASSERT_EQ(RunCommand({"merge", Path("alone.tws"), Path("laptop.tws")}).status, 0);
+    EXPECT_EQ(ReadBytes(Path("alone.tws")), ReadBytes(Path("laptop.tws")));
+}
+
+TEST_F(CliMachinesTest, ACollidingPathIsRefusedWithItsPathAndNothingIsWritten) {
+    for (const char* machine : {"laptop", "nas"})
+        ASSERT_EQ(RunCommand({"scan", "--save", Path(std::string(machine) + ".tws"), tree.Path(machine)}).status, 0);
+    WriteBytes(Path("all.tws"), "an older merge");
+    const testing::CliRun run =
+        RunCommand({"merge", Path("all.tws"), "--map", tree.Path("laptop") + "=/net/same", Path("laptop.tws"), "--map",
+                    tree.Path("nas") + "=/net/same", Path("nas.tws")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("/net/same/shared.txt is a different file in two catalogues: its size differ; nothing was "
+                           "written"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadBytes(Path("all.tws")), "an older merge");
+    EXPECT_EQ(RunCommand({"merge", Path("all.tws"), Path("laptop.tws"), "--map", "/a=/b"}).status, 2)
+        << "a map after the last input maps nothing";
+}
+
+TEST_F(CliMachinesTest, APlanIsAppliedWhereTheFilesAreAndEachFileIsCheckedThere) {
+    ASSERT_EQ(ScanAndMerge(true).status, 0);
+    const testing::CliRun plan = RunCommand({"clean", Path("all.tws"), "--keep", "first", "--reference",
+                                             "/net/laptop", "--dry-run", "--format", "json"});
+    ASSERT_EQ(plan.status, 0) << plan.err;
+    WriteBytes(Path("plan.json"), plan.out);
+    const std::string a = "nas/backup/a.jpg", song = "nas/backup/song\xff.mp3";
+
+    // Where neither machine's files are, clean and apply alike refuse every file with its reason, and keep it.
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"apply", Path("plan.json")},
+          std::vector<std::string>{"clean", Path("all.tws"), "--keep", "first", "--reference", "/net/laptop", "--save",
+                                   Path("all.tws")}}) {
+        const testing::CliRun refused = RunCommand(command);
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_NE(refused.out.find("refused /net/nas/backup/a.jpg: Not on this computer\n"), std::string::npos)
+            << refused.out;
+        EXPECT_TRUE(Exists(a) && Exists(song));
+    }
+    EXPECT_NE(RunCommand({"groups", Path("all.tws")}).out.find("/net/nas/backup/a.jpg"), std::string::npos)
+        << "clean took nothing for gone";
+
+    // On the NAS, the laptop's copies are not there: each file's own digest stands for them.
+    testing::CliRun run = RunCommand({"apply", Path("plan.json"), "--map", Back("nas")});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("trashed " + Path(a) + "  (its SHA-1 is that of /net/laptop/photos/a.jpg, not on this "
+                                                  "computer)"),
+              std::string::npos)
+        << run.out;
+    EXPECT_FALSE(Exists(a) || Exists(song));
+    ASSERT_EQ(RunCommand({"undo"}).status, 0);
+    ASSERT_TRUE(Exists(a) && Exists(song));
+
+    // With both at hand, a kept copy changed since the plan keeps its file.
+    struct stat kept {};
+    ASSERT_EQ(stat(Path("laptop/photos/song\xff.mp3").c_str(), &kept), 0);
+    WriteBytes(Path("laptop/photos/song\xff.mp3"), "do re mi fa");
+    const timespec times[2] = {kept.st_atim, kept.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, Path("laptop/photos/song\xff.mp3").c_str(), times, 0), 0);
+    run = RunCommand({"apply", Path("plan.json"), "--map", Back("nas"), "--map", Back("laptop"), "--format", "json"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("\"reason\": \"No copy that stays has the same contents\""), std::string::npos) << run.out;
+    EXPECT_TRUE(Exists(song));
+    EXPECT_FALSE(Exists(a)) << "the others are done all the same";
+}
+
+}  // namespace
+}  // namespace twinseek
