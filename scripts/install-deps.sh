@@ -14,4 +14,4 @@ apt-get install -y --no-install-recommends \
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev \
   xvfb xauth fonts-dejavu-core adwaita-icon-theme \
   xdotool dbus-x11 at-spi2-core python3-pyatspi shared-mime-info xdg-utils libfile-mimeinfo-perl \
-  btrfs-progs mount util-linux
+  btrfs-progs mount util-linux gcovr
