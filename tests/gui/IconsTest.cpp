@@ -1,3 +1,5 @@
+// The command and program icons: the theme's where it has one, else our own
+// drawings, with hot and disabled looks.
 #include "app/Icons.h"
 
 #include <QDir>
@@ -28,7 +30,7 @@ protected:
     const QString savedTheme = QIcon::themeName();
 };
 
-TEST_F(IconsTest, BareMachineShowsOurOwnDrawingsWithHotAndDisabledLooks) {
+TEST_F(IconsTest, BareMachineShowsOurOwnDrawingsWithHotAndDisabledLooksAndAThemeIconWinsWhereTheThemeHasOne) {
     QIcon::setThemeName("none-installed");
     for (int id : {57600, 57601, 57603, 57604, 57665, 32779, 32781, 32782, 32790, 32783, 32787, 32789, 57664}) {
         EXPECT_GT(OpaquePixels(CommandIcon(id).pixmap(24, 24).toImage()), 40) << id;
@@ -44,9 +46,7 @@ TEST_F(IconsTest, BareMachineShowsOurOwnDrawingsWithHotAndDisabledLooks) {
     EXPECT_EQ(hot.hue(), normal.hue());
     EXPECT_EQ(disabled.saturation(), 0);
     EXPECT_LT(disabled.alpha(), normal.alpha());
-}
 
-TEST_F(IconsTest, ThemeIconWinsWhereTheThemeHasOne) {
     // A theme that has document-new only, as a plain green square.
     ASSERT_TRUE(QDir(folder.path()).mkpath("plain/24x24/actions"));
     QFile index(folder.filePath("plain/index.theme"));

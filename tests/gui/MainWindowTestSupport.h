@@ -1,25 +1,37 @@
-// A main window over a catalogue of real files in a temporary folder, and an
-// answerer for the modal dialogs its commands open.
+// A main window over a catalogue of real files in a temporary folder, an
+// answerer for the modal dialogs its commands open, and the result view's
+// models under the model tester.
 #pragma once
 
 #include "app/MainWindow.h"
+#include "controls/TickList.h"
 #include "tests/catalog/CatalogTestSupport.h"
+#include "tests/compare/CompareTestSupport.h"
 #include "tests/platform/TemporaryTree.h"
+#include "views/GroupTreeModel.h"
+#include "views/ResultView.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <functional>
-#include <string_view>
-
 #include <ostream>
+#include <string_view>
 
 // Failures print texts as text.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -32,10 +44,15 @@ namespace twinseek::testing {
 class ModalAnswerer {
 public:
     struct Seen {
-        QString kind;  // the dialog's object name
         QString title;
         QString text;  // a message box's text, or every label of another dialog
         QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString kind = {};  // another dialog's object name
+        bool operator==(const Seen&) const = default;
+        friend void PrintTo(const Seen& seen, std::ostream* out) {
+            *out << seen.title.toStdString() << " (icon " << seen.icon << ", " << seen.kind.toStdString() << "): "
+                 << seen.text.toStdString();
+        }
     };
 
     explicit ModalAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok,
@@ -52,7 +69,7 @@ private:
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!dialog || dialog == answered) return;
         answered = dialog;
-        Seen shown{dialog->objectName(), dialog->windowTitle(), {}, QMessageBox::NoIcon};
+        Seen shown{dialog->windowTitle(), {}};
         if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
             shown.text = box->text();
             shown.icon = box->icon();
@@ -61,11 +78,9 @@ private:
             return;
         }
         for (QLabel* label : dialog->findChildren<QLabel*>()) shown.text += label->text() + "\n";
+        shown.kind = dialog->objectName();
         seen.append(shown);
-        if (handle)
-            handle(*dialog);
-        else
-            dialog->reject();
+        handle ? handle(*dialog) : dialog->reject();
     }
 
     QMessageBox::StandardButton answer;
@@ -73,6 +88,34 @@ private:
     QTimer timer;
     QPointer<QDialog> answered;
 };
+
+// What assistive tools are told of top and the widgets shown in it, one fault
+// a line: a widget that shows text reads by that text, a control without text
+// has a name, and no name is one made for tests ("statusPane0", "scan_counts").
+inline QStringList AccessibilityFaults(QWidget& top) {
+    static const QRegularExpression identifier("^[^\\s/]*([a-z][A-Z]|[A-Za-z][0-9]|_)[^\\s/]*$");
+    QStringList faults;
+    QList<QWidget*> widgets = top.findChildren<QWidget*>();
+    widgets.prepend(&top);
+    for (QWidget* widget : widgets) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+        if ((!widget->isVisibleTo(&top) && widget != &top) || !accessible) continue;
+        const QString name = accessible->text(QAccessible::Name);
+        const QString where = widget->objectName().isEmpty() ? widget->metaObject()->className() : widget->objectName();
+        QString shown = widget->isWindow() ? widget->windowTitle() : QString();
+        if (auto* label = qobject_cast<QLabel*>(widget)) shown = label->text();
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) shown = button->text().remove('&');
+        if (!shown.isEmpty() && name != shown) faults << where + " shows \"" + shown + "\" but reads \"" + name + "\"";
+        if (identifier.match(name).hasMatch() || (!name.isEmpty() && name == widget->objectName()))
+            faults << where + " reads like an identifier: \"" + name + "\"";
+        const bool control = qobject_cast<QAbstractButton*>(widget) || qobject_cast<QTabBar*>(widget) ||
+                             (qobject_cast<QAbstractItemView*>(widget) && !qobject_cast<QHeaderView*>(widget));
+        if (control && name.isEmpty()) faults << where + " has no name";
+    }
+    return faults;
+}
+
+using Boxes = QList<ModalAnswerer::Seen>;
 
 class MainWindowFixture : public ::testing::Test {
 protected:
@@ -117,5 +160,52 @@ protected:
     TemporaryTree files;
     MainWindow window;
 };
+
+// The same window with the result view's models under the model tester, over
+// files catalogued with their digests as a finished comparison leaves them.
+class ResultViewFixture : public MainWindowFixture {
+protected:
+    ResultViewFixture() {
+        for (QAbstractItemModel* model : std::initializer_list<QAbstractItemModel*>{&Results().GroupTree(), &List()})
+            new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal, model);
+    }
+
+    // A file written with content and catalogued with its size, time and digest.
+    FileItem* AddCompared(const std::string& name, std::string_view content) {
+        FileItem* item = AddFile(name, content);
+        struct stat status {};
+        EXPECT_EQ(stat(files.Path(name).c_str(), &status), 0);
+        item->findData.ftLastWriteTime = FileTime::FromUnix(status.st_mtim.tv_sec, uint32_t(status.st_mtim.tv_nsec));
+        item->SetDigestText(DigestTextOf(content));
+        item->compareState = Finished;
+        window.Session().Doc().duplicates.Insert(item);
+        return item;
+    }
+    // The result view shown with the groups of the files added, as after an Open.
+    void ShowGroups() {
+        window.Session().Doc().UpdateAllViews();
+        window.RunCommand(kCommandResultView);
+    }
+    int RowOf(std::string_view name) {
+        for (size_t row = 0; row < Results().Model().RowCount(); ++row)
+            if (Results().Model().File(row)->Name() == name) return int(row);
+        return -1;
+    }
+    // Each row as 1 (ticked) or 0, in row order.
+    std::string Ticks() {
+        std::string ticks;
+        for (size_t row = 0; row < Results().Model().RowCount(); ++row) ticks += Results().Model().IsTicked(row) ? '1' : '0';
+        return ticks;
+    }
+
+    ResultView& Results() { return window.Results(); }
+    ResultListModel& List() { return window.Results().FileListItems(); }
+};
+
+inline QStringList Column(const QAbstractItemModel& model, int column) {
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row) texts << model.data(model.index(row, column)).toString();
+    return texts;
+}
 
 }  // namespace twinseek::testing

@@ -1,20 +1,82 @@
-// The result view in the main window: groups arriving from a comparison and
-// then rebuilt, ticking from the keyboard, and a chosen group highlighted in
-// the middle of the list that takes the focus.
+// The result view in the main window: groups arriving from a comparison, ticks
+// from the keyboard, a chosen group highlighted; the mark commands and the
+// lists' menu; the Delete dialog, its question before every copy of a group
+// goes and the program's remover sending a file to a Trash in temporary folders.
+#include "app/DeleteDialog.h"
+#include "app/MarkRulesSettings.h"
+#include "controls/FileActions.h"
+#include "platform/EntryRemoval.h"
+#include "platform/PathProbe.h"
+#include "platform/TrashInfo.h"
 #include "session/CommandStates.h"
-#include "tests/gui/ResultTestSupport.h"
+#include "session/DiskFileRemover.h"
+#include "tests/gui/MainWindowTestSupport.h"
+#include "views/CategoryTreeModel.h"
+#include "views/FilesView.h"
+#include "views/MarkCopiesDialog.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUrl>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <thread>
 
 namespace twinseek::testing {
 namespace {
 
-using ResultViewTest = ResultViewFixture;
-
-QColor BackgroundOf(const ResultListModel& list, int row) {
-    return list.data(list.index(row, kNameColumn), Qt::BackgroundRole).value<QColor>();
-}
-
 const QColor kGrey(0xD2, 0xD2, 0xD2);
 const QColor kHighlight(0xAA, 0xC8, 0xF5);
+
+class ResultViewTest : public ResultViewFixture {
+protected:
+    QColor BackgroundOf(int row) { return List().data(List().index(row, kNameColumn), Qt::BackgroundRole).value<QColor>(); }
+    // A copy in a folder of the tree, modified at second `time` as far as the catalogue knows.
+    FileItem* Copy(const std::string& relative, std::string_view content, int64_t time) {
+        std::filesystem::create_directories(std::filesystem::path(files.Path(relative)).parent_path());
+        FileItem* item = AddCompared(relative, content);
+        item->findData.ftLastWriteTime = FileTime::FromUnix(time, 0);
+        return item;
+    }
+    // Runs Mark Copies with the dialog set up by fill (then Mark pressed), a
+    // folder chooser answering with chosenFolder.
+    void MarkCopies(const std::function<void(MarkCopiesDialog&)>& fill, const std::string& chosenFolder = {}) {
+        bool filled = false;
+        ModalAnswerer answerer(QMessageBox::Ok, [&](QDialog& opened) {
+            if (auto* chooser = qobject_cast<QFileDialog*>(&opened)) {
+                chooser->selectFile(QString::fromStdString(chosenFolder));
+                opened.accept();  // the file dialog's own accept, which takes the selection
+                return;
+            }
+            auto* dialog = qobject_cast<MarkCopiesDialog*>(&opened);
+            ASSERT_TRUE(dialog);
+            if (std::exchange(filled, true)) return;  // back from a folder chooser
+            // Later, so that a folder chooser it opens is answered too.
+            QTimer::singleShot(0, dialog, [dialog, &fill] { fill(*dialog); });
+        });
+        window.RunCommand(kCommandMarkCopies);
+        EXPECT_TRUE(filled);
+    }
+    static void Click(QWidget& dialog, const char* name) {
+        auto* button = dialog.findChild<QAbstractButton*>(name);
+        ASSERT_TRUE(button) << name;
+        button->click();
+    }
+    // With the mouse, which moves the focus as a user's click does.
+    static void Press(QDialog& dialog, const char* name) {
+        QTest::mouseClick(dialog.findChild<QPushButton*>(name), Qt::LeftButton);
+    }
+    bool Exists(const std::string& name) const { return PathExists(files.Path(name)); }
+};
+using MarkCopiesTest = ResultViewTest;
+using DeleteDialogTest = ResultViewTest;
 
 TEST_F(ResultViewTest, GroupsArriveFromTheComparisonAndComeBackFromARebuild) {
     std::vector<FileItem*> queued;
@@ -36,29 +98,44 @@ TEST_F(ResultViewTest, GroupsArriveFromTheComparisonAndComeBackFromARebuild) {
 
     EXPECT_EQ(Column(List(), kNameColumn), (QStringList{"a1", "a2", "b1", "b2", "b3"}));
     EXPECT_EQ(List().data(List().index(0, kTickColumn), Qt::CheckStateRole).toInt(), Qt::Unchecked);
-    EXPECT_EQ(BackgroundOf(List(), 1), kGrey);
-    EXPECT_EQ(BackgroundOf(List(), 2), QColor(Qt::white));
+    EXPECT_EQ(BackgroundOf(1), kGrey);
+    EXPECT_EQ(BackgroundOf(2), QColor(Qt::white));
 
     window.Session().Doc().UpdateAllViews();
     EXPECT_EQ(Column(List(), kNameColumn), (QStringList{"a1", "a2", "b1", "b2", "b3"}));
     EXPECT_TRUE(Results().GroupTreeView()->isExpanded(tree.RootIndex()));
 }
 
-TEST_F(ResultViewTest, SpaceTicksTheFocusedRowWhateverCellIsCurrent) {
-    AddCompared("a1", "aaaa");
-    AddCompared("a2", "aaaa");
+TEST_F(ResultViewTest, SpaceTicksTheFocusedRowOrEverySelectedRowAndTheMarkCommandsFollow) {
+    for (const char* name : {"a1", "a2", "a3", "a4"}) AddCompared(name, "same");
     ShowGroups();
     ShowActive();
     TickList* list = Results().FileListView();
     list->setFocus();
     list->setCurrentIndex(List().index(1, kDateColumn));
     QTest::keyClick(list, Qt::Key_Space);
-    EXPECT_TRUE(Results().Model().IsTicked(1));
-    EXPECT_FALSE(Results().Model().IsTicked(0));
+    EXPECT_EQ(Ticks(), "0100") << "whatever cell is current";
     window.UpdateCommandStates();
     EXPECT_TRUE(window.Action(kCommandDelete)->isEnabled()) << "a ticked row in the result view shown";
     QTest::keyClick(list, Qt::Key_Space);
     EXPECT_EQ(Results().TickedCount(), 0);
+
+    Results().Model().SetTicked(2, true);
+    list->selectionModel()->select(QItemSelection(List().index(0, 0), List().index(2, 0)),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list->selectionModel()->setCurrentIndex(List().index(1, kNameColumn), QItemSelectionModel::NoUpdate);
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(Ticks(), "1110") << "the focused row was clear: every selected row is ticked";
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(Ticks(), "0000");
+    list->selectionModel()->setCurrentIndex(List().index(3, kNameColumn), QItemSelectionModel::NoUpdate);
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(Ticks(), "0001") << "a focused row outside the selection ticks alone";
+
+    window.RunCommand(kCommandInvertMarks);
+    EXPECT_EQ(Ticks(), "1110");
+    window.RunCommand(kCommandUnmarkAll);
+    EXPECT_EQ(Ticks(), "0000");
 }
 
 TEST_F(ResultViewTest, ChosenGroupIsHighlightedInTheMiddleOfTheFocusedList) {
@@ -77,17 +154,287 @@ TEST_F(ResultViewTest, ChosenGroupIsHighlightedInTheMiddleOfTheFocusedList) {
     Results().GroupTreeView()->setCurrentIndex(tree.index(30, 0, tiny));  // 30 bytes
     EXPECT_TRUE(list->hasFocus());
     EXPECT_EQ(list->currentIndex().row(), 60);
-    EXPECT_EQ(BackgroundOf(List(), 60), kHighlight);
-    EXPECT_EQ(BackgroundOf(List(), 61), kHighlight);
-    EXPECT_NE(BackgroundOf(List(), 62), kHighlight);
+    EXPECT_EQ(BackgroundOf(60), kHighlight);
+    EXPECT_EQ(BackgroundOf(61), kHighlight);
+    EXPECT_NE(BackgroundOf(62), kHighlight);
     const int top = list->indexAt(QPoint(1, 1)).row();
     EXPECT_NEAR(top + list->RowsInView() / 2, 60, 1) << "the group stands in the middle";
 
     Results().GroupTreeView()->setCurrentIndex(tiny);
-    EXPECT_EQ(BackgroundOf(List(), 60), kHighlight) << "a category leaves the highlight as it was";
+    EXPECT_EQ(BackgroundOf(60), kHighlight) << "a category leaves the highlight as it was";
     Results().GroupTreeView()->setCurrentIndex(tree.index(59, 0, tiny));  // 1 byte
-    EXPECT_EQ(BackgroundOf(List(), 60), kGrey);
-    EXPECT_EQ(BackgroundOf(List(), 118), kHighlight);
+    EXPECT_EQ(BackgroundOf(60), kGrey);
+    EXPECT_EQ(BackgroundOf(118), kHighlight);
+}
+
+TEST_F(MarkCopiesTest, DialogMarksByItsRulesOverTheChosenCategoryAndRemembersThem) {
+    Copy("a/x", "1234", 30);  // Tiny Files: the newest
+    Copy("ref/x", "1234", 10);
+    Copy("b/x", "1234", 20);
+    Copy("a/big", std::string(2000, 'b'), 5);  // Very Small Files
+    Copy("b/big", std::string(2000, 'b'), 5);
+    ShowGroups();
+    const std::string reference = files.Path("ref");
+
+    MarkCopies([&](MarkCopiesDialog& dialog) {
+        EXPECT_TRUE(dialog.findChild<QRadioButton*>("keepOldest")->isChecked()) << "the first run keeps the oldest";
+        EXPECT_TRUE(dialog.findChild<QRadioButton*>("categoryChoice")->isHidden()) << "no category chosen";
+        Click(dialog, "keepFolder");
+        EXPECT_FALSE(dialog.findChild<QPushButton*>("markButton")->isEnabled()) << "the folder is not named yet";
+        Click(dialog, "keepNewest");
+        Click(dialog, "addReferenceButton");
+        Click(dialog, "markButton");
+    }, reference);
+    EXPECT_EQ(Ticks(), "01" "101") << "the copy in the reference folder stays; of two equally new, the first path";
+
+    // The next run starts from these rules; Tiny Files chosen in the tree, its groups only.
+    GroupTreeModel& tree = Results().GroupTree();
+    Results().GroupTreeView()->setCurrentIndex(tree.index(6, 0, tree.RootIndex()));
+    Results().Model().UnmarkAll();
+    MarkCopies([&](MarkCopiesDialog& dialog) {
+        EXPECT_TRUE(dialog.findChild<QRadioButton*>("keepNewest")->isChecked());
+        auto* references = dialog.findChild<QListWidget*>("referenceList");
+        ASSERT_EQ(references->count(), 1);
+        EXPECT_EQ(references->item(0)->text().toStdString(), reference);
+        references->item(0)->setSelected(true);
+        Click(dialog, "removeReferenceButton");
+        auto* category = dialog.findChild<QRadioButton*>("categoryChoice");
+        EXPECT_EQ(category->text(), "Only &this category (Tiny Files)");
+        category->click();
+        Click(dialog, "markButton");
+    });
+    EXPECT_EQ(Ticks(), "00" "011") << "the newest of the tiny group stays; the other category is left";
+    QSettings settings("Orvane", "Twinseek");
+    EXPECT_TRUE(LoadMarkRules(settings).referenceFolders.empty());
+}
+
+TEST(MarkRulesSettingsTest, RulesComeBackFromTheSettingsFileWithTheirBytes) {
+    QTemporaryDir folder;
+    const QString file = folder.filePath("Twinseek.conf");
+    {
+        QSettings settings(file, QSettings::IniFormat);
+        EXPECT_EQ(LoadMarkRules(settings).keep, KeepRule::Oldest) << "nothing saved yet";
+        settings.setValue("MarkCopiesKeep", "largest");
+        EXPECT_EQ(LoadMarkRules(settings).keep, KeepRule::Oldest) << "an unknown rule is the default";
+    }
+    for (const std::vector<std::string>& references : std::vector<std::vector<std::string>>{
+             {"/data/one \xff\xfe"}, {"/data/a", "/data/b,c"}, {}}) {
+        const MarkRules rules{KeepRule::InFolder, "/keep/\xe9t\xe9", references};
+        SaveMarkRules(*std::make_unique<QSettings>(file, QSettings::IniFormat), rules);
+        QSettings settings(file, QSettings::IniFormat);
+        const MarkRules loaded = LoadMarkRules(settings);
+        EXPECT_EQ(loaded.keep, KeepRule::InFolder);
+        EXPECT_EQ(loaded.keepFolder, rules.keepFolder);
+        EXPECT_EQ(loaded.referenceFolders, references);
+    }
+}
+
+TEST_F(MarkCopiesTest, ListsOpenFilesAndFoldersCopyPathsAndOfferTheMarkCommands) {
+    AddCompared("a1", "same");
+    AddCompared("a2", "same");
+    ShowGroups();
+    ShowActive();
+    TickList* list = Results().FileListView();
+    FileActions& actions = Results().FileListActions();
+    QList<QUrl> opened;
+    bool opens = true;
+    actions.SetOpener([&](const QUrl& url) {
+        opened.append(url);
+        return opens;
+    });
+
+    actions.ShowMenu(list->visualRect(List().index(1, kNameColumn)).center());
+    EXPECT_EQ(actions.Menu()->actions().mid(4), (QList<QAction*>{window.Action(kCommandMarkCopies),
+                                              window.Action(kCommandUnmarkAll), window.Action(kCommandInvertMarks)}));
+    actions.Menu()->findChild<QAction*>("actionOpenFile")->trigger();
+    actions.Menu()->findChild<QAction*>("actionOpenContainingFolder")->trigger();
+    EXPECT_EQ(opened, (QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(files.Path("a2"))),
+                                   QUrl::fromLocalFile(QString::fromStdString(files.Root()))}));
+    actions.Menu()->hide();
+
+    list->selectAll();
+    actions.CopyPaths(List().index(1, 0));
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), files.Path("a1") + "\n" + files.Path("a2"));
+    list->clearSelection();
+    actions.CopyPaths(List().index(1, 0));
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), files.Path("a2")) << "the clicked row alone";
+
+    opened.clear();
+    // Through the window, as the window system delivers a double click.
+    for (auto [row, column] : {std::pair{0, kSizeColumn}, {1, kTickColumn}}) {
+        const QPoint point = list->visualRect(List().index(row, column)).center();
+        QTest::mouseDClick(window.windowHandle(), Qt::LeftButton, {}, list->viewport()->mapTo(&window, point));
+    }
+    EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(files.Path("a1")))})
+        << "a double click on a tick box opens nothing";
+
+    opens = false;
+    ModalAnswerer answerer;
+    actions.OpenFile(List().index(0, 0));
+    EXPECT_EQ(answerer.seen,
+              (Boxes{{"Error", "Unable to open " + QString::fromStdString(files.Path("a1")), QMessageBox::Critical}}));
+
+    // The files view's list gives its rows' paths too.
+    window.Files().FileListItems().ShowCategory(kAllFilesId, window.Session().Doc().catalog, window.Progress());
+    EXPECT_EQ(window.Files().FileListItems().index(0, 0).data(kFilePathRole).toByteArray().toStdString(),
+              files.Path("a1"));
+}
+
+TEST_F(DeleteDialogTest, RefusedWhileComparingElseTheDialogListsTheTickedFilesAndStaysOpen) {
+    for (const char* name : {"a1", "a2"}) AddCompared(name, "same");
+    for (const char* name : {"b1", "b2"}) AddCompared(name, "longer");
+    ShowGroups();
+    for (const char* name : {"a2", "b2"}) Results().Model().SetTicked(size_t(RowOf(name)), true);
+    StartPausedComparison(1);
+    {
+        ModalAnswerer refusal;
+        window.RunCommand(kCommandDelete);
+        EXPECT_EQ(refusal.seen, (Boxes{{"Notify", "Can't to process when comparing files!", QMessageBox::Information}}));
+        window.Session().StopComparison();
+    }
+    bool shown = false;
+    ModalAnswerer answerer(QMessageBox::Ok, [&](QDialog& opened) {
+        auto* dialog = qobject_cast<DeleteDialog*>(&opened);
+        ASSERT_TRUE(dialog);
+        shown = true;
+        QAbstractItemModel& rows = *dialog->FileListView()->model();
+        EXPECT_FALSE(dialog->TrashChoice()->isChecked());
+        EXPECT_EQ(Column(rows, kNameColumn), (QStringList{"b2", "a2"})) << "in the result view's order";
+
+        Press(*dialog, "clearAllButton");
+        Press(*dialog, "deleteButton");
+        EXPECT_TRUE(Exists("a2") && Exists("b2")) << "nothing ticked, nothing deleted";
+        Press(*dialog, "selectAllButton");
+        dialog->FileListView()->setCurrentIndex(rows.index(1, kSizeColumn));
+        QTest::keyClick(dialog->FileListView(), Qt::Key_Space);
+        Press(*dialog, "deleteButton");
+        EXPECT_TRUE(dialog->isVisible()) << "Delete keeps the dialog open";
+        EXPECT_TRUE(dialog->DeletedAny());
+        EXPECT_EQ(Column(rows, kNameColumn), QStringList{"a2"}) << "the unticked row stays";
+        Press(*dialog, "closeButton");
+    });
+    window.RunCommand(kCommandDelete);
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(Exists("b2"));
+    EXPECT_TRUE(Exists("a2"));
+    EXPECT_EQ(Column(List(), kNameColumn), (QStringList{"a1", "a2"})) << "the group left with one file is gone";
+    EXPECT_EQ(window.Files().CategoryTree().data(window.Files().CategoryTree().RootIndex()).toString(),
+              "All Files [1 Group(s)]")
+        << "the files view counts again";
+}
+
+TEST_F(DeleteDialogTest, OneFileHasItsOwnCaptionAndFailuresShowInOneWarning) {
+    FileItem* copy = AddCompared("copy", "same");
+    AddCompared("kept", "same");
+    struct Refusing final : FileRemover {
+        RemoverOutcome Remove(const CheckedEntry&, CleanupAction) override { return {EROFS, {}, {}, {}}; }
+        RemoverOutcome Replace(const CheckedEntry&, const CheckedEntry&, CleanupAction) override { return {}; }
+    } refusing;
+    DeleteDialog dialog(window.Session(), {copy}, refusing);
+    EXPECT_EQ(dialog.windowTitle(), "Confirm File Delete");
+    EXPECT_EQ(dialog.TrashChoice()->text(), "Send the item to the Recycle Bin.");
+    dialog.show();
+    dialog.TrashChoice()->setChecked(true);
+    ModalAnswerer answerer;
+    Press(dialog, "deleteButton");
+    const QString failure = "1 file could not be removed:\n\n" + QString::fromStdString(files.Path("copy"));
+    EXPECT_EQ(answerer.seen, (Boxes{{"Warning", failure + ": Read-only file system", QMessageBox::Warning}}));
+    EXPECT_EQ(dialog.Files().RowCount(), 1u);
+    EXPECT_FALSE(dialog.DeletedAny());
+}
+
+TEST_F(DeleteDialogTest, EveryCopyTickedIsAskedAboutWithNoAsDefaultAndTheListKeepsTheFocus) {
+    FileItem* a1 = AddCompared("a1", "same");
+    FileItem* a2 = AddCompared("a2", "same");
+    DiskFileRemover remover;
+    DeleteDialog dialog(window.Session(), {a1, a2}, remover);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    bool defaultIsNo = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            defaultIsNo = box->defaultButton() == box->button(QMessageBox::No);
+    });
+    ModalAnswerer answerer(QMessageBox::No);
+    Press(dialog, "deleteButton");
+    ASSERT_EQ(answerer.seen.size(), 1);
+    EXPECT_EQ(answerer.seen[0].title, "Notify");
+    EXPECT_TRUE(answerer.seen[0].text.startsWith("1 group would keep no copy on disk"));
+    EXPECT_TRUE(defaultIsNo);
+    EXPECT_TRUE(Exists("a1") && Exists("a2"));
+    EXPECT_EQ(dialog.Files().RowCount(), 2u);
+    EXPECT_EQ(dialog.focusWidget(), dialog.FileListView()) << "Space and Enter reach the list again";
+}
+
+TEST_F(DeleteDialogTest, DeletePressedWhileFilesGoStartsNoSecondDeletion) {
+    FileItem* a1 = AddCompared("a1", "same");
+    FileItem* a2 = AddCompared("a2", "same");
+    AddCompared("a3", "same");
+    // The first removal waits until the dialog has been asked to delete again,
+    // as a user could while events run.
+    struct Waiting final : FileRemover {
+        RemoverOutcome Remove(const CheckedEntry& file, CleanupAction) override {
+            if (calls++ == 0) {
+                started = true;
+                for (int wait = 0; wait < 500 && !pressed; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            return {UnlinkEntry(file.folder, file.name, file.identity), {}, {}, {}};
+        }
+        RemoverOutcome Replace(const CheckedEntry&, const CheckedEntry&, CleanupAction) override { return {}; }
+        std::atomic<int> calls{0};
+        std::atomic<bool> started{false}, pressed{false};
+    } remover;
+    DeleteDialog dialog(window.Session(), {a1, a2}, remover);
+    QTimer presser;
+    QObject::connect(&presser, &QTimer::timeout, [&] {
+        if (!remover.started || remover.pressed) return;
+        dialog.DeleteTicked();
+        remover.pressed = true;
+    });
+    presser.start(1);
+    ModalAnswerer answerer;
+    Press(dialog, "deleteButton");
+    EXPECT_TRUE(remover.pressed);
+    EXPECT_EQ(remover.calls, 2) << "each file removed once";
+    EXPECT_TRUE(answerer.seen.isEmpty()) << "no failure to tell";
+    EXPECT_EQ(dialog.Files().RowCount(), 0u);
+}
+
+TEST_F(DeleteDialogTest, TrashTakesTheFileWithInfoThatNamesWhereItWas) {
+    // HOME, XDG_DATA_HOME and the working folder in folders of the test's own
+    // for as long as the test runs.
+    const QByteArray oldHome = qgetenv("HOME"), oldData = qgetenv("XDG_DATA_HOME");
+    const std::filesystem::path work = std::filesystem::current_path();
+    const std::string data = files.Path("home/data");
+    files.Folder("home");
+    files.Folder("work");
+    qputenv("HOME", files.Path("home").c_str());
+    qputenv("XDG_DATA_HOME", data.c_str());
+    std::filesystem::current_path(files.Path("work"));
+    struct Restore {
+        std::function<void()> undo;
+        ~Restore() { undo(); }
+    } restore{[&] {
+        std::filesystem::current_path(work);
+        qputenv("HOME", oldHome);
+        oldData.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", oldData);
+    }};
+
+    FileItem* copy = AddCompared("copy 100%.txt", "x");
+    AddCompared("kept.txt", "x");
+    DiskFileRemover remover;
+    DeleteDialog dialog(window.Session(), {copy}, remover);
+    dialog.TrashChoice()->setChecked(true);
+    ModalAnswerer answerer;
+    Press(dialog, "deleteButton");
+    EXPECT_TRUE(answerer.seen.isEmpty());
+    EXPECT_FALSE(Exists("copy 100%.txt"));
+    EXPECT_EQ(ReadBytes(data + "/Trash/files/copy 100%.txt"), "x");
+    const auto info = ParseTrashInfo(ReadBytes(data + "/Trash/info/copy 100%.txt.trashinfo"));
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->path, files.Path("copy 100%.txt"));
+    EXPECT_TRUE(std::filesystem::is_empty(files.Path("work"))) << "nothing lands in the working folder";
 }
 
 }  // namespace

@@ -1,18 +1,22 @@
 // The Disk Scan Wizard driven as a user would: where it opens, Back to the
 // welcome page, the empty-selection warning, the way a scan ends with and
 // without a size to compare, Cancel in the middle of a large scan, context
-// help; and the Scan Disk command acting on the wizard's result.
+// help, what each page reads as; the Scan Disk command acting on the wizard's
+// result; and its folder tree, whose boxes follow the tick rules from the
+// mouse and the space bar and whose folders load when expanded.
 #include "app/ScanDiskCommand.h"
 #include "app/ScanWizard.h"
 #include "catalog/SizeCategory.h"
-#include "views/CheckFolderTree.h"
 #include "document/HeadlessPrompts.h"
 #include "tests/gui/MainWindowTestSupport.h"
 #include "tests/scan/ScanTestSupport.h"
+#include "views/CheckFolderTree.h"
+#include "views/FolderTreeItemModel.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 
 namespace twinseek::testing {
 namespace {
@@ -45,6 +49,7 @@ protected:
         tree.ToggleCheck(tree.Root().Child(0));
         wizard.next();
         ASSERT_EQ(wizard.currentId(), kSizePageId);
+        EXPECT_EQ(AccessibilityFaults(wizard), QStringList()) << "size page, whose Next button is the commit button";
         auto ticked = [&] {
             int count = 0;
             for (QCheckBox* box : wizard.currentPage()->findChildren<QCheckBox*>()) count += box->isChecked();
@@ -75,10 +80,7 @@ TEST_F(ScanWizardTest, OpensOnTheFolderPageWarnsOfAnEmptySelectionAndBackShowsTh
     {
         ModalAnswerer answerer;
         wizard->next();
-        ASSERT_EQ(answerer.seen.size(), 1);
-        EXPECT_EQ(answerer.seen[0].title, "Warning");
-        EXPECT_EQ(answerer.seen[0].text, "Check Driver or Folder please!");
-        EXPECT_EQ(answerer.seen[0].icon, QMessageBox::Warning);
+        EXPECT_EQ(answerer.seen, (Boxes{{"Warning", "Check Driver or Folder please!", QMessageBox::Warning}}));
     }
     EXPECT_EQ(wizard->currentId(), kFolderPageId);
 
@@ -86,8 +88,10 @@ TEST_F(ScanWizardTest, OpensOnTheFolderPageWarnsOfAnEmptySelectionAndBackShowsTh
     EXPECT_EQ(wizard->currentId(), kWelcomePageId);
     EXPECT_EQ(wizard->windowTitle(), "Disk Scan Wizard");
     EXPECT_TRUE(wizard->findChild<QCheckBox*>("skipWelcome")->isChecked());
+    EXPECT_EQ(AccessibilityFaults(*wizard), QStringList()) << "welcome page";
     wizard->next();
     EXPECT_EQ(wizard->currentId(), kFolderPageId) << "the welcome page moves on by itself only once";
+    EXPECT_EQ(AccessibilityFaults(*wizard), QStringList()) << "folder page";
 
     QTest::keyClick(&wizard->FolderTree(), Qt::Key_F1);
     ASSERT_EQ(helpAsked.size(), 1);
@@ -113,6 +117,7 @@ TEST_F(ScanWizardTest, WithoutASizeTheScanEndsOnTheCompletingPageWithFinishOnly)
     ASSERT_TRUE(QTest::qWaitFor([&] { return wizard->currentId() == kCompletingPageId; }, 10000));
     EXPECT_FALSE(wizard->button(QWizard::BackButton)->isEnabled());
     EXPECT_TRUE(wizard->button(QWizard::FinishButton)->isVisible());
+    EXPECT_EQ(AccessibilityFaults(*wizard), QStringList()) << "completing page";
     EXPECT_TRUE(AutoCompareCategories().empty());
     wizard->button(QWizard::FinishButton)->click();
     EXPECT_EQ(wizard->result(), QDialog::Accepted);
@@ -143,12 +148,8 @@ TEST(ContextHelpBoxTest, EveryRequestSaysHelpCannotBeShownAndTheEngineIsLookedFo
     ModalAnswerer answerer;
     ShowContextHelp({1000, 0});
     ShowContextHelp({1011, 0});
-    ASSERT_EQ(answerer.seen.size(), 2);
-    for (const ModalAnswerer::Seen& box : answerer.seen) {
-        EXPECT_EQ(box.title, "Error");
-        EXPECT_EQ(box.text, "Unable to show context help");
-        EXPECT_EQ(box.icon, QMessageBox::Critical);
-    }
+    const ModalAnswerer::Seen box{"Error", "Unable to show context help", QMessageBox::Critical};
+    EXPECT_EQ(answerer.seen, (Boxes{box, box}));
     EXPECT_EQ(ContextHelpLoadAttempts(), 1);
 }
 
@@ -179,6 +180,91 @@ TEST_F(ScanDiskCommandTest, FinishCommitsTheScanAndComparesTheTickedSizes) {
         return count;
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return groups() == 1; }, 10000)) << "the tiny files were compared";
+}
+
+class FolderTreeViewTest : public ::testing::Test {
+protected:
+    FolderTreeViewTest() {
+        view.resize(400, 400);
+        view.show();
+    }
+    // The tree the view lists, made before the view.
+    static FixedDrives Drives(const TemporaryTree& files) {
+        for (const char* folder : {"a", "a/x", "b", ".hidden"}) files.Folder(folder);
+        for (const char* file : {"a/y.txt", "c.txt", ".dot.txt", "b/z"}) files.File(file);
+        FixedDrives drives;
+        drives.drives = {files.Root()};
+        return drives;
+    }
+    QModelIndex Child(const QModelIndex& parent, const char* name) const {
+        for (int row = 0; row < view.model()->rowCount(parent); ++row)
+            if (view.model()->index(row, 0, parent).data().toString() == name) return view.model()->index(row, 0, parent);
+        ADD_FAILURE() << "no " << name;
+        return {};
+    }
+    static Qt::CheckState Box(const QModelIndex& index) { return index.data(Qt::CheckStateRole).value<Qt::CheckState>(); }
+    void ClickBox(const QModelIndex& index) {
+        view.scrollTo(index);
+        QStyleOptionViewItem option;
+        option.initFrom(view.viewport());
+        option.rect = view.visualRect(index);
+        option.features = QStyleOptionViewItem::HasCheckIndicator;
+        const QRect box = view.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &view);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, box.center());
+    }
+
+    TemporaryTree files;
+    FileSystemListing listing;
+    FixedDrives drives = Drives(files);
+    CheckFolderTree view{listing, drives};
+    QAbstractItemModelTester tester{&view.Items(), QAbstractItemModelTester::FailureReportingMode::Fatal};
+    const QModelIndex top = view.model()->index(0, 0);
+};
+
+// Which entries show, and in which order, is FolderTreeModelTest's; here the
+// view loads them when a folder is expanded.
+TEST_F(FolderTreeViewTest, ExpandingLoadsTheFolderAndOneEmptiedSinceLosesItsButton) {
+    EXPECT_EQ(top.data().toString(), QString::fromStdString(files.Root()));
+    EXPECT_TRUE(view.model()->hasChildren(top));
+    EXPECT_EQ(view.model()->rowCount(top), 0) << "nothing is listed before the first expansion";
+    view.expand(top);
+    EXPECT_EQ(view.model()->rowCount(top), 4) << ".hidden, a, b and c.txt";
+    EXPECT_FALSE(view.model()->hasChildren(Child(top, ".hidden"))) << "an empty folder has no expand button";
+    EXPECT_FALSE(view.model()->index(0, 0, top).data(Qt::DecorationRole).value<QIcon>().isNull());
+
+    // Emptied since its parent was listed: opened, it shows nothing and loses its button.
+    const QModelIndex b = Child(top, "b");
+    ASSERT_TRUE(view.model()->hasChildren(b));
+    ASSERT_EQ(unlink(files.Path("b/z").c_str()), 0);
+    view.expand(b);
+    EXPECT_EQ(view.model()->rowCount(b), 0);
+    EXPECT_FALSE(view.model()->hasChildren(b));
+}
+
+TEST_F(FolderTreeViewTest, ClicksAndTheSpaceBarFollowTheTickRules) {
+    view.expand(top);
+    const QModelIndex a = Child(top, "a");
+    ClickBox(a);
+    EXPECT_EQ(Box(a), Qt::Checked);
+    EXPECT_EQ(Box(top), Qt::PartiallyChecked);
+
+    view.expand(a);
+    ASSERT_EQ(view.model()->rowCount(a), 2);
+    EXPECT_EQ(Box(Child(a, "x")), Qt::Checked) << "a ticked folder opens with its children ticked";
+    EXPECT_EQ(Box(Child(a, "y.txt")), Qt::Checked);
+
+    ClickBox(top);
+    EXPECT_EQ(Box(top), Qt::Unchecked) << "a click on a partly ticked item clears it";
+    EXPECT_EQ(Box(a), Qt::Unchecked);
+    EXPECT_EQ(Box(Child(a, "x")), Qt::Unchecked);
+
+    view.setFocus();
+    const QModelIndex b = Child(top, "b");
+    view.setCurrentIndex(b);
+    QTest::keyClick(&view, Qt::Key_Space);
+    EXPECT_EQ(Box(b), Qt::Checked);
+    QTest::keyClick(&view, Qt::Key_Space);
+    EXPECT_EQ(Box(b), Qt::Unchecked);
 }
 
 }  // namespace

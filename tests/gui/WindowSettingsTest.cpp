@@ -1,5 +1,6 @@
+// The window's placement and its two bands kept in the settings file and
+// brought back at the next start, whatever the file holds.
 #include "app/WindowSettings.h"
-
 #include "session/WindowPlacement.h"
 
 #include <QApplication>
@@ -80,7 +81,7 @@ TEST_F(WindowSettingsTest, PlacementRoundTripsInEachState) {
     }
 }
 
-TEST_F(WindowSettingsTest, PlacementOffEveryScreenOrHugeOpensOnThePrimary) {
+TEST_F(WindowSettingsTest, PlacementOffEveryScreenOrHugeOpensOnThePrimaryAndADamagedOneChangesNothing) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     const std::pair<PlacementRect, QSize> savedAndSize[] = {
         {{30000, 30000, 30640, 30420}, QSize(640, 420)},
@@ -94,9 +95,7 @@ TEST_F(WindowSettingsTest, PlacementOffEveryScreenOrHugeOpensOnThePrimary) {
         EXPECT_TRUE(area.contains(window.geometry())) << saved.right;
         EXPECT_EQ(window.size(), size) << saved.right;
     }
-}
 
-TEST_F(WindowSettingsTest, DamagedPlacementChangesNothingItShouldNot) {
     const QByteArray good = Record({0, kShowMaximized, -1, -1, -1, -1, {10, 10, 500, 400}});
     QByteArray wrongLength = good;
     wrongLength[0] = 40;

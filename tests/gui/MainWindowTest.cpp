@@ -1,0 +1,339 @@
+// The main window: its frame and commands greyed while comparing, the questions
+// before closing, keys and tips, the status panes through a comparison and a
+// progress run, widths that hold their texts, and what assistive tools read.
+#include "app/AboutDialog.h"
+#include "app/DeleteDialog.h"
+#include "app/MainStatusBar.h"
+#include "controls/ReportList.h"
+#include "session/CommandTable.h"
+#include "session/DiskFileRemover.h"
+#include "tests/gui/MainWindowTestSupport.h"
+#include "views/CategoryTreeModel.h"
+#include "views/FileListModel.h"
+#include "views/FilesView.h"
+
+#include <QAccessible>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+
+namespace twinseek::testing {
+namespace {
+
+using MainWindowCommandsTest = MainWindowFixture;
+using StatusBarTest = MainWindowFixture;
+using TextWidthsTest = MainWindowFixture;
+using AccessibleNamesTest = MainWindowFixture;
+
+QToolButton* ToolButton(MainWindow& window, CommandId id) {
+    return qobject_cast<QToolButton*>(window.findChild<QToolBar*>("toolBand")->widgetForAction(window.Action(id)));
+}
+
+TEST_F(MainWindowCommandsTest, FrameHoldsMenusBandsAndViewsAndIdleUpdateGreysCommandsWhileComparing) {
+    EXPECT_EQ(window.windowTitle(), "Twinseek");
+    auto* toolBand = window.findChild<QToolBar*>("toolBand");
+    auto* menuBar = window.findChild<QToolBar*>("menuBand")->findChild<QMenuBar*>();
+    ASSERT_TRUE(menuBar);
+    QStringList titles;
+    for (QAction* menu : menuBar->actions()) titles << menu->text();
+    EXPECT_EQ(titles, (QStringList{"&File", "&Action", "&View", "&Help"}));
+    EXPECT_TRUE(window.toolBarBreak(toolBand)) << "the tool bar is on a row of its own";
+    EXPECT_EQ(toolBand->actions().size(), 13);
+    EXPECT_EQ(ToolButton(window, kCommandFileView)->text(), "Files View");
+    EXPECT_TRUE(window.Files().isVisibleTo(&window));
+    EXPECT_FALSE(window.Results().isVisibleTo(&window));
+
+    window.UpdateCommandStates();
+    EXPECT_FALSE(window.Action(kCommandStopCompare)->isEnabled());
+    StartPausedComparison(2);
+    for (CommandId id : {kCommandNew, kCommandOpen, kCommandSave, kCommandSaveAs, kCommandScanDisk})
+        EXPECT_FALSE(window.Action(id)->isEnabled()) << id;
+    EXPECT_FALSE(ToolButton(window, kCommandNew)->isEnabled());
+    EXPECT_TRUE(window.Action(kCommandPause)->isEnabled());
+    EXPECT_TRUE(window.Action(kCommandStopCompare)->isEnabled());
+
+    window.RunCommand(kCommandResultView);
+    window.UpdateCommandStates();
+    EXPECT_TRUE(window.Action(kCommandResultView)->isChecked());
+    EXPECT_FALSE(window.Action(kCommandFileView)->isChecked());
+    EXPECT_FALSE(window.Action(kCommandCompareFiles)->isEnabled());
+    EXPECT_FALSE(window.Action(kCommandDelete)->isEnabled()) << "nothing is ticked";
+    EXPECT_EQ(qobject_cast<QStackedWidget*>(window.centralWidget())->currentWidget(), &window.Results());
+}
+
+TEST_F(MainWindowCommandsTest, WhileComparingGreyedKeysShowTheRefusalAndCloseAsksAndOnlyYesStopsAndCloses) {
+    ShowActive();
+    StartPausedComparison(2);
+    window.Session().Doc().modified = false;  // no save question here
+    for (Qt::Key key : {Qt::Key_N, Qt::Key_O, Qt::Key_S}) {
+        ShowActive();  // the offscreen platform does not give activation back after a box
+        ModalAnswerer answerer;
+        QTest::keyClick(&window, key, Qt::ControlModifier);
+        EXPECT_EQ(answerer.seen, (Boxes{{"Notify", "Can't to process when comparing files!", QMessageBox::Information}}))
+            << char(key);
+        EXPECT_EQ(window.Session().Comparing().RowCount(), 2u);
+        EXPECT_FALSE(window.Session().Doc().modified);
+    }
+    {
+        ModalAnswerer answerer(QMessageBox::No);
+        EXPECT_FALSE(window.close());
+        EXPECT_EQ(answerer.seen, (Boxes{{"Notify", "Are you sure stop compare and exit?", QMessageBox::Question}}));
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_TRUE(window.Session().IsPaused()) << "the comparison goes on as it was";
+    }
+    bool ended = false;
+    QObject::connect(&window, &MainWindow::closedForGood, [&] { ended = true; });
+    ModalAnswerer answerer(QMessageBox::Yes);
+    EXPECT_TRUE(window.close()) << "a paused worker must not hold the close";
+    EXPECT_EQ(answerer.seen.size(), 1);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(window.Session().Engine().RunningWorkers(), 0u);
+}
+
+TEST_F(MainWindowCommandsTest, ExitWithChangesAsksAsNewDoesAndCancelKeepsTheWindow) {
+    ShowActive();
+    window.Session().Doc().modified = true;
+    {
+        ModalAnswerer answerer(QMessageBox::Cancel);
+        window.RunCommand(kCommandExit);
+        QTest::qWait(50);
+        EXPECT_EQ(answerer.seen, (Boxes{{"Confirm", "The content in the file has changed.\nDo you want to save the changes?",
+                                         QMessageBox::Warning}}));
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_TRUE(window.Session().Doc().modified);
+    }
+    ModalAnswerer answerer(QMessageBox::No);
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(answerer.seen.size(), 1);
+    ModalAnswerer none;
+    window.Session().Doc().modified = false;
+    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(none.seen.isEmpty()) << "nothing unsaved, nothing asked";
+}
+
+TEST_F(MainWindowCommandsTest, KeysWithoutCommandsNeverReachTheFocusedList) {
+    ShowActive();
+    auto* list = window.Files().findChild<QAbstractItemView*>();
+    ASSERT_TRUE(list);
+    list->setFocus();
+    struct Recorder : QObject {
+        QList<QKeyCombination> seen;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() != QEvent::KeyPress) return false;
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() < Qt::Key_Shift || key->key() > Qt::Key_Alt) seen.append(key->keyCombination());
+            return false;
+        }
+    } recorder;
+    list->installEventFilter(&recorder);
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Insert, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Backspace, Qt::AltModifier);
+    QTest::keyClick(list, Qt::Key_F6, Qt::ShiftModifier);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(recorder.seen, QList<QKeyCombination>{QKeyCombination(Qt::Key_Down)}) << "only the key outside the table";
+}
+
+TEST_F(MainWindowCommandsTest, ToolBandPauseStaysPauseOnlyPromptedButtonsHaveTipsAndToolbarHidesOnlyIt) {
+    ShowActive();
+    StartPausedComparison(1);
+    EXPECT_EQ(window.Action(kCommandPause)->text(), "Resume");
+    QToolButton* button = ToolButton(window, kCommandPause);
+    EXPECT_EQ(button->text(), "Pause");
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_FALSE(window.Session().IsPaused());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.Action(kCommandPause)->text(), "Pause") << "set by the idle update after the click";
+    EXPECT_EQ(button->text(), "Pause");
+
+    for (CommandId id : ToolBarEntries()) {
+        if (id == kNoCommand) continue;
+        button = ToolButton(window, id);
+        // A button that shows no tip leaves the one already shown.
+        QToolTip::showText(button->mapToGlobal(QPoint(2, 2)), "earlier tip");
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(button, &help);
+        const char* tip = FindCommandText(id)->tip;
+        EXPECT_EQ(QToolTip::text(), tip ? QString(tip) : QString("earlier tip")) << id;
+    }
+    QToolTip::hideText();
+
+    auto* menuBand = window.findChild<QToolBar*>("menuBand");
+    auto* toolBand = window.findChild<QToolBar*>("toolBand");
+    window.Action(kCommandToolbar)->trigger();
+    EXPECT_TRUE(toolBand->isHidden());
+    EXPECT_TRUE(menuBand->isVisible());
+    window.UpdateCommandStates();
+    EXPECT_FALSE(window.Action(kCommandToolbar)->isChecked());
+    window.Action(kCommandToolbar)->trigger();
+    EXPECT_TRUE(toolBand->isVisible());
+    EXPECT_TRUE(window.Action(kCommandToolbar)->isChecked());
+}
+
+TEST_F(MainWindowCommandsTest, DamagedDocumentShowsAnErrorNamingItAndLeavesAnEmptyCatalogue) {
+    AddFile("kept", "old contents");
+    WriteBytes(files.Path("damaged.tws"), "not a document");
+    const QString damaged = QString::fromStdString(files.Path("damaged.tws"));
+    ModalAnswerer answerer(QMessageBox::Ok, [&](QDialog& dialog) {
+        auto& chooser = static_cast<QFileDialog&>(dialog);
+        EXPECT_EQ(chooser.nameFilters(), (QStringList{"Twinseek Files (*.tws)", "All Files (*)"}));
+        chooser.selectFile(damaged);
+        dialog.accept();  // the file dialog's own accept, which takes the selection
+    });
+    window.RunCommand(kCommandOpen);
+    ASSERT_EQ(answerer.seen.size(), 2);
+    EXPECT_EQ(answerer.seen[0].kind, "openDialog");
+    EXPECT_EQ(answerer.seen[1].title, "Error");
+    EXPECT_TRUE(answerer.seen[1].text.contains(damaged)) << answerer.seen[1].text.toStdString();
+    EXPECT_EQ(window.Session().Doc().catalog.Count(), 0u);
+    EXPECT_TRUE(window.Session().Doc().path.empty());
+    EXPECT_TRUE(window.Files().updatesEnabled()) << "the files view paints again once rebuilt";
+}
+
+QStringList VisiblePaneTexts(MainStatusBar& bar) {
+    QStringList texts;
+    for (int pane = 0; pane < MainStatusBar::kPaneCount; ++pane)
+        if (bar.Pane(pane)->isVisible()) texts << bar.Pane(pane)->text();
+    return texts;
+}
+
+TEST_F(StatusBarTest, PanesFollowTheComparisonToItsEnd) {
+    ShowActive();
+    std::vector<FileItem*> queued{AddFile("a", std::string(3000, 'x')), AddFile("b", std::string(3000, 'x'))};
+    window.UpdateCommandStates();
+    EXPECT_EQ(window.StatusPanes().Pane(2)->text(), "");
+    EXPECT_EQ(window.StatusPanes().Pane(3)->text(), "") << "before any comparison";
+    ASSERT_TRUE(window.Session().CompareFiles(queued));
+    window.UpdateCommandStates();
+    EXPECT_EQ(window.StatusPanes().Pane(4)->text(), "Elapsed: 00:00:00") << "shown from the start";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return queued[0]->compareState == Digested && queued[1]->compareState == Digested; },
+                                60000));
+    window.Session().Comparing().OnCollectTimer();
+    window.UpdateCommandStates();
+    QStringList texts = VisiblePaneTexts(window.StatusPanes());
+    ASSERT_EQ(texts.size(), MainStatusBar::kPaneCount);
+    texts[4] = texts[4].left(9);  // the time taken varies
+    EXPECT_EQ(texts, (QStringList{"Comparison finished: 1 duplicate group; its extra copies hold 2.9 KB",
+                                  "Size: 5.8 KB/5.8 KB File(s)   100%", "Count: 2/2   100%", "", "Elapsed: ", "",
+                                  ""}));
+    // A few seconds later "Ready" is back; the timer is hurried here.
+    auto* timer = window.findChild<QTimer*>("comparisonEndTextTimer");
+    ASSERT_TRUE(timer && timer->isActive());
+    timer->start(0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusPanes().Pane(0)->text() == "Ready"; }, 5000));
+}
+
+TEST_F(StatusBarTest, ProgressAndAnOpenMenuShowOverASinglePane) {
+    ShowActive();
+    MainStatusBar& bar = window.StatusPanes();
+    StatusProgress& progress = window.Progress();
+    progress.ProgressStart("Reading data...", 3);
+    QProgressBar* control = progress.Control();
+    ASSERT_TRUE(control);
+    EXPECT_EQ(control->geometry().width(), 90);
+    EXPECT_EQ(control->geometry().right() + 1, bar.width() - 60);
+    EXPECT_TRUE(VisiblePaneTexts(bar).isEmpty());
+    EXPECT_EQ(bar.SinglePane()->text(), "Reading data...");
+    progress.ProgressStep();  // the percent of each step is ProgressPercentTest's
+    EXPECT_EQ(control->value(), 33);
+    progress.ProgressEnd();
+    EXPECT_FALSE(progress.Control());
+    EXPECT_EQ(VisiblePaneTexts(bar).size(), MainStatusBar::kPaneCount);
+    EXPECT_FALSE(bar.SinglePane()->isVisible());
+
+    // A menu's prompt shows in the one pane, even an empty one.
+    auto* menu = window.findChild<QMenu*>("viewMenu");
+    ASSERT_TRUE(menu);
+    menu->popup(window.mapToGlobal(QPoint(20, 20)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    menu->setActiveAction(window.Action(kCommandStatusBar));
+    EXPECT_EQ(bar.SinglePane()->text(), "Show or hide the status bar");
+    menu->setActiveAction(window.Action(kCommandFileView));
+    EXPECT_TRUE(bar.SinglePane()->isVisible());
+    EXPECT_EQ(bar.SinglePane()->text(), "");
+    EXPECT_TRUE(VisiblePaneTexts(bar).isEmpty());
+    menu->hide();
+    EXPECT_FALSE(bar.SinglePane()->isVisible());
+    EXPECT_EQ(VisiblePaneTexts(bar).first(), "Ready");
+}
+
+// The room a cell of view leaves its text, inside the style's margins.
+int TextRoom(const QAbstractItemView& view, int columnWidth) {
+    return columnWidth - 2 * (view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1);
+}
+
+TEST_F(TextWidthsTest, ColumnsHoldTheirWidestTextsAndANarrowedColumnStaysNarrow) {
+    window.resize(800, 600);
+    ShowActive();
+    FilesView& view = window.Files();
+    const std::tuple<QAbstractItemView*, QHeaderView*, std::span<const ListColumn>> lists[] = {
+        {view.FileListView(), view.FileListView()->horizontalHeader(), FileList::kColumns},
+        {view.ComparingListView(), view.ComparingListView()->horizontalHeader(), ComparingList::kColumns},
+        {view.FinishedListView(), view.FinishedListView()->horizontalHeader(), FinishedList::kColumns},
+        {window.Results().FileListView(), window.Results().FileListView()->header(), kResultColumns},
+    };
+    for (const auto& [list, header, columns] : lists) {
+        for (size_t column = 0; column < columns.size(); ++column) {
+            if (!columns[column].widestTexts) continue;
+            const int room = TextRoom(*list, header->sectionSize(int(column)));
+            for (const std::string& text : columns[column].widestTexts())
+                EXPECT_LE(list->fontMetrics().horizontalAdvance(QString::fromStdString(text)), room)
+                    << list->objectName().toStdString() << " cuts " << text;
+        }
+    }
+
+    AddFile("a", std::string(5000, 'x'));
+    AddFile("b", std::string(5000, 'y'));
+    view.Rebuild();
+    const QModelIndex verySmall = view.CategoryTree().index(5, 0, view.CategoryTree().RootIndex());
+    view.ShowNode(verySmall);
+    ASSERT_EQ(view.FileListItems().rowCount(), 2);
+    const QModelIndex folder = view.FileListItems().index(0, FileList::kFolder);
+    EXPECT_EQ(folder.data(Qt::ToolTipRole), folder.data(Qt::DisplayRole)) << "a path cut in the middle shows whole";
+
+    QHeaderView* header = view.FileListView()->horizontalHeader();
+    header->resizeSection(FileList::kSize, 30);  // as a drag does
+    view.ShowNode(view.CategoryTree().RootIndex());
+    view.ShowNode(verySmall);
+    EXPECT_EQ(header->sectionSize(FileList::kSize), 30);
+}
+
+TEST_F(TextWidthsTest, CountPaneAndCategoryLabelsFitInASmallWindow) {
+    window.resize(640, 480);
+    ShowActive();
+    const QFontMetrics metrics(window.StatusPanes().font());
+    EXPECT_GE(window.StatusPanes().PaneWidth(2), metrics.horizontalAdvance("Count: 100000/100000   100%") + 6);
+
+    QTreeView* tree = window.Files().CategoryTreeView();
+    const QString widest = QString::fromStdString(SizeSetLabel("Very Small Files", 999999));
+    const QRect row = tree->visualRect(window.Files().CategoryTree().index(5, 0, window.Files().CategoryTree().RootIndex()));
+    EXPECT_GE(TextRoom(*tree, tree->viewport()->width() - row.left()), tree->fontMetrics().horizontalAdvance(widest));
+    EXPECT_FALSE(tree->horizontalScrollBar()->isVisible());
+}
+
+TEST_F(AccessibleNamesTest, WindowsAndDialogsReadAsTheyShow) {
+    ShowActive();
+    StartPausedComparison(2);
+    EXPECT_EQ(AccessibilityFaults(window), QStringList()) << "files view, status panes showing a comparison";
+    window.RunCommand(kCommandResultView);
+    EXPECT_EQ(AccessibilityFaults(window), QStringList()) << "result view";
+    AboutDialog about(&window);
+    about.show();
+    EXPECT_EQ(AccessibilityFaults(about), QStringList());
+    DiskFileRemover remover;
+    DeleteDialog deletion(window.Session(), {}, remover, &window);
+    deletion.show();
+    EXPECT_EQ(AccessibilityFaults(deletion), QStringList());
+}
+
+}  // namespace
+}  // namespace twinseek::testing
