@@ -4,12 +4,10 @@
 #include "catalog/FolderItem.h"
 #include "catalog/GroupLabels.h"
 #include "catalog/ScannedRoots.h"
-#include "catalog/SizeCategory.h"
 #include "tests/catalog/CatalogTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
 #include <string>
 #include <thread>
@@ -22,35 +20,6 @@ using testing::AddFile;
 using testing::EntryNamed;
 using testing::MakeRoot;
 using testing::Numbered;
-
-std::vector<std::string> FileNames(const FolderItem* folder) {
-    std::vector<std::string> names;
-    for (const FileItem* file : folder->Files()) names.emplace_back(file->Name());
-    return names;
-}
-
-TEST(CatalogTreeTest, RecordsKeepTheirEntryAndAreFoundAgainByTheirExactName) {
-    auto root = MakeRoot();
-    FindData entry = EntryNamed("movie.mkv", (uint64_t(3) << 32) + 9);
-    entry.ftLastWriteTime = FileTime::FromValue(0x0123456789ABCDEFULL);
-    strcpy(entry.cAlternateFileName, "MOVIE~1.MKV");
-    bool created = false;
-    FileItem* file = root->FindOrCreateFile(entry, created);
-    EXPECT_TRUE(created);
-    EXPECT_EQ(file->compareState, Provisional);
-    FindData back = file->GetFindData();
-    EXPECT_STREQ(back.cFileName, "movie.mkv");
-    EXPECT_STREQ(back.cAlternateFileName, "MOVIE~1.MKV");
-    EXPECT_EQ(back.ftLastWriteTime.Value(), 0x0123456789ABCDEFULL);
-    EXPECT_EQ(file->parent, root.get());
-    EXPECT_EQ(root->FindOrCreateFile(EntryNamed("movie.mkv", 99), created), file);
-    EXPECT_FALSE(created);
-    EXPECT_EQ(file->Size(), (uint64_t(3) << 32) + 9) << "a file found again keeps the size first recorded";
-
-    FolderItem* folder = root->FindOrCreateFolder(EntryNamed("docs", 0, FILE_ATTRIBUTE_DIRECTORY));
-    EXPECT_EQ(root->FindOrCreateFolder(EntryNamed("docs")), folder);
-    EXPECT_EQ(root->ChildFolders().size(), 1u);
-}
 
 TEST(CatalogTreeTest, FullPathsJoinNamesUnderTheFileSystemRootEvenWhenTwoThreadsBuildThem) {
     auto root = MakeRoot();
@@ -73,30 +42,6 @@ TEST(CatalogTreeTest, FullPathsJoinNamesUnderTheFileSystemRootEvenWhenTwoThreads
     EXPECT_EQ(files[7]->GetFullPath().substr(0, 7), "/d0/d1/");
     EXPECT_TRUE(files[7]->GetFullPath().ends_with("/d48/d49/f7")) << files[7]->GetFullPath();
     EXPECT_EQ(files[7]->GetFullPath().data(), files[7]->GetFullPath().data()) << "the path is built once";
-}
-
-TEST(CatalogTreeTest, PruneCommitsOrRollsBackOnlyProvisionalRecords) {
-    auto root = MakeRoot();
-    FolderItem* kept = root->FindOrCreateFolder(EntryNamed("kept"));
-    FileItem* old = AddFile(kept, "old", 1);  // committed earlier
-    old->compareState = Finished;
-    kept->compareState = NotCompared;
-
-    bool created = false;
-    kept->FindOrCreateFolder(EntryNamed("fresh"))->FindOrCreateFile(EntryNamed("inner", 2), created);
-    kept->FindOrCreateFile(EntryNamed("new", 3), created);
-    kept->Prune(false);
-    EXPECT_EQ(kept->ChildFolders().size(), 0u);
-    EXPECT_EQ(FileNames(kept), std::vector<std::string>{"old"});
-    EXPECT_EQ(old->compareState, Finished);
-
-    FolderItem* again = kept->FindOrCreateFolder(EntryNamed("again"));
-    FileItem* inner = again->FindOrCreateFile(EntryNamed("inner", 2), created);
-    root->Prune(true);
-    EXPECT_EQ(again->compareState, NotCompared);
-    EXPECT_EQ(inner->compareState, NotCompared);
-    EXPECT_EQ(old->compareState, Finished) << "commit leaves states past Provisional alone";
-    EXPECT_EQ(root->CountFiles(), 2u);
 }
 
 TEST(CatalogTreeTest, ClearAndCountCopeWithVeryDeepTrees) {
@@ -136,20 +81,6 @@ TEST(CatalogTreeTest, ScannedRootsAreTheFoldersOfARootsPathThatHoldWhatAListingM
     EXPECT_EQ(ScannedRoots(*root),
               (std::vector<std::string>{"/data", "/data/x/y", "/home/ann", "/mnt/usb", "/srv/a/b"}));
     EXPECT_TRUE(ScannedRoots(*MakeRoot()).empty());
-}
-
-TEST(SizeCategoryTest, BandBoundariesAreInclusive) {
-    EXPECT_EQ(ClassifySize(104857600), 1u);
-    EXPECT_EQ(ClassifySize(104857599), 2u);
-    EXPECT_EQ(ClassifySize(1048575), 4u);
-    EXPECT_EQ(ClassifySize(1024), 6u);
-    EXPECT_EQ(ClassifySize(1023), 7u);
-    EXPECT_EQ(ClassifySize(0), 7u);
-    EXPECT_EQ(ClassifySize(~uint64_t(0)), 1u);
-    EXPECT_STREQ(CategoryOfId(3).description, "Between 10M and 1M");
-    // The seven bands tile every size below 2^63.
-    for (uint32_t id = 2; id <= 7; ++id) EXPECT_EQ(CategoryOfId(id).max + 1, CategoryOfId(id - 1).min);
-    EXPECT_EQ(CategoryOfId(7).min, 0u);
 }
 
 TEST(FileCatalogTest, LargestFirstEqualSizesInInsertionOrderThroughMergeAndRemoval) {

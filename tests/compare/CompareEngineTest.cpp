@@ -339,19 +339,14 @@ TEST_F(CompareEngineTest, ProblemFilesAndFilesChangedSinceTheScanFinishUnopenabl
     EXPECT_EQ(TextColorOf(missing, view), kCollectedColor);
 }
 
-TEST(CompareEngineLifetimeTest, DestroyingTheListStopsAHeldWorker) {
-    testing::CatalogedDirectory files;
+TEST_F(CompareEngineTest, DestroyingTheListStopsAHeldWorker) {
     FileItem* large = files.AddSparseFile("large", kLargeSize);
-    DuplicateIndex index;
-    FinishedList finished;
-    NullCompareView view;
-    NullProgressIndicator progress;
     {
-        ComparingList comparing(finished, index, view, progress);
-        comparing.Engine().AddFile(large);
-        comparing.Engine().Pause();
-        comparing.Engine().Start();
-        ASSERT_TRUE(WaitUntil([&] { return comparing.Job(0).startTick.load() != 0; }));
+        ComparingList other(finished, index, view, progress);
+        other.Engine().AddFile(large);
+        other.Engine().Pause();
+        other.Engine().Start();
+        ASSERT_TRUE(WaitUntil([&] { return other.Job(0).startTick.load() != 0; }));
     }
     EXPECT_EQ(large->compareState.load(), NotCompared);
 }
@@ -360,20 +355,32 @@ TEST(CompareEngineLifetimeTest, DestroyingTheListStopsAHeldWorker) {
 // once, which is all these tests need of it.
 class CandidateQueueingTest : public testing::CompareFixture {};
 
-TEST_F(CandidateQueueingTest, TickedCategoriesQueueSharedSizesInTableOrder) {
+TEST_F(CandidateQueueingTest, TickedCategoriesQueueSharedSizesInTableOrderAndOneWithoutThemStillStarts) {
+    files.AddRecord("tinyAlone", 200);
+    const uint32_t notBands[] = {0, 8, 9};
+    EXPECT_FALSE(QueueSizeCategories(engine, files.catalog, {}));
+    EXPECT_FALSE(QueueSizeCategories(engine, files.catalog, notBands));
+    EXPECT_TRUE(progress.runs.empty());
+    EXPECT_TRUE(view.repaints.empty());
+    const uint32_t tiny[] = {7};
+    EXPECT_FALSE(QueueSizeCategories(engine, files.catalog, tiny));
+    EXPECT_EQ(comparing.RowCount(), 0u);
+    ASSERT_EQ(progress.runs.size(), 1u);
+    EXPECT_EQ(progress.runs[0].range, 1);
+    EXPECT_EQ(view.repaints.size(), 1u);
+
+    progress.runs.clear();
+    view.repaints.clear();
     FileItem* tiny1 = files.AddRecord("tiny1", 100);
     FileItem* tiny2 = files.AddRecord("tiny2", 100);
-    files.AddRecord("tinyAlone", 200);
     FileItem* large1 = files.AddRecord("large1", 2 << 20);
     FileItem* small1 = files.AddRecord("small1", 20000);
     FileItem* large2 = files.AddRecord("large2", 2 << 20);
     files.AddRecord("small2", 20000);
     FileItem* large3 = files.AddRecord("large3", 3 << 20);
     FileItem* large4 = files.AddRecord("large4", 3 << 20);
-
     const uint32_t ticked[] = {7, 3};  // order of the list does not matter
     EXPECT_TRUE(QueueSizeCategories(engine, files.catalog, ticked));
-
     EXPECT_EQ(Rows(), (std::vector<FileItem*>{large3, large4, large1, large2, tiny1, tiny2}));
     EXPECT_EQ(SharedSizeFiles(files.catalog, ticked, nullptr), Rows());
     EXPECT_EQ(small1->compareState.load(), NotCompared) << "category 5 was not ticked";
@@ -383,21 +390,6 @@ TEST_F(CandidateQueueingTest, TickedCategoriesQueueSharedSizesInTableOrder) {
     EXPECT_EQ(progress.runs[0].range, 4) << "every file of the category";
     EXPECT_EQ(progress.runs[1].steps, 2) << "one step per queued file";
     EXPECT_EQ(view.repaints.front(), uint32_t(kRepaintComparingList | kRepaintFileList));
-}
-
-TEST_F(CandidateQueueingTest, WithoutSharedSizesNothingIsQueuedButATickedCategoryStillStarts) {
-    files.AddRecord("alone", 100);
-    const uint32_t notBands[] = {0, 8, 9};
-    EXPECT_FALSE(QueueSizeCategories(engine, files.catalog, {}));
-    EXPECT_FALSE(QueueSizeCategories(engine, files.catalog, notBands));
-    EXPECT_TRUE(progress.runs.empty());
-    EXPECT_TRUE(view.repaints.empty());
-    const uint32_t ticked[] = {7};
-    EXPECT_FALSE(QueueSizeCategories(engine, files.catalog, ticked));
-    EXPECT_EQ(comparing.RowCount(), 0u);
-    ASSERT_EQ(progress.runs.size(), 1u);
-    EXPECT_EQ(progress.runs[0].range, 1);
-    EXPECT_EQ(view.repaints.size(), 1u);
 }
 
 TEST_F(CandidateQueueingTest, CompareAllQueuesEveryRegularFileOfSharedSizeOnce) {

@@ -1,8 +1,7 @@
-// Cell texts, totals, status panes and timers of the Comparing and Finished
+// Cell texts, totals and timers of the Comparing and Finished
 // lists, and collection driven by file states set by hand (no worker involved).
 #include "compare/ComparingList.h"
 #include "compare/FinishedList.h"
-#include "compare/StatusPanes.h"
 #include "tests/compare/CompareTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -110,30 +109,6 @@ TEST_F(CompareListsTest, CollectionTakesDigestedRowsFromTheHeadOnly) {
     Add("row", 1);
     comparing.OnRepaintTimer();
     EXPECT_EQ(view.repaints.back(), uint32_t(kRepaintComparingList)) << "a list with rows repaints";
-}
-
-TEST_F(CompareListsTest, StatusPanesCompareFinishedWithQueued) {
-    EXPECT_EQ(PaneSizeText(3, 1), "Size: 1 B/3 B File(s)   33%") << "the percentage truncates";
-    EXPECT_EQ(PaneCountText(5000000000ull, 0), "Count: 0/5000000000   0%") << "counts print in 64 bits";
-    EXPECT_EQ(PaneCountText(0, 0), "");
-    EXPECT_EQ(PaneSizeText(0, 100), "") << "nothing queued: only the queued total decides";
-    EXPECT_EQ(PaneSpeedText(comparing), "") << "before any comparison";
-
-    FileItem* done = Add("done", 1 << 20);
-    Add("reading", 3 << 20);
-    comparing.RemoveHeadRows(1);
-    finished.AddEntry({done, 10});
-    CompareJob& job = comparing.Job(0);
-    job.startTick = 1000;
-    job.lastTick = 3000;
-    job.bytesDone = 1 << 20;
-    EXPECT_EQ(PaneSizeText(comparing, finished), "Size: 1024.0 KB/4.0 MB File(s)   25%");
-    EXPECT_EQ(PaneCountText(comparing, finished), "Count: 1/2   50%");
-    EXPECT_EQ(PaneSpeedText(comparing), "512.0 KB/S");
-    EXPECT_EQ(comparing.BytesInProgress(), uint64_t(1) << 20);
-    comparing.RemoveAll();
-    EXPECT_EQ(PaneSpeedText(comparing), "") << "empty once the list is";
-    EXPECT_EQ(PaneCountText(comparing, finished), "Count: 1/2   50%") << "the totals stay";
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace twinseek {
@@ -57,26 +56,6 @@ TEST(DigestContentTest, AFileCutShortWhileReadFailsAndOneThatGrowsGivesTheDigest
         digest.Final();
         EXPECT_EQ(digest.GetBase32Text(false), DigestTextOf(content));
     }
-}
-
-TEST(DigestContentTest, PagesNotInMemoryAreReadToTheSameDigest) {
-    TemporaryTree tree;
-    const std::string path = tree.Path("cold");
-    const std::string content = RandomContent(kMappedViewSize + 12345, 99);
-    WriteBytes(path, content);
-    FileContentReader reader;
-    ASSERT_TRUE(reader.Open(path.c_str()));
-    ASSERT_TRUE(reader.MapAt(0, kMappedViewSize).inMemory);
-    reader.Close();
-    // Written back and dropped from the page cache, the file is on the disk only.
-    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(file, 0);
-    EXPECT_EQ(fsync(file), 0);
-    EXPECT_EQ(posix_fadvise(file, 0, 0, POSIX_FADV_DONTNEED), 0);
-    close(file);
-    ASSERT_TRUE(reader.Open(path.c_str()));
-    if (reader.MapAt(0, kMappedViewSize).inMemory) GTEST_SKIP() << "this file system keeps its pages in memory";
-    EXPECT_EQ(DigestFile(path.c_str()).text, DigestTextOf(content));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The folder tree's rules without widgets: lazy children, hidden entries, the
-// three check states with their propagation, the collected roots and the
-// notices a view follows, over a listing held in memory and one real tree.
+// The folder tree's rules without widgets: the three check states with their
+// propagation and the collected roots over a listing held in memory, and the
+// entries of a real tree.
 #include "scan/FolderTreeModel.h"
 
 #include "tests/scan/ScanTestSupport.h"
@@ -24,10 +24,8 @@ using testing::FixedDrives;
 class FakeListing : public DirectoryListing {
 public:
     std::map<std::string, std::string> folders;
-    mutable std::map<std::string, int> listed;
 
     bool List(const std::string& path, const Visitor& visit) const override {
-        ++listed[path];
         if (!folders.contains(path)) return false;
         std::istringstream entries(folders.at(path));
         for (std::string name; entries >> name;) {
@@ -84,95 +82,47 @@ protected:
 
 constexpr const char* kAllCleared = " /- home- ann- usr- bin- cp- ls- lib- README- swap- /home/ann-";
 
-TEST_F(FolderTreeModelTest, ClicksPropagateDownThroughLoadedItemsAndUpThroughEveryAncestor) {
+TEST_F(FolderTreeModelTest, ClicksPropagateBothWaysAndTickedItemsAreCollectedInDisplayOrderWithoutDescending) {
     struct Case {
         const char* what;
         Strings clicks;
         const char* states;
+        Strings collected;
     } cases[] = {
         {"a ticked folder ticks what is loaded below it; its ancestors are partly ticked",
          {"/ usr bin"},
-         " /~ home- ann- usr~ bin+ cp+ ls+ lib- README- swap- /home/ann-"},
-        {"the last unticked child ticks its parent, and so on up",
+         " /~ home- ann- usr~ bin+ cp+ ls+ lib- README- swap- /home/ann-",
+         {"/usr/bin"}},
+        {"the last unticked child ticks its parent, and so on up; a drive is collected alone",
          {"/ usr bin", "/ usr lib", "/ usr README", "/ home ann", "/ swap"},
-         " /+ home+ ann+ usr+ bin+ cp+ ls+ lib+ README+ swap+ /home/ann-"},
-        {"one cleared child makes every ancestor partly ticked",
+         " /+ home+ ann+ usr+ bin+ cp+ ls+ lib+ README+ swap+ /home/ann-",
+         {"/"}},
+        {"one cleared child makes every ancestor partly ticked; ticked files are collected like folders",
          {"/", "/ usr bin ls"},
-         " /~ home+ ann+ usr~ bin~ cp+ ls- lib+ README+ swap+ /home/ann-"},
+         " /~ home+ ann+ usr~ bin~ cp+ ls- lib+ README+ swap+ /home/ann-",
+         {"/home", "/usr/bin/cp", "/usr/lib", "/usr/README", "/swap"}},
         {"a partly ticked item clicked clears its whole subtree",
          {"/", "/ usr bin ls", "/ usr"},
-         " /~ home+ ann+ usr- bin- cp- ls- lib- README- swap+ /home/ann-"},
-        {"a partly ticked drive clicked clears everything under it", {"/ usr bin ls", "/"}, kAllCleared},
-        {"clearing the only ticked item clears its ancestors again", {"/ home ann", "/ home ann"}, kAllCleared},
-        {"drive items are ticked on their own even where their paths nest",
-         {"/home/ann"},
-         " /- home- ann- usr- bin- cp- ls- lib- README- swap- /home/ann+"},
+         " /~ home+ ann+ usr- bin- cp- ls- lib- README- swap+ /home/ann-",
+         {"/home", "/swap"}},
+        {"a partly ticked drive clicked clears everything under it", {"/ usr bin ls", "/"}, kAllCleared, {}},
+        {"clearing the only ticked item clears its ancestors again", {"/ home ann", "/ home ann"}, kAllCleared, {}},
+        {"drive items are ticked on their own even where their paths nest; an unopened folder is collected",
+         {"/home/ann", "/ usr lib"},
+         " /~ home- ann- usr~ bin- cp- ls- lib+ README- swap- /home/ann+",
+         {"/usr/lib", "/home/ann"}},
+        {"nested drive items are both collected", {"/", "/home/ann"},
+         " /+ home+ ann+ usr+ bin+ cp+ ls+ lib+ README+ swap+ /home/ann+", {"/", "/home/ann"}},
     };
     for (const Case& test : cases) {
         Click(test.clicks);
         EXPECT_EQ(States(model.Root()), test.states) << test.what;
-    }
-}
-
-TEST_F(FolderTreeModelTest, CollectsTickedItemsInDisplayOrderWithoutDescendingBelowThem) {
-    struct Case {
-        const char* what;
-        Strings clicks;
-        Strings collected;
-    } cases[] = {
-        {"an unopened folder and a later drive, in display order",
-         {"/home/ann", "/ usr lib"},
-         {"/usr/lib", "/home/ann"}},
-        {"a drive whose children are all ticked is collected alone", {"/ usr", "/ home", "/ swap"}, {"/"}},
-        {"partly ticked items are entered; ticked files are collected like folders",
-         {"/", "/ usr bin ls"},
-         {"/home", "/usr/bin/cp", "/usr/lib", "/usr/README", "/swap"}},
-        {"nested drive items are both collected", {"/", "/home/ann"}, {"/", "/home/ann"}},
-        {"nothing ticked", {}, {}},
-    };
-    for (const Case& test : cases) {
-        Click(test.clicks);
         EXPECT_EQ(model.CollectChecked(), test.collected) << test.what;
     }
     model.SelectAll();
     EXPECT_EQ(States(model.Root()), " /+ home+ ann+ usr+ bin+ cp+ ls+ lib+ README+ swap+ /home/ann+");
     model.ClearAll();
     EXPECT_EQ(States(model.Root()), kAllCleared);
-}
-
-TEST_F(FolderTreeModelTest, ChildrenLoadOnFirstExpansionOnlyTickedUnderATickedFolder) {
-    Click({"/ usr lib"});
-    model.Expand(At(model, "/ usr lib"));
-    model.Expand(At(model, "/home/ann"));
-    EXPECT_EQ(States(At(model, "/ usr")), " bin- cp- ls- lib+ x+ README-");
-    EXPECT_EQ(States(At(model, "/home/ann")), " notes-");
-
-    listing.folders["/usr/lib"] += " y";
-    model.Expand(At(model, "/ usr lib"));
-    EXPECT_EQ(States(At(model, "/ usr lib")), " x+") << "an opened folder is not read again";
-    EXPECT_EQ(listing.listed["/usr/lib"], 2) << "once for its expand button, once for its children";
-}
-
-TEST(FolderTreeListingTest, HiddenFilesLeftOutFoldersFirstEachByNameAndButtonsOnlyWhereSomethingShows) {
-    FakeListing listing;
-    listing.folders = {{"/d", ".profile zeta/ b.txt .config/ a.txt alpha/ locked/"},
-                       {"/d/zeta", ".hidden-file"},
-                       {"/d/.config", ".hidden-folder/"},
-                       {"/d/alpha", "file"}};
-    FixedDrives drives;
-    drives.drives = {"/d", "/unreadable"};
-    FolderTreeModel model(listing, drives);
-    model.LoadDrives();
-    std::string shown;
-    for (const char* path : {"/d", "/unreadable", "/d zeta", "/d .config", "/d alpha", "/d locked", "/d b.txt"}) {
-        FolderNode& node = At(model, path);
-        shown += " " + node.Text() + (node.IsFolder() ? "/" : "") + (node.HasChildren() ? "+" : "");
-    }
-    // Only hidden files inside: no button. A hidden folder inside: a button. Unreadable: none.
-    EXPECT_EQ(shown, " /d/+ /unreadable/ zeta/ .config/+ alpha/+ locked/ b.txt");
-    model.Expand(At(model, "/unreadable"));
-    model.Expand(At(model, "/d locked"));
-    EXPECT_EQ(States(model.Root()), " /d- .config- alpha- locked- zeta- a.txt- b.txt- /unreadable-");
 }
 
 TEST(FolderTreeListingTest, RealFolderListsEntriesOfEachKindAndAFolderGoneSinceShowsNothing) {
@@ -202,35 +152,6 @@ TEST(FolderTreeListingTest, RealFolderListsEntriesOfEachKindAndAFolderGoneSinceS
     model.Expand(At(model, tree.Root() + " full"));
     EXPECT_EQ(At(model, tree.Root() + " full").ChildCount(), 0);
     EXPECT_EQ(model.CollectChecked(), Strings{tree.Path("full")});
-}
-
-struct RecordingObserver : FolderTreeObserver {
-    Strings notices;
-    void Note(const char* what, const FolderNode& parent, int a, int b) {
-        notices.push_back(std::string(what) + " " + (parent.Parent() ? parent.Text() : "top") + " " +
-                          std::to_string(a) + " " + std::to_string(b) + " of " + std::to_string(parent.ChildCount()));
-    }
-    void TreeAboutToBeReset() override { notices.push_back("reset?"); }
-    void TreeReset() override { notices.push_back("reset"); }
-    void ChildrenAboutToBeInserted(const FolderNode& p, int a, int b) override { Note("insert?", p, a, b); }
-    void ChildrenInserted(const FolderNode& p, int a, int b) override { Note("inserted", p, a, b); }
-    void CheckStatesChanged(const FolderNode& p, int a, int b) override { Note("states", p, a, b); }
-};
-
-TEST_F(FolderTreeModelTest, ObserverFollowsInsertionsAndStateChangesByRowRanges) {
-    RecordingObserver observer;
-    model.SetObserver(&observer);
-    model.Expand(At(model, "/ usr lib"));
-    model.ToggleCheck(At(model, "/ usr bin"));
-    model.SelectAll();
-    EXPECT_EQ(observer.notices,
-              (Strings{"insert? lib 0 1 of 0", "inserted lib 0 1 of 1", "states usr 0 0 of 3", "states bin 0 1 of 2",
-                       "states / 1 1 of 3", "states top 0 0 of 2", "states top 0 1 of 2", "states / 0 2 of 3",
-                       "states home 0 0 of 1", "states usr 1 2 of 3", "states lib 0 0 of 1"}));
-    observer.notices = {};
-    model.LoadDrives();
-    EXPECT_EQ(observer.notices, (Strings{"reset?", "reset"}));
-    EXPECT_EQ(States(model.Root()), " /- /home/ann-");
 }
 
 }  // namespace

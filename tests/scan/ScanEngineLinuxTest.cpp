@@ -1,5 +1,5 @@
-// How the walk meets what only Linux trees hold: links, special files, pseudo
-// file systems, folders it may not read and paths longer than PATH_MAX.
+// How the walk meets what only Linux trees hold: links, special files, bind
+// mounts, folders it may not read and paths longer than PATH_MAX.
 #include "scan/ScanEngine.h"
 
 #include "tests/platform/BindMount.h"
@@ -9,12 +9,10 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -67,79 +65,6 @@ TEST_F(ScanEngineLinuxTest, LinksFifosLineBreaksAndUnreadableFoldersNeitherFollo
     if (lockBinds) expectedUnlistable.push_back(tree.Path("locked"));
     EXPECT_EQ(unlistable, expectedUnlistable) << "a root that is a link, a folder that may not be read";
     EXPECT_EQ(lastSkips.Total(), lockBinds ? 5u : 4u);
-}
-
-TEST_F(ScanEngineLinuxTest, ASubfolderThatVanishesBeforeItIsOpenedKeepsAnEmptyRecord) {
-    testing::TemporaryTree outside;
-    tree.Folder("gone");
-    tree.File("gone/inside", 1);
-    tree.File("stays", 2);
-    testing::RecordingTarget target;
-    // The folder is announced before it is opened: take it away in between.
-    target.onStatus = [&](const std::string& text) {
-        if (text == tree.Path("gone")) {
-            EXPECT_EQ(std::rename(text.c_str(), outside.Path("gone").c_str()), 0);
-        }
-    };
-    {
-        ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
-        ASSERT_TRUE(engine.Start({tree.Root()}));
-        ASSERT_TRUE(target.WaitForDone());
-    }
-    EXPECT_EQ(target.Statuses(), (Strings{"Initialize...", tree.Path("gone")}));
-    EXPECT_EQ(testing::Listing(FolderAt(tree.Root())), "gone/\nstays 2\n");
-    EXPECT_EQ(FolderAt(tree.Path("gone"))->findData.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(intake.Count(), 1u) << "the walk goes on in the parent";
-}
-
-TEST_F(ScanEngineLinuxTest, PseudoFileSystemsAreNotListed) {
-    struct statfs fileSystem {};
-    if (statfs("/proc", &fileSystem) != 0 || fileSystem.f_type != 0x9fa0) GTEST_SKIP() << "/proc is not mounted";
-    Strings statuses = Scan({"/proc", "/proc/sys/"});
-    EXPECT_EQ(statuses, Strings{"Initialize..."});
-    ASSERT_NE(FolderAt("/proc"), nullptr);
-    EXPECT_EQ(testing::Listing(FolderAt("/proc")), "sys/\n");
-    EXPECT_EQ(intake.Count(), 0u);
-    EXPECT_EQ(lastSkips.Examples(SkipCause::PseudoFileSystem), (Strings{"/proc", "/proc/sys"}));
-    EXPECT_EQ(lastSkips.Total(), 2u);
-}
-
-TEST_F(ScanEngineLinuxTest, HardLinksAreOneFileWhoseFirstPathStandsForTheOthersAlsoInALaterScan) {
-    tree.Folder("a");
-    tree.Folder("b");
-    tree.File("a/one", 10);
-    ASSERT_EQ(link(tree.Path("a/one").c_str(), tree.Path("a/two").c_str()), 0);
-    ASSERT_EQ(link(tree.Path("a/one").c_str(), tree.Path("b/three").c_str()), 0);
-    tree.File("b/copy", 10);  // the same size, but a file of its own
-    Scan({tree.Root()});
-    EXPECT_EQ(intake.Count(), 4u) << "every path is catalogued";
-
-    std::vector<FileItem*> paths{FolderAt(tree.Path("a"))->FindFile("one"), FolderAt(tree.Path("a"))->FindFile("two"),
-                                 FolderAt(tree.Path("b"))->FindFile("three")};
-    // Which path comes first depends on the listing order.
-    auto first = std::find_if(paths.begin(), paths.end(), [&](FileItem* path) { return !links.FirstOf(path); });
-    ASSERT_NE(first, paths.end());
-    for (FileItem* path : paths) EXPECT_EQ(links.FirstOf(path), path == *first ? nullptr : *first) << path->Name();
-    EXPECT_EQ(links.ExtrasOf(*first).size(), 2u);
-    EXPECT_EQ(links.ExtraCount(), 2u) << "b/copy is no one's link";
-
-    // A later scan takes in new names, linking a new path to the file as the
-    // first scan found it, and a file whose size changed under its new size;
-    // its record is left as it was until the scan is committed.
-    catalogRoot->Prune(true);
-    intake.Clear();
-    ASSERT_EQ(link(tree.Path("a/one").c_str(), tree.Path("b/four").c_str()), 0);
-    tree.File("b/copy", 5000);
-    Scan({tree.Root()});
-    FileItem* copy = FolderAt(tree.Path("b"))->FindFile("copy");
-    ASSERT_EQ(intake.Count(), 2u);
-    EXPECT_EQ(intake.All()[0].item, copy);
-    EXPECT_EQ(intake.All()[0].size, 5000u);
-    EXPECT_EQ(links.FirstOf(intake.All()[1].item), *first);
-    EXPECT_EQ(links.ExtraCount(), 3u);
-    EXPECT_EQ(copy->Size(), 10u);
-    ASSERT_EQ(changes.changed.size(), 1u);
-    EXPECT_EQ(changes.changed[0].file, copy);
 }
 
 TEST_F(ScanEngineLinuxTest, WhatABindMountShowsAgainIsEnteredOnceAndAFileBoundOnItsOwnIsLinked) {

@@ -56,30 +56,6 @@ TEST_F(ScanEngineTest, WalksDepthFirstRecordingHiddenEmptyAndCaseDifferingEntrie
     EXPECT_EQ(intake.All()[0].item, b->FindFile("two")) << "the intake is ordered largest first";
 }
 
-TEST_F(ScanEngineTest, OverlappingRootsAreWalkedOnceWhicheverComesFirst) {
-    tree.Folder("Data");
-    tree.File("Data/x", 1);
-    tree.Folder("Data/Music");
-    tree.File("Data/Music/song", 2);
-    tree.Folder("Data/Music/Album");
-    tree.File("Data/Music/Album/track", 3);
-
-    // A folder already walked is not entered again, and passes over nothing.
-    const std::pair<Strings, Strings> cases[] = {
-        {{tree.Path("Data"), tree.Path("Data/Music")}, {tree.Path("Data/Music"), tree.Path("Data/Music/Album")}},
-        {{tree.Path("Data/Music"), tree.Path("Data")}, {tree.Path("Data/Music/Album")}}};
-    for (const auto& [roots, entered] : cases) {
-        catalogRoot->ClearChildren();
-        intake.Clear();
-        Strings expected{"Initialize..."};
-        expected.insert(expected.end(), entered.begin(), entered.end());
-        EXPECT_EQ(Scan(roots), expected) << "roots are walked in list order and are not announced themselves";
-        EXPECT_EQ(intake.Count(), 3u);
-        EXPECT_EQ(FolderAt(tree.Path("Data"))->CountFiles(), 3u);
-        EXPECT_EQ(lastSkips.Total(), 0u);
-    }
-}
-
 TEST_F(ScanEngineTest, RootsThatCannotBeListedLeaveTheirFolderChainAndRelativeRootsStartAtTheWorkingDirectory) {
     tree.File("file.txt", 9);
     tree.Folder("sub");
