@@ -152,7 +152,7 @@ std::string CatalogMerge::MergeFolders(FolderItem& into, FolderItem& from) {
 
 std::string CatalogMerge::MergeFile(FileItem& into, const FileItem& from, const FolderItem& folder) {
     if (std::string what = Disagreement(into, from); !what.empty())
-        return ChildPath(folder, into.Name()) + " is a different file in two catalogues: its " + what + " differ";
+        return ChildPath(folder, into.Name()) + " is a different file in two catalogues: they differ in " + what;
     if (!HasDigest(into) && HasDigest(from)) {
         into.SetDigestText(from.DigestText());
         into.hashMillis = from.hashMillis;

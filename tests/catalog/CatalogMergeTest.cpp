@@ -110,13 +110,13 @@ TEST(CatalogMergeTest, RecordsOfOnePathAreOneOnlyWhenSizeTimeAndDigestAgree) {
         std::string error;   // what the refusal holds; empty when merged
         std::string digest;  // of the merged record
     };
-    const std::string clash = "/data/f is a different file in two catalogues: its ";
+    const std::string clash = "/data/f is a different file in two catalogues: they differ in ";
     const Case cases[] = {
         {"agree, digest taken", {"f"}, {"f", 5, 100, "D1"}, "", "D1"},
         {"agree, digest kept", {"f", 5, 100, "D1"}, {"f"}, "", "D1"},
-        {"size", {"f"}, {"f", 6}, clash + "size differ", ""},
-        {"time", {"f", 5, 100, "D1"}, {"f", 5, 101, "D1"}, clash + "last-write time differ", ""},
-        {"digest", {"f", 5, 100, "D1"}, {"f", 5, 100, "D2"}, clash + "digest differ", ""},
+        {"size", {"f"}, {"f", 6}, clash + "size", ""},
+        {"time", {"f", 5, 100, "D1"}, {"f", 5, 101, "D1"}, clash + "last-write time", ""},
+        {"digest", {"f", 5, 100, "D1"}, {"f", 5, 100, "D2"}, clash + "digest", ""},
         {"folder", {"f"}, {"f", 0, 0, "", true}, "/data/f is a folder in one catalogue and a file in another", ""},
     };
     for (const Case& test : cases) {
