@@ -111,28 +111,6 @@ TEST_F(AppSessionTest, NewDocumentStopsTheComparisonAndEmptiesBothLists) {
     EXPECT_EQ(session.Doc().catalog.Count(), 0u);
 }
 
-TEST_F(AppSessionTest, SaveToAndOpenFileRoundTrip) {
-    testing::WriteBytes(tree.Path("one"), "same");
-    testing::WriteBytes(tree.Path("two"), "same");
-    Scan();
-    ASSERT_TRUE(session.CompareAllSharedSizes());
-    ASSERT_TRUE(testing::CollectUntilDone(session));
-    const std::string saved = tree.Path("saved.tws");
-    ASSERT_TRUE(session.SaveTo(saved)) << ::testing::PrintToString(prompts.TakeErrors());
-    EXPECT_FALSE(session.Doc().modified);
-    EXPECT_EQ(session.Doc().path, saved);
-
-    const CompareTotals before = session.Totals();
-    ASSERT_TRUE(session.OpenFile(saved));
-    EXPECT_EQ(session.Finished().RowCount(), 2u) << "finished files come back in the Finished list";
-    EXPECT_EQ(session.Totals().finishedCount, before.finishedCount) << "files not queued now are not counted as done";
-    EXPECT_EQ(session.Totals().finishedBytes, before.finishedBytes);
-    EXPECT_EQ(session.Doc().duplicates.CountOfKeyOf(session.Finished().Entry(0).item), 2u);
-    EXPECT_FALSE(session.OpenFile(tree.Path("missing.tws")));
-    EXPECT_EQ(session.Finished().RowCount(), 0u);
-    EXPECT_FALSE(prompts.TakeErrors().empty()) << "a failed open says why";
-}
-
 // Written with a last-write time long past, so that a rewrite of the same
 // length shows in its time however soon it follows.
 void WriteAged(const std::string& path, const std::string& content) {

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 namespace twinseek {
 namespace {
 
@@ -32,47 +30,12 @@ public:
 
 class FileListTest : public ::testing::Test {
 protected:
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const FileItem* file : list.Files()) names.emplace_back(file->Name());
-        return names;
-    }
-
     CountingFileTypes desktop;
     FileTypeCache cache{desktop, desktop};
     testing::CatalogedDirectory files;
     testing::RecordingProgress progress;
     FileList list{cache};
 };
-
-TEST_F(FileListTest, CategorySetsAreKeptWhileTheSizeSetIsRebuiltEachTime) {
-    for (auto [name, size] : {std::pair{"a", 5000}, {"single", 7000}, {"b", 5000}, {"big1", 50 << 20}, {"big2", 50 << 20}})
-        files.AddRecord(name, uint64_t(size));
-    list.ShowCategory(6, files.catalog, progress);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b"})) << "only sizes another file has";
-    list.ShowCategory(8, files.catalog, progress);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"big1", "big2", "a", "b"}));
-
-    files.AddRecord("late", 5000);
-    list.ShowCategory(6, files.catalog, progress);
-    EXPECT_EQ(list.RowCount(), 2u) << "a kept set is shown again without reading the catalogue";
-    list.ShowSize(5000, files.catalog, progress);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "late"}));
-    list.ShowSize(50 << 20, files.catalog, progress);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"big1", "big2"})) << "set 0 is refilled, not added to";
-
-    // The "Upload list..." progress runs over the whole range, a step per row.
-    std::vector<std::tuple<std::string, int32_t, int>> runs;
-    for (const auto& run : progress.runs) runs.emplace_back(run.text, run.range, run.steps);
-    EXPECT_EQ(runs, (std::vector<std::tuple<std::string, int32_t, int>>{
-                        {"Upload list...", 3, 2}, {"Upload list...", 5, 4}, {"Upload list...", 0, 0},
-                        {"Upload list...", 3, 3}, {"Upload list...", 2, 2}}));
-
-    list.DropRowSets();
-    EXPECT_EQ(list.RowCount(), 0u);
-    list.ShowCategory(6, files.catalog, progress);
-    EXPECT_EQ(list.RowCount(), 3u) << "a dropped set is built afresh";
-}
 
 TEST_F(FileListTest, CellsShowTheRecordAndAskTheDesktopOncePerExtension) {
     FileItem* photo = files.AddRecord("PHOTO.JPG", 5000);
