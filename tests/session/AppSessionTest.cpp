@@ -93,6 +93,19 @@ TEST_F(AppSessionTest, ComparisonMarksModifiedAndListsFollowByRows) {
     EXPECT_EQ(session.Totals().finishedCount, 3u);
     for (const std::string& event : comparingObserver.events)
         EXPECT_NE(event, "clear") << "collection never resets the list";
+
+    // Saved and opened again: the finished files come back in the Finished
+    // list, counted as they were; a failed open says why and leaves none.
+    const CompareTotals before = session.Totals();
+    ASSERT_TRUE(session.SaveTo(tree.Path("saved.tws"))) << ::testing::PrintToString(prompts.TakeErrors());
+    EXPECT_FALSE(session.Doc().modified);
+    ASSERT_TRUE(session.OpenFile(tree.Path("saved.tws")));
+    EXPECT_EQ(session.Finished().RowCount(), 3u);
+    EXPECT_EQ(session.Totals().finishedCount, before.finishedCount) << "files not queued now are not counted as done";
+    EXPECT_EQ(session.Totals().finishedBytes, before.finishedBytes);
+    EXPECT_FALSE(session.OpenFile(tree.Path("missing.tws")));
+    EXPECT_EQ(session.Finished().RowCount(), 0u);
+    EXPECT_FALSE(prompts.TakeErrors().empty()) << "a failed open says why";
 }
 
 TEST_F(AppSessionTest, NewDocumentStopsTheComparisonAndEmptiesBothLists) {

@@ -37,6 +37,22 @@ protected:
     FileList list{cache};
 };
 
+TEST_F(FileListTest, CategorySetsAreKeptWhileTheSizeSetIsRefilledEachTime) {
+    for (auto [name, size] : {std::pair{"a", 5000}, {"single", 7000}, {"b", 5000}}) files.AddRecord(name, uint64_t(size));
+    list.ShowCategory(6, files.catalog, progress);
+    EXPECT_EQ(list.RowCount(), 2u) << "only sizes another file has";
+    files.AddRecord("late", 5000);
+    list.ShowCategory(6, files.catalog, progress);
+    EXPECT_EQ(list.RowCount(), 2u) << "a kept set is shown again without reading the catalogue";
+    list.ShowSize(5000, files.catalog, progress);
+    list.ShowSize(5000, files.catalog, progress);
+    EXPECT_EQ(list.RowCount(), 3u) << "set 0 is refilled, not added to";
+    list.DropRowSets();
+    EXPECT_EQ(list.RowCount(), 0u);
+    list.ShowCategory(6, files.catalog, progress);
+    EXPECT_EQ(list.RowCount(), 3u) << "a dropped set is built afresh";
+}
+
 TEST_F(FileListTest, CellsShowTheRecordAndAskTheDesktopOncePerExtension) {
     FileItem* photo = files.AddRecord("PHOTO.JPG", 5000);
     photo->findData.ftLastWriteTime = FileTime::FromUnix(1700000000, 0);

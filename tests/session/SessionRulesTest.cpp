@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
@@ -24,7 +25,17 @@
 namespace twinseek {
 namespace {
 
-TEST(ProgressPercentTest, EdgesStayWithinTheScale) {
+// The status bar's per-step percentages are left to this test.
+TEST(ProgressPercentTest, EveryRunMovesAsItsTrueFractionToAFullBarAndEdgesStayWithinTheScale) {
+    for (int32_t range : {1, 3, 7, 99, 100, 1000, 12345}) {
+        int changes = 0, shown = 0;
+        for (int32_t position = 1; position <= range; ++position) {
+            changes += ProgressPercent(position, range) != shown;
+            shown = ProgressPercent(position, range);
+            ASSERT_EQ(shown, int(int64_t(position) * 100 / range)) << position << "/" << range;
+        }
+        EXPECT_EQ(changes, std::min(range, 100)) << "a short run moves at every step: " << range;
+    }
     const std::tuple<int64_t, int32_t, int> cases[] = {{0, 10, 0},  {1, 0, 0},   {5, -3, 0},
                                                        {-1, 10, 0}, {11, 10, 100},
                                                        {2'000'000'000, 2'100'000'000, 95}};  // past 32 bits
