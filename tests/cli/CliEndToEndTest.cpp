@@ -2,35 +2,20 @@
 // exit statuses and messages it gives, checked against the files' own bytes
 // and against published SHA-1 values.
 #include "catalog/TextFormat.h"
-#include "cli/CliApp.h"
-#include "tests/cli/CliTestSupport.h"
-#include "session/GroupReport.h"
 #include "cli/UnreadableFile.h"
 #include "compare/FileDigest.h"
 #include "document/Document.h"
 #include "document/HeadlessPrompts.h"
-#include "tests/compare/CompareTestSupport.h"
+#include "session/GroupReport.h"
+#include "tests/cli/CliTestSupport.h"
 #include "tests/platform/BindMount.h"
-#include "tests/platform/TemporaryTree.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <algorithm>
+#include <ctime>
 #include <map>
 #include <optional>
 #include <set>
 #include <sstream>
-#include <string>
-#include <string_view>
-#include <algorithm>
-#include <ctime>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
 
 namespace twinseek {
 namespace {

@@ -1,7 +1,9 @@
-// twinseek-cli run in-process, its exit status and what it printed.
+// twinseek-cli run in-process, its exit status and what it printed; and a
+// temporary tree whose Trash and journal are the test's own.
 #pragma once
 
 #include "cli/CliApp.h"
+#include "tests/session/SessionTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -31,5 +33,13 @@ inline CliRun RunCommand(std::vector<std::string> arguments) {
     std::string err = ::testing::internal::GetCapturedStderr();
     return {status, std::move(out), std::move(err)};
 }
+
+struct CliTreeTest : ::testing::Test {
+    std::string Path(const std::string& name) const { return tree.Path(name); }
+    bool Exists(const std::string& name) const { return access(tree.Path(name).c_str(), F_OK) == 0; }
+
+    TemporaryTree tree;
+    ScopedDataHome dataHome{tree.Path("data")};
+};
 
 }  // namespace twinseek::testing

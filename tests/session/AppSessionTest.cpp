@@ -1,17 +1,20 @@
-#include "session/AppSession.h"
-
+// A session over real folders: a comparison its lists follow row by row, a
+// document saved and opened again; and a scan of folders the catalogue already
+// holds: what changed on disk is taken in anew, what vanished leaves, what
+// could not be listed stays, and a cancelled scan leaves the catalogue as it was.
 #include "document/HeadlessPrompts.h"
 #include "tests/session/SessionTestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include <ctime>
+#include <set>
 
 namespace twinseek {
 namespace {
 
 using testing::RandomContent;
+using testing::ReadBytes;
+using testing::WriteBytes;
+using Names = std::set<std::string>;
 
 // Writes down the row changes a list tells, as a table model would follow them.
 class RecordingObserver final : public ListObserver {
@@ -90,6 +93,19 @@ TEST_F(AppSessionTest, ComparisonMarksModifiedAndListsFollowByRows) {
     EXPECT_EQ(session.Totals().finishedCount, 3u);
     for (const std::string& event : comparingObserver.events)
         EXPECT_NE(event, "clear") << "collection never resets the list";
+
+    // Saved and opened again: the finished files come back in the Finished
+    // list, counted as they were; a failed open says why and leaves none.
+    const CompareTotals before = session.Totals();
+    ASSERT_TRUE(session.SaveTo(tree.Path("saved.tws"))) << ::testing::PrintToString(prompts.TakeErrors());
+    EXPECT_FALSE(session.Doc().modified);
+    ASSERT_TRUE(session.OpenFile(tree.Path("saved.tws")));
+    EXPECT_EQ(session.Finished().RowCount(), 3u);
+    EXPECT_EQ(session.Totals().finishedCount, before.finishedCount) << "files not queued now are not counted as done";
+    EXPECT_EQ(session.Totals().finishedBytes, before.finishedBytes);
+    EXPECT_FALSE(session.OpenFile(tree.Path("missing.tws")));
+    EXPECT_EQ(session.Finished().RowCount(), 0u);
+    EXPECT_FALSE(prompts.TakeErrors().empty()) << "a failed open says why";
 }
 
 TEST_F(AppSessionTest, NewDocumentStopsTheComparisonAndEmptiesBothLists) {
@@ -108,26 +124,146 @@ TEST_F(AppSessionTest, NewDocumentStopsTheComparisonAndEmptiesBothLists) {
     EXPECT_EQ(session.Doc().catalog.Count(), 0u);
 }
 
-TEST_F(AppSessionTest, SaveToAndOpenFileRoundTrip) {
-    testing::WriteBytes(tree.Path("one"), "same");
-    testing::WriteBytes(tree.Path("two"), "same");
-    Scan();
-    ASSERT_TRUE(session.CompareAllSharedSizes());
-    ASSERT_TRUE(testing::CollectUntilDone(session));
-    const std::string saved = tree.Path("saved.tws");
-    ASSERT_TRUE(session.SaveTo(saved)) << ::testing::PrintToString(prompts.TakeErrors());
-    EXPECT_FALSE(session.Doc().modified);
-    EXPECT_EQ(session.Doc().path, saved);
+// Written with a last-write time long past, so that a rewrite of the same
+// length shows in its time however soon it follows.
+void WriteAged(const std::string& path, const std::string& content) {
+    WriteBytes(path, content);
+    const timespec times[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 1000, 0}};
+    EXPECT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+}
 
-    const CompareTotals before = session.Totals();
-    ASSERT_TRUE(session.OpenFile(saved));
-    EXPECT_EQ(session.Finished().RowCount(), 2u) << "finished files come back in the Finished list";
-    EXPECT_EQ(session.Totals().finishedCount, before.finishedCount) << "files not queued now are not counted as done";
-    EXPECT_EQ(session.Totals().finishedBytes, before.finishedBytes);
-    EXPECT_EQ(session.Doc().duplicates.CountOfKeyOf(session.Finished().Entry(0).item), 2u);
-    EXPECT_FALSE(session.OpenFile(tree.Path("missing.tws")));
-    EXPECT_EQ(session.Finished().RowCount(), 0u);
-    EXPECT_FALSE(prompts.TakeErrors().empty()) << "a failed open says why";
+struct RefreshSession {
+    // Scans root and compares every shared size, as the wizard does with every category ticked.
+    RefreshCounts ScanAndCompare(const std::string& root) {
+        RefreshCounts counts;
+        testing::ScanIntoSession(app, root, true, &counts);
+        app.CompareAllSharedSizes();
+        EXPECT_TRUE(testing::CollectUntilDone(app));
+        return counts;
+    }
+    std::set<Names> Groups() const {
+        std::set<Names> groups;
+        app.Doc().duplicates.ForEachDuplicateGroup([&](uint64_t, DuplicateIndex::FileRange files) {
+            Names paths;
+            for (auto it = files.first; it != files.second; ++it) paths.emplace((*it)->GetFullPath());
+            groups.insert(paths);
+        });
+        return groups;
+    }
+    std::multiset<std::string> FinishedNames() const {
+        std::multiset<std::string> names;
+        for (size_t row = 0; row < app.Finished().RowCount(); ++row)
+            names.emplace(app.Finished().Entry(row).item->Name());
+        return names;
+    }
+    std::string Listing() const { return testing::Listing(app.Doc().root); }
+    const FileItem* Catalogued(std::string_view name) const {
+        for (const FileCatalog::Entry& entry : app.Doc().catalog)
+            if (entry.item->Name() == name) return entry.item;
+        return nullptr;
+    }
+
+    HeadlessPrompts prompts;
+    testing::RecordingProgress progress;
+    testing::RecordingCompareView view;
+    AppSession app{prompts, progress, view};
+};
+
+TEST(ScanRefreshTest, ARescanOfAChangedTreeGivesTheGroupsAndRecordsOfAFreshScan) {
+    testing::TemporaryTree tree;
+    const std::string a = RandomContent(6000, 1), b = RandomContent(6000, 2), c = RandomContent(9000, 3);
+    for (const char* folder : {"x", "x/deep", "y"}) tree.Folder(folder);
+    for (const char* name : {"a1", "x/a2", "x/deep/a3", "y/a4"}) WriteAged(tree.Path(name), a);
+    for (const char* name : {"b1", "x/b2"}) WriteAged(tree.Path(name), b);
+    for (const char* name : {"c1", "y/c2"}) WriteAged(tree.Path(name), c);
+    RefreshSession rescanned;
+    rescanned.ScanAndCompare(tree.Root());
+
+    // Removed, added, rewritten at the same and at another size, a folder removed.
+    ASSERT_EQ(unlink(tree.Path("a1").c_str()), 0);
+    WriteBytes(tree.Path("x/new"), b);
+    WriteBytes(tree.Path("b1"), a);
+    WriteBytes(tree.Path("y/c2"), b);
+    ASSERT_EQ(unlink(tree.Path("x/deep/a3").c_str()), 0);
+    ASSERT_EQ(rmdir(tree.Path("x/deep").c_str()), 0);
+    const RefreshCounts counts = rescanned.ScanAndCompare(tree.Root());
+    EXPECT_EQ(counts.newFiles, 1u);
+    EXPECT_EQ(counts.changedFiles, 2u);
+    EXPECT_EQ(counts.goneFiles, 2u);
+
+    RefreshSession fresh;
+    fresh.ScanAndCompare(tree.Root());
+    EXPECT_EQ(rescanned.Groups(), fresh.Groups());
+    EXPECT_EQ(rescanned.Groups().size(), 2u);
+    EXPECT_EQ(rescanned.Listing(), fresh.Listing());
+    EXPECT_EQ(rescanned.FinishedNames(), (std::multiset<std::string>{"a2", "a4", "b1", "b2", "c1", "c2", "new"}))
+        << "each once: what went left it, what changed was compared again";
+}
+
+TEST(ScanRefreshTest, ADeletedCopyLeavesAndARewrittenOneIsNoLongerACopyWhileACancelledScanKeepsAll) {
+    testing::TemporaryTree tree;
+    tree.Folder("data");
+    const std::string photo = RandomContent(7000, 4), song = RandomContent(8000, 5);
+    for (const char* name : {"data/photo1", "data/photo2", "data/photo3"}) WriteAged(tree.Path(name), photo);
+    for (const char* name : {"data/song1", "data/song2"}) WriteAged(tree.Path(name), song);
+    const std::string document = tree.Path("saved.tws");
+    {
+        RefreshSession first;
+        first.ScanAndCompare(tree.Path("data"));
+        ASSERT_TRUE(first.app.SaveTo(document));
+    }
+    const std::string saved = ReadBytes(document);
+    ASSERT_EQ(unlink(tree.Path("data/photo1").c_str()), 0);
+    WriteBytes(tree.Path("data/photo2"), RandomContent(7000, 6));
+
+    RefreshSession reopened;
+    ASSERT_TRUE(reopened.app.OpenFile(document));
+    testing::ScanIntoSession(reopened.app, tree.Path("data"), false);
+    ASSERT_TRUE(reopened.app.SaveTo(tree.Path("cancelled.tws")));
+    EXPECT_TRUE(ReadBytes(tree.Path("cancelled.tws")) == saved) << "a cancelled scan changes nothing";
+    EXPECT_EQ(reopened.Groups().size(), 2u);
+
+    RefreshCounts counts;
+    testing::ScanIntoSession(reopened.app, tree.Path("data"), true, &counts);
+    EXPECT_EQ(counts.changedFiles, 1u);
+    EXPECT_EQ(counts.goneFiles, 1u);
+    const Document& doc = reopened.app.Doc();
+    EXPECT_EQ(doc.catalog.Count(), 4u);
+    EXPECT_EQ(reopened.Catalogued("photo1"), nullptr);
+    const FileItem* rewritten = reopened.Catalogued("photo2");
+    ASSERT_NE(rewritten, nullptr);
+    EXPECT_EQ(rewritten->compareState, NotCompared);
+    EXPECT_EQ(doc.duplicates.FileCount(), 3u) << "photo3, alone now, and the songs";
+    EXPECT_EQ(reopened.Groups(), (std::set<Names>{{tree.Path("data/song1"), tree.Path("data/song2")}}));
+    EXPECT_EQ(reopened.FinishedNames(), (std::multiset<std::string>{"photo3", "song1", "song2"}));
+    EXPECT_EQ(doc.stamps.Count(), 3u) << "the unchanged compared files are held to how they stand now";
+}
+
+TEST(ScanRefreshTest, WhatCouldNotBeListedKeepsWhatItHeld) {
+    testing::TemporaryTree tree;
+    for (const char* folder : {"data", "data/locked", "usb"}) tree.Folder(folder);
+    for (const char* name : {"data/kept", "data/locked/inside", "usb/photo"}) WriteAged(tree.Path(name), name);
+    RefreshSession session;
+    for (const char* root : {"data", "usb"}) testing::ScanIntoSession(session.app, tree.Path(root));
+    const std::string before = session.Listing();
+
+    // A drive unmounted since: its root cannot be opened.
+    ASSERT_EQ(rename(tree.Path("usb").c_str(), tree.Path("away").c_str()), 0);
+    RefreshCounts counts;
+    testing::ScanIntoSession(session.app, tree.Path("usb"), true, &counts);
+    EXPECT_EQ(session.Listing(), before);
+    EXPECT_EQ(counts.goneFiles, 0u);
+
+    // A folder that may not be listed, by a user whom permissions bind.
+    ASSERT_EQ(chmod(tree.Root().c_str(), 0755), 0);
+    ASSERT_EQ(chmod(tree.Path("data/locked").c_str(), 0), 0);
+    const std::optional<bool> kept = testing::AsUnprivilegedUser([&] {
+        testing::ScanIntoSession(session.app, tree.Path("data"), true, &counts);
+        return session.Listing() == before && counts.goneFiles == 0;
+    });
+    chmod(tree.Path("data/locked").c_str(), 0755);
+    if (!kept) GTEST_SKIP() << "this root may not become another user";
+    EXPECT_TRUE(*kept) << "the locked folder's records stay";
 }
 
 }  // namespace

@@ -10,9 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sys/stat.h>
-
 namespace twinseek {
 namespace {
 
@@ -21,18 +18,6 @@ using testing::ReadBytes;
 
 class CleanupTest : public FileDeletionTest {
 protected:
-    CleanupTest() {
-        // The Trash and nothing else of the user's own: a data folder in the tree.
-        const char* old = std::getenv("XDG_DATA_HOME");
-        if (old) oldData = old;
-        setenv("XDG_DATA_HOME", tree.Path("data").c_str(), 1);
-    }
-    ~CleanupTest() override {
-        if (oldData.empty())
-            unsetenv("XDG_DATA_HOME");
-        else
-            setenv("XDG_DATA_HOME", oldData.c_str(), 1);
-    }
     DeletionReport Run(const std::vector<std::string>& names, CleanupAction action) {
         DeleteList list = Tick(names);
         return list.DeleteTicked(session, disk, action, journal);
@@ -43,8 +28,8 @@ protected:
         return status;
     }
 
+    testing::ScopedDataHome dataHome{tree.Path("data")};
     DiskFileRemover disk;
-    std::string oldData;
 };
 
 TEST_F(CleanupTest, HardLinkSharesTheKeptCopyAndTheGroupShrinks) {

@@ -12,16 +12,10 @@
 #include "session/ResultModel.h"
 #include "tests/session/SessionTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <fcntl.h>
-#include <functional>
 #include <map>
-#include <string>
 #include <sys/stat.h>
-#include <unistd.h>
-#include <utility>
 #include <vector>
 
 namespace twinseek::testing {

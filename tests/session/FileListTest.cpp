@@ -1,13 +1,11 @@
-// The files view's file list: kept row sets, cell texts, and type names and
-// icons asked of the desktop once per extension.
+// The files view's category tree (labels from the size-set counts, size nodes
+// made on the first expansion) and its file list: kept row sets, cell texts,
+// and type names and icons asked of the desktop once per extension.
+#include "session/CategoryTree.h"
 #include "session/FileList.h"
 #include "tests/compare/CompareTestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace twinseek {
 namespace {
@@ -32,12 +30,6 @@ public:
 
 class FileListTest : public ::testing::Test {
 protected:
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const FileItem* file : list.Files()) names.emplace_back(file->Name());
-        return names;
-    }
-
     CountingFileTypes desktop;
     FileTypeCache cache{desktop, desktop};
     testing::CatalogedDirectory files;
@@ -45,29 +37,16 @@ protected:
     FileList list{cache};
 };
 
-TEST_F(FileListTest, CategorySetsAreKeptWhileTheSizeSetIsRebuiltEachTime) {
-    for (auto [name, size] : {std::pair{"a", 5000}, {"single", 7000}, {"b", 5000}, {"big1", 50 << 20}, {"big2", 50 << 20}})
-        files.AddRecord(name, uint64_t(size));
+TEST_F(FileListTest, CategorySetsAreKeptWhileTheSizeSetIsRefilledEachTime) {
+    for (auto [name, size] : {std::pair{"a", 5000}, {"single", 7000}, {"b", 5000}}) files.AddRecord(name, uint64_t(size));
     list.ShowCategory(6, files.catalog, progress);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b"})) << "only sizes another file has";
-    list.ShowCategory(8, files.catalog, progress);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"big1", "big2", "a", "b"}));
-
+    EXPECT_EQ(list.RowCount(), 2u) << "only sizes another file has";
     files.AddRecord("late", 5000);
     list.ShowCategory(6, files.catalog, progress);
     EXPECT_EQ(list.RowCount(), 2u) << "a kept set is shown again without reading the catalogue";
     list.ShowSize(5000, files.catalog, progress);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "late"}));
-    list.ShowSize(50 << 20, files.catalog, progress);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"big1", "big2"})) << "set 0 is refilled, not added to";
-
-    // The "Upload list..." progress runs over the whole range, a step per row.
-    std::vector<std::tuple<std::string, int32_t, int>> runs;
-    for (const auto& run : progress.runs) runs.emplace_back(run.text, run.range, run.steps);
-    EXPECT_EQ(runs, (std::vector<std::tuple<std::string, int32_t, int>>{
-                        {"Upload list...", 3, 2}, {"Upload list...", 5, 4}, {"Upload list...", 0, 0},
-                        {"Upload list...", 3, 3}, {"Upload list...", 2, 2}}));
-
+    list.ShowSize(5000, files.catalog, progress);
+    EXPECT_EQ(list.RowCount(), 3u) << "set 0 is refilled, not added to";
     list.DropRowSets();
     EXPECT_EQ(list.RowCount(), 0u);
     list.ShowCategory(6, files.catalog, progress);
@@ -101,6 +80,42 @@ TEST_F(FileListTest, CellsShowTheRecordAndAskTheDesktopOncePerExtension) {
     EXPECT_EQ(desktop.icons, (std::vector<std::string>{"jpg", "", files.Path("app.ico"), "nothing"}))
         << "an .ico carries its own icon";
     EXPECT_EQ(photo->iconIndex, 101) << "kept in the record";
+}
+
+std::vector<std::string> Labels(const CategoryTree::Node& parent) {
+    std::vector<std::string> labels{parent.label};
+    for (const auto& child : parent.children) labels.push_back(child->label);
+    return labels;
+}
+
+TEST(CategoryTreeTest, LabelsCountSharedSizesAndSizeNodesListThemLargestFirst) {
+    testing::CatalogedDirectory files;
+    CategoryTree tree;
+    for (uint32_t id = 1; id <= 7; ++id) EXPECT_FALSE(tree.Category(id).expandable) << id;
+
+    for (auto [name, size] : {std::pair{"a", 5000}, {"b", 5000}, {"alone", 7000}, {"c", 2000}, {"d", 2000},
+                              {"e", 2000}, {"huge1", 200 << 20}, {"huge2", 200 << 20}, {"empty1", 0}, {"empty2", 0}})
+        files.AddRecord(name, uint64_t(size));
+    tree.Relabel(files.catalog);
+    EXPECT_EQ(tree.Root().label, "All Files [4 Group(s)]");
+    EXPECT_EQ(tree.Category(1).label, "Huge Files [1 Group(s)]");
+    EXPECT_EQ(tree.Category(6).label, "Very Small Files [2 Group(s)]");
+    EXPECT_TRUE(tree.Category(6).expandable);
+    EXPECT_TRUE(tree.Category(6).children.empty()) << "no size node before the first expansion";
+
+    CategoryTree::Node& verySmall = tree.Category(6);
+    ASSERT_TRUE(CategoryTree::NeedsSizeNodes(verySmall));
+    tree.AddSizeNodes(verySmall, CategoryTree::SizeSetsOf(6, files.catalog));
+    EXPECT_EQ(Labels(verySmall), (std::vector<std::string>{"Very Small Files [2 Group(s)]", "4.8 KB [2 Files]",
+                                                           "1.9 KB [3 Files]"}));
+    EXPECT_EQ(verySmall.children[1]->size, 2000u);
+    EXPECT_EQ(verySmall.children[1]->row, 1u);
+    EXPECT_FALSE(CategoryTree::NeedsSizeNodes(verySmall)) << "made once";
+    EXPECT_FALSE(CategoryTree::NeedsSizeNodes(tree.Root())) << "the root has no size nodes";
+    EXPECT_EQ(CategoryTree::SizeSetsOf(7, files.catalog).front().size, 0u) << "empty files are a set too";
+
+    tree.Reset();
+    EXPECT_EQ(Labels(tree.Category(6)), (std::vector<std::string>{"Very Small Files"}));
 }
 
 }  // namespace

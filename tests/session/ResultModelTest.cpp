@@ -1,3 +1,6 @@
+// The result view's model: groups by size and digest in alternating colours,
+// their tree nodes, the highlight of the selected group, and ticks and marks
+// told to a follower in as few notices as the change needs.
 #include "session/ResultModel.h"
 
 #include "document/HeadlessPrompts.h"
@@ -8,10 +11,7 @@
 
 #include <algorithm>
 #include <random>
-#include <string>
 #include <tuple>
-#include <utility>
-#include <vector>
 
 namespace twinseek {
 namespace {
@@ -213,6 +213,24 @@ TEST_F(ResultModelTest, OnlyTheSelectedGroupIsHighlighted) {
     EXPECT_TRUE(mirror.MatchesModel());
 }
 
+TEST_F(ResultModelTest, CollectionEndsWhereARebuildStarts) {
+    // Keys of distinct sizes, so that the index's order and the order of
+    // making groups agree; enough groups that the list's blocks split.
+    std::mt19937 random(11);
+    std::vector<Collected> files;
+    for (int key = 0; key < 1000; ++key)
+        for (int copy = 0; copy < 1 + int(random() % 4); ++copy)
+            files.push_back({std::to_string(key) + "-" + std::to_string(copy), uint64_t(37 * key % 5000 + 1),
+                             char('A' + key % 26)});
+    std::shuffle(files.begin(), files.end(), random);
+    CollectAll(files);
+    EXPECT_TRUE(mirror.MatchesModel());
+
+    ResultModel rebuilt(document);
+    rebuilt.Rebuild();
+    EXPECT_EQ(Rows(model), Rows(rebuilt));
+}
+
 TEST_F(ResultModelTest, TicksStayWithTheirFilesAndGoWithARebuild) {
     CollectAll({{"a1", 500, 'A'}, {"a2", 500, 'A'}, {"c1", 100, 'C'}, {"c2", 100, 'C'}});
     model.SetTicked(1, true);
@@ -234,24 +252,6 @@ TEST_F(ResultModelTest, TicksStayWithTheirFilesAndGoWithARebuild) {
     document.Reset();
     EXPECT_EQ(model.RowCount(), 0u) << "the model lets go of the records the document deletes";
     EXPECT_EQ(model.ChildCount(6), 0u);
-}
-
-TEST_F(ResultModelTest, CollectionEndsWhereARebuildStarts) {
-    // Keys of distinct sizes, so that the index's order and the order of
-    // making groups agree; enough groups that the list's blocks split.
-    std::mt19937 random(11);
-    std::vector<Collected> files;
-    for (int key = 0; key < 1000; ++key)
-        for (int copy = 0; copy < 1 + int(random() % 4); ++copy)
-            files.push_back({std::to_string(key) + "-" + std::to_string(copy), uint64_t(37 * key % 5000 + 1),
-                             char('A' + key % 26)});
-    std::shuffle(files.begin(), files.end(), random);
-    CollectAll(files);
-    EXPECT_TRUE(mirror.MatchesModel());
-
-    ResultModel rebuilt(document);
-    rebuilt.Rebuild();
-    EXPECT_EQ(Rows(model), Rows(rebuilt));
 }
 
 // Each row's tick as 1 or 0, in row order.

@@ -1,5 +1,5 @@
 // Catalogues real folders into a session's document, as a finished scan does,
-// and compares them to the end.
+// and compares them to the end; and what tests of the disk around it share.
 #pragma once
 
 #include "cli/ScanWaiter.h"
@@ -10,7 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <grp.h>
+#include <optional>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace twinseek::testing {
 
@@ -34,6 +41,37 @@ inline bool CollectUntilDone(AppSession& session) {
         session.Comparing().OnCollectTimer();
         return !session.IsComparing();
     });
+}
+
+// The Trash and the journal in a folder of the test's own, not the user's.
+class ScopedDataHome {
+public:
+    explicit ScopedDataHome(const std::string& folder) {
+        if (const char* old = std::getenv("XDG_DATA_HOME")) oldData = old;
+        setenv("XDG_DATA_HOME", folder.c_str(), 1);
+    }
+    ~ScopedDataHome() {
+        if (oldData) setenv("XDG_DATA_HOME", oldData->c_str(), 1);
+        else unsetenv("XDG_DATA_HOME");
+    }
+
+private:
+    std::optional<std::string> oldData;
+};
+
+// Runs body in a child that first becomes an unprivileged user (tests may run
+// as root, whom no permission stops); nullopt when it may not become one.
+inline std::optional<bool> AsUnprivilegedUser(const std::function<bool()>& body) {
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
+        _exit(body() ? 0 : 1);
+    }
+    int status = -1;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return false;
+    if (WEXITSTATUS(status) == 100) return std::nullopt;
+    return WEXITSTATUS(status) == 0;
 }
 
 }  // namespace twinseek::testing
