@@ -1,6 +1,6 @@
-// The main window: its frame and commands greyed while comparing, the questions
-// before closing, keys and tips, the status panes through a comparison and a
-// progress run, widths that hold their texts, and what assistive tools read.
+// The main window: commands refused while comparing, the questions before
+// closing, keys and tips, the status panes through a comparison and a progress
+// run, widths that hold their texts, and what assistive tools read.
 #include "app/AboutDialog.h"
 #include "app/DeleteDialog.h"
 #include "app/MainStatusBar.h"
@@ -16,11 +16,8 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMenu>
-#include <QMenuBar>
 #include <QProgressBar>
 #include <QRegularExpression>
-#include <QScrollBar>
-#include <QStackedWidget>
 #include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -36,38 +33,6 @@ using AccessibleNamesTest = MainWindowFixture;
 
 QToolButton* ToolButton(MainWindow& window, CommandId id) {
     return qobject_cast<QToolButton*>(window.findChild<QToolBar*>("toolBand")->widgetForAction(window.Action(id)));
-}
-
-TEST_F(MainWindowCommandsTest, FrameHoldsMenusBandsAndViewsAndIdleUpdateGreysCommandsWhileComparing) {
-    EXPECT_EQ(window.windowTitle(), "Twinseek");
-    auto* toolBand = window.findChild<QToolBar*>("toolBand");
-    auto* menuBar = window.findChild<QToolBar*>("menuBand")->findChild<QMenuBar*>();
-    ASSERT_TRUE(menuBar);
-    QStringList titles;
-    for (QAction* menu : menuBar->actions()) titles << menu->text();
-    EXPECT_EQ(titles, (QStringList{"&File", "&Action", "&View", "&Help"}));
-    EXPECT_TRUE(window.toolBarBreak(toolBand)) << "the tool bar is on a row of its own";
-    EXPECT_EQ(toolBand->actions().size(), 13);
-    EXPECT_EQ(ToolButton(window, kCommandFileView)->text(), "Files View");
-    EXPECT_TRUE(window.Files().isVisibleTo(&window));
-    EXPECT_FALSE(window.Results().isVisibleTo(&window));
-
-    window.UpdateCommandStates();
-    EXPECT_FALSE(window.Action(kCommandStopCompare)->isEnabled());
-    StartPausedComparison(2);
-    for (CommandId id : {kCommandNew, kCommandOpen, kCommandSave, kCommandSaveAs, kCommandScanDisk})
-        EXPECT_FALSE(window.Action(id)->isEnabled()) << id;
-    EXPECT_FALSE(ToolButton(window, kCommandNew)->isEnabled());
-    EXPECT_TRUE(window.Action(kCommandPause)->isEnabled());
-    EXPECT_TRUE(window.Action(kCommandStopCompare)->isEnabled());
-
-    window.RunCommand(kCommandResultView);
-    window.UpdateCommandStates();
-    EXPECT_TRUE(window.Action(kCommandResultView)->isChecked());
-    EXPECT_FALSE(window.Action(kCommandFileView)->isChecked());
-    EXPECT_FALSE(window.Action(kCommandCompareFiles)->isEnabled());
-    EXPECT_FALSE(window.Action(kCommandDelete)->isEnabled()) << "nothing is ticked";
-    EXPECT_EQ(qobject_cast<QStackedWidget*>(window.centralWidget())->currentWidget(), &window.Results());
 }
 
 TEST_F(MainWindowCommandsTest, WhileComparingGreyedKeysShowTheRefusalAndCloseAsksAndOnlyYesStopsAndCloses) {
@@ -274,6 +239,8 @@ int TextRoom(const QAbstractItemView& view, int columnWidth) {
 TEST_F(TextWidthsTest, ColumnsHoldTheirWidestTextsAndANarrowedColumnStaysNarrow) {
     window.resize(800, 600);
     ShowActive();
+    const QFontMetrics metrics(window.StatusPanes().font());
+    EXPECT_GE(window.StatusPanes().PaneWidth(2), metrics.horizontalAdvance("Count: 100000/100000   100%") + 6);
     FilesView& view = window.Files();
     const std::tuple<QAbstractItemView*, QHeaderView*, std::span<const ListColumn>> lists[] = {
         {view.FileListView(), view.FileListView()->horizontalHeader(), FileList::kColumns},
@@ -305,19 +272,6 @@ TEST_F(TextWidthsTest, ColumnsHoldTheirWidestTextsAndANarrowedColumnStaysNarrow)
     view.ShowNode(view.CategoryTree().RootIndex());
     view.ShowNode(verySmall);
     EXPECT_EQ(header->sectionSize(FileList::kSize), 30);
-}
-
-TEST_F(TextWidthsTest, CountPaneAndCategoryLabelsFitInASmallWindow) {
-    window.resize(640, 480);
-    ShowActive();
-    const QFontMetrics metrics(window.StatusPanes().font());
-    EXPECT_GE(window.StatusPanes().PaneWidth(2), metrics.horizontalAdvance("Count: 100000/100000   100%") + 6);
-
-    QTreeView* tree = window.Files().CategoryTreeView();
-    const QString widest = QString::fromStdString(SizeSetLabel("Very Small Files", 999999));
-    const QRect row = tree->visualRect(window.Files().CategoryTree().index(5, 0, window.Files().CategoryTree().RootIndex()));
-    EXPECT_GE(TextRoom(*tree, tree->viewport()->width() - row.left()), tree->fontMetrics().horizontalAdvance(widest));
-    EXPECT_FALSE(tree->horizontalScrollBar()->isVisible());
 }
 
 TEST_F(AccessibleNamesTest, WindowsAndDialogsReadAsTheyShow) {

@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTabBar>
@@ -40,7 +41,8 @@ namespace twinseek::testing {
 
 // Answers every modal dialog opened while it lives: a message box with the
 // given button, any other dialog through handle (or rejects it). Keeps what
-// each one showed.
+// each one showed. Dialogs already open when it starts, such as a Delete
+// dialog that turns modal while it works, and progress dialogs are not its own.
 class ModalAnswerer {
 public:
     struct Seen {
@@ -58,6 +60,8 @@ public:
     explicit ModalAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok,
                            std::function<void(QDialog&)> handle = {})
         : answer(answer), handle(std::move(handle)) {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible()) alreadyOpen.append(window);
         QObject::connect(&timer, &QTimer::timeout, [this] { AnswerOpenDialog(); });
         timer.start(5);
     }
@@ -67,7 +71,7 @@ public:
 private:
     void AnswerOpenDialog() {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || dialog == answered) return;
+        if (!dialog || dialog == answered || alreadyOpen.contains(dialog) || qobject_cast<QProgressDialog*>(dialog)) return;
         answered = dialog;
         Seen shown{dialog->windowTitle(), {}};
         if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
@@ -87,6 +91,7 @@ private:
     std::function<void(QDialog&)> handle;
     QTimer timer;
     QPointer<QDialog> answered;
+    QList<QPointer<QWidget>> alreadyOpen;
 };
 
 // What assistive tools are told of top and the widgets shown in it, one fault

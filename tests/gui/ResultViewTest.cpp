@@ -208,27 +208,6 @@ TEST_F(MarkCopiesTest, DialogMarksByItsRulesOverTheChosenCategoryAndRemembersThe
     EXPECT_TRUE(LoadMarkRules(settings).referenceFolders.empty());
 }
 
-TEST(MarkRulesSettingsTest, RulesComeBackFromTheSettingsFileWithTheirBytes) {
-    QTemporaryDir folder;
-    const QString file = folder.filePath("Twinseek.conf");
-    {
-        QSettings settings(file, QSettings::IniFormat);
-        EXPECT_EQ(LoadMarkRules(settings).keep, KeepRule::Oldest) << "nothing saved yet";
-        settings.setValue("MarkCopiesKeep", "largest");
-        EXPECT_EQ(LoadMarkRules(settings).keep, KeepRule::Oldest) << "an unknown rule is the default";
-    }
-    for (const std::vector<std::string>& references : std::vector<std::vector<std::string>>{
-             {"/data/one \xff\xfe"}, {"/data/a", "/data/b,c"}, {}}) {
-        const MarkRules rules{KeepRule::InFolder, "/keep/\xe9t\xe9", references};
-        SaveMarkRules(*std::make_unique<QSettings>(file, QSettings::IniFormat), rules);
-        QSettings settings(file, QSettings::IniFormat);
-        const MarkRules loaded = LoadMarkRules(settings);
-        EXPECT_EQ(loaded.keep, KeepRule::InFolder);
-        EXPECT_EQ(loaded.keepFolder, rules.keepFolder);
-        EXPECT_EQ(loaded.referenceFolders, references);
-    }
-}
-
 TEST_F(MarkCopiesTest, ListsOpenFilesAndFoldersCopyPathsAndOfferTheMarkCommands) {
     AddCompared("a1", "same");
     AddCompared("a2", "same");

@@ -99,18 +99,6 @@ TEST_F(ScanWizardTest, OpensOnTheFolderPageWarnsOfAnEmptySelectionAndBackShowsTh
     EXPECT_EQ(helpAsked[0].contextId, 0);
 }
 
-TEST_F(ScanWizardTest, WithASizeTickedTheWizardFinishesByItselfWhenTheScanEnds) {
-    auto wizard = MakeWizard();
-    ChooseAndScan(*wizard, {7});
-    EXPECT_FALSE(wizard->button(QWizard::BackButton)->isEnabled());
-    EXPECT_FALSE(wizard->button(QWizard::CommitButton)->isEnabled());
-    EXPECT_TRUE(wizard->button(QWizard::CancelButton)->isEnabled());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !wizard->isVisible(); }, 10000));
-    EXPECT_EQ(wizard->result(), QDialog::Accepted);
-    EXPECT_EQ(wizard->findChild<QLabel*>("scanCounts")->text(), "Find 3 Files in 3 Folders")
-        << "\"Initialize...\" and the two subfolders";
-}
-
 TEST_F(ScanWizardTest, WithoutASizeTheScanEndsOnTheCompletingPageWithFinishOnly) {
     auto wizard = MakeWizard();
     ChooseAndScan(*wizard, {});

@@ -151,22 +151,5 @@ TEST_F(WindowSettingsTest, SwappedBandsComeBackInTheirOrderAndWidth) {
     EXPECT_GT(opening.toolBand->width(), 200);
 }
 
-TEST_F(WindowSettingsTest, BandValuesThatAreNotNumbersChangeNothing) {
-    const std::pair<const char*, QVariant> damaged[] = {
-        {"ReBarBandCount", QByteArray("2")}, {"ReBar0ID", QStringList{"60161"}}};
-    for (const auto& [name, value] : damaged) {
-        settings->clear();
-        settings->setValue("ReBarBandCount", 2);
-        settings->setValue("ReBar0ID", 60161);
-        settings->setValue(name, value);
-        Reopen();
-        BandedWindow window;
-        RestoreBands(window.window, *settings);
-        window.window.show();
-        EXPECT_TRUE(window.window.toolBarBreak(window.toolBand)) << name;
-        EXPECT_TRUE(window.menuBand->isVisible() && window.toolBand->isVisible()) << name;
-    }
-}
-
 }  // namespace
 }  // namespace twinseek
