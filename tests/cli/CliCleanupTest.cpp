@@ -1,9 +1,5 @@
-// twinseek-cli clean, apply and undo on real trees. One tree: the plan a dry
-// run gives, files under a reference folder never touched, hard links in place
-// of copies, a refused file making the exit status 1 after the others. Folders
-// standing in for machines: each scanned where it is, the documents merged with
-// maps, and a plan from the merged document applied where the files are, each
-// file checked again there.
+// twinseek-cli clean, apply and undo on real trees, and on folders standing in
+// for machines whose documents are merged and whose plan is applied where the files are.
 #include "tests/cli/CliTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +8,9 @@ namespace twinseek {
 namespace {
 
 using testing::ReadBytes;
+using testing::Holds;
 using testing::RunCommand;
+using testing::Succeeds;
 using testing::WriteBytes;
 
 class CliCleanTest : public testing::CliTreeTest {
@@ -23,7 +21,7 @@ protected:
             WriteBytes(Path(std::string("tree/") + folder + "/photo"), "photo bytes");
             WriteBytes(Path(std::string("tree/") + folder + "/song"), "song bytes, longer");
         }
-        EXPECT_EQ(RunCommand({"scan", "--save", Doc(), Path("tree")}).status, 0);
+        Succeeds({"scan", "--save", Doc(), Path("tree")});
     }
     std::string Doc() const { return Path("doc.tws"); }
     ino_t Inode(const std::string& name) const {
@@ -34,30 +32,23 @@ protected:
 };
 
 TEST_F(CliCleanTest, DryRunPlansAndCleanLinksEveryCopyButTheReferencesOne) {
-    const testing::CliRun plan =
-        RunCommand({"clean", Doc(), "--keep", "shortest", "--reference", Path("tree/ref"), "--dry-run",
-                    "--format", "json"});
-    ASSERT_EQ(plan.status, 0) << plan.err;
+    const testing::CliRun plan = Succeeds({"clean", Doc(), "--keep", "shortest", "--reference", Path("tree/ref"),
+                                           "--dry-run", "--format", "json"});
     for (const char* file : {"tree/a/photo", "tree/b/photo", "tree/a/song", "tree/b/song"})
-        EXPECT_NE(plan.out.find("{\"path\": \"" + Path(file) + "\", \"anchor\": \"" + Path("tree") +
-                                "\", \"size\": "),
-                  std::string::npos)
-            << file;
-    EXPECT_NE(plan.out.find("\"keep\": {\"path\": \"" + Path("tree/ref/photo") + "\""), std::string::npos);
-    EXPECT_EQ(plan.out.find("\n  {\"path\": \"" + Path("tree/ref/")), std::string::npos)
+        EXPECT_TRUE(Holds(plan.out, "{\"path\": \"" + Path(file) + "\", \"anchor\": \"" + Path("tree") + "\", \"size\": "));
+    EXPECT_TRUE(Holds(plan.out, "\"keep\": {\"path\": \"" + Path("tree/ref/photo") + "\""));
+    EXPECT_FALSE(Holds(plan.out, "\n  {\"path\": \"" + Path("tree/ref/")))
         << "a file under a reference folder is never one to act on";
     EXPECT_NE(Inode("tree/a/photo"), Inode("tree/ref/photo")) << "a dry run changes nothing";
 
-    const testing::CliRun cleaned = RunCommand({"clean", Doc(), "--keep", "shortest", "--reference",
-                                                Path("tree/ref"), "--action", "hardlink", "--save", Doc()});
-    ASSERT_EQ(cleaned.status, 0) << cleaned.err;
+    Succeeds({"clean", Doc(), "--keep", "shortest", "--reference", Path("tree/ref"), "--action", "hardlink", "--save",
+              Doc()});
     for (const char* name : {"photo", "song"})
         for (const char* folder : {"a", "b"})
             EXPECT_EQ(Inode(std::string("tree/") + folder + "/" + name), Inode(std::string("tree/ref/") + name));
     EXPECT_EQ(RunCommand({"groups", Doc()}).out, "") << "linked paths are one file: no group is left";
 
-    const testing::CliRun undone = RunCommand({"undo"});
-    EXPECT_EQ(undone.status, 0) << undone.out;
+    Succeeds({"undo"});
     EXPECT_NE(Inode("tree/a/photo"), Inode("tree/ref/photo"));
     EXPECT_EQ(ReadBytes(Path("tree/a/photo")), "photo bytes");
 }
@@ -68,9 +59,7 @@ TEST_F(CliCleanTest, ARefusedFileMakesTheStatusOneAfterTheOthersAreDone) {
     const testing::CliRun run =
         RunCommand({"clean", Doc(), "--keep", "first", "--reference", Path("tree/ref"), "--action", "delete"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("refused " + Path("tree/a/photo") + ": No copy that stays is on disk as it was compared"),
-              std::string::npos)
-        << run.out;
+    EXPECT_TRUE(Holds(run.out, "refused " + Path("tree/a/photo") + ": No copy that stays is on disk as it was compared"));
     EXPECT_TRUE(Exists("tree/a/photo"));
     EXPECT_FALSE(Exists("tree/a/song")) << "the songs went all the same";
     EXPECT_EQ(RunCommand({"clean", Doc(), "--keep", "sideways"}).status, 2);
@@ -93,56 +82,44 @@ protected:
         for (const char* machine : {"laptop", "nas"}) {
             std::vector<std::string> scan = {"scan", "--save", Path(std::string(machine) + ".tws"), tree.Path(machine)};
             if (digestAll) scan.push_back("--digest-all");
-            EXPECT_EQ(RunCommand(scan).status, 0);
+            Succeeds(scan);
         }
-        return RunCommand({"merge", Path(out), "--map", Map("laptop"), Path("laptop.tws"), "--map", Map("nas"),
-                           Path("nas.tws")});
+        return Succeeds({"merge", Path(out), "--map", Map("laptop"), Path("laptop.tws"), "--map", Map("nas"),
+                         Path("nas.tws")});
     }
     std::string Map(const std::string& machine) const { return tree.Path(machine) + "=/net/" + machine; }
     std::string Back(const std::string& machine) const { return "/net/" + machine + "=" + tree.Path(machine); }
 };
 
 TEST_F(CliMachinesTest, TheSameFileOnTwoMachinesIsAGroupOfTheMergedDocumentOnceEveryFileIsDigested) {
-    testing::CliRun merged = ScanAndMerge(false);
-    ASSERT_EQ(merged.status, 0) << merged.err;
+    EXPECT_TRUE(Holds(ScanAndMerge(false).err,
+                      "4 files share their size with a file of another document but have no digest"));
     EXPECT_EQ(RunCommand({"groups", Path("all.tws")}).out, "");
-    EXPECT_NE(merged.err.find("4 files share their size with a file of another document but have no digest"),
-              std::string::npos)
-        << merged.err;
-
-    merged = ScanAndMerge(true);
-    ASSERT_EQ(merged.status, 0) << merged.err;
-    EXPECT_EQ(merged.err.find("no digest"), std::string::npos);
+    EXPECT_FALSE(Holds(ScanAndMerge(true).err, "no digest"));
     const std::string groups = RunCommand({"groups", Path("all.tws")}).out;
-    for (const char* path :
-         {"/net/laptop/photos/a.jpg\n", "/net/nas/backup/a.jpg\n", "/net/nas/backup/song\\377.mp3\n"})
-        EXPECT_NE(groups.find(path), std::string::npos) << path << " in\n" << groups;
+    for (const char* path : {"/net/laptop/photos/a.jpg\n", "/net/nas/backup/a.jpg\n", "/net/nas/backup/song\\377.mp3\n"})
+        EXPECT_TRUE(Holds(groups, path));
 
     // A refresh with --digest-all digests what came since; a lone input merges to its own bytes.
     WriteBytes(tree.Path("laptop/new.txt"), "the nas's own text");
     const std::string laptop = Path("laptop.tws");
-    ASSERT_EQ(RunCommand({"open", laptop, "--refresh", "--digest-all", "--save", laptop}).status, 0);
-    ASSERT_EQ(RunCommand({"merge", Path("all.tws"), "--map", Map("laptop"), laptop, "--map", Map("nas"),
-                          Path("nas.tws")}).status,
-              0);
-    EXPECT_NE(RunCommand({"groups", Path("all.tws")}).out.find("/net/laptop/new.txt\n/net/nas/shared.txt\n"),
-              std::string::npos);
-    ASSERT_EQ(RunCommand({"merge", Path("alone.tws"), Path("laptop.tws")}).status, 0);
-    EXPECT_EQ(ReadBytes(Path("alone.tws")), ReadBytes(Path("laptop.tws")));
+    Succeeds({"open", laptop, "--refresh", "--digest-all", "--save", laptop});
+    Succeeds({"merge", Path("all.tws"), "--map", Map("laptop"), laptop, "--map", Map("nas"), Path("nas.tws")});
+    EXPECT_TRUE(Holds(RunCommand({"groups", Path("all.tws")}).out, "/net/laptop/new.txt\n/net/nas/shared.txt\n"));
+    Succeeds({"merge", Path("alone.tws"), laptop});
+    EXPECT_EQ(ReadBytes(Path("alone.tws")), ReadBytes(laptop));
 }
 
 TEST_F(CliMachinesTest, ACollidingPathIsRefusedWithItsPathAndNothingIsWritten) {
     for (const char* machine : {"laptop", "nas"})
-        ASSERT_EQ(RunCommand({"scan", "--save", Path(std::string(machine) + ".tws"), tree.Path(machine)}).status, 0);
+        Succeeds({"scan", "--save", Path(std::string(machine) + ".tws"), tree.Path(machine)});
     WriteBytes(Path("all.tws"), "an older merge");
     const testing::CliRun run =
         RunCommand({"merge", Path("all.tws"), "--map", tree.Path("laptop") + "=/net/same", Path("laptop.tws"), "--map",
                     tree.Path("nas") + "=/net/same", Path("nas.tws")});
     EXPECT_EQ(run.status, 1);
     // Their times differ too when a clock tick falls between the two writes.
-    EXPECT_NE(run.err.find("/net/same/shared.txt is a different file in two catalogues: they differ in size"),
-              std::string::npos)
-        << run.err;
+    EXPECT_TRUE(Holds(run.err, "/net/same/shared.txt is a different file in two catalogues: they differ in size"));
     EXPECT_TRUE(run.err.ends_with("; nothing was written\n")) << run.err;
     EXPECT_EQ(ReadBytes(Path("all.tws")), "an older merge");
     EXPECT_EQ(RunCommand({"merge", Path("all.tws"), Path("laptop.tws"), "--map", "/a=/b"}).status, 2)
@@ -150,11 +127,9 @@ TEST_F(CliMachinesTest, ACollidingPathIsRefusedWithItsPathAndNothingIsWritten) {
 }
 
 TEST_F(CliMachinesTest, APlanIsAppliedWhereTheFilesAreAndEachFileIsCheckedThere) {
-    ASSERT_EQ(ScanAndMerge(true).status, 0);
-    const testing::CliRun plan = RunCommand({"clean", Path("all.tws"), "--keep", "first", "--reference",
-                                             "/net/laptop", "--dry-run", "--format", "json"});
-    ASSERT_EQ(plan.status, 0) << plan.err;
-    WriteBytes(Path("plan.json"), plan.out);
+    ScanAndMerge(true);
+    WriteBytes(Path("plan.json"), Succeeds({"clean", Path("all.tws"), "--keep", "first", "--reference", "/net/laptop",
+                                            "--dry-run", "--format", "json"}).out);
     const std::string a = "nas/backup/a.jpg", song = "nas/backup/song\xff.mp3";
 
     // Where neither machine's files are, clean and apply alike refuse every file with its reason, and keep it.
@@ -164,22 +139,16 @@ TEST_F(CliMachinesTest, APlanIsAppliedWhereTheFilesAreAndEachFileIsCheckedThere)
                                    Path("all.tws")}}) {
         const testing::CliRun refused = RunCommand(command);
         EXPECT_EQ(refused.status, 1);
-        EXPECT_NE(refused.out.find("refused /net/nas/backup/a.jpg: Not on this computer\n"), std::string::npos)
-            << refused.out;
+        EXPECT_TRUE(Holds(refused.out, "refused /net/nas/backup/a.jpg: Not on this computer\n"));
         EXPECT_TRUE(Exists(a) && Exists(song));
     }
-    EXPECT_NE(RunCommand({"groups", Path("all.tws")}).out.find("/net/nas/backup/a.jpg"), std::string::npos)
-        << "clean took nothing for gone";
+    EXPECT_TRUE(Holds(RunCommand({"groups", Path("all.tws")}).out, "/net/nas/backup/a.jpg")) << "clean took nothing for gone";
 
     // On the NAS, the laptop's copies are not there: each file's own digest stands for them.
-    testing::CliRun run = RunCommand({"apply", Path("plan.json"), "--map", Back("nas")});
-    EXPECT_EQ(run.status, 0) << run.out << run.err;
-    EXPECT_NE(run.out.find("trashed " + Path(a) + "  (its SHA-1 is that of /net/laptop/photos/a.jpg, not on this "
-                                                  "computer)"),
-              std::string::npos)
-        << run.out;
+    EXPECT_TRUE(Holds(Succeeds({"apply", Path("plan.json"), "--map", Back("nas")}).out,
+                      "trashed " + Path(a) + "  (its SHA-1 is that of /net/laptop/photos/a.jpg, not on this computer)"));
     EXPECT_FALSE(Exists(a) || Exists(song));
-    ASSERT_EQ(RunCommand({"undo"}).status, 0);
+    Succeeds({"undo"});
     ASSERT_TRUE(Exists(a) && Exists(song));
 
     // With both at hand, a kept copy changed since the plan keeps its file.
@@ -188,9 +157,10 @@ TEST_F(CliMachinesTest, APlanIsAppliedWhereTheFilesAreAndEachFileIsCheckedThere)
     WriteBytes(Path("laptop/photos/song\xff.mp3"), "do re mi fa");
     const timespec times[2] = {kept.st_atim, kept.st_mtim};
     ASSERT_EQ(utimensat(AT_FDCWD, Path("laptop/photos/song\xff.mp3").c_str(), times, 0), 0);
-    run = RunCommand({"apply", Path("plan.json"), "--map", Back("nas"), "--map", Back("laptop"), "--format", "json"});
+    const testing::CliRun run =
+        RunCommand({"apply", Path("plan.json"), "--map", Back("nas"), "--map", Back("laptop"), "--format", "json"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("\"reason\": \"No copy that stays has the same contents\""), std::string::npos) << run.out;
+    EXPECT_TRUE(Holds(run.out, "\"reason\": \"No copy that stays has the same contents\""));
     EXPECT_TRUE(Exists(song));
     EXPECT_FALSE(Exists(a)) << "the others are done all the same";
 }

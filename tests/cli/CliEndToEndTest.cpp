@@ -22,8 +22,11 @@ namespace {
 
 using testing::CliRun;
 using testing::DigestTextOf;
+using testing::Holds;
+using testing::ReadBytes;
 using testing::RunCommand;
 using testing::RandomContent;
+using testing::Succeeds;
 using testing::TemporaryTree;
 using testing::WriteBytes;
 namespace fs = std::filesystem;
@@ -33,12 +36,6 @@ std::vector<std::string> Lines(const std::string& text) {
     std::istringstream stream(text);
     for (std::string line; std::getline(stream, line);) lines.push_back(line);
     return lines;
-}
-
-std::optional<std::string> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string WithByteFlipped(std::string bytes, size_t at) {
@@ -56,7 +53,7 @@ std::string IdentityOf(const std::string& path) {
     return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
 }
 
-// Every readable regular file under the roots (links not followed), grouped by
+// Every regular file under the roots (links not followed), grouped by
 // exact content, each file once however many paths it has; only groups of two
 // or more files. A group is the set of its files' identities.
 GroupSet GroupsByContent(const std::vector<std::string>& roots) {
@@ -70,7 +67,7 @@ GroupSet GroupsByContent(const std::vector<std::string>& roots) {
     }
     std::map<std::string, PathSet> byContent;
     for (const std::string& path : files)
-        if (std::optional<std::string> bytes = ReadFile(path)) byContent[*bytes].insert(IdentityOf(path));
+        byContent[ReadBytes(path)].insert(IdentityOf(path));
     GroupSet groups;
     for (auto& [bytes, identities] : byContent)
         if (identities.size() >= 2) groups.insert(identities);
@@ -127,7 +124,7 @@ void ExpectGroupsMatch(const std::string& report, const GroupSet& expected) {
         listed += group.files.size();
         const std::string& first = group.files.front();
         EXPECT_EQ(group.header, std::string(FormatSizeWithUnit(fs::file_size(first)).CStr()) + " [" +
-                                    std::to_string(group.files.size()) + " Copies] " + DigestTextOf(*ReadFile(first)));
+                                    std::to_string(group.files.size()) + " Copies] " + DigestTextOf(ReadBytes(first)));
     }
     EXPECT_EQ(members, expected);
     EXPECT_EQ(listed, distinct.size()) << "a file is listed more than once";
@@ -158,8 +155,7 @@ TEST(CliScanTest, FindsExactlyTheGroupsOfIdenticalContentAmongAwkwardEntries) {
     ASSERT_EQ(expected.size(), 4u) << "a, b, empty, names";
 
     // Overlapping roots, one of them spelled the long way round.
-    CliRun run = RunCommand({"scan", "--compare", "all", "--workers", "3", tree.Root() + "/", tree.Path("a/deep/..")});
-    EXPECT_EQ(run.status, kExitSuccess) << run.err;
+    CliRun run = Succeeds({"scan", "--compare", "all", "--workers", "3", tree.Root() + "/", tree.Path("a/deep/..")});
     ExpectGroupsMatch(run.out, expected);
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << "no escape character reaches the terminal";
     EXPECT_EQ(run.err, "");
@@ -178,7 +174,7 @@ TEST(CliScanTest, WhatAScanPassesOverIsToldByCauseAndTheRunStillSucceeds) {
                                   "twinseek-cli: did not enter 1 folder on file systems that hold no user files "
                                   "(such as /proc): \"/proc\""}));
     ASSERT_TRUE(run.out.starts_with("{\"groups\": [\n  {\"size\": 4,")) << run.out;
-    EXPECT_NE(run.out.find("\"pseudo_file_systems\": {\"count\": 1, \"examples\": [\"/proc\"]}"), std::string::npos);
+    EXPECT_TRUE(Holds(run.out, "\"pseudo_file_systems\": {\"count\": 1, \"examples\": [\"/proc\"]}"));
 }
 
 TEST(CliScanTest, AFileReachedByManyPathsIsOneFileInEveryReportAndInDocuments) {
@@ -202,8 +198,7 @@ TEST(CliScanTest, AFileReachedByManyPathsIsOneFileInEveryReportAndInDocuments) {
             {{6000, DigestTextOf(content), {tree.Path(first), tree.Path("two/copy")}, {{tree.Path(other)}, {}}}});
     };
     const std::vector<std::string> roots{tree.Path("one"), tree.Path("two")};
-    CliRun scan = RunCommand({"scan", "--format", "json", "--save", tree.Path("docs/d.tws"), roots[0], roots[1]});
-    EXPECT_EQ(scan.status, kExitSuccess) << scan.err;
+    CliRun scan = Succeeds({"scan", "--format", "json", "--save", tree.Path("docs/d.tws"), roots[0], roots[1]});
     EXPECT_TRUE(scan.out == groupWith("one/a", "one/a-hard") || scan.out == groupWith("one/a-hard", "one/a"))
         << scan.out;
     EXPECT_EQ(scan.err, mirrored ? "twinseek-cli: did not enter 1 folder again, already entered through another path "
@@ -213,13 +208,11 @@ TEST(CliScanTest, AFileReachedByManyPathsIsOneFileInEveryReportAndInDocuments) {
     EXPECT_EQ(loaded.out, groupWith("one/a", "one/a-hard"));
     // A refresh tells the paths apart by what its walk found.
     EXPECT_EQ(RunCommand({"open", tree.Path("docs/d.tws"), "--refresh", "--format", "json"}).out, loaded.out);
-    CliRun text = RunCommand({"groups", tree.Path("docs/d.tws")});
-    ExpectGroupsMatch(text.out, GroupsByContent(roots));
+    ExpectGroupsMatch(RunCommand({"groups", tree.Path("docs/d.tws")}).out, GroupsByContent(roots));
     // Saved uncompared, the paths are linked as they meet in their groups.
-    ASSERT_EQ(RunCommand({"scan", "--compare", "1", "--save", tree.Path("docs/u.tws"), roots[0], roots[1]}).status,
-              kExitSuccess);
-    CliRun compared = RunCommand({"open", tree.Path("docs/u.tws"), "--compare", "all", "--format", "json"});
-    EXPECT_EQ(compared.out, groupWith("one/a", "one/a-hard"));
+    Succeeds({"scan", "--compare", "1", "--save", tree.Path("docs/u.tws"), roots[0], roots[1]});
+    EXPECT_EQ(RunCommand({"open", tree.Path("docs/u.tws"), "--compare", "all", "--format", "json"}).out,
+              groupWith("one/a", "one/a-hard"));
     if (!mirrored) std::printf("bind mount not tested: it needs root\n");
 }
 
@@ -290,9 +283,7 @@ TEST(CliDigestTest, GivesTheDigestOfEachFileAcrossReadEdges) {
         arguments.push_back(tree.Path("file-" + std::to_string(i)));
         WriteBytes(arguments.back(), cases[i].first);
     }
-    CliRun run = RunCommand(arguments);
-    EXPECT_EQ(run.status, kExitSuccess) << run.err;
-    std::vector<std::string> lines = Lines(run.out);
+    std::vector<std::string> lines = Lines(Succeeds(arguments).out);
     ASSERT_EQ(lines.size(), cases.size());
     for (size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(lines[i], cases[i].second + "  " + arguments[i + 1]);
 }
@@ -300,14 +291,12 @@ TEST(CliDigestTest, GivesTheDigestOfEachFileAcrossReadEdges) {
 // A small tree to scan, and a folder for documents outside it.
 struct CliDocumentTest : ::testing::Test {
     void SetUp() override {
-        tree.Folder("data");
-        tree.Folder("docs");
-        for (const char* name : {"one", "two", "odd\xFFname"}) WriteBytes(tree.Path(std::string("data/") + name), "triple");
-        for (const char* name : {"big1", "big2"}) WriteBytes(tree.Path(std::string("data/") + name), RandomContent(30000, 8));
-        WriteBytes(tree.Path("data/decoy"), WithByteFlipped(RandomContent(30000, 8), 29999));
-        WriteBytes(tree.Path("data/e1"), "");
-        WriteBytes(tree.Path("data/e2"), "");
+        for (const char* folder : {"data", "docs"}) tree.Folder(folder);
         data = tree.Path("data");
+        for (const char* name : {"one", "two", "odd\xFFname"}) WriteBytes(data + "/" + name, "triple");
+        for (const char* name : {"big1", "big2"}) WriteBytes(data + "/" + name, RandomContent(30000, 8));
+        WriteBytes(data + "/decoy", WithByteFlipped(RandomContent(30000, 8), 29999));
+        for (const char* name : {"e1", "e2"}) WriteBytes(data + "/" + name, "");
         expected = GroupsByContent({data});
         ASSERT_EQ(expected.size(), 3u);
     }
@@ -319,25 +308,15 @@ struct CliDocumentTest : ::testing::Test {
 };
 
 TEST_F(CliDocumentTest, SavedDocumentsGiveTheSameGroupsResaveByteForByteAndAreComparedWhenOpened) {
-    CliRun scan = RunCommand({"scan", "--save", Doc("A.tws"), data});
-    ASSERT_EQ(scan.status, kExitSuccess) << scan.err;
-    ExpectGroupsMatch(scan.out, expected);
-    CliRun text = RunCommand({"groups", Doc("A.tws")});
-    EXPECT_EQ(text.status, kExitSuccess) << text.err;
-    ExpectGroupsMatch(text.out, expected);
+    ExpectGroupsMatch(Succeeds({"scan", "--save", Doc("A.tws"), data}).out, expected);
+    ExpectGroupsMatch(Succeeds({"groups", Doc("A.tws")}).out, expected);
+    Succeeds({"open", Doc("A.tws"), "--save", Doc("B.tws")});
+    const std::string original = ReadBytes(Doc("A.tws"));
+    ASSERT_FALSE(original.empty());
+    EXPECT_TRUE(original == ReadBytes(Doc("B.tws"))) << "B.tws differs from A.tws";
 
-    CliRun resave = RunCommand({"open", Doc("A.tws"), "--save", Doc("B.tws")});
-    EXPECT_EQ(resave.status, kExitSuccess) << resave.err;
-    std::optional<std::string> original = ReadFile(Doc("A.tws"));
-    ASSERT_TRUE(original && !original->empty());
-    EXPECT_TRUE(original == ReadFile(Doc("B.tws"))) << "B.tws differs from A.tws";
-
-    CliRun none = RunCommand({"scan", "--compare", "none", "--save", Doc("N.tws"), "--format", "json", data});
-    ASSERT_EQ(none.status, kExitSuccess) << none.err;
-    EXPECT_EQ(none.out, "[]\n");
-    CliRun open = RunCommand({"open", Doc("N.tws"), "--compare", "all"});
-    EXPECT_EQ(open.status, kExitSuccess) << open.err;
-    ExpectGroupsMatch(open.out, expected);
+    EXPECT_EQ(Succeeds({"scan", "--compare", "none", "--save", Doc("N.tws"), "--format", "json", data}).out, "[]\n");
+    ExpectGroupsMatch(Succeeds({"open", Doc("N.tws"), "--compare", "all"}).out, expected);
 }
 
 TEST_F(CliDocumentTest, ARefreshTakesInWhatChangedAndOfAnUnchangedTreeChangesNothing) {
@@ -345,23 +324,22 @@ TEST_F(CliDocumentTest, ARefreshTakesInWhatChangedAndOfAnUnchangedTreeChangesNot
     const timespec past[2] = {{0, UTIME_OMIT}, {time(nullptr) - 1000, 0}};
     for (const fs::directory_entry& entry : fs::directory_iterator(data))
         ASSERT_EQ(utimensat(AT_FDCWD, entry.path().c_str(), past, 0), 0);
-    ASSERT_EQ(RunCommand({"scan", "--save", Doc("A.tws"), data}).status, kExitSuccess);
+    Succeeds({"scan", "--save", Doc("A.tws"), data});
     // Gone, new, rewritten with other bytes, and rewritten as a copy of files compared before.
     ASSERT_EQ(unlink(tree.Path("data/e1").c_str()), 0);
     WriteBytes(tree.Path("data/new"), "triple");
     WriteBytes(tree.Path("data/two"), "TRIPLE");
     WriteBytes(tree.Path("data/decoy"), RandomContent(30000, 8));
 
-    CliRun refresh = RunCommand({"open", Doc("A.tws"), "--refresh", "--format", "json-report", "--save", Doc("R.tws")});
-    EXPECT_EQ(refresh.status, kExitSuccess);
+    CliRun refresh = Succeeds({"open", Doc("A.tws"), "--refresh", "--format", "json-report", "--save", Doc("R.tws")});
     EXPECT_EQ(refresh.err, "Refreshed: 1 new, 2 changed, 1 gone\n");
-    EXPECT_NE(refresh.out.find("\n\"skipped\": {\"unlistable_folders\": {\"count\": 0"), std::string::npos);
+    EXPECT_TRUE(Holds(refresh.out, "\n\"skipped\": {\"unlistable_folders\": {\"count\": 0"));
     EXPECT_TRUE(refresh.out.ends_with(",\n\"refresh\": {\"new\": 1, \"changed\": 2, \"gone\": 1}}\n")) << refresh.out;
     ExpectGroupsMatch(RunCommand({"groups", Doc("R.tws")}).out, GroupsByContent({data}));
 
     CliRun again = RunCommand({"open", Doc("R.tws"), "--refresh", "--save", Doc("R2.tws")});
     EXPECT_EQ(again.err, "Refreshed: 0 new, 0 changed, 0 gone\n");
-    EXPECT_TRUE(ReadFile(Doc("R.tws")) == ReadFile(Doc("R2.tws")));
+    EXPECT_TRUE(ReadBytes(Doc("R.tws")) == ReadBytes(Doc("R2.tws")));
 }
 
 // The state a saved document gives the file of that name.
@@ -378,31 +356,26 @@ int32_t StateInDocument(const std::string& document, std::string_view name) {
 TEST_F(CliDocumentTest, ScreeningGivesTheGroupsOfFullDigestsAndLeavesWhatItRulesOutToCompareLater) {
     // Differs from big1 in its first byte only: its first 4 KiB tell it apart.
     WriteBytes(tree.Path("data/head-differs"), WithByteFlipped(RandomContent(30000, 8), 0));
-    CliRun screened = RunCommand({"scan", "--save", Doc("S.tws"), data});
-    CliRun full = RunCommand({"scan", "--full", "--save", Doc("F.tws"), data});
-    ASSERT_EQ(screened.status, kExitSuccess) << screened.err;
-    ASSERT_EQ(full.status, kExitSuccess) << full.err;
-    ExpectGroupsMatch(screened.out, expected);
-    EXPECT_EQ(screened.out, full.out);
+    const std::string screened = Succeeds({"scan", "--save", Doc("S.tws"), data}).out;
+    ExpectGroupsMatch(screened, expected);
+    EXPECT_EQ(screened, Succeeds({"scan", "--full", "--save", Doc("F.tws"), data}).out);
     EXPECT_EQ(StateInDocument(Doc("S.tws"), "head-differs"), NotCompared);
     EXPECT_EQ(StateInDocument(Doc("F.tws"), "head-differs"), Finished);
     EXPECT_EQ(StateInDocument(Doc("S.tws"), "decoy"), Finished) << "its first 4 KiB are big1's";
 
-    CliRun later = RunCommand({"open", Doc("S.tws"), "--compare", "all", "--full", "--save", Doc("L.tws")});
-    EXPECT_EQ(later.status, kExitSuccess) << later.err;
-    ExpectGroupsMatch(later.out, expected);
+    ExpectGroupsMatch(Succeeds({"open", Doc("S.tws"), "--compare", "all", "--full", "--save", Doc("L.tws")}).out,
+                      expected);
     EXPECT_EQ(StateInDocument(Doc("L.tws"), "head-differs"), Finished);
 }
 
 TEST_F(CliDocumentTest, FilesChangedSinceTheScanAreNotComparedAndSaySo) {
-    ASSERT_EQ(RunCommand({"scan", "--compare", "1", "--save", Doc("C.tws"), data}).status, kExitSuccess);
+    Succeeds({"scan", "--compare", "1", "--save", Doc("C.tws"), data});
     // Both copies replaced by smaller twins, and an empty file by a FIFO.
     for (const char* name : {"big1", "big2"}) WriteBytes(tree.Path(std::string("data/") + name), "now tiny");
     ASSERT_EQ(unlink(tree.Path("data/e1").c_str()), 0);
     ASSERT_EQ(mkfifo(tree.Path("data/e1").c_str(), 0644), 0);
 
-    CliRun open = RunCommand({"open", Doc("C.tws"), "--compare", "all"});
-    EXPECT_EQ(open.status, kExitSuccess) << open.err;
+    CliRun open = Succeeds({"open", Doc("C.tws"), "--compare", "all"});
     std::vector<ReportedGroup> groups = ParseText(open.out);
     ASSERT_EQ(groups.size(), 1u) << open.out;
     EXPECT_EQ(groups[0].files.size(), 3u) << "only the unchanged triple";

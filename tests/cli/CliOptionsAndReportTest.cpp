@@ -47,26 +47,25 @@ TEST(CliOptionsTest, ScanComparesEverySharedSizeUnlessCategoriesAreChosenAndOpen
 }
 
 TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
-    EXPECT_EQ(Parse({}).error, "no command given");
-    EXPECT_EQ(Parse({"frobnicate"}).error, "unknown command 'frobnicate'");
-    EXPECT_EQ(Parse({"scan"}).error, "scan needs at least one ROOT");
-    EXPECT_EQ(Parse({"scan", "--compare", "8", "/r"}).error, "unknown size category '8'");
-    EXPECT_EQ(Parse({"scan", "--compare", "all", "--compare", "none", "/r"}).error,
-              "--compare none cannot go with other values");
-    EXPECT_EQ(Parse({"scan", "--format", "xml", "/r"}).error, "--format takes text, json or json-report, not 'xml'");
-    EXPECT_EQ(Parse({"scan", "/r", "--save"}).error, "--save needs a value");
-    EXPECT_EQ(Parse({"groups", "a.tws", "--compare", "all"}).error, "unknown option '--compare' for groups");
-    EXPECT_EQ(Parse({"scan", "--refresh", "/r"}).error, "unknown option '--refresh' for scan");
-    EXPECT_EQ(Parse({"open", "a.tws", "b.tws"}).error, "open needs exactly one document");
-    EXPECT_EQ(Parse({"scan", "--workers", "0", "/r"}).error, "--workers takes a number from 1 to 64");
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{}, "no command given"},
+        {{"frobnicate"}, "unknown command 'frobnicate'"},
+        {{"scan"}, "scan needs at least one ROOT"},
+        {{"scan", "--compare", "8", "/r"}, "unknown size category '8'"},
+        {{"scan", "--compare", "all", "--compare", "none", "/r"}, "--compare none cannot go with other values"},
+        {{"scan", "--format", "xml", "/r"}, "--format takes text, json or json-report, not 'xml'"},
+        {{"scan", "/r", "--save"}, "--save needs a value"},
+        {{"groups", "a.tws", "--compare", "all"}, "unknown option '--compare' for groups"},
+        {{"scan", "--refresh", "/r"}, "unknown option '--refresh' for scan"},
+        {{"open", "a.tws", "b.tws"}, "open needs exactly one document"},
+        {{"scan", "--workers", "0", "/r"}, "--workers takes a number from 1 to 64"},
+        {{"scan", "--digest-all", "--compare", "all", "/r"}, "--digest-all digests every file: --compare cannot go with it"},
+        {{"merge", "--map", "/a=/b", "out.tws", "in.tws"}, "--map goes before the input it maps, not before OUT.tws"},
+        {{"merge", "out.tws"}, "merge needs OUT.tws and at least one document to merge into it"},
+        {{"apply", "p.json", "--map", "a=/b"}, "--map takes two absolute paths as FROM=TO, not 'a=/b'"},
+    };
+    for (const auto& [arguments, error] : cases) EXPECT_EQ(Parse(arguments).error, error);
     EXPECT_FALSE(Parse({"digest"}).options);
-    EXPECT_EQ(Parse({"scan", "--digest-all", "--compare", "all", "/r"}).error,
-              "--digest-all digests every file: --compare cannot go with it");
-    EXPECT_EQ(Parse({"merge", "--map", "/a=/b", "out.tws", "in.tws"}).error,
-              "--map goes before the input it maps, not before OUT.tws");
-    EXPECT_EQ(Parse({"merge", "out.tws"}).error, "merge needs OUT.tws and at least one document to merge into it");
-    EXPECT_EQ(Parse({"apply", "p.json", "--map", "a=/b"}).error,
-              "--map takes two absolute paths as FROM=TO, not 'a=/b'");
     // Each input keeps the maps written before it, and only those.
     CliParse merge =
         Parse({"merge", "o.tws", "--map", "/a=/x", "--map", "/b=/y", "1.tws", "2.tws", "--map", "/c=/z", "3.tws"});
@@ -81,9 +80,7 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
 
     EXPECT_EQ(ParseCategory("Very Small Files"), 6u);
     EXPECT_EQ(ParseCategory("NORMAL FILES"), 4u);
-    EXPECT_FALSE(ParseCategory("All Files")) << "row 0 is not a band to compare";
-    EXPECT_FALSE(ParseCategory("0"));
-    EXPECT_FALSE(ParseCategory("1x"));
+    for (const char* none : {"All Files", "0", "1x"}) EXPECT_FALSE(ParseCategory(none)) << none;  // row 0 is no band
 }
 
 std::string Json(std::string_view bytes) {

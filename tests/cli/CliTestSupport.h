@@ -34,6 +34,19 @@ inline CliRun RunCommand(std::vector<std::string> arguments) {
     return {status, std::move(out), std::move(err)};
 }
 
+// A run that must succeed; what it printed is returned for further checks.
+inline CliRun Succeeds(std::vector<std::string> arguments) {
+    CliRun run = RunCommand(std::move(arguments));
+    EXPECT_EQ(run.status, kExitSuccess) << run.out << run.err;
+    return run;
+}
+
+// Whether text holds part; on failure, shows the whole text.
+inline ::testing::AssertionResult Holds(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\"" << part << "\" is not in:\n" << text;
+}
+
 struct CliTreeTest : ::testing::Test {
     std::string Path(const std::string& name) const { return tree.Path(name); }
     bool Exists(const std::string& name) const { return access(tree.Path(name).c_str(), F_OK) == 0; }

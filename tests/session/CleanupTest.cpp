@@ -1,8 +1,5 @@
-// The cleanup's other actions and its undo on real files: a hard link shares
-// the kept copy's inode and the group shrinks; a clone where the file system
-// cannot clone leaves the file; every run is journaled, and undo brings files
-// back from the Trash (never over a path taken since) and makes replaced
-// files separate again.
+// Hard links, clones, the journal and undo on real files: undo brings files back
+// from the Trash, never over a path taken since, and makes replaced files separate again.
 #include "session/CleanupUndo.h"
 #include "session/DiskFileRemover.h"
 #include "session/JournalRecord.h"
@@ -73,8 +70,7 @@ TEST_F(CleanupTest, CloneWhereTheFileSystemCannotCloneLeavesTheFile) {
 
 TEST_F(CleanupTest, TrashedFilesComeBackAndATakenPathIsNeverOverwritten) {
     for (const char* name : {"kept", "b"}) Write(name, "12345");
-    const timespec times[2] = {{1600000000, 0}, {1600000000, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, tree.Path("b").c_str(), times, 0), 0);
+    SetTime("b", 1600000000, 0);
     Compare({});
     DeletionReport report = Run({"b"}, CleanupAction::Trash);
     ASSERT_EQ(report.removed, 1u) << DescribeFailures(report.failures);

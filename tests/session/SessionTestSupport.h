@@ -35,6 +35,12 @@ inline void ScanIntoSession(AppSession& session, const std::string& root, bool c
     if (counts) *counts = found;
 }
 
+// A refresh's counts as the CLI tells them: "N new, N changed, N gone".
+inline std::string Counted(const RefreshCounts& counts) {
+    return std::to_string(counts.newFiles) + " new, " + std::to_string(counts.changedFiles) + " changed, " +
+           std::to_string(counts.goneFiles) + " gone";
+}
+
 // Collects until the session's comparison has ended; false if it never does.
 inline bool CollectUntilDone(AppSession& session) {
     return WaitUntil([&] {
