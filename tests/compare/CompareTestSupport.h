@@ -63,8 +63,7 @@ inline int64_t TextColorOf(const FileItem* item, const CompareView& view) {
     return mark ? int64_t(mark->textColor) : -1;
 }
 
-// Polls until done() holds; false after a generous limit, so a hang shows as a
-// failure rather than a stuck run.
+// Polls until done() holds; false after a minute, so a hang fails rather than sticks.
 inline bool WaitUntil(const std::function<bool()>& done) {
     auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!done()) {
@@ -94,14 +93,10 @@ inline std::string RandomContent(size_t size, uint32_t seed) {
 class CatalogedDirectory : public TemporaryTree {
 public:
     FileItem* AddFile(const std::string& name, std::string_view content) {
-        WriteBytes(Path(name), content);
-        return AddRecord(name, content.size());
+        return WriteBytes(Path(name), content), AddRecord(name, content.size());
     }
     // A file of size bytes that reads as zeros, made without writing them.
-    FileItem* AddSparseFile(const std::string& name, uint64_t size) {
-        File(name, size);
-        return AddRecord(name, size);
-    }
+    FileItem* AddSparseFile(const std::string& name, uint64_t size) { return File(name, size), AddRecord(name, size); }
     // A record of the given size, whatever is on disk under the name.
     FileItem* AddRecord(const std::string& name, uint64_t size) { return AddRecordAt(Path(name), size); }
     FileItem* AddRecordAt(const std::string& absolutePath, uint64_t size) {
@@ -122,25 +117,7 @@ private:
     RootPtr root = MakeRoot();
 };
 
-// The Comparing and Finished lists with the engine, over records only.
-struct CompareListsFixture : ::testing::Test {
-    // A committed record of the given size (and digest), queued in the Comparing list.
-    FileItem* Add(const std::string& name, uint64_t size, const std::string& digest = "") {
-        FileItem* item = testing::AddFile(root.get(), name, size, digest);
-        EXPECT_TRUE(comparing.Engine().AddFile(item));
-        return item;
-    }
-
-    RootPtr root = MakeRoot();
-    DuplicateIndex index;
-    FinishedList finished;
-    RecordingCompareView view;
-    RecordingProgress progress;
-    ComparingList comparing{finished, index, view, progress};
-};
-
-// A Comparing list with its engine over files in a temporary folder. The
-// files outlive the lists, which own the engine and its workers.
+// A Comparing list with its engine (and workers) over files that outlive it.
 class CompareFixture : public ::testing::Test {
 protected:
     CatalogedDirectory files;
@@ -165,6 +142,18 @@ protected:
             return true;
         });
     }
+};
+
+// The same lists over records only, with no file behind them.
+class CompareListsFixture : public CompareFixture {
+protected:
+    // A committed record of the given size (and digest), queued in the Comparing list.
+    FileItem* Add(const std::string& name, uint64_t size, const std::string& digest = "") {
+        FileItem* item = testing::AddFile(root.get(), name, size, digest);
+        EXPECT_TRUE(engine.AddFile(item));
+        return item;
+    }
+    RootPtr root = MakeRoot();
 };
 
 }  // namespace twinseek::testing
