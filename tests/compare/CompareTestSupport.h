@@ -93,10 +93,14 @@ inline std::string RandomContent(size_t size, uint32_t seed) {
 class CatalogedDirectory : public TemporaryTree {
 public:
     FileItem* AddFile(const std::string& name, std::string_view content) {
-        return WriteBytes(Path(name), content), AddRecord(name, content.size());
+        WriteBytes(Path(name), content);
+        return AddRecord(name, content.size());
     }
     // A file of size bytes that reads as zeros, made without writing them.
-    FileItem* AddSparseFile(const std::string& name, uint64_t size) { return File(name, size), AddRecord(name, size); }
+    FileItem* AddSparseFile(const std::string& name, uint64_t size) {
+        File(name, size);
+        return AddRecord(name, size);
+    }
     // A record of the given size, whatever is on disk under the name.
     FileItem* AddRecord(const std::string& name, uint64_t size) { return AddRecordAt(Path(name), size); }
     FileItem* AddRecordAt(const std::string& absolutePath, uint64_t size) {

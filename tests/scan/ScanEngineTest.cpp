@@ -102,7 +102,7 @@ TEST_F(ScanEngineTest, AnEngineStartsOnceAndOneStoppedBeforeItsStartWalksNothing
 class ScanEngineStopTest : public testing::ScanFixture {
 protected:
     // A large folder "big" of plain files with a few subfolders of ten files among them.
-    void MakeLargeFolder() {
+    ScanEngineStopTest() {
         tree.Folder("big");
         for (int i = 0; i < kFiles; ++i) tree.File("big/file" + std::to_string(i), size_t(i));
         for (int i = 0; i < kSubfolders; ++i) {
@@ -132,7 +132,6 @@ size_t FilesBeforeFirstSubfolder(const std::string& path) {
 }
 
 TEST_F(ScanEngineStopTest, StoppingWhileAFolderIsAnnouncedEndsBeforeItIsListed) {
-    MakeLargeFolder();
     testing::RecordingTarget target;
     ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
     target.onStatus = [&](const std::string& text) {
@@ -153,7 +152,6 @@ TEST_F(ScanEngineStopTest, StoppingWhileAFolderIsAnnouncedEndsBeforeItIsListed) 
 }
 
 TEST_F(ScanEngineStopTest, ACompleteWalkCountsEverythingAndDestroyingARunningEngineStillPostsDone) {
-    MakeLargeFolder();
     {
         testing::RecordingTarget target;
         ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
@@ -273,10 +271,8 @@ class ScanEngineLinuxTest : public testing::ScanFixture {};
 TEST_F(ScanEngineLinuxTest, LinksFifosLineBreaksAndUnreadableFoldersNeitherFollowedNorOpenedNorListed) {
     tree.Folder("dir");
     tree.File("dir/file", 12);
-    tree.Link("dir/loop", "..");
-    tree.Link("alias", "dir/file");
-    tree.Link("toDir", "dir");
-    tree.Link("linked", "dir");
+    for (auto [link, target] : {std::pair{"dir/loop", ".."}, {"alias", "dir/file"}, {"toDir", "dir"}, {"linked", "dir"}})
+        tree.Link(link, target);
     ASSERT_EQ(mkfifo(tree.Path("pipe").c_str(), 0644), 0);  // opening it would block
     // Names with line breaks could not be written as lines of a saved document.
     tree.File("two\nlines", 3);
@@ -316,13 +312,8 @@ TEST_F(ScanEngineLinuxTest, LinksFifosLineBreaksAndUnreadableFoldersNeitherFollo
 
 TEST_F(ScanEngineLinuxTest, WhatABindMountShowsAgainIsEnteredOnceAndAFileBoundOnItsOwnIsLinked) {
     if (geteuid() != 0) GTEST_SKIP() << "bind mounts need root; run as root to test them";
-    tree.Folder("data");
-    tree.Folder("data/sub");
-    tree.File("data/f", 5);
-    tree.File("data/sub/g", 6);
-    tree.Folder("again");
-    tree.File("single", 7);
-    tree.File("spot", 0);
+    for (const char* folder : {"data", "data/sub", "again"}) tree.Folder(folder);
+    for (auto [file, size] : {std::pair{"data/f", 5}, {"data/sub/g", 6}, {"single", 7}, {"spot", 0}}) tree.File(file, size);
     testing::BindMount folder(tree.Path("data"), tree.Path("again"));
     testing::BindMount file(tree.Path("single"), tree.Path("spot"));
     if (!folder.Mounted() || !file.Mounted()) GTEST_SKIP() << "this system refuses bind mounts here";
