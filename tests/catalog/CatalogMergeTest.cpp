@@ -1,6 +1,5 @@
-// Putting catalogues into one: paths mapped a whole piece at a time, records
-// of one path made one only when they agree, the anchor rule kept across a
-// mapping, and the count of files a comparison across inputs still needs.
+// Putting catalogues into one: paths mapped a whole piece at a time, records of
+// one path made one when they agree, anchors kept, files left to compare counted.
 #include "catalog/AnchoredPathOf.h"
 #include "catalog/CatalogMerge.h"
 #include "tests/catalog/CatalogTestSupport.h"
@@ -9,7 +8,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -116,6 +114,7 @@ TEST(CatalogMergeTest, RecordsOfOnePathAreOneOnlyWhenSizeTimeAndDigestAgree) {
         {"agree, digest kept", {"f", 5, 100, "D1"}, {"f"}, "", "D1"},
         {"size", {"f"}, {"f", 6}, clash + "size", ""},
         {"time", {"f", 5, 100, "D1"}, {"f", 5, 101, "D1"}, clash + "last-write time", ""},
+        {"size and time", {"f"}, {"f", 6, 101}, clash + "size, last-write time", ""},
         {"digest", {"f", 5, 100, "D1"}, {"f", 5, 100, "D2"}, clash + "digest", ""},
         {"folder", {"f"}, {"f", 0, 0, "", true}, "/data/f is a folder in one catalogue and a file in another", ""},
     };

@@ -18,11 +18,7 @@ inline FindData EntryNamed(const std::string& name, uint64_t size = 0, uint32_t 
 }
 
 // "prefix" followed by n, e.g. "f12".
-inline std::string Numbered(const char* prefix, int n) {
-    std::string text(prefix);
-    text += std::to_string(n);
-    return text;
-}
+inline std::string Numbered(const char* prefix, int n) { return prefix + std::to_string(n); }
 
 struct RootDeleter {
     void operator()(FolderItem* root) const { delete root; }

@@ -6,7 +6,6 @@
 
 #include <map>
 #include <random>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,8 +20,10 @@ const std::string kDigestA(32, 'A');
 const std::string kDigestB(32, 'B');
 const std::string kEmptyDigest = "3I42H3S6NNFQ2MSVX7XZKYAYSCX5QBYJ";
 
-std::vector<std::pair<uint64_t, std::string>> Keys(const DuplicateIndex& index) {
-    std::vector<std::pair<uint64_t, std::string>> keys;
+using KeyList = std::vector<std::pair<uint64_t, std::string>>;
+
+KeyList Keys(const DuplicateIndex& index) {
+    KeyList keys;
     index.ForEachKey([&](uint64_t size, std::string_view key) { keys.emplace_back(size, key); });
     return keys;
 }
@@ -35,10 +36,8 @@ std::vector<FileItem*> Files(const DuplicateIndex& index, const std::string& key
 TEST(DuplicateIndexTest, GroupsFormByEqualSizeAndDigestOfReadableFilesAndShrinkOnRemoval) {
     auto root = MakeRoot();
     DuplicateIndex index;
-    FileItem* a = AddFile(root.get(), "a", 1536, kDigestA);
-    FileItem* b = AddFile(root.get(), "b", 1536, kDigestB);
-    FileItem* c = AddFile(root.get(), "c", 1536, kDigestA);
-    FileItem* empty1 = AddFile(root.get(), "e1", 0, kEmptyDigest);
+    FileItem *a = AddFile(root.get(), "a", 1536, kDigestA), *b = AddFile(root.get(), "b", 1536, kDigestB);
+    FileItem *c = AddFile(root.get(), "c", 1536, kDigestA), *empty1 = AddFile(root.get(), "e1", 0, kEmptyDigest);
     FileItem* empty2 = AddFile(root.get(), "e2", 0, kEmptyDigest);
     for (FileItem* item : {a, b, c, empty1, empty2}) ASSERT_TRUE(index.Insert(item));
     EXPECT_FALSE(index.Insert(AddFile(root.get(), "lost", 1536, kUnopenableText))) << "no one's duplicate";
@@ -49,7 +48,6 @@ TEST(DuplicateIndexTest, GroupsFormByEqualSizeAndDigestOfReadableFilesAndShrinkO
     EXPECT_EQ(Files(index, "1536" + kDigestA), (std::vector<FileItem*>{a, c}));
     EXPECT_EQ(index.First("9" + kDigestA), nullptr);
     EXPECT_EQ(index.CountOfKeyOf(c), 2u);
-    using KeyList = std::vector<std::pair<uint64_t, std::string>>;
     const KeyList all = {{1536, "1536" + kDigestA}, {1536, "1536" + kDigestB}, {0, "0" + kEmptyDigest}};
     EXPECT_EQ(Keys(index), all);
 
@@ -77,28 +75,20 @@ TEST(DuplicateIndexTest, KeysOfOneSizeKeepTheOrderTheyWereFirstAdded) {
     ASSERT_TRUE(index.Insert(x));
     ASSERT_TRUE(index.Insert(AddFile(root.get(), "y", 99, kDigestA)));
     (void)Keys(index);  // a listing between inserts changes nothing
-    FileItem* z = AddFile(root.get(), "z", 10, kDigestA);
-    FileItem* u = AddFile(root.get(), "u", 10, digestC);
+    FileItem *z = AddFile(root.get(), "z", 10, kDigestA), *u = AddFile(root.get(), "u", 10, digestC);
     for (FileItem* item : {z, AddFile(root.get(), "w", 10, kDigestB), AddFile(root.get(), "v", 1000, kDigestB), u,
                            AddFile(root.get(), "t", 10, digestC)})
         ASSERT_TRUE(index.Insert(item));
     // A key whose first file goes keeps its place.
     ASSERT_TRUE(index.Remove(x));
     ASSERT_TRUE(index.Remove(u));
-    using KeyList = std::vector<std::pair<uint64_t, std::string>>;
-    EXPECT_EQ(Keys(index), (KeyList{{1000, "1000" + kDigestB},
-                                    {99, "99" + kDigestA},
-                                    {10, "10" + kDigestB},
-                                    {10, "10" + kDigestA},
-                                    {10, "10" + digestC}}));
+    EXPECT_EQ(Keys(index), (KeyList{{1000, "1000" + kDigestB}, {99, "99" + kDigestA}, {10, "10" + kDigestB},
+                                    {10, "10" + kDigestA}, {10, "10" + digestC}}));
     // One that went away entirely comes back as a new key.
     ASSERT_TRUE(index.Remove(z));
     ASSERT_TRUE(index.Insert(z));
-    EXPECT_EQ(Keys(index), (KeyList{{1000, "1000" + kDigestB},
-                                    {99, "99" + kDigestA},
-                                    {10, "10" + kDigestB},
-                                    {10, "10" + digestC},
-                                    {10, "10" + kDigestA}}));
+    EXPECT_EQ(Keys(index), (KeyList{{1000, "1000" + kDigestB}, {99, "99" + kDigestA}, {10, "10" + kDigestB},
+                                    {10, "10" + digestC}, {10, "10" + kDigestA}}));
 }
 
 TEST(DuplicateIndexTest, KeyOrderIsTheByteOrderOfTheKeyText) {
@@ -150,10 +140,14 @@ TEST(DuplicateIndexTest, InsertAllFilesLikeInsertingOneByOne) {
     const std::vector<uint64_t> sizes = {5, 50, 4096, 40960, 409, 123456789012, 123456789013, 99, 100};
     const std::vector<std::string> digests = {
         "", "A", "2", "ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOQ", "ABCDEFGH", kDigestA, kDigestB, kUnopenableText};
-    std::vector<FileItem*> items;
-    for (int i = 0; i < 600; ++i)
-        items.push_back(AddFile(root.get(), Numbered("f", i), sizes[random() % sizes.size()],
-                                digests[random() % digests.size()]));
+    auto make = [&](const char* prefix, int count) {
+        std::vector<FileItem*> made;
+        for (int i = 0; i < count; ++i)
+            made.push_back(AddFile(root.get(), Numbered(prefix, i), sizes[random() % sizes.size()],
+                                   digests[random() % digests.size()]));
+        return made;
+    };
+    const std::vector<FileItem*> items = make("f", 600);
 
     DuplicateIndex oneByOne;
     size_t inserted = 0;
@@ -165,10 +159,7 @@ TEST(DuplicateIndexTest, InsertAllFilesLikeInsertingOneByOne) {
     for (FileItem* item : items) ASSERT_EQ(batch.CountOfKeyOf(item), oneByOne.CountOfKeyOf(item));
 
     // A second batch joins what the index holds, as single inserts would.
-    std::vector<FileItem*> more;
-    for (int i = 0; i < 100; ++i)
-        more.push_back(AddFile(root.get(), Numbered("g", i), sizes[random() % sizes.size()],
-                               digests[random() % digests.size()]));
+    const std::vector<FileItem*> more = make("g", 100);
     for (FileItem* item : more) oneByOne.Insert(item);
     batch.InsertAll(more);
     EXPECT_EQ(Contents(batch), Contents(oneByOne));

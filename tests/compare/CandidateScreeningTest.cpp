@@ -8,12 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <map>
 #include <set>
-#include <string>
-#include <sys/stat.h>
-#include <vector>
 
 namespace twinseek {
 namespace {

@@ -7,11 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
-
 namespace twinseek {
 namespace {
 
@@ -20,6 +15,8 @@ using testing::WriteBytes;
 using testing::RandomContent;
 using testing::TextColorOf;
 using testing::WaitUntil;
+using Items = std::vector<FileItem*>;
+using Shown = std::vector<std::pair<FileItem*, size_t>>;
 
 constexpr char kEmptyDigest[] = "3I42H3S6NNFQ2MSVX7XZKYAYSCX5QBYJ";
 constexpr uint64_t kLargeSize = 64ull << 20;
@@ -31,11 +28,17 @@ protected:
     bool WaitStarted(size_t row) {
         return WaitUntil([&] { return comparing.Job(row).startTick.load() != 0; });
     }
+    // Starts a paused engine and waits until its worker has taken the row's file.
+    bool HoldAtGate(size_t row = 0) {
+        engine.Pause();
+        engine.Start();
+        return WaitStarted(row);
+    }
     void AddAll(std::initializer_list<FileItem*> items) {
         for (FileItem* item : items) ASSERT_TRUE(engine.AddFile(item)) << item->Name();
     }
-    std::vector<FileItem*> FinishedOrder() const {
-        std::vector<FileItem*> order;
+    Items FinishedOrder() const {
+        Items order;
         for (size_t row = 0; row < finished.RowCount(); ++row) order.push_back(finished.Entry(row).item);
         return order;
     }
@@ -45,18 +48,12 @@ class CompareEngineWorkersTest : public CompareEngineTest, public ::testing::Wit
 
 TEST_P(CompareEngineWorkersTest, FullRunGroupsDuplicatesInComparingOrder) {
     engine.SetWorkerCount(GetParam());
-    std::string a = RandomContent(50000, 1);
-    std::string c = RandomContent(20000, 2);
-    FileItem* a1 = files.AddFile("a1", a);
-    FileItem* b = files.AddFile("b", RandomContent(50000, 3));
-    FileItem* c1 = files.AddFile("c1", c);
-    FileItem* a2 = files.AddFile("a2", a);
-    FileItem* c2 = files.AddFile("c2", c);
-    FileItem* e1 = files.AddFile("e1", "");
-    FileItem* c3 = files.AddFile("c3", c);
-    FileItem* e2 = files.AddFile("e2", "");
-    std::vector<FileItem*> order{a1, b, c1, a2, c2, e1, c3, e2};
-    for (FileItem* item : order) engine.AddFile(item);
+    const std::string a = RandomContent(50000, 1), c = RandomContent(20000, 2);
+    Items order;
+    for (auto [name, content] : {std::pair{"a1", a}, {"b", RandomContent(50000, 3)}, {"c1", c}, {"a2", a}, {"c2", c},
+                                 {"e1", ""}, {"c3", c}, {"e2", ""}})
+        engine.AddFile(order.emplace_back(files.AddFile(name, content)));
+    FileItem *b = order[1], *c1 = order[2], *a2 = order[3], *c2 = order[4], *e1 = order[5], *c3 = order[6];
 
     uint32_t before = GetTickCount();
     engine.Start();
@@ -77,9 +74,7 @@ TEST_P(CompareEngineWorkersTest, FullRunGroupsDuplicatesInComparingOrder) {
     EXPECT_EQ(index.CountOfKeyOf(b), 1u);
     EXPECT_EQ(index.CountOfKeyOf(c1), 3u);
     EXPECT_EQ(index.First(MakeDuplicateKey(c.size(), c1->digestText).CStr()), c1) << "first collected first";
-
-    using Shown = std::pair<FileItem*, size_t>;
-    EXPECT_EQ(view.shown, (std::vector<Shown>{{a2, 2}, {c2, 2}, {c3, 3}, {e2, 2}}));
+    EXPECT_EQ(view.shown, (Shown{{a2, 2}, {c2, 2}, {c3, 3}, {order[7], 2}}));
     EXPECT_TRUE(WaitUntil([&] { return engine.RunningWorkers() == 0; })) << "workers end on an empty queue";
 }
 
@@ -99,35 +94,31 @@ TEST_P(CompareEngineWorkersTest, FurtherPathsOfAFileAreNotReadButTakeItsDigestAn
         ASSERT_TRUE(links.Add(extra, of));
 
     ASSERT_TRUE(QueueAllSharedSizes(engine, files.catalog));
-    EXPECT_EQ(Rows(), (std::vector<FileItem*>{first, hard1, copy, hard2})) << "one file with two names shares no size";
+    EXPECT_EQ(Rows(), (Items{first, hard1, copy, hard2})) << "one file with two names shares no size";
     ASSERT_TRUE(WaitAllRowsDigested());
     engine.CollectFinished();
 
-    EXPECT_EQ(FinishedOrder(), (std::vector<FileItem*>{first, hard1, copy, hard2}));
+    EXPECT_EQ(FinishedOrder(), (Items{first, hard1, copy, hard2}));
     for (FileItem* extra : {hard1, hard2}) {
         EXPECT_EQ(extra->DigestText(), DigestTextOf(a));
         EXPECT_EQ(extra->compareState.load(), Finished);
     }
     EXPECT_EQ(index.FileCount(), 2u);
     EXPECT_EQ(index.CountOfKeyOf(first), 2u) << "first and copy: two files, not four";
-    EXPECT_EQ(view.shown, (std::vector<std::pair<FileItem*, size_t>>{{copy, 2}}));
+    EXPECT_EQ(view.shown, (Shown{{copy, 2}}));
     EXPECT_EQ(lonely->compareState.load(), NotCompared);
 }
 
 INSTANTIATE_TEST_SUITE_P(OneOrSeveral, CompareEngineWorkersTest, ::testing::Values(1u, 3u));
 
 TEST_F(CompareEngineTest, StopReturnsEveryFileBegunAlsoWhilePausedAndAStartDigestsThemAll) {
-    std::vector<FileItem*> items;
+    Items items;
     std::vector<std::string> contents;
     for (int i = 0; i < 40; ++i) {
         contents.push_back(RandomContent(100000 + i, uint32_t(100 + i)));
-        items.push_back(files.AddFile(testing::Numbered("f", i), contents.back()));
-        ASSERT_TRUE(engine.AddFile(items.back()));
+        ASSERT_TRUE(engine.AddFile(items.emplace_back(files.AddFile(testing::Numbered("f", i), contents.back()))));
     }
-    // A worker held at the pause gate before its first read.
-    engine.Pause();
-    engine.Start();
-    ASSERT_TRUE(WaitStarted(0));
+    ASSERT_TRUE(HoldAtGate()) << "a worker held at the pause gate before its first read";
     EXPECT_EQ(items[0]->compareState.load(), Queued);
     engine.Stop();  // must not wait for a held worker forever
     EXPECT_EQ(engine.RunningWorkers(), 0u);
@@ -152,26 +143,22 @@ TEST_F(CompareEngineTest, StopReturnsEveryFileBegunAlsoWhilePausedAndAStartDiges
 }
 
 TEST_F(CompareEngineTest, CancelKeepsDigestedHeadsAndDropsTheFileBeingRead) {
-    std::string small = RandomContent(3000, 4);
-    FileItem* small1 = files.AddFile("small1", small);
-    FileItem* small2 = files.AddFile("small2", small);
+    const std::string small = RandomContent(3000, 4);
+    FileItem *small1 = files.AddFile("small1", small), *small2 = files.AddFile("small2", small);
     AddAll({small1, small2});
     engine.Start();
     ASSERT_TRUE(WaitAllRowsDigested());
     ASSERT_TRUE(WaitUntil([&] { return engine.RunningWorkers() == 0; }));
 
-    FileItem* large1 = files.AddSparseFile("large1", kLargeSize);
-    FileItem* large2 = files.AddSparseFile("large2", kLargeSize);
+    FileItem *large1 = files.AddSparseFile("large1", kLargeSize), *large2 = files.AddSparseFile("large2", kLargeSize);
     AddAll({large1, large2});
-    engine.Pause();
-    engine.Start();
-    ASSERT_TRUE(WaitStarted(2)) << "a new worker takes the new jobs";
+    ASSERT_TRUE(HoldAtGate(2)) << "a new worker takes the new jobs";
     ASSERT_EQ(large1->compareState.load(), Queued);
     progress.runs.clear();
 
     engine.CancelAll();
 
-    EXPECT_EQ(FinishedOrder(), (std::vector<FileItem*>{small1, small2}));
+    EXPECT_EQ(FinishedOrder(), (Items{small1, small2}));
     EXPECT_EQ(index.CountOfKeyOf(small1), 2u);
     EXPECT_EQ(comparing.RowCount(), 0u);
     for (FileItem* large : {large1, large2}) {
@@ -180,8 +167,7 @@ TEST_F(CompareEngineTest, CancelKeepsDigestedHeadsAndDropsTheFileBeingRead) {
     }
     EXPECT_EQ(comparing.queuedBytes, 2 * small.size()) << "the cancelled files leave the queued total";
     ASSERT_EQ(progress.runs.size(), 1u);
-    EXPECT_EQ(progress.runs[0].text, "Stop...");
-    EXPECT_EQ(progress.runs[0].range, 4);
+    EXPECT_EQ(progress.runs[0].text + " " + std::to_string(progress.runs[0].range), "Stop... 4");
     EXPECT_EQ(progress.runs[0].steps, 2) << "one step per row left after collection";
     EXPECT_EQ(engine.RunningWorkers(), 0u);
     EXPECT_TRUE(engine.AddFile(large1)) << "a cancelled file can be compared again";
@@ -194,9 +180,7 @@ TEST_F(CompareEngineTest, AFurtherPathWhoseFirstPathIsCancelledIsCancelledToo) {
     FileItem* hard = files.AddRecord("hard", kLargeSize);
     ASSERT_TRUE(links.Add(hard, large));
     AddAll({large, hard});
-    engine.Pause();
-    engine.Start();
-    ASSERT_TRUE(WaitStarted(0));
+    ASSERT_TRUE(HoldAtGate());
     EXPECT_EQ(hard->compareState.load(), Digested) << "nothing to read for it";
 
     engine.CancelAll();
@@ -212,11 +196,12 @@ TEST_F(CompareEngineTest, PauseAndResumeContinueTheSameRead) {
     std::string content = RandomContent(16 << 20, 5);
     FileItem* file = files.AddFile("file", content);
     AddAll({file});
-    engine.Pause();
-    engine.Start();
-    ASSERT_TRUE(WaitStarted(0));
+    ASSERT_TRUE(HoldAtGate());
     const CompareJob& job = comparing.Job(0);
     const uint32_t startTick = job.startTick.load();
+    // Time to reach the pause gate and wait there, so the Resume below must wake it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(job.bytesDone.load(), 0u) << "nothing is read while paused";
 
     // Let it read a little at a time, pausing again as soon as it has moved.
     for (int round = 0; round < 20 && !IsDigested(file); ++round) {
@@ -234,10 +219,8 @@ TEST_F(CompareEngineTest, PauseAndResumeContinueTheSameRead) {
 }
 
 TEST_F(CompareEngineTest, OnlyNotComparedFilesAreQueuedAndCompareAgainWhileRunningFeedsTheSameWorker) {
-    FileItem* large1 = files.AddSparseFile("large1", kLargeSize);
-    FileItem* large2 = files.AddSparseFile("large2", kLargeSize);
-    FileItem* done = files.AddFile("done", "abc");
-    FileItem* scanned = files.AddFile("scanned", "abc");
+    FileItem *large1 = files.AddSparseFile("large1", kLargeSize), *large2 = files.AddSparseFile("large2", kLargeSize);
+    FileItem *done = files.AddFile("done", "abc"), *scanned = files.AddFile("scanned", "abc");
     done->compareState = Finished;
     scanned->compareState = Provisional;
     progress.ProgressStart("Initialize...", 4);
@@ -250,12 +233,9 @@ TEST_F(CompareEngineTest, OnlyNotComparedFilesAreQueuedAndCompareAgainWhileRunni
     EXPECT_EQ(comparing.queuedBytes, 2 * kLargeSize);
     EXPECT_EQ(progress.runs.back().steps, 2);
 
-    engine.Pause();
-    engine.Start();
-    ASSERT_TRUE(WaitStarted(0));
+    ASSERT_TRUE(HoldAtGate());
     EXPECT_EQ(engine.RunningWorkers(), 1u);
-    FileItem* small1 = files.AddFile("small1", "twin");
-    FileItem* small2 = files.AddFile("small2", "twin");
+    FileItem *small1 = files.AddFile("small1", "twin"), *small2 = files.AddFile("small2", "twin");
     for (FileItem* item : {large1, large2}) EXPECT_FALSE(engine.AddFile(item)) << "already queued";
     AddAll({small1, small2});
     engine.Start();
@@ -264,17 +244,16 @@ TEST_F(CompareEngineTest, OnlyNotComparedFilesAreQueuedAndCompareAgainWhileRunni
     engine.Resume();
     ASSERT_TRUE(WaitAllRowsDigested());
     engine.CollectFinished();
-    EXPECT_EQ(FinishedOrder(), (std::vector<FileItem*>{large1, large2, small1, small2}));
+    EXPECT_EQ(FinishedOrder(), (Items{large1, large2, small1, small2}));
     EXPECT_EQ(index.CountOfKeyOf(small2), 2u);
 }
 
 TEST_F(CompareEngineTest, StartAfterTheWorkerEndedStartsANewOne) {
     // Many rounds of queueing right as the previous worker runs dry: every job
     // must still be read.
-    std::vector<FileItem*> all;
+    Items all;
     for (int round = 0; round < 50; ++round) {
-        all.push_back(files.AddFile(testing::Numbered("f", round), "x"));
-        engine.AddFile(all.back());
+        engine.AddFile(all.emplace_back(files.AddFile(testing::Numbered("f", round), "x")));
         engine.Start();
         if (round % 2 == 0) std::this_thread::yield();
     }
@@ -302,7 +281,7 @@ TEST_F(CompareEngineTest, ProblemFilesAndFilesChangedSinceTheScanFinishUnopenabl
     FileItem* rewritten = files.AddFile("rewritten", "before");
     WriteBytes(files.Path("rewritten"), "after!");
     FileItem* device = files.AddRecordAt("/dev/null", content.size());
-    std::vector<FileItem*> order{missing, target, link, fifo, failing, shrunk, grown, rewritten, device};
+    Items order{missing, target, link, fifo, failing, shrunk, grown, rewritten, device};
     if (geteuid() != 0) {
         order.push_back(files.AddFile("locked", content));
         ASSERT_EQ(chmod(files.Path("locked").c_str(), 0), 0);
@@ -351,8 +330,7 @@ TEST_F(CompareEngineTest, DestroyingTheListStopsAHeldWorker) {
     EXPECT_EQ(large->compareState.load(), NotCompared);
 }
 
-// Files that are never created on disk: the worker finds them unopenable at
-// once, which is all these tests need of it.
+// Files never made on disk: the worker finds them unopenable at once, all these tests need.
 class CandidateQueueingTest : public testing::CompareFixture {};
 
 TEST_F(CandidateQueueingTest, TickedCategoriesQueueSharedSizesInTableOrderAndOneWithoutThemStillStarts) {
@@ -381,7 +359,7 @@ TEST_F(CandidateQueueingTest, TickedCategoriesQueueSharedSizesInTableOrderAndOne
     FileItem* large4 = files.AddRecord("large4", 3 << 20);
     const uint32_t ticked[] = {7, 3};  // order of the list does not matter
     EXPECT_TRUE(QueueSizeCategories(engine, files.catalog, ticked));
-    EXPECT_EQ(Rows(), (std::vector<FileItem*>{large3, large4, large1, large2, tiny1, tiny2}));
+    EXPECT_EQ(Rows(), (Items{large3, large4, large1, large2, tiny1, tiny2}));
     EXPECT_EQ(SharedSizeFiles(files.catalog, ticked, nullptr), Rows());
     EXPECT_EQ(small1->compareState.load(), NotCompared) << "category 5 was not ticked";
     for (FileItem* item : Rows()) EXPECT_NE(item->compareState.load(), NotCompared) << "started";
@@ -404,7 +382,7 @@ TEST_F(CandidateQueueingTest, CompareAllQueuesEveryRegularFileOfSharedSizeOnce) 
     files.AddRecord("file", 8);
     for (FileItem* link : {link1, link2}) link->findData.dwFileAttributes = FILE_ATTRIBUTE_REPARSE_POINT;
     EXPECT_TRUE(QueueAllSharedSizes(engine, files.catalog));
-    EXPECT_EQ(Rows(), (std::vector<FileItem*>{big1, big2, empty1, empty2}));
+    EXPECT_EQ(Rows(), (Items{big1, big2, empty1, empty2}));
     EXPECT_EQ(SharedSizeFiles(files.catalog, nullptr), Rows());
 
     // Again, with one more file of a shared size and a link among twins: only
@@ -413,8 +391,101 @@ TEST_F(CandidateQueueingTest, CompareAllQueuesEveryRegularFileOfSharedSizeOnce) 
     files.AddRecord("linkOfEmpties", 0)->findData.dwFileAttributes = FILE_ATTRIBUTE_REPARSE_POINT;
     ASSERT_TRUE(WaitAllRowsDigested());
     EXPECT_TRUE(QueueAllSharedSizes(engine, files.catalog));
-    EXPECT_EQ(Rows(), (std::vector<FileItem*>{big1, big2, empty1, empty2, empty3}));
+    EXPECT_EQ(Rows(), (Items{big1, big2, empty1, empty2, empty3}));
     EXPECT_FALSE(QueueAllSharedSizes(engine, files.catalog)) << "nothing left NotCompared";
+}
+
+// Cell texts, totals and timers of the Comparing and Finished lists, and
+// collection driven by file states set by hand (no worker involved).
+
+constexpr char kDigestA[] = "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA";
+constexpr char kDigestB[] = "BBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBB";
+
+class CompareListsTest : public testing::CompareListsFixture {
+protected:
+    // What the worker leaves behind for a finished file.
+    static void MarkDigested(FileItem* item, const char* digest, CompareJob& job, uint32_t start, uint32_t last) {
+        item->SetDigestText(digest);
+        job.startTick = start;
+        job.lastTick = last;
+        job.bytesDone = item->Size();
+        item->compareState = Digested;
+    }
+};
+
+// Every cell of one row of a list, joined by '|'.
+template <typename List>
+std::string Cells(const List& list, size_t row) {
+    std::string text;
+    for (size_t column = 0; column < List::kColumnCount; ++column) text.append(column ? "|" : "").append(list.CellText(row, column));
+    return text;
+}
+
+TEST_F(CompareListsTest, ProgressColumnsFollowTheJobAndFinishedCellsShowTheOutcome) {
+    for (auto [name, size] : {std::pair{"waiting.bin", 1536}, {"reading.bin", 4 << 20}, {"empty", 0}, {"quick", 6000}})
+        Add(name, size);
+    EXPECT_EQ(Cells(comparing, 0), "waiting.bin|1.5 K|0 |0%|00:00:00||0 B/S");
+    EXPECT_EQ(Cells(comparing, 4), "||||||") << "no such row";
+    EXPECT_EQ(comparing.CellText(2, ComparingList::kPercent), "100%") << "an empty file is done";
+    CompareJob& job = comparing.Job(1);
+    job.startTick = job.lastTick = 10000;
+    EXPECT_EQ(comparing.CellText(1, ComparingList::kLeft), "") << "empty until the first block";
+    job.bytesDone = 1 << 20;
+    job.lastTick = 13000;
+    EXPECT_EQ(Cells(comparing, 1), "reading.bin|4.0 M|1024.0 K|25%|00:00:03|00:00:09|341.3 KB/S");
+    job.bytesDone = 4 << 20;
+    job.lastTick = 22000;
+    EXPECT_EQ(Cells(comparing, 1), "reading.bin|4.0 M|4.0 M|100%|00:00:12|00:00:00|341.3 KB/S");
+    CompareJob& quick = comparing.Job(3);
+    quick.startTick = quick.lastTick = 500;
+    quick.bytesDone = 6000;
+    EXPECT_EQ(Cells(comparing, 3), "quick|5.8 K|5.8 K|100%|00:00:00|00:00:00|976.5 KB/S") << "0 ms counts as 6";
+    quick.startTick = 0xFFFFFF00u;
+    quick.lastTick = 0x00000F00u;  // 4096 ms later, after the counter wrapped
+    EXPECT_EQ(comparing.CellText(3, ComparingList::kElapsed), "00:00:04");
+
+    finished.AddEntry({testing::AddFile(root.get(), "good.iso", 3 << 20, kDigestA), 1500});
+    finished.AddEntry({testing::AddFile(root.get(), "bad.iso", 1000, kUnopenableText), 0});
+    EXPECT_EQ(Cells(finished, 0), "good.iso|3.0 M|Complete|00:00:01|2.0 MB/S");
+    EXPECT_EQ(Cells(finished, 1), "bad.iso|1000 |File can not to be opened!|00:00:00|162.7 KB/S") << "full size over 6 ms";
+    EXPECT_EQ(finished.finishedBytes, (3u << 20) + 1000u);
+    finished.RemoveAll();
+    EXPECT_EQ(finished.RowCount(), 0u);
+    EXPECT_EQ(finished.finishedCount, 2u) << "totals outlive the rows";
+}
+
+TEST_F(CompareListsTest, CollectionTakesDigestedRowsFromTheHeadOnly) {
+    FileItem *a = Add("a", 10), *b = Add("b", 10), *c = Add("c", 10);
+    MarkDigested(a, kDigestA, comparing.Job(0), 100, 150);
+    b->compareState = Queued;
+    MarkDigested(c, kDigestA, comparing.Job(2), 200, 260);
+
+    comparing.OnCollectTimer();
+    ASSERT_EQ(finished.RowCount(), 1u);
+    EXPECT_EQ(finished.Entry(0).item, a);
+    EXPECT_EQ(finished.Entry(0).elapsedMillis, 50u);
+    EXPECT_EQ(comparing.RowCount(), 2u);
+    EXPECT_EQ(c->compareState.load(), Digested) << "rows below an unfinished one wait";
+    EXPECT_EQ(view.repaints.back(),
+              uint32_t(kRepaintFinishedList | kRepaintComparingList | kRepaintResultFileList | kRepaintFileList));
+
+    MarkDigested(b, kDigestB, comparing.Job(0), 150, 160);
+    comparing.OnCollectTimer();
+    EXPECT_EQ(comparing.RowCount(), 0u);
+    ASSERT_EQ(finished.RowCount(), 3u);
+    EXPECT_EQ(finished.Entry(2).item, c);
+    EXPECT_EQ(index.CountOfKeyOf(a), 2u);
+    EXPECT_EQ(index.CountOfKeyOf(b), 1u);
+    EXPECT_EQ(view.shown, (Shown{{c, 2}}));
+    EXPECT_EQ(TextColorOf(b, view), kCollectedColor);
+
+    size_t repaints = view.repaints.size();
+    comparing.OnCollectTimer();
+    comparing.OnRepaintTimer();
+    EXPECT_EQ(view.repaints.size(), repaints) << "nothing to do on an empty list";
+    Add("row", 1);
+    comparing.OnRepaintTimer();
+    EXPECT_EQ(view.repaints.back(), uint32_t(kRepaintComparingList)) << "a list with rows repaints";
 }
 
 }  // namespace

@@ -63,8 +63,7 @@ inline int64_t TextColorOf(const FileItem* item, const CompareView& view) {
     return mark ? int64_t(mark->textColor) : -1;
 }
 
-// Polls until done() holds; false after a generous limit, so a hang shows as a
-// failure rather than a stuck run.
+// Polls until done() holds; false after a minute, so a hang fails rather than sticks.
 inline bool WaitUntil(const std::function<bool()>& done) {
     auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!done()) {
@@ -122,25 +121,7 @@ private:
     RootPtr root = MakeRoot();
 };
 
-// The Comparing and Finished lists with the engine, over records only.
-struct CompareListsFixture : ::testing::Test {
-    // A committed record of the given size (and digest), queued in the Comparing list.
-    FileItem* Add(const std::string& name, uint64_t size, const std::string& digest = "") {
-        FileItem* item = testing::AddFile(root.get(), name, size, digest);
-        EXPECT_TRUE(comparing.Engine().AddFile(item));
-        return item;
-    }
-
-    RootPtr root = MakeRoot();
-    DuplicateIndex index;
-    FinishedList finished;
-    RecordingCompareView view;
-    RecordingProgress progress;
-    ComparingList comparing{finished, index, view, progress};
-};
-
-// A Comparing list with its engine over files in a temporary folder. The
-// files outlive the lists, which own the engine and its workers.
+// A Comparing list with its engine (and workers) over files that outlive it.
 class CompareFixture : public ::testing::Test {
 protected:
     CatalogedDirectory files;
@@ -165,6 +146,18 @@ protected:
             return true;
         });
     }
+};
+
+// The same lists over records only, with no file behind them.
+class CompareListsFixture : public CompareFixture {
+protected:
+    // A committed record of the given size (and digest), queued in the Comparing list.
+    FileItem* Add(const std::string& name, uint64_t size, const std::string& digest = "") {
+        FileItem* item = testing::AddFile(root.get(), name, size, digest);
+        EXPECT_TRUE(engine.AddFile(item));
+        return item;
+    }
+    RootPtr root = MakeRoot();
 };
 
 }  // namespace twinseek::testing

@@ -1,14 +1,14 @@
 #include "compare/Sha1Digest.h"
 
+#include "compare/FileDigest.h"
 #include "compare/Sha1Compress.h"
+#include "tests/compare/CompareTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <ostream>
-#include <random>
-#include <string>
 
 namespace twinseek {
 
@@ -46,16 +46,15 @@ std::string DigestInPieces(Sha1Path path, const std::string& message, size_t pie
     return HexOf(digest);
 }
 
-class Sha1DigestPathTest : public testing::TestWithParam<Sha1Path> {
+class Sha1DigestPathTest : public ::testing::TestWithParam<Sha1Path> {
 protected:
     void SetUp() override {
         if (!Sha1Digest::PathAvailable(GetParam())) GTEST_SKIP() << "processor lacks this path";
     }
 };
 
-// Published vectors whole and in pieces, every split of Update around the
-// first two block edges and random piece sizes against the portable digest of
-// the whole, Reset, and the Base32 forms.
+// Published vectors, every split around the first two block edges and random
+// pieces against the portable digest of the whole, Reset, and the Base32 forms.
 TEST_P(Sha1DigestPathTest, PublishedVectorsAnySplitOfTheMessageAndBase32) {
     const std::pair<std::string, const char*> vectors[] = {
         {"", "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
@@ -122,10 +121,57 @@ TEST_P(Sha1DigestPathTest, FinalWritesTheFull64BitLength) {
     EXPECT_EQ(HexOf(digest), Hex(out, 20));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPaths, Sha1DigestPathTest, testing::Values(Sha1Path::Portable, Sha1Path::ShaExtensions),
-                         [](const testing::TestParamInfo<Sha1Path>& info) {
+INSTANTIATE_TEST_SUITE_P(BothPaths, Sha1DigestPathTest, ::testing::Values(Sha1Path::Portable, Sha1Path::ShaExtensions),
+                         [](const ::testing::TestParamInfo<Sha1Path>& info) {
                              return info.param == Sha1Path::Portable ? "Portable" : "ShaExtensions";
                          });
+
+// Small files are read, large ones mapped: either way only the size at open counts.
+using testing::DigestTextOf;
+using testing::RandomContent;
+using testing::TemporaryTree;
+using testing::WriteBytes;
+
+TEST(DigestContentTest, AFileCutShortWhileReadFailsAndOneThatGrowsGivesTheDigestOfItsSizeAtOpen) {
+    struct Case {
+        size_t size;
+        bool grows;
+    };
+    const size_t mapped = kMappedViewSize + 3 * kReadPieceSize + 5;  // crosses a view's edge
+    for (Case change : {Case{3 * kReadPieceSize + 9, false}, Case{3 * kReadPieceSize + 9, true}, Case{mapped, false},
+                        Case{mapped, true}}) {
+        SCOPED_TRACE(std::to_string(change.size) + (change.grows ? " grows" : " shrinks"));
+        TemporaryTree tree;
+        const std::string path = tree.Path("changing");
+        const std::string content = RandomContent(change.size, uint32_t(change.size));
+        WriteBytes(path, content);
+        FileContentReader reader;
+        ASSERT_TRUE(reader.Open(path.c_str()));
+        Sha1Digest digest;
+        std::string buffer(kReadPieceSize, '\0');
+        int asked = 0;
+        // The change comes after the first piece, and lands in the middle of the view.
+        ContentEnd end = DigestContent(
+            reader, digest, reinterpret_cast<uint8_t*>(buffer.data()),
+            [&] {
+                if (++asked == 2) {
+                    if (change.grows)
+                        WriteBytes(path, content + "more bytes");
+                    else
+                        EXPECT_EQ(truncate(path.c_str(), off_t(2 * kReadPieceSize)), 0);
+                }
+                return true;
+            },
+            [](size_t) {});
+        if (!change.grows) {
+            EXPECT_EQ(end, ContentEnd::Failed);
+            continue;
+        }
+        ASSERT_EQ(end, ContentEnd::Complete);
+        digest.Final();
+        EXPECT_EQ(digest.GetBase32Text(false), DigestTextOf(content));
+    }
+}
 
 }  // namespace
 }  // namespace twinseek

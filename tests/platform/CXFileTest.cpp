@@ -1,6 +1,5 @@
-// The file layer: one open file for the document, the temporary file,
-// replacement and permissions of a safe save, and the reader of file contents
-// for comparing.
+// The file layer: the document's open file, a safe save's temporary file,
+// replacement and permissions, and the reader of contents for comparing.
 #include "platform/CXFile.h"
 
 #include "platform/CXException.h"
@@ -12,13 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <filesystem>
-#include <iterator>
-#include <string>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 namespace twinseek {
 namespace {
@@ -38,7 +32,7 @@ uint32_t FileErrorOf(Body body) {
     return 0;
 }
 
-TEST(CXFileTest, MissingFilesDirectoriesAndFifosAreRefusedWithoutBlocking) {
+TEST(CXFileTest, MissingFilesDirectoriesAndFifosAreRefusedWithoutBlockingAndAPathIsMadeFullOnItsText) {
     TemporaryTree dir;
     CXFile file;
     EXPECT_EQ(FileErrorOf([&] { file.Open(dir.Path("missing"), CXFile::Access::Read, CXFile::Creation::OpenExisting); }),
@@ -53,12 +47,9 @@ TEST(CXFileTest, MissingFilesDirectoriesAndFifosAreRefusedWithoutBlocking) {
         << "a FIFO without a reader is refused, not waited on";
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(file.GetFilePath(), "");
-}
 
-TEST(CXFileTest, PathIsMadeFullOnTheTextAloneAndReadsWritesAndSeeksMoveInIt) {
-    TemporaryTree dir;
+    // The path is made full on the text alone; reads, writes and seeks move in it.
     dir.Folder("sub");
-    CXFile file;
     file.Open(dir.Root() + "//sub/./../data.tws", CXFile::Access::ReadWrite, CXFile::Creation::CreateNew);
     EXPECT_EQ(file.GetFilePath(), dir.Path("data.tws"));
     EXPECT_EQ(file.GetFileName(), "data.tws");
@@ -78,10 +69,9 @@ TEST(CXFileTest, PathIsMadeFullOnTheTextAloneAndReadsWritesAndSeeksMoveInIt) {
               uint32_t(EEXIST));
 }
 
-TEST(FileOperationsTest, TemporaryFilesAreNewHiddenAndBesideTheirTarget) {
+TEST(FileOperationsTest, TemporaryFilesAreNewHiddenAndBesideTheirTargetAndReplaceOrLeaveIt) {
     TemporaryTree folder;
-    CXFile first;
-    CXFile second;
+    CXFile first, second;
     std::string firstPath = OpenTemporaryBeside(first, folder.Path("doc.tws"));
     EXPECT_NE(OpenTemporaryBeside(second, folder.Path("doc.tws")), firstPath);
     EXPECT_EQ(std::filesystem::path(firstPath).parent_path(), folder.Root());
@@ -91,10 +81,8 @@ TEST(FileOperationsTest, TemporaryFilesAreNewHiddenAndBesideTheirTarget) {
     EXPECT_EQ(ReadBytes(firstPath), "abc");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Root()), {}), 2);
     EXPECT_THROW(OpenTemporaryBeside(first, folder.Path("absent/doc.tws")), CXFileException);
-}
 
-TEST(FileOperationsTest, ReplaceFileSwapsContentsOrLeavesBothAloneAndPermissionsCopy) {
-    TemporaryTree folder;
+    // Replacing swaps contents, or leaves both alone; permissions copy.
     WriteBytes(folder.Path("new"), "new contents");
     WriteBytes(folder.Path("old"), "old");
     ReplaceFile(folder.Path("new"), folder.Path("old"));
@@ -119,7 +107,7 @@ TEST(FileOperationsTest, ReplaceFileSwapsContentsOrLeavesBothAloneAndPermissions
 
 using Status = FileContentReader::ReadStatus;
 
-TEST(FileContentReaderTest, ReadsARegularFileToItsEndAndTellsAReadErrorFromTheEnd) {
+TEST(FileContentReaderTest, ReadsARegularFileToItsEndTellsAReadErrorFromTheEndAndRefusesOtherKinds) {
     testing::TemporaryTree tree;
     std::string content(2 * 65536 + 123, '\0');
     for (size_t i = 0; i < content.size(); ++i) content[i] = char(i * 7 + 3);
@@ -152,6 +140,29 @@ TEST(FileContentReaderTest, ReadsARegularFileToItsEndAndTellsAReadErrorFromTheEn
     EXPECT_EQ(reader.LastError(), EIO);
     reader.Close();
     EXPECT_FALSE(reader.IsOpen());
+
+    // Links, FIFOs and devices are refused in the compare engine tests; here
+    // the remaining kinds, and the error each refusal leaves.
+    int listening = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::string socketPath = tree.Path("socket");
+    socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    for (const std::string& path : {socketPath, tree.Root()}) {
+        EXPECT_FALSE(reader.Open(path.c_str())) << path;
+        EXPECT_FALSE(reader.IsOpen()) << path;
+        EXPECT_NE(reader.LastError(), 0) << path;
+    }
+    close(listening);
+    EXPECT_FALSE(reader.Open(tree.Path("absent").c_str()));
+    EXPECT_EQ(reader.LastError(), ENOENT);
+    if (geteuid() != 0) {  // permissions do not bind root
+        testing::WriteBytes(tree.Path("locked"), "secret");
+        ASSERT_EQ(chmod(tree.Path("locked").c_str(), 0), 0);
+        EXPECT_FALSE(reader.Open(tree.Path("locked").c_str()));
+        EXPECT_EQ(reader.LastError(), EACCES);
+    }
 }
 
 TEST(FileContentReaderTest, MappedViewsShowTheBytesAtTheirOffsetAndAFileCutShortUnderThemIsCaught) {
@@ -189,33 +200,6 @@ TEST(FileContentReaderTest, MappedViewsShowTheBytesAtTheirOffsetAndAFileCutShort
     Touch work{&heap};
     EXPECT_TRUE(RunGuardedAgainstBusError(touch, &work));
     EXPECT_EQ(work.sum, 7);
-}
-
-// Links, FIFOs and devices are refused in the compare engine tests; here the
-// remaining kinds, and the error each refusal leaves.
-TEST(FileContentReaderTest, RefusesSocketsAndDirectoriesAndKeepsTheCause) {
-    testing::TemporaryTree tree;
-    int listening = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::string socketPath = tree.Path("socket");
-    socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
-    ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    FileContentReader reader;
-    for (const std::string& path : {socketPath, tree.Root()}) {
-        EXPECT_FALSE(reader.Open(path.c_str())) << path;
-        EXPECT_FALSE(reader.IsOpen()) << path;
-        EXPECT_NE(reader.LastError(), 0) << path;
-    }
-    close(listening);
-    EXPECT_FALSE(reader.Open(tree.Path("absent").c_str()));
-    EXPECT_EQ(reader.LastError(), ENOENT);
-    if (geteuid() != 0) {  // permissions do not bind root
-        testing::WriteBytes(tree.Path("locked"), "secret");
-        ASSERT_EQ(chmod(tree.Path("locked").c_str(), 0), 0);
-        EXPECT_FALSE(reader.Open(tree.Path("locked").c_str()));
-        EXPECT_EQ(reader.LastError(), EACCES);
-    }
 }
 
 }  // namespace

@@ -8,15 +8,8 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
-#include <fcntl.h>
-#include <filesystem>
 #include <functional>
 #include <optional>
-#include <sched.h>
-#include <string>
-#include <sys/mount.h>
-#include <unistd.h>
 #include <vector>
 
 namespace twinseek {

@@ -1,16 +1,19 @@
 #include "scan/ScanEngine.h"
 
 #include "platform/DirectorySearch.h"
+#include "scan/DirectoryEnumerator.h"
+#include "scan/ScanStatusMailbox.h"
+#include "tests/platform/BindMount.h"
 #include "tests/scan/ScanTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstring>
-#include <string>
-#include <unistd.h>
-#include <vector>
+#include <thread>
 
 namespace twinseek {
 namespace {
@@ -24,18 +27,10 @@ size_t IndexOf(const Strings& texts, const std::string& text) {
 }
 
 TEST_F(ScanEngineTest, WalksDepthFirstRecordingHiddenEmptyAndCaseDifferingEntriesAlike) {
-    tree.Folder("a");
-    tree.File("a/one", 10);
-    tree.Folder("a/b");
-    tree.File("a/b/two", 2000);
-    tree.File(".hidden", 4);
-    tree.File("empty");
-    tree.File("Name", 1);
-    tree.File("name", 2);
-    tree.Folder(".config");
-    tree.File(".config/settings", 3);
-    tree.Folder("...");
-    tree.Folder("nothing");
+    for (const char* folder : {"a", "a/b", ".config", "...", "nothing"}) tree.Folder(folder);
+    for (auto [file, size] : {std::pair{"a/one", 10}, {"a/b/two", 2000}, {".hidden", 4}, {"empty", 0}, {"Name", 1},
+                              {"name", 2}, {".config/settings", 3}})
+        tree.File(file, size);
 
     Strings statuses = Scan({tree.Root()});
     ASSERT_EQ(statuses.size(), 6u) << "every subfolder is announced, the root is not";
@@ -103,12 +98,11 @@ TEST_F(ScanEngineTest, AnEngineStartsOnceAndOneStoppedBeforeItsStartWalksNothing
     EXPECT_TRUE(catalogRoot->ChildFolders().empty()) << "not even the root's chain is made";
 }
 
-// Ending a walk early, by Stop or by destroying the engine while it runs, and
-// the counts of a walk that ran to its end.
+// Ending a walk early, by Stop or by destroying a running engine, and the counts of a whole walk.
 class ScanEngineStopTest : public testing::ScanFixture {
 protected:
     // A large folder "big" of plain files with a few subfolders of ten files among them.
-    void MakeLargeFolder() {
+    ScanEngineStopTest() {
         tree.Folder("big");
         for (int i = 0; i < kFiles; ++i) tree.File("big/file" + std::to_string(i), size_t(i));
         for (int i = 0; i < kSubfolders; ++i) {
@@ -138,7 +132,6 @@ size_t FilesBeforeFirstSubfolder(const std::string& path) {
 }
 
 TEST_F(ScanEngineStopTest, StoppingWhileAFolderIsAnnouncedEndsBeforeItIsListed) {
-    MakeLargeFolder();
     testing::RecordingTarget target;
     ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
     target.onStatus = [&](const std::string& text) {
@@ -159,7 +152,6 @@ TEST_F(ScanEngineStopTest, StoppingWhileAFolderIsAnnouncedEndsBeforeItIsListed) 
 }
 
 TEST_F(ScanEngineStopTest, ACompleteWalkCountsEverythingAndDestroyingARunningEngineStillPostsDone) {
-    MakeLargeFolder();
     {
         testing::RecordingTarget target;
         ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
@@ -181,6 +173,207 @@ TEST_F(ScanEngineStopTest, ACompleteWalkCountsEverythingAndDestroyingARunningEng
     }
     EXPECT_EQ(target.DoneCount(), 1);
     EXPECT_EQ(otherRoot->CountFiles(), otherIntake.Count());
+}
+
+// The edges of joining names to their folder, which every scan test does.
+TEST(DirectoryEnumeratorTest, FullPathsNeedRoomForTheZeroAndOverlongPathsAndEndsOfAListingFindNothing) {
+    testing::TemporaryTree tree;
+    tree.Folder("sub");
+    tree.File("sub/.x");
+    DirectoryEnumerator enumerator;
+    ASSERT_TRUE(enumerator.Open((tree.Root() + "//sub/./").c_str()));
+    EXPECT_EQ(enumerator.RootDir(), tree.Path("sub"));
+    while (std::strcmp(enumerator.Entry().cFileName, ".x") != 0) ASSERT_TRUE(enumerator.Next());
+    std::string expected = tree.Path("sub/.x");
+    std::string buffer(expected.size() + 1, '#');
+    EXPECT_FALSE(enumerator.FullPath(buffer.data(), expected.size())) << "no room for the zero";
+    EXPECT_EQ(buffer, std::string(expected.size() + 1, '#')) << "left alone";
+    EXPECT_TRUE(enumerator.FullPath(buffer.data(), buffer.size()));
+    EXPECT_EQ(buffer.c_str(), expected);
+
+    ASSERT_TRUE(enumerator.Open("/"));
+    EXPECT_EQ(enumerator.RootDir(), "/");
+    while (enumerator.IsDotsEntry()) ASSERT_TRUE(enumerator.Next());
+    char path[PATH_MAX];
+    ASSERT_TRUE(enumerator.FullPath(path, sizeof path));
+    EXPECT_EQ(path, std::string("/") + enumerator.Entry().cFileName);
+
+    std::string overlong = tree.Root() + std::string(PATH_MAX, '/');
+    EXPECT_FALSE(enumerator.Open(overlong.c_str())) << "refused before it is folded";
+    EXPECT_EQ(errno, ENAMETOOLONG);
+    EXPECT_FALSE(enumerator.Found());
+
+    tree.Folder("sub/empty");
+    ASSERT_TRUE(enumerator.Open(tree.Path("sub/empty").c_str()));
+    EXPECT_TRUE(enumerator.IsDotsEntry());
+    EXPECT_TRUE(enumerator.Next());
+    EXPECT_FALSE(enumerator.Next()) << "an empty folder holds only . and ..";
+    EXPECT_FALSE(enumerator.Next());
+    ASSERT_TRUE(enumerator.Open(tree.Root().c_str()));
+    enumerator.Close();
+    EXPECT_FALSE(enumerator.HasAttribute(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_FALSE(enumerator.Next());
+    std::strcpy(path, "unchanged");
+    EXPECT_FALSE(enumerator.FullPath(path, sizeof path));
+    EXPECT_STREQ(path, "unchanged");
+}
+
+// Progress for a window that cannot keep up: woken once for what piles up, always for the end.
+struct CountingMailbox : ScanStatusMailbox {
+    std::atomic<int> wakes{0};
+    void Wake() override { ++wakes; }
+};
+
+TEST(ScanStatusMailboxTest, WakesOnceUntilTakenAndCountsEveryMessageAlsoInAFlood) {
+    CountingMailbox mailbox;
+    mailbox.PostScanStatus("Initialize...");
+    mailbox.PostScanStatus("/a");
+    EXPECT_EQ(mailbox.wakes, 1);
+    ScanStatusMailbox::Delivery first = mailbox.Take();
+    EXPECT_EQ(first.statusMessages, 2u);
+    EXPECT_EQ(first.latestText, "/a");
+    EXPECT_FALSE(first.done);
+    mailbox.PostScanStatus("/a/b");
+    EXPECT_EQ(mailbox.wakes, 2);
+    EXPECT_FALSE(mailbox.DonePending());
+    mailbox.PostScanDone();
+    EXPECT_EQ(mailbox.wakes, 3) << "the end wakes the window even with mail waiting";
+    EXPECT_TRUE(mailbox.DonePending());
+    ScanStatusMailbox::Delivery last = mailbox.Take();
+    EXPECT_EQ(last.statusMessages, 1u);
+    EXPECT_TRUE(last.done);
+
+    // A flood from the scan thread loses no count.
+    CountingMailbox flooded;
+    constexpr uint32_t kFolders = 200000;
+    std::thread scan([&] {
+        for (uint32_t folder = 0; folder < kFolders; ++folder) flooded.PostScanStatus("/f" + std::to_string(folder));
+        flooded.PostScanDone();
+    });
+    uint32_t counted = 0;
+    std::string latest;
+    for (bool done = false; !done;) {
+        ScanStatusMailbox::Delivery delivery = flooded.Take();
+        counted += delivery.statusMessages;
+        if (delivery.statusMessages) latest = delivery.latestText;
+        done = delivery.done;
+        std::this_thread::yield();
+    }
+    scan.join();
+    EXPECT_EQ(counted, kFolders);
+    EXPECT_EQ(latest, "/f199999");
+}
+
+// How the walk meets what only Linux trees hold: links, special files, bind
+// mounts, folders it may not read and paths longer than PATH_MAX.
+class ScanEngineLinuxTest : public testing::ScanFixture {};
+
+TEST_F(ScanEngineLinuxTest, LinksFifosLineBreaksAndUnreadableFoldersNeitherFollowedNorOpenedNorListed) {
+    tree.Folder("dir");
+    tree.File("dir/file", 12);
+    for (auto [link, target] : {std::pair{"dir/loop", ".."}, {"alias", "dir/file"}, {"toDir", "dir"}, {"linked", "dir"}})
+        tree.Link(link, target);
+    ASSERT_EQ(mkfifo(tree.Path("pipe").c_str(), 0644), 0);  // opening it would block
+    // Names with line breaks could not be written as lines of a saved document.
+    tree.File("two\nlines", 3);
+    tree.File("carriage\rreturn", 3);
+    tree.Folder("folder\nbreak");
+    tree.File("folder\nbreak/inner", 3);
+    tree.Folder("locked");
+    tree.File("locked/secret", 1);
+    ASSERT_EQ(chmod(tree.Path("locked").c_str(), 0), 0);
+    DIR* probe = opendir(tree.Path("locked").c_str());
+    const bool lockBinds = probe == nullptr;  // permissions do not bind root
+    if (probe) closedir(probe);
+
+    Strings statuses = Scan({tree.Root(), tree.Path("linked")});
+    ASSERT_FALSE(statuses.empty());
+    std::sort(statuses.begin() + 1, statuses.end());  // subfolders come in listing order
+    EXPECT_EQ(statuses, (Strings{"Initialize...", tree.Path("dir"), tree.Path("locked")}));
+    ASSERT_NE(FolderAt(tree.Root()), nullptr);
+    // A link is a file the length of its target text, and a root that is a link is not entered.
+    EXPECT_EQ(testing::Listing(FolderAt(tree.Root())),
+              std::string("dir/\ndir/file 12\ndir/loop link 2\nlinked/\nlocked/\n") +
+                  (lockBinds ? "" : "locked/secret 1\n") + "alias link 8\nlinked link 3\npipe 0\ntoDir link 3\n");
+    EXPECT_EQ(intake.Count(), lockBinds ? 6u : 7u);
+
+    // Nothing is left out in silence: what was passed over is told, by cause.
+    Strings lineBreaks = lastSkips.Examples(SkipCause::LineBreak);
+    std::sort(lineBreaks.begin(), lineBreaks.end());
+    EXPECT_EQ(lineBreaks,
+              (Strings{tree.Path("carriage\rreturn"), tree.Path("folder\nbreak"), tree.Path("two\nlines")}));
+    Strings unlistable = lastSkips.Examples(SkipCause::Unlistable);
+    std::sort(unlistable.begin(), unlistable.end());
+    Strings expectedUnlistable{tree.Path("linked")};
+    if (lockBinds) expectedUnlistable.push_back(tree.Path("locked"));
+    EXPECT_EQ(unlistable, expectedUnlistable) << "a root that is a link, a folder that may not be read";
+    EXPECT_EQ(lastSkips.Total(), lockBinds ? 5u : 4u);
+}
+
+TEST_F(ScanEngineLinuxTest, WhatABindMountShowsAgainIsEnteredOnceAndAFileBoundOnItsOwnIsLinked) {
+    if (geteuid() != 0) GTEST_SKIP() << "bind mounts need root; run as root to test them";
+    for (const char* folder : {"data", "data/sub", "again"}) tree.Folder(folder);
+    for (auto [file, size] : {std::pair{"data/f", 5}, {"data/sub/g", 6}, {"single", 7}, {"spot", 0}}) tree.File(file, size);
+    testing::BindMount folder(tree.Path("data"), tree.Path("again"));
+    testing::BindMount file(tree.Path("single"), tree.Path("spot"));
+    if (!folder.Mounted() || !file.Mounted()) GTEST_SKIP() << "this system refuses bind mounts here";
+
+    Strings statuses = Scan({tree.Root()});
+    // Whichever of the two paths the listing gives first is entered.
+    const bool dataFirst = !FolderAt(tree.Path("data"))->Files().empty();
+    const std::string entered = tree.Path(dataFirst ? "data" : "again");
+    const std::string other = tree.Path(dataFirst ? "again" : "data");
+    EXPECT_EQ(statuses, (Strings{"Initialize...", entered, entered + "/sub"}));
+    EXPECT_EQ(testing::Listing(FolderAt(other)), "") << "its record stays, with nothing inside";
+    EXPECT_EQ(lastSkips.Examples(SkipCause::EnteredBefore), Strings{other});
+    EXPECT_EQ(lastSkips.Total(), 1u);
+
+    FileItem* single = FolderAt(tree.Root())->FindFile("single");
+    FileItem* spot = FolderAt(tree.Root())->FindFile("spot");
+    ASSERT_EQ(spot->Size(), 7u) << "seen through the mount";
+    EXPECT_TRUE(links.FirstOf(single) == spot || links.FirstOf(spot) == single);
+    EXPECT_EQ(links.ExtraCount(), 1u);
+    EXPECT_EQ(intake.Count(), 4u) << "f, sub/g, single, spot";
+}
+
+// Nests 200-character folders past PATH_MAX, each with "f" and a 200-character
+// file; returns how many levels fit. The long-named file of the deepest does not.
+size_t NestPastPathMax(const std::string& root) {
+    const std::string name(200, 'd');
+    const std::string longFile(200, 'e');
+    const size_t fitting = (PATH_MAX - 1 - root.size()) / (name.size() + 1);
+    int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (size_t level = 0; fd >= 0 && level < fitting + 2; ++level) {
+        EXPECT_EQ(mkdirat(fd, name.c_str(), 0755), 0);
+        int child = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        close(fd);
+        fd = child;
+        for (const std::string& file : {std::string("f"), longFile}) {
+            int made = openat(fd, file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            EXPECT_GE(made, 0);
+            close(made);
+        }
+    }
+    EXPECT_GE(fd, 0);
+    close(fd);
+    return fitting;
+}
+
+TEST_F(ScanEngineLinuxTest, AnEntryWhosePathExceedsPathMaxIsNeitherAnnouncedNorRecordedButCounted) {
+    size_t fitting = NestPastPathMax(tree.Root());
+    Strings statuses = Scan({tree.Root()});
+    EXPECT_EQ(statuses.size(), 1 + fitting);
+    EXPECT_EQ(intake.Count(), 2 * fitting - 1) << "the files of every folder that fits, where their path fits";
+    EXPECT_EQ(lastSkips.Count(SkipCause::PathTooLong), 2u) << "the deepest long-named file and the folder below";
+    EXPECT_EQ(lastSkips.Total(), 2u);
+
+    FolderItem* deepest = FolderAt(tree.Root());
+    for (size_t level = 0; deepest && level < fitting; ++level) deepest = deepest->FindFolder(std::string(200, 'd'));
+    ASSERT_NE(deepest, nullptr);
+    EXPECT_LT(deepest->GetFullPath().size(), size_t(PATH_MAX));
+    EXPECT_EQ(deepest->GetFullPath(), statuses.back());
+    EXPECT_NE(deepest->FindFile("f"), nullptr);
+    EXPECT_TRUE(deepest->ChildFolders().empty());
 }
 
 }  // namespace
