@@ -96,6 +96,7 @@ TEST(CommandStatesTest, EnableCheckAndTextFollowTheViewAndTheComparison) {
         {"empty file list", {true, 0, false, 0, false, false, true, true}, idle, filesChecked, "Pause"},
         {"file list rows", {true, 3, false, 0, false, false, true, true}, plus(idle, {kCommandCompareFiles}),
          filesChecked, "Pause"},
+        {"result view without groups", {false, 3, true, 0, false, false, true, true, 0}, idle, resultsChecked, "Pause"},
         {"result view, none ticked", {false, 3, true, 0, false, false, true, true, 4}, plus(idle, marks),
          resultsChecked, "Pause"},
         {"result view, ticked", {false, 3, true, 2, false, false, true, true, 4},
