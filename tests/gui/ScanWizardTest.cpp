@@ -36,6 +36,13 @@ protected:
         drives.drives = {files.Root()};
     }
 
+    void MakeLargeTree() {
+        for (int top = 0; top < 40; ++top) {
+            files.Folder(Numbered("big", top));
+            for (int inner = 0; inner < 50; ++inner) files.Folder(Numbered("big", top) + "/" + Numbered("d", inner));
+        }
+    }
+
     std::unique_ptr<ScanWizard> MakeWizard() {
         auto wizard = std::make_unique<ScanWizard>(data, document, listing, drives,
                                                    [this](const HelpRequest& request) { helpAsked.push_back(request); });
@@ -100,6 +107,7 @@ TEST_F(ScanWizardTest, OpensOnTheFolderPageWarnsOfAnEmptySelectionAndBackShowsTh
 }
 
 TEST_F(ScanWizardTest, WithoutASizeTheScanEndsOnTheCompletingPageWithFinishOnly) {
+    MakeLargeTree();  // long enough for news of the scan to come before its end
     auto wizard = MakeWizard();
     ChooseAndScan(*wizard, {});
     ASSERT_TRUE(QTest::qWaitFor([&] { return wizard->currentId() == kCompletingPageId; }, 10000));
@@ -112,10 +120,7 @@ TEST_F(ScanWizardTest, WithoutASizeTheScanEndsOnTheCompletingPageWithFinishOnly)
 }
 
 TEST_F(ScanWizardTest, CancelDuringALargeScanReturnsAfterTheThreadEndedAndEveryRecordIsDiscarded) {
-    for (int top = 0; top < 40; ++top) {
-        files.Folder(Numbered("big", top));
-        for (int inner = 0; inner < 50; ++inner) files.Folder(Numbered("big", top) + "/" + Numbered("d", inner));
-    }
+    MakeLargeTree();
     auto wizard = MakeWizard();
     QObject::connect(wizard.get(), &QWizard::currentIdChanged, wizard.get(), [&](int id) {
         if (id == kScanningPageId) QTimer::singleShot(0, wizard->button(QWizard::CancelButton), &QAbstractButton::click);
