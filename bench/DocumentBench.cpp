@@ -7,8 +7,6 @@
 #include "document/HeadlessPrompts.h"
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -16,7 +14,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,25 +23,9 @@ namespace {
 
 using bench::HeapInUse;
 using bench::kFiles;
-
-// Starts a new peak: freed heap goes back to the system and the kernel's
-// high-water mark of resident memory drops to what is resident now, so the
-// next PeakResidentBytes covers what happens from here on. Where the mark
-// cannot be reset, the peak is that of the whole process.
-void StartResidentPeak() {
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-double PeakResidentBytes() {
-    struct rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) * 1024.0;
-}
-
-double Seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using bench::PeakResidentBytes;
+using bench::Seconds;
+using bench::StartResidentPeak;
 
 // Processor time of the whole (single-threaded) process, which unlike the
 // elapsed time does not grow while other programs hold the processor.

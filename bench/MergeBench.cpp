@@ -3,6 +3,7 @@
 // machines' trees apart (each input under a map of its own, so whole
 // subtrees move), and the same tree twice (every record met at a path
 // already held and checked against it).
+#include "bench/MillionFiles.h"
 #include "catalog/FolderItem.h"
 #include "compare/ProgressIndicator.h"
 #include "document/Document.h"
@@ -10,77 +11,24 @@
 #include "document/HeadlessPrompts.h"
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace twinseek {
 namespace {
 
-constexpr int kFolders = 500;
-constexpr int kFilesPerFolder = 1000;
-constexpr size_t kFilesPerInput = size_t(kFolders) * kFilesPerFolder;
+using bench::PeakResidentBytes;
+using bench::Seconds;
+using bench::StartResidentPeak;
 
-// As bench/DocumentBench: a new peak from here on, where the kernel lets the mark be reset.
-void StartResidentPeak() {
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-double PeakResidentBytes() {
-    struct rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) * 1024.0;
-}
-
-double Seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// A scan of /home/ann as the documents hold it: 500 albums of 1,000 photos,
-// one size in four shared, every file Finished with its own digest.
-void BuildScan(FolderItem* root, uint64_t seed) {
-    std::mt19937_64 random(seed);
-    FindData entry;
-    FolderItem* top = root;
-    for (const char* piece : {"/", "home", "ann"}) {
-        entry.SetName(piece);
-        top = top->FindOrCreateFolder(entry);
-    }
-    char name[64];
-    char digest[33];
-    for (int folderIndex = 0; folderIndex < kFolders; ++folderIndex) {
-        std::snprintf(name, sizeof name, "album-%04d", folderIndex);
-        entry.SetName(name);
-        entry.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-        entry.SetSize(0);
-        FolderItem* folder = top->FindOrCreateFolder(entry);
-        for (int fileIndex = 0; fileIndex < kFilesPerFolder; ++fileIndex) {
-            std::snprintf(name, sizeof name, "holiday-photo-%04d.jpg", fileIndex);
-            entry.SetName(name);
-            entry.dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
-            entry.SetSize(random() % 4 == 0 ? 4096 : random() % 50000000);
-            entry.ftLastWriteTime = FileTime::FromValue(random());
-            bool created = false;
-            FileItem* file = folder->FindOrCreateFile(entry, created);
-            for (int i = 0; i < 32; ++i) digest[i] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567"[random() % 32];
-            digest[32] = '\0';
-            file->SetDigestText(digest);
-            file->hashMillis = uint32_t(random() % 1000);
-            file->compareState = Finished;
-        }
-    }
-    root->Prune(true);
-}
+// Each input: a scan of /home/ann as the documents hold it, 500 albums of 1,000 photos.
+constexpr int kAlbumsPerInput = 500;
+constexpr size_t kFilesPerInput = size_t(kAlbumsPerInput) * bench::kFilesPerFolder;
 
 // The input documents, written once and removed at exit.
 class Inputs {
@@ -91,7 +39,7 @@ public:
         HeadlessPrompts prompts;
         for (uint64_t seed : {1, 2}) {
             Document doc(prompts);
-            BuildScan(doc.root, seed);
+            bench::BuildPhotoTree(doc.root, {"/", "home", "ann"}, kAlbumsPerInput, seed);
             doc.path = (dir / ("machine" + std::to_string(seed) + ".tws")).string();
             doc.modified = true;
             if (!doc.Store()) std::abort();

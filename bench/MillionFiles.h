@@ -6,9 +6,13 @@
 #include "catalog/FolderItem.h"
 
 #include <malloc.h>
+#include <sys/resource.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
+#include <initializer_list>
 #include <random>
 
 namespace twinseek::bench {
@@ -22,23 +26,26 @@ inline size_t HeapInUse() {
     return info.uordblks + info.hblkhd;
 }
 
-// Builds the tree under root and returns the "photos" folder.
-inline FolderItem* BuildMillionFileTree(FolderItem* root) {
-    std::mt19937_64 random(42);
+// Builds `folders` albums under the folder path `top` (pieces from "/") and
+// returns that folder; the same seed gives the same sizes, times and digests.
+inline FolderItem* BuildPhotoTree(FolderItem* root, std::initializer_list<const char*> top, int folders,
+                                  uint64_t seed) {
+    std::mt19937_64 random(seed);
     FindData entry;
     entry.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-    entry.SetName("/");
-    FolderItem* top = root->FindOrCreateFolder(entry);
-    entry.SetName("photos");
-    top = top->FindOrCreateFolder(entry);
+    FolderItem* parent = root;
+    for (const char* piece : top) {
+        entry.SetName(piece);
+        parent = parent->FindOrCreateFolder(entry);
+    }
     char name[64];
     char digest[33];
-    for (int folderIndex = 0; folderIndex < kFolders; ++folderIndex) {
+    for (int folderIndex = 0; folderIndex < folders; ++folderIndex) {
         std::snprintf(name, sizeof name, "album-%04d", folderIndex);
         entry.SetName(name);
         entry.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
         entry.SetSize(0);
-        FolderItem* folder = top->FindOrCreateFolder(entry);
+        FolderItem* folder = parent->FindOrCreateFolder(entry);
         for (int fileIndex = 0; fileIndex < kFilesPerFolder; ++fileIndex) {
             std::snprintf(name, sizeof name, "holiday-photo-%04d.jpg", fileIndex);
             entry.SetName(name);
@@ -55,7 +62,29 @@ inline FolderItem* BuildMillionFileTree(FolderItem* root) {
         }
     }
     root->Prune(true);
-    return top;
+    return parent;
+}
+
+// Builds the million-file tree under root and returns the "photos" folder.
+inline FolderItem* BuildMillionFileTree(FolderItem* root) { return BuildPhotoTree(root, {"/", "photos"}, kFolders, 42); }
+
+// Starts a new peak: freed heap goes back to the system and the kernel's
+// high-water mark of resident memory drops to what is resident now, so the
+// next PeakResidentBytes covers what happens from here on. Where the mark
+// cannot be reset, the peak is that of the whole process.
+inline void StartResidentPeak() {
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+inline double PeakResidentBytes() {
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) * 1024.0;
+}
+
+inline double Seconds(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace twinseek::bench
