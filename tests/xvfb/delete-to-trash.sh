@@ -27,11 +27,7 @@ cat > "$work/drive.sh" <<DRIVE
 set -euo pipefail
 build="$build"
 source "$common"
-start_twinseek
-open_document "$work/sample.tws"
-sleep 2
-xdotool windowfocus --sync "\$window"
-xdotool key alt+v r
+open_in_result_view "$work/sample.tws"
 sleep 1
 # In the group tree: the root, its fifth category (Small Files, the photos)
 # opened, its group chosen: the list takes the focus at the group's first row.

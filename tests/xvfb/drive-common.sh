@@ -19,6 +19,16 @@ open_document() {
   xdotool key Return
 }
 
+# open_in_result_view FILE.tws: starts twinseek, opens the document and shows
+# its result view, with the focus in the main window.
+open_in_result_view() {
+  start_twinseek
+  open_document "$1"
+  sleep 2
+  xdotool windowfocus --sync "$window"
+  xdotool key alt+v r
+}
+
 # File > Exit, then prints "exit status N" with the program's status.
 exit_by_menu() {
   xdotool windowfocus --sync "$window"

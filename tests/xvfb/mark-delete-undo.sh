@@ -33,11 +33,7 @@ cat > "$work/drive.sh" <<DRIVE
 set -euo pipefail
 build="$build"
 source "$common"
-start_twinseek
-open_document "$work/sample.tws"
-sleep 2
-xdotool windowfocus --sync "\$window"
-xdotool key alt+v r
+open_in_result_view "$work/sample.tws"
 sleep 1
 # Action > Mark Copies...: the first run keeps the oldest, for all groups.
 xdotool key alt+a m
