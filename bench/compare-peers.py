@@ -37,6 +37,8 @@ import subprocess
 import sys
 import tempfile
 
+from benchtools import drop_page_cache
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 # Tree name: make-tree.py arguments.
@@ -103,17 +105,6 @@ def tools(cli, variants, peers):
         else:
             print("%s is not installed: left out" % name, file=sys.stderr)
     return found
-
-
-def drop_page_cache():
-    """True when the page cache was dropped."""
-    try:
-        os.sync()
-        with open("/proc/sys/vm/drop_caches", "w") as f:
-            f.write("3\n")
-        return True
-    except OSError:
-        return False
 
 
 def run_once(argv, out, timeout, work):

@@ -11,75 +11,17 @@ import argparse
 import os
 import shutil
 import statistics
-import struct
-import subprocess
 import tempfile
-import time
 
-FINISHED = 3
+from benchtools import FINISHED, run, shown, tws_file_records
+
 UNOPENABLE = b"File can not to be opened!"
-
-
-def run(argv):
-    """Wall seconds, processor seconds and peak resident bytes of one run."""
-    start = time.perf_counter()
-    child = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(child.pid, 0)
-    wall = time.perf_counter() - start
-    if status != 0:
-        raise RuntimeError("%s failed: %d" % (" ".join(argv), status))
-    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss * 1024
 
 
 def digested(path):
     """(files, bytes) of the file records of a .tws document that carry a digest."""
-    with open(path, "rb") as f:
-        data = f.read()
-    at = 4
-    files = size_sum = 0
-
-    def line():
-        nonlocal at
-        end = data.index(b"\n", at)
-        text = data[at:end]
-        at = end + 1
-        return text
-
-    def item():
-        nonlocal at
-        words = struct.unpack_from("<9I", data, at)
-        at += 36
-        line()
-        line()
-        state = struct.unpack_from("<i", data, at)[0]
-        at += 4
-        return (words[7] << 32) | words[8], state
-
-    def folder():
-        nonlocal at, files, size_sum
-        count = struct.unpack_from("<i", data, at)[0]
-        at += 4
-        for _ in range(max(count, 0)):
-            item()
-            folder()
-        count = struct.unpack_from("<i", data, at)[0]
-        at += 4
-        for _ in range(max(count, 0)):
-            size, state = item()
-            at += 4
-            digest = line()
-            if state == FINISHED and digest and digest != UNOPENABLE:
-                files += 1
-                size_sum += size
-
-    item()
-    folder()
-    return files, size_sum
-
-
-def shown(samples, part, scale=1.0, form="%.3f"):
-    values = [sample[part] / scale for sample in samples]
-    return (form + " (" + form + "-" + form + ")") % (statistics.median(values), min(values), max(values))
+    records = [r for r in tws_file_records(path) if r[2] == FINISHED and r[4] and r[4] != UNOPENABLE]
+    return len(records), sum(r[1] for r in records)
 
 
 def main():

@@ -22,40 +22,17 @@ import random
 import re
 import shutil
 import statistics
-import struct
 import subprocess
 import sys
 import tempfile
-import time
 
-FINISHED = 3
-LINK_ATTRIBUTE = 0x400
+from benchtools import FINISHED, LINK_ATTRIBUTE, drop_page_cache, run, shown, tws_file_records
+
 OPEN_CALL = re.compile(r'open(?:at)?\((?:[^,"]+, )?"((?:[^"\\]|\\.)*)", ([A-Z_|0-9]+)[^)]*\) = (-?\d+)')
 
 
-def drop_page_cache():
-    try:
-        os.sync()
-        with open("/proc/sys/vm/drop_caches", "w") as f:
-            f.write("3\n")
-        return True
-    except OSError:
-        return False
-
-
-def run(argv):
-    """Wall and processor seconds (user and system, all threads) of one run."""
-    start = time.perf_counter()
-    child = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(child.pid, 0)
-    wall = time.perf_counter() - start
-    if status != 0:
-        raise RuntimeError("%s failed: %d" % (" ".join(argv), status))
-    return wall, usage.ru_utime + usage.ru_stime
-
-
 def rounds(commands, runs, cold):
-    """Per command, the (wall, processor) seconds of runs runs, taken in turns
+    """Per command, the (wall, processor, peak bytes) of runs runs, taken in turns
     so that other work on the machine weighs on each alike; None when the
     page cache cannot be dropped."""
     if not cold:
@@ -68,13 +45,6 @@ def rounds(commands, runs, cold):
                 return None
             result[index].append(run(argv))
     return result
-
-
-def shown(samples, part=0):
-    if not samples:
-        return "-"
-    seconds = [sample[part] for sample in samples]
-    return "%.3f (%.3f-%.3f)" % (statistics.median(seconds), min(seconds), max(seconds))
 
 
 def ratio(samples, over, part=0):
@@ -107,49 +77,8 @@ def opened_regular_files(argv, tree, work):
 def read_document(path):
     """Every file record of a .tws document that is no symbolic link (links
     are never opened): full path -> (size, state)."""
-    with open(path, "rb") as f:
-        data = f.read()
-    at = 4
-    files = {}
-
-    def line():
-        nonlocal at
-        end = data.index(b"\n", at)
-        text = data[at:end]
-        at = end + 1
-        return text
-
-    def item():
-        nonlocal at
-        words = struct.unpack_from("<9I", data, at)
-        at += 36
-        name = line()
-        line()
-        state = struct.unpack_from("<i", data, at)[0]
-        at += 4
-        return name, (words[7] << 32) | words[8], state, words[0] & LINK_ATTRIBUTE
-
-    def join(parent, name):
-        return name if not parent else parent.rstrip(b"/") + b"/" + name
-
-    def folder(path):
-        nonlocal at
-        count = struct.unpack_from("<i", data, at)[0]
-        at += 4
-        for _ in range(max(count, 0)):
-            folder(join(path, item()[0]))
-        count = struct.unpack_from("<i", data, at)[0]
-        at += 4
-        for _ in range(max(count, 0)):
-            name, size, state, link = item()
-            at += 4
-            line()
-            if not link:
-                files[os.fsdecode(join(path, name))] = (size, state)
-
-    item()
-    folder(b"")
-    return files
+    return {os.fsdecode(name): (size, state)
+            for name, size, state, attributes, _ in tws_file_records(path) if not attributes & LINK_ATTRIBUTE}
 
 
 def rewrite_share(tree, share, seed, backup):
