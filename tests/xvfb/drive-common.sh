@@ -29,6 +29,14 @@ open_in_result_view() {
   xdotool key alt+v r
 }
 
+# Ctrl+S in the main window, then File > Exit as exit_by_menu.
+save_and_exit() {
+  xdotool windowfocus --sync "$window"
+  xdotool key ctrl+s
+  sleep 1
+  exit_by_menu
+}
+
 # File > Exit, then prints "exit status N" with the program's status.
 exit_by_menu() {
   xdotool windowfocus --sync "$window"

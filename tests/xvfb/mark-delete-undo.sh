@@ -59,10 +59,7 @@ xdotool key alt+a n
 sleep 2
 xdotool key Return
 sleep 0.5
-xdotool windowfocus --sync "\$window"
-xdotool key ctrl+s
-sleep 1
-exit_by_menu
+save_and_exit
 DRIVE
 output=$(xvfb-run -a -s "-screen 0 1280x900x24" bash "$work/drive.sh" 2>/dev/null)
 echo "$output"
