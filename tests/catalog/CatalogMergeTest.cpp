@@ -6,26 +6,22 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
 namespace twinseek {
 namespace {
 
-using testing::EntryNamed;
-using testing::MakeRoot;
-using testing::RootPtr;
+using namespace testing;
 
 struct Planted {
-    Planted(std::string path, uint64_t size = 5, uint64_t time = 100, std::string digest = "", bool folder = false)
-        : path(std::move(path)), size(size), time(time), digest(std::move(digest)), folder(folder) {}
     std::string path;  // below the scan's root
-    uint64_t size;
-    uint64_t time;
-    std::string digest;
-    bool folder;
+    uint64_t size = 5;
+    uint64_t time = 100;
+    std::string digest = {};
+    bool folder = false;
 };
 
 // A catalogue as a scan of scanRoot makes one: the folders of the root's
@@ -55,16 +51,13 @@ RootPtr Scanned(const std::string& scanRoot, const std::vector<Planted>& entries
     return root;
 }
 
-// Every file's full path with its state's digest, and anchor, a line each.
+// Every file's full path with its anchor and, once compared, its digest, a line each in path order.
 std::string Files(const FolderItem& root) {
-    std::vector<std::string> lines;
+    std::set<std::string> lines;
     root.ForEachFileBelow([&](const FileItem* file) {
-        const AnchoredPath where = AnchoredPathOf(*file);
-        std::string line = std::string(file->GetFullPath()) + " @" + where.anchor;
-        if (file->compareState == Finished) line += " " + std::string(file->DigestText());
-        lines.push_back(line);
+        std::string line = std::string(file->GetFullPath()) + " @" + AnchoredPathOf(*file).anchor;
+        lines.insert(file->compareState == Finished ? line + " " + std::string(file->DigestText()) : line);
     });
-    std::sort(lines.begin(), lines.end());
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
     return text;

@@ -19,10 +19,7 @@
 namespace twinseek {
 namespace {
 
-using testing::AddFile;
-using testing::EntryNamed;
-using testing::MakeRoot;
-using testing::Numbered;
+using namespace testing;
 
 TEST(CatalogTreeTest, FullPathsJoinNamesUnderTheFileSystemRootEvenWhenTwoThreadsBuildThem) {
     auto root = MakeRoot();
@@ -69,7 +66,7 @@ std::vector<FileItem*> Items(FileCatalog::EntryRange range) {
 }
 
 TEST(CatalogTreeTest, ScannedRootsAreTheFoldersOfARootsPathThatHoldWhatAListingMetOrNothing) {
-    testing::RootPtr root = MakeRoot();
+    RootPtr root = MakeRoot();
     // Folders of a root's path carry no attributes; listed ones the directory attribute.
     auto path = [](FolderItem* folder, const char* name) { return folder->FindOrCreateFolder(EntryNamed(name, 0, 0)); };
     auto listed = [](FolderItem* folder, const char* name) {

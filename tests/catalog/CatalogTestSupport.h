@@ -20,10 +20,7 @@ inline FindData EntryNamed(const std::string& name, uint64_t size = 0, uint32_t 
 // "prefix" followed by n, e.g. "f12".
 inline std::string Numbered(const char* prefix, int n) { return prefix + std::to_string(n); }
 
-struct RootDeleter {
-    void operator()(FolderItem* root) const { delete root; }
-};
-using RootPtr = std::unique_ptr<FolderItem, RootDeleter>;
+using RootPtr = std::unique_ptr<FolderItem>;
 inline RootPtr MakeRoot() { return RootPtr(FolderItem::CreateRoot()); }
 
 // A committed file of the given size and digest text under folder.

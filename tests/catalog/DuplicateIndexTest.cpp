@@ -12,9 +12,7 @@
 namespace twinseek {
 namespace {
 
-using testing::AddFile;
-using testing::MakeRoot;
-using testing::Numbered;
+using namespace testing;
 
 const std::string kDigestA(32, 'A');
 const std::string kDigestB(32, 'B');
