@@ -23,6 +23,12 @@ protected:
         contents[name] = content;
         return items[name] = files.AddFile(name, content);
     }
+    // Marks item compared before with the given digest, whatever its bytes are now.
+    static FileItem* Compared(FileItem* item, const std::string& digestText) {
+        item->SetDigestText(digestText);
+        item->compareState = Finished;
+        return item;
+    }
     // Screens every shared size, digests what screening chose and collects it.
     Names ScreenAndCompare(std::function<bool(uint64_t)> leaveComparedUnread = {}) {
         Names chosen;
@@ -113,19 +119,13 @@ TEST_P(CandidateScreeningTest, WhatCannotBeSampledIsDigestedAndFilesComparedBefo
     // Another size: a file compared before, and an unreadable one, whose
     // digest text is what a failed read gives.
     const std::string c = RandomContent(size + 1, 2);
-    FileItem* known = files.AddFile("known", c);
-    known->SetDigestText(testing::DigestTextOf(c));
-    known->compareState = Finished;
+    FileItem* known = Compared(files.AddFile("known", c), testing::DigestTextOf(c));
     ASSERT_TRUE(index.Insert(known));
-    FileItem* unreadable = files.AddFile("unreadable", Flipped(c, 0));
-    unreadable->SetDigestText(kUnopenableText);
-    unreadable->compareState = Finished;
+    Compared(files.AddFile("unreadable", Flipped(c, 0)), kUnopenableText);
     files.AddFile("like-known", c);
     files.AddFile("like-unreadable", Flipped(c, 0));
     // A third: the file compared before is gone, so nothing rules the other out.
-    FileItem* gone = files.AddRecord("gone", size + 2);
-    gone->SetDigestText(testing::DigestTextOf(b));
-    gone->compareState = Finished;
+    Compared(files.AddRecord("gone", size + 2), testing::DigestTextOf(b));
     files.AddFile("next-to-gone", RandomContent(size + 2, 3));
 
     EXPECT_EQ(ScreenAndCompare(), (Names{"missing", "fifo", "mem", "shrunk", "like-known", "next-to-gone"}));
@@ -142,9 +142,7 @@ TEST_P(CandidateScreeningTest, WhereComparedFilesStayUnreadTheFilesOfTheirSizeAr
     // The compared file's bytes on disk are no longer those of its digest:
     // sampling it would rule out the copy of what it was.
     const std::string old = RandomContent(20000, 4);
-    FileItem* known = files.AddFile("known", Flipped(old, 0));
-    known->SetDigestText(testing::DigestTextOf(old));
-    known->compareState = Finished;
+    FileItem* known = Compared(files.AddFile("known", Flipped(old, 0)), testing::DigestTextOf(old));
     ASSERT_TRUE(index.Insert(known));
     files.AddFile("copy-of-old", old);
     files.AddFile("other", RandomContent(20000, 5));

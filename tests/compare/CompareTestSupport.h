@@ -16,7 +16,6 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <random>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -80,14 +79,6 @@ inline std::string DigestTextOf(std::string_view content) {
     return digest.GetBase32Text(false);
 }
 
-// Deterministic pseudo-random bytes: equal seeds make duplicates.
-inline std::string RandomContent(size_t size, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::string content(size, '\0');
-    for (char& c : content) c = char(random());
-    return content;
-}
-
 // A temporary folder mirrored by a catalogue: each file made here also gets a
 // record under the folder chain of its path, and a size index entry.
 class CatalogedDirectory : public TemporaryTree {
@@ -146,18 +137,6 @@ protected:
             return true;
         });
     }
-};
-
-// The same lists over records only, with no file behind them.
-class CompareListsFixture : public CompareFixture {
-protected:
-    // A committed record of the given size (and digest), queued in the Comparing list.
-    FileItem* Add(const std::string& name, uint64_t size, const std::string& digest = "") {
-        FileItem* item = testing::AddFile(root.get(), name, size, digest);
-        EXPECT_TRUE(engine.AddFile(item));
-        return item;
-    }
-    RootPtr root = MakeRoot();
 };
 
 }  // namespace twinseek::testing

@@ -22,11 +22,7 @@ using testing::WriteBytes;
 
 TEST(AnchoredPathTest, WhatStandsOnThePathDecidesBetweenGoneNotHereLinkAndUnreachable) {
     TemporaryTree tree;
-    tree.Folder("root");
-    tree.Folder("root/a");
-    tree.Folder("root/a/b");
-    tree.Folder("elsewhere");
-    tree.Folder("elsewhere/b");
+    for (const char* folder : {"root", "root/a", "root/a/b", "elsewhere", "elsewhere/b"}) tree.Folder(folder);
     tree.File("root/file");
     tree.Link("root/linked", tree.Path("elsewhere"));
     tree.Link("rootlink", tree.Path("root"));
@@ -76,16 +72,16 @@ TEST(AnchoredPathTest, ContentsCompareByteForByteAndEntriesAreHeldToTheFileTheyW
         {base + "z", ContentMatch::Different},      // goes on past it
     };
     WriteBytes(tree.Path("first"), base);
-    FolderOpening folder = OpenAnchoredFolder({tree.Root(), {}, ""});
-    const FileIdentity first = LookAtEntry(folder.folder.Get(), "first").stamp.identity;
+    FolderOpening opening = OpenAnchoredFolder({tree.Root(), {}, ""});
+    const int folder = opening.folder.Get();
+    const auto identity = [&](const char* name) { return LookAtEntry(folder, name).stamp.identity; };
+    const FileIdentity first = identity("first");
     UniqueFd firstFile;
-    ASSERT_EQ(OpenEntryForReading(folder.folder.Get(), "first", first, firstFile), 0);
+    ASSERT_EQ(OpenEntryForReading(folder, "first", first, firstFile), 0);
     for (const auto& [content, match] : cases) {
         WriteBytes(tree.Path("second"), content);
         UniqueFd secondFile;
-        ASSERT_EQ(OpenEntryForReading(folder.folder.Get(), "second",
-                                      LookAtEntry(folder.folder.Get(), "second").stamp.identity, secondFile),
-                  0);
+        ASSERT_EQ(OpenEntryForReading(folder, "second", identity("second"), secondFile), 0);
         std::atomic<uint64_t> done{0};
         std::atomic<bool> stop{false};
         EXPECT_EQ(CompareContents(firstFile.Get(), secondFile.Get(), base.size(), done, stop).match, match)
@@ -98,12 +94,11 @@ TEST(AnchoredPathTest, ContentsCompareByteForByteAndEntriesAreHeldToTheFileTheyW
     // Another file moved into the place of the one checked is neither read nor removed.
     UniqueFd other;
     ASSERT_EQ(rename(tree.Path("second").c_str(), tree.Path("first").c_str()), 0);
-    EXPECT_EQ(OpenEntryForReading(folder.folder.Get(), "first", first, other), ESTALE);
-    EXPECT_EQ(UnlinkEntry(folder.folder.Get(), "first", first), ESTALE);
+    EXPECT_EQ(OpenEntryForReading(folder, "first", first, other), ESTALE);
+    EXPECT_EQ(UnlinkEntry(folder, "first", first), ESTALE);
     ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0600), 0);
-    const FileIdentity fifo = LookAtEntry(folder.folder.Get(), "fifo").stamp.identity;
-    EXPECT_EQ(OpenEntryForReading(folder.folder.Get(), "fifo", fifo, other), EINVAL) << "and never waits on a FIFO";
-    EXPECT_EQ(UnlinkEntry(folder.folder.Get(), "fifo", fifo), 0);
+    EXPECT_EQ(OpenEntryForReading(folder, "fifo", identity("fifo"), other), EINVAL) << "and never waits on a FIFO";
+    EXPECT_EQ(UnlinkEntry(folder, "fifo", identity("fifo")), 0);
     EXPECT_EQ(access(tree.Path("fifo").c_str(), F_OK), -1);
 }
 
@@ -116,13 +111,8 @@ FileIdentity IdentityOf(const std::string& path) {
     return {uint64_t(status.st_dev), uint64_t(status.st_ino)};
 }
 
-size_t EntriesIn(const std::string& folder) {
-    size_t count = 0;
-    if (DIR* directory = opendir(folder.c_str())) {
-        while (const dirent* entry = readdir(directory)) count += entry->d_name[0] != '.' || entry->d_name[1] > '.';
-        closedir(directory);
-    }
-    return count;
+long EntriesIn(const std::string& folder) {
+    return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
 }
 
 TEST(FileReplacementTest, AHardLinkToACopyThatChangedOrLiesElsewhereLeavesTheFileAndNoTrace) {
@@ -138,12 +128,12 @@ TEST(FileReplacementTest, AHardLinkToACopyThatChangedOrLiesElsewhereLeavesTheFil
     const ReplacementOutcome refused = ReplaceWithHardLink(file, {folder.Get(), "kept", keptBefore});
     EXPECT_EQ(refused.error, ESTALE);
     EXPECT_EQ(IdentityOf(tree.Path("file")), file.identity);
-    EXPECT_EQ(EntriesIn(tree.Root()), 2u) << "no temporary name is left behind";
+    EXPECT_EQ(EntriesIn(tree.Root()), 2) << "no temporary name is left behind";
 
     const ReplacementOutcome linked = ReplaceWithHardLink(file, {folder.Get(), "kept", IdentityOf(tree.Path("kept"))});
     EXPECT_EQ(linked.error, 0);
     EXPECT_EQ(IdentityOf(tree.Path("file")), IdentityOf(tree.Path("kept")));
-    EXPECT_EQ(EntriesIn(tree.Root()), 2u);
+    EXPECT_EQ(EntriesIn(tree.Root()), 2);
 }
 
 // A small Btrfs file system mounted for one test, which can clone files.

@@ -1,6 +1,6 @@
-// A bind mount for the life of a test, made in a mount namespace of the test
+// Mounts for the life of a test, made in a mount namespace of the test
 // thread's own (threads it starts share it), so that none outlives the test
-// or shows outside it. Needs root.
+// or shows outside it. Need root.
 #pragma once
 
 #include <sched.h>
@@ -9,12 +9,16 @@
 
 namespace twinseek::testing {
 
+inline bool InPrivateMountNamespace() {
+    static const bool made =
+        unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    return made;
+}
+
 class BindMount {
 public:
     BindMount(const std::string& from, const std::string& to) : target(to) {
-        static const bool privateNamespace =
-            unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-        mounted = privateNamespace && mount(from.c_str(), to.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        mounted = InPrivateMountNamespace() && mount(from.c_str(), to.c_str(), nullptr, MS_BIND, nullptr) == 0;
     }
     ~BindMount() {
         if (mounted) umount2(target.c_str(), MNT_DETACH);

@@ -52,12 +52,9 @@ protected:
         savedDataHome ? setenv("XDG_DATA_HOME", savedDataHome->c_str(), 1) : unsetenv("XDG_DATA_HOME");
     }
     void UseDataHome(const std::string& relative) { setenv("XDG_DATA_HOME", tree.Path(relative).c_str(), 1); }
-    // Needs root; the mount is made in a namespace of the test's own so none outlives it.
     bool MountTmpfs(const std::string& relative, const std::string& size) {
-        static const bool privateNamespace =
-            unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
         tree.Folder(relative);
-        if (!privateNamespace || mount("tmpfs", tree.Path(relative).c_str(), "tmpfs", 0, ("size=" + size).c_str()) != 0)
+        if (!testing::InPrivateMountNamespace() || mount("tmpfs", tree.Path(relative).c_str(), "tmpfs", 0, ("size=" + size).c_str()) != 0)
             return false;
         mounts.push_back(tree.Path(relative));
         return true;
@@ -199,12 +196,7 @@ TEST_F(TrashTest, OnAFullDiskNothingMovesAndNoRecordIsLeft) {
     fs::create_directories(tree.Path("disk/data/Trash/info"));
     UseDataHome("disk/data");
     tree.File("disk/f", 1000);
-    const int filler = open(tree.Path("disk/filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    const std::string block(4096, 'x');
-    while (write(filler, block.data(), block.size()) > 0) {
-    }
-    ASSERT_EQ(errno, ENOSPC);
-    close(filler);
+    testing::WriteBytes(tree.Path("disk/filler"), std::string(256 << 10, 'x'));  // more than is left
     EXPECT_EQ(Trash("disk", "f").error, ENOSPC);
     EXPECT_TRUE(Exists(tree.Path("disk/f")));
     EXPECT_TRUE(fs::is_empty(tree.Path("disk/data/Trash/info")));

@@ -1,6 +1,6 @@
 // A fresh directory tree under the temporary folder for one test, removed with
 // everything in it (however deep, whatever its permissions) afterwards; and
-// whole-file reads and writes of bytes.
+// whole-file reads and writes of bytes, and bytes to write.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -25,6 +26,14 @@ inline std::string ReadBytes(const std::string& path) {
 
 inline void WriteBytes(const std::string& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+// Deterministic pseudo-random bytes: equal seeds make duplicates.
+inline std::string RandomContent(size_t size, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::string content(size, '\0');
+    for (char& c : content) c = char(random());
+    return content;
 }
 
 class TemporaryTree {

@@ -179,14 +179,21 @@ constexpr const char* kMountInfo =
     "44 23 0:61 / /sys/kernel/newfs rw - newfs newfs rw\n"  // inside /sys, whatever its type
     "46 27 0:63 / /var/lib/docker/overlay2/x/merged rw - overlay overlay rw\n"
     "a line the kernel never writes\n"
-    "48 27 0:64 / /mnt/no-separator rw ext4 /dev/sdc1 rw\n";
+    "48 27 0:64 / /mnt/no-separator rw ext4 /dev/sdc1 rw\n"
+    // Escapes decode to their bytes and an incomplete one stands for itself (these two
+    // lie inside /dev, so they are no drives); the last line has no line end.
+    "49 24 0:1 / /dev/a\\011tab\\012line\\134back\\040sp rw - ext4 /dev/x\\040y rw\n"
+    "50 24 0:1 / /dev/trailing\\13 rw - ext4 /dev/z rw";
 
 TEST(DriveListTest, RootThenHomeThenMountedForUsersThenOtherVolumesInPathOrderEachOnce) {
     std::vector<MountEntry> mounts = ParseMountInfo(kMountInfo);
-    ASSERT_EQ(mounts.size(), 18u) << "the two malformed lines are passed over";
+    ASSERT_EQ(mounts.size(), 20u) << "the two malformed lines are passed over";
     EXPECT_EQ(mounts[4].mountPoint, "/media/ann/USB STICK");
     EXPECT_EQ(mounts[4].fileSystemType, "vfat") << "optional fields do not shift the type";
     EXPECT_EQ(mounts[4].source, "/dev/sdb1");
+    EXPECT_EQ(mounts[18].mountPoint, "/dev/a\ttab\nline\\back sp");
+    EXPECT_EQ(mounts[18].source, "/dev/x y");
+    EXPECT_EQ(mounts[19].mountPoint, "/dev/trailing\\13");
 
     Strings volumes = {"/media/ann/USB", "/media/ann/USB/inner", "/media/ann/USB STICK", "/mnt/nas",
                        "/run/media/ann/Photos", "/boot", "/boot/efi", "/home/ann"};
@@ -208,16 +215,6 @@ TEST(DriveListTest, RootThenHomeThenMountedForUsersThenOtherVolumesInPathOrderEa
         SCOPED_TRACE(test.home);
         EXPECT_EQ(MakeDriveList(test.home, mounts), test.expected);
     }
-}
-
-TEST(DriveListTest, EscapesDecodeToTheirBytesAndAnIncompleteOneStandsForItself) {
-    std::vector<MountEntry> mounts = ParseMountInfo(
-        "1 1 0:1 / /a\\011tab\\012line\\134back\\040sp rw - ext4 /dev/x\\040y rw\n"
-        "2 1 0:1 / /trailing\\13 rw - ext4 /dev/z rw");
-    ASSERT_EQ(mounts.size(), 2u);
-    EXPECT_EQ(mounts[0].mountPoint, "/a\ttab\nline\\back sp");
-    EXPECT_EQ(mounts[0].source, "/dev/x y");
-    EXPECT_EQ(mounts[1].mountPoint, "/trailing\\13");
 }
 
 TEST(DriveListTest, ThisMachineListsRootThenHomeAndNoPathTwice) {
