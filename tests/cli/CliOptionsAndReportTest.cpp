@@ -15,8 +15,6 @@
 namespace twinseek {
 namespace {
 
-CliParse Parse(std::vector<std::string> arguments) { return ParseCommandLine(arguments); }
-
 // What a parse chose, as one line: compare all, categories, format, workers,
 // full, refresh, save path and operands.
 std::string Chosen(const CliParse& parse) {
@@ -64,11 +62,11 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
         {{"merge", "out.tws"}, "merge needs OUT.tws and at least one document to merge into it"},
         {{"apply", "p.json", "--map", "a=/b"}, "--map takes two absolute paths as FROM=TO, not 'a=/b'"},
     };
-    for (const auto& [arguments, error] : cases) EXPECT_EQ(Parse(arguments).error, error);
-    EXPECT_FALSE(Parse({"digest"}).options);
+    for (const auto& [arguments, error] : cases) EXPECT_EQ(ParseCommandLine(arguments).error, error);
+    EXPECT_FALSE(ParseCommandLine({"digest"}).options);
     // Each input keeps the maps written before it, and only those.
-    CliParse merge =
-        Parse({"merge", "o.tws", "--map", "/a=/x", "--map", "/b=/y", "1.tws", "2.tws", "--map", "/c=/z", "3.tws"});
+    CliParse merge = ParseCommandLine(
+        {"merge", "o.tws", "--map", "/a=/x", "--map", "/b=/y", "1.tws", "2.tws", "--map", "/c=/z", "3.tws"});
     ASSERT_TRUE(merge.options) << merge.error;
     std::string inputs;
     for (const MergeInput& input : merge.options->mergeInputs) {

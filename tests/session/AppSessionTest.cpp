@@ -32,7 +32,6 @@ protected:
         session.Finished().SetObserver(&finishedObserver);
     }
 
-    // Catalogues the temporary folder into the session's document.
     void Scan() {
         testing::ScanIntoSession(session, tree.Root());
         session.Doc().modified = false;

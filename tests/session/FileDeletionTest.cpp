@@ -72,8 +72,7 @@ protected:
         session.Doc().modified = false;
     }
     void Write(const std::string& name, const std::string& content) {
-        for (size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1))
-            mkdir(tree.Path(name.substr(0, slash)).c_str(), 0755);
+        std::filesystem::create_directories(std::filesystem::path(tree.Path(name)).parent_path());
         WriteBytes(tree.Path(name), content);
     }
     // Saves and opens the document again: the records then carry no stamps.
@@ -101,6 +100,7 @@ protected:
         };
         return list.DeleteTicked(session, remover, CleanupAction::Delete, journal, hooks);
     }
+    DeletionReport Delete(DeleteList&& list, bool answer = false) { return Delete(list, answer); }
     static std::string Reasons(const DeletionReport& report) {
         std::string text;
         for (const DeletionFailure& failure : report.failures) text += failure.reason + ";";
@@ -175,8 +175,7 @@ TEST_F(FileDeletionTest, TickedFileNoLongerAsComparedIsKept) {
     // A loaded document knows no inodes: the bytes tell the rewrites apart.
     Reload();
     for (const char* name : {"rewritten", "nanos"}) {
-        DeleteList list = Tick({name});
-        EXPECT_EQ(Reasons(Delete(list)), "No copy that stays has the same contents;") << name;
+        EXPECT_EQ(Reasons(Delete(Tick({name}))), "No copy that stays has the same contents;") << name;
     }
     EXPECT_TRUE(remover.calls.empty());
     EXPECT_TRUE(questions.empty());
@@ -320,8 +319,7 @@ TEST_F(FileDeletionTest, PhantomCopiesNeverLetTheLastRealCopyGo) {
         }
         // Every real copy of the photo ticked: asked first, and No keeps them.
         questions.clear();
-        DeleteList photos = Tick({"p1/photo", "p2/photo"});
-        DeletionReport report = Delete(photos);
+        Delete(Tick({"p1/photo", "p2/photo"}));
         EXPECT_EQ(questions, std::vector<size_t>{1});
         EXPECT_TRUE(Exists("p1/photo") && Exists("p2/photo"));
         // No copy is removed as a copy of bytes that were rewritten: the
@@ -329,13 +327,11 @@ TEST_F(FileDeletionTest, PhantomCopiesNeverLetTheLastRealCopyGo) {
         // one whose time was put back holds other bytes.
         if (!rescanned) {
             questions.clear();
-            DeleteList song = Tick({"s1/song"});
-            EXPECT_EQ(Delete(song).keptLastCopies, 1u);
+            EXPECT_EQ(Delete(Tick({"s1/song"})).keptLastCopies, 1u);
             EXPECT_EQ(questions, std::vector<size_t>{1});
         }
         for (const char* name : {"t1/tune", "t2/tune"}) {
-            DeleteList tune = Tick({name});
-            EXPECT_EQ(Reasons(Delete(tune)), "No copy that stays has the same contents;") << name;
+            EXPECT_EQ(Reasons(Delete(Tick({name}))), "No copy that stays has the same contents;") << name;
         }
         EXPECT_TRUE(Exists("s1/song") && Exists("t1/tune") && Exists("t2/tune"));
     }
@@ -353,8 +349,7 @@ TEST_F(FileDeletionTest, PathThatIsTheSameFileAsACopyThatStaysIsRefused) {
     Reload();  // with no inode to hold it to, only the copy's identity tells
     ASSERT_EQ(unlink(tree.Path("alias").c_str()), 0);
     ASSERT_EQ(link(tree.Path("original").c_str(), tree.Path("alias").c_str()), 0);
-    DeleteList list = Tick({"alias"});
-    EXPECT_EQ(Reasons(Delete(list)), "Same file on disk as " + tree.Path("original") + ", which is kept;");
+    EXPECT_EQ(Reasons(Delete(Tick({"alias"}))), "Same file on disk as " + tree.Path("original") + ", which is kept;");
     EXPECT_TRUE(Exists("alias"));
 }
 
@@ -441,8 +436,7 @@ TEST(DeleteListTest, CaptionsQuestionAndFailureMessageCountTheirFiles) {
 class CleanupTest : public FileDeletionTest {
 protected:
     DeletionReport Run(const std::vector<std::string>& names, CleanupAction action) {
-        DeleteList list = Tick(names);
-        return list.DeleteTicked(session, disk, action, journal);
+        return Tick(names).DeleteTicked(session, disk, action, journal);
     }
     struct stat Status(const std::string& name) const { return testing::StatusOf(tree.Path(name)); }
 

@@ -103,8 +103,6 @@ TEST(CommandStatesTest, EnableCheckAndTextFollowTheViewAndTheComparison) {
          plus(plus(idle, marks), {kCommandDelete, kCommandUnmarkAll}), resultsChecked, "Pause"},
         {"paused", {true, 3, false, 0, true, true, true, true}, plus(running, {kCommandCompareFiles}), filesChecked,
          "Resume"},
-        {"paused, result view ticked", {false, 3, true, 1, true, true, true, true, 4},
-         plus(plus(running, marks), {kCommandDelete, kCommandUnmarkAll}), resultsChecked, "Resume"},
         {"status bar hidden", {true, 0, false, 0, false, false, false, true}, idle,
          {kCommandToolbar, kCommandFileView}, "Pause"},
     };
