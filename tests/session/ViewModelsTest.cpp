@@ -303,6 +303,10 @@ TEST(CenteringRowsTest, GroupStandsInTheMiddleWithinTheList) {
     EXPECT_EQ(CenteringRows(0, 1, 20, 5), std::make_pair(size_t(4), size_t(0))) << "never past either end";
 }
 
+MarkRules Rules(KeepRule keep, std::string folder = {}, std::vector<std::string> references = {}) {
+    return MarkRules{keep, std::move(folder), std::move(references)};
+}
+
 class MarkRulesTest : public ::testing::Test {
 protected:
     // A file at an absolute path, its folders made as a scan cuts a root,
@@ -339,30 +343,30 @@ TEST_F(MarkRulesTest, EachRuleKeepsOneFileTiesGoToTheFirstPathByteWiseAndReferen
         const char* kept;
     };
     const Case cases[] = {
-        {"newest, two equally new", {KeepRule::Newest}, {{"/c/x", 9}, {"/a/x", 5}, {"/b/x", 9}}, "/b/x"},
-        {"oldest, two equally old", {KeepRule::Oldest}, {{"/c/x", 3}, {"/a/x", 5}, {"/b/x", 3}}, "/b/x"},
+        {"newest, two equally new", Rules(KeepRule::Newest), {{"/c/x", 9}, {"/a/x", 5}, {"/b/x", 9}}, "/b/x"},
+        {"oldest, two equally old", Rules(KeepRule::Oldest), {{"/c/x", 3}, {"/a/x", 5}, {"/b/x", 3}}, "/b/x"},
         {"a tie by whole paths, not folder then name: '-' comes before '/'",
-         {KeepRule::Oldest}, {{"/a/b/f", 1}, {"/a/b-x/f", 1}}, "/a/b-x/f"},
-        {"bytes compare unsigned", {KeepRule::Newest}, {{"/a/\xc3\xa9", 1}, {"/a/z", 1}}, "/a/z"},
-        {"shortest path", {KeepRule::Shortest}, {{"/data/photos/x.jpg", 0}, {"/e/x.jpg", 0}, {"/d/x.jpg", 0}},
+         Rules(KeepRule::Oldest), {{"/a/b/f", 1}, {"/a/b-x/f", 1}}, "/a/b-x/f"},
+        {"bytes compare unsigned", Rules(KeepRule::Newest), {{"/a/\xc3\xa9", 1}, {"/a/z", 1}}, "/a/z"},
+        {"shortest path", Rules(KeepRule::Shortest), {{"/data/photos/x.jpg", 0}, {"/e/x.jpg", 0}, {"/d/x.jpg", 0}},
          "/d/x.jpg"},
-        {"least nested, though longer", {KeepRule::Shallowest},
+        {"least nested, though longer", Rules(KeepRule::Shallowest),
          {{"/a/b/c/x", 0}, {"/a-much-longer-name/x", 0}, {"/a/b/x", 0}}, "/a-much-longer-name/x"},
-        {"first as listed", {KeepRule::First}, {{"/z/x", 0}, {"/a/x", 0}}, "/z/x"},
-        {"under the folder, the first path of those there", {KeepRule::InFolder, "/keep/./"},
+        {"first as listed", Rules(KeepRule::First), {{"/z/x", 0}, {"/a/x", 0}}, "/z/x"},
+        {"under the folder, the first path of those there", Rules(KeepRule::InFolder, "/keep/./"),
          {{"/a/x", 0}, {"/keep/x", 0}, {"/keep/sub/x", 0}}, "/keep/sub/x"},
-        {"a folder whose name only starts the same holds nothing", {KeepRule::InFolder, "/keep"},
+        {"a folder whose name only starts the same holds nothing", Rules(KeepRule::InFolder, "/keep"),
          {{"/a/x", 0}, {"/keeper/x", 0}}, "untouched"},
         // Reference folders: what they hold is kept whatever the rule picks, in the group's order.
-        {"one file in a reference folder stays, though the rule picks another", {KeepRule::Oldest, "", {"/ref"}},
+        {"one file in a reference folder stays, though the rule picks another", Rules(KeepRule::Oldest, "", {"/ref"}),
          {{"/a/x", 1}, {"/ref/x", 9}, {"/b/x", 5}}, "/ref/x"},
-        {"every file in one stays, deep ones too", {KeepRule::Oldest, "", {"/ref/"}},
+        {"every file in one stays, deep ones too", Rules(KeepRule::Oldest, "", {"/ref/"}),
          {{"/ref/x", 9}, {"/a/x", 1}, {"/ref/sub/x", 9}}, "/ref/x /ref/sub/x"},
-        {"a group wholly inside reference folders keeps all", {KeepRule::Oldest, "", {"/ref", "/other"}},
+        {"a group wholly inside reference folders keeps all", Rules(KeepRule::Oldest, "", {"/ref", "/other"}),
          {{"/ref/x", 1}, {"/other/x", 2}}, "/ref/x /other/x"},
-        {"a folder whose name only starts the same is none", {KeepRule::Oldest, "", {"/ref"}},
+        {"a folder whose name only starts the same is none", Rules(KeepRule::Oldest, "", {"/ref"}),
          {{"/reference/x", 9}, {"/a/x", 1}}, "/a/x"},
-        {"the root holds everything", {KeepRule::Oldest, "", {"/"}}, {{"/a/x", 1}, {"/b/x", 2}}, "/a/x /b/x"},
+        {"the root holds everything", Rules(KeepRule::Oldest, "", {"/"}), {{"/a/x", 1}, {"/b/x", 2}}, "/a/x /b/x"},
     };
     for (const Case& test : cases) {
         CopyMarker marker(test.rules);
@@ -384,7 +388,7 @@ TEST_F(MarkRulesTest, FilesToTickCoversEveryGroupOfTheIndexAndRulesGoByName) {
         index.Insert(files[i]);
     }
     std::vector<std::string> ticked;
-    for (FileItem* file : FilesToTick(index, {KeepRule::Newest})) ticked.emplace_back(file->GetFullPath());
+    for (FileItem* file : FilesToTick(index, Rules(KeepRule::Newest))) ticked.emplace_back(file->GetFullPath());
     EXPECT_EQ(ticked, (std::vector<std::string>{"/b/one", "/c/one", "/a/two"})) << "largest group first";
 
     for (KeepRule rule : {KeepRule::Newest, KeepRule::Oldest, KeepRule::Shortest, KeepRule::Shallowest,
