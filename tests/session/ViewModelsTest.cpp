@@ -151,12 +151,6 @@ TEST_F(ResultModelTest, CollectedGroupsStandBySizeTogetherAndAlternate) {
         {"a larger group on top turns every group below",
          {{"b1", 300, 'B'}, {"b2", 300, 'B'}, {"c1", 100, 'C'}, {"c2", 100, 'C'}, {"a1", 500, 'A'}, {"a2", 500, 'A'}},
          "a1/G a2/G b1/W b2/W c1/G c2/G"},
-        {"a group in the middle turns only the groups below it",
-         {{"a1", 500, 'A'}, {"a2", 500, 'A'}, {"c1", 100, 'C'}, {"c2", 100, 'C'}, {"b1", 300, 'B'}, {"b2", 300, 'B'}},
-         "a1/G a2/G b1/W b2/W c1/G c2/G"},
-        {"a file alone is no group",
-         {{"a1", 500, 'A'}, {"b1", 500, 'B'}, {"c1", 300, 'C'}, {"c2", 300, 'C'}},
-         "c1/G c2/G"},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
@@ -207,8 +201,6 @@ TEST_F(ResultModelTest, OnlyTheSelectedGroupIsHighlighted) {
     EXPECT_EQ(Rows(model), "xA/G yA/G xB/H yB/H xC/G yC/G");
     model.OnGroupSelected(NodeOf(100, 'C'));
     EXPECT_EQ(Rows(model), "xA/G yA/G xB/W yB/W xC/H yC/H") << "the previous group gets its own colour back";
-    model.OnGroupSelected(ResultModel::kRootNode);
-    EXPECT_EQ(Rows(model), "xA/G yA/G xB/W yB/W xC/H yC/H") << "the root leaves the highlight as it was";
     CollectAll({{"xD", 400, 'D'}, {"yD", 400, 'D'}});
     EXPECT_EQ(Rows(model), "xA/G yA/G xD/W yD/W xB/G yB/G xC/H yC/H") << "the highlight moves with its rows";
 
