@@ -183,7 +183,7 @@ TEST(CliScanTest, FindsExactlyTheGroupsOfIdenticalContentAmongAwkwardEntries) {
     for (const char* name : {"names/clear\x1b[2J", "names/bad\xFF\xFEname", "names/we\"ird\\name\t"})
         WriteBytes(tree.Path(name), "escape");
     WriteBytes(tree.Path("unique.txt"), "only one of these");
-    // Links are never members: to a file, dangling, looping, to a parent folder.
+    // Links are never members: to a file or to a parent folder.
     tree.Link("link-to-top", "top.bin");
     tree.Link("a/deep/up", "../..");
     GroupSet expected = GroupsByContent({tree.Root()});

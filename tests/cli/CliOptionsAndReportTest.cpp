@@ -151,15 +151,6 @@ TEST(GroupReportTest, GroupsOfTwoOrMoreInResultOrder) {
                                         "\", \"files\": [\"/big1\", \"/big2\"]},\n  {\"size\": 10, \"digest\": \"" + a +
                                         "\", \"files\": [\"/small1\", \"/small2\"]}\n]\n");
     EXPECT_EQ(GroupsAsText({groups[1]}), "10 B [2 Copies] " + a + "\n/small1\n/small2\n\n");
-
-    // Further paths of a file are listed as its links in JSON, in no group.
-    SameFileLinks links;
-    ASSERT_TRUE(links.Add(AddFile(top, "big1-link", 900, b), big1));
-    auto linked = CollectGroups(index, &links);
-    EXPECT_EQ(GroupsAsJson({linked[0]}),
-              "[\n  {\"size\": 900, \"digest\": \"" + b +
-                  "\", \"files\": [\"/big1\", \"/big2\"], \"links\": {\"/big1\": [\"/big1-link\"]}}\n]\n");
-    EXPECT_EQ(GroupsAsText({linked[0]}), GroupsAsText({groups[0]})) << "text lists distinct files only";
 }
 
 }  // namespace
