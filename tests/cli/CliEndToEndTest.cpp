@@ -1,16 +1,20 @@
 // twinseek-cli run in-process on real temporary trees: the groups, digests,
 // exit statuses and messages it gives, checked against the files' own bytes
-// and against published SHA-1 values.
+// and against published SHA-1 values; clean, apply and undo, and folders standing
+// in for machines whose documents are merged and whose plan is applied where the
+// files are. Each tree has a Trash and a journal of its own.
 #include "catalog/TextFormat.h"
+#include "cli/CliApp.h"
 #include "cli/UnreadableFile.h"
 #include "compare/FileDigest.h"
 #include "document/Document.h"
 #include "document/HeadlessPrompts.h"
 #include "session/GroupReport.h"
-#include "tests/cli/CliTestSupport.h"
 #include "tests/platform/BindMount.h"
+#include "tests/session/SessionTestSupport.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <map>
 #include <optional>
@@ -20,16 +24,52 @@
 namespace twinseek {
 namespace {
 
-using testing::CliRun;
 using testing::DigestTextOf;
-using testing::Holds;
 using testing::ReadBytes;
-using testing::RunCommand;
 using testing::RandomContent;
-using testing::Succeeds;
 using testing::TemporaryTree;
 using testing::WriteBytes;
 namespace fs = std::filesystem;
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliRun RunCommand(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "twinseek-cli");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    const int status = RunCli(int(arguments.size()), argv.data());
+    std::fflush(nullptr);
+    return {status, ::testing::internal::GetCapturedStdout(), ::testing::internal::GetCapturedStderr()};
+}
+
+// A run that must succeed; what it printed is returned for further checks.
+CliRun Succeeds(std::vector<std::string> arguments) {
+    CliRun run = RunCommand(std::move(arguments));
+    EXPECT_EQ(run.status, kExitSuccess) << run.out << run.err;
+    return run;
+}
+
+// Whether text holds part; on failure, shows the whole text.
+::testing::AssertionResult Holds(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\"" << part << "\" is not in:\n" << text;
+}
+
+// A temporary tree whose Trash and journal are the test's own.
+struct CliTreeTest : ::testing::Test {
+    std::string Path(const std::string& name) const { return tree.Path(name); }
+    bool Exists(const std::string& name) const { return access(tree.Path(name).c_str(), F_OK) == 0; }
+
+    TemporaryTree tree;
+    testing::ScopedDataHome dataHome{tree.Path("data")};
+};
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -48,8 +88,7 @@ using GroupSet = std::set<PathSet>;
 
 // Which file on disk a path is, as text: paths with one identity are one file.
 std::string IdentityOf(const std::string& path) {
-    struct stat status {};
-    EXPECT_EQ(lstat(path.c_str(), &status), 0) << path;
+    const struct stat status = testing::StatusOf(path);
     return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
 }
 
@@ -57,17 +96,15 @@ std::string IdentityOf(const std::string& path) {
 // exact content, each file once however many paths it has; only groups of two
 // or more files. A group is the set of its files' identities.
 GroupSet GroupsByContent(const std::vector<std::string>& roots) {
-    PathSet files;
+    std::map<std::string, PathSet> byContent;
     for (const std::string& root : roots) {
         std::error_code error;
         fs::recursive_directory_iterator walk(root, fs::directory_options::skip_permission_denied, error);
         for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error))
-            if (walk->symlink_status().type() == fs::file_type::regular) files.insert(walk->path().string());
+            if (walk->symlink_status().type() == fs::file_type::regular)
+                byContent[ReadBytes(walk->path())].insert(IdentityOf(walk->path()));
         EXPECT_FALSE(error) << root << ": " << error.message();
     }
-    std::map<std::string, PathSet> byContent;
-    for (const std::string& path : files)
-        byContent[ReadBytes(path)].insert(IdentityOf(path));
     GroupSet groups;
     for (auto& [bytes, identities] : byContent)
         if (identities.size() >= 2) groups.insert(identities);
@@ -146,10 +183,8 @@ TEST(CliScanTest, FindsExactlyTheGroupsOfIdenticalContentAmongAwkwardEntries) {
     for (const char* name : {"names/clear\x1b[2J", "names/bad\xFF\xFEname", "names/we\"ird\\name\t"})
         WriteBytes(tree.Path(name), "escape");
     WriteBytes(tree.Path("unique.txt"), "only one of these");
-    // Links are never members: to a file, dangling, looping, to a parent folder.
+    // Links are never members: to a file or to a parent folder.
     tree.Link("link-to-top", "top.bin");
-    tree.Link("dangling", "nowhere");
-    tree.Link("loop", "loop");
     tree.Link("a/deep/up", "../..");
     GroupSet expected = GroupsByContent({tree.Root()});
     ASSERT_EQ(expected.size(), 4u) << "a, b, empty, names";
@@ -242,7 +277,6 @@ TEST(CliScanTest, ExitStatusesSayWhatWentWrong) {
         {{"digest", fifo}, fifo + " is not a regular file (FIFO)"},
         {{"digest", "/dev/null"}, "/dev/null is not a regular file (character device)"},
         {{"groups", fifo}, "Could not open " + fifo + ": not a regular file (FIFO)"},
-        {{"open", "/dev/null"}, "Could not open /dev/null: not a regular file (character device)"},
         {{"groups", damaged, "--format", "json"},
          "Could not open " + damaged + ": End of archive file exception: the document ends at byte 30, before its "
                                        "last record"}};
@@ -254,7 +288,6 @@ TEST(CliScanTest, ExitStatusesSayWhatWentWrong) {
     }
 }
 
-// A file that looks readable again when it is told about: what its worker met.
 TEST(CliUnreadableTest, AFileThatLooksReadableNowIsToldWithTheReasonItsWorkerMet) {
     testing::CatalogedDirectory files;
     FileItem* file = files.AddFile("fine", "12345");
@@ -307,23 +340,10 @@ struct CliDocumentTest : ::testing::Test {
     GroupSet expected;
 };
 
-TEST_F(CliDocumentTest, SavedDocumentsGiveTheSameGroupsResaveByteForByteAndAreComparedWhenOpened) {
-    ExpectGroupsMatch(Succeeds({"scan", "--save", Doc("A.tws"), data}).out, expected);
-    ExpectGroupsMatch(Succeeds({"groups", Doc("A.tws")}).out, expected);
-    Succeeds({"open", Doc("A.tws"), "--save", Doc("B.tws")});
-    const std::string original = ReadBytes(Doc("A.tws"));
-    ASSERT_FALSE(original.empty());
-    EXPECT_TRUE(original == ReadBytes(Doc("B.tws"))) << "B.tws differs from A.tws";
-
-    EXPECT_EQ(Succeeds({"scan", "--compare", "none", "--save", Doc("N.tws"), "--format", "json", data}).out, "[]\n");
-    ExpectGroupsMatch(Succeeds({"open", Doc("N.tws"), "--compare", "all"}).out, expected);
-}
-
 TEST_F(CliDocumentTest, ARefreshTakesInWhatChangedAndOfAnUnchangedTreeChangesNothing) {
     // Written long ago, so that a rewrite of the same length shows in its time.
-    const timespec past[2] = {{0, UTIME_OMIT}, {time(nullptr) - 1000, 0}};
     for (const fs::directory_entry& entry : fs::directory_iterator(data))
-        ASSERT_EQ(utimensat(AT_FDCWD, entry.path().c_str(), past, 0), 0);
+        testing::SetWriteTime(entry.path(), time(nullptr) - 1000);
     Succeeds({"scan", "--save", Doc("A.tws"), data});
     // Gone, new, rewritten with other bytes, and rewritten as a copy of files compared before.
     ASSERT_EQ(unlink(tree.Path("data/e1").c_str()), 0);
@@ -347,17 +367,21 @@ int32_t StateInDocument(const std::string& document, std::string_view name) {
     HeadlessPrompts prompts;
     Document loaded(prompts);
     EXPECT_TRUE(loaded.OpenFile(document)) << document;
-    for (const FileCatalog::Entry& entry : loaded.catalog)
-        if (entry.item->Name() == name) return entry.item->compareState.load();
-    ADD_FAILURE() << name << " is not in " << document;
-    return -1;
+    const FileItem* file = testing::RecordOf(loaded, name);
+    EXPECT_TRUE(file) << name << " is not in " << document;
+    return file ? file->compareState.load() : -1;
 }
 
-TEST_F(CliDocumentTest, ScreeningGivesTheGroupsOfFullDigestsAndLeavesWhatItRulesOutToCompareLater) {
+TEST_F(CliDocumentTest, SavedDocumentsResaveByteForByteAndScreeningLeavesWhatItRulesOutToCompareLater) {
     // Differs from big1 in its first byte only: its first 4 KiB tell it apart.
     WriteBytes(tree.Path("data/head-differs"), WithByteFlipped(RandomContent(30000, 8), 0));
     const std::string screened = Succeeds({"scan", "--save", Doc("S.tws"), data}).out;
     ExpectGroupsMatch(screened, expected);
+    ExpectGroupsMatch(Succeeds({"groups", Doc("S.tws")}).out, expected);
+    Succeeds({"open", Doc("S.tws"), "--save", Doc("B.tws")});
+    const std::string saved = ReadBytes(Doc("S.tws"));
+    ASSERT_FALSE(saved.empty());
+    EXPECT_TRUE(saved == ReadBytes(Doc("B.tws"))) << "B.tws differs from S.tws";
     EXPECT_EQ(screened, Succeeds({"scan", "--full", "--save", Doc("F.tws"), data}).out);
     EXPECT_EQ(StateInDocument(Doc("S.tws"), "head-differs"), NotCompared);
     EXPECT_EQ(StateInDocument(Doc("F.tws"), "head-differs"), Finished);
@@ -366,6 +390,9 @@ TEST_F(CliDocumentTest, ScreeningGivesTheGroupsOfFullDigestsAndLeavesWhatItRules
     ExpectGroupsMatch(Succeeds({"open", Doc("S.tws"), "--compare", "all", "--full", "--save", Doc("L.tws")}).out,
                       expected);
     EXPECT_EQ(StateInDocument(Doc("L.tws"), "head-differs"), Finished);
+
+    EXPECT_EQ(Succeeds({"scan", "--compare", "none", "--save", Doc("N.tws"), "--format", "json", data}).out, "[]\n");
+    ExpectGroupsMatch(Succeeds({"open", Doc("N.tws"), "--compare", "all"}).out, expected);
 }
 
 TEST_F(CliDocumentTest, FilesChangedSinceTheScanAreNotComparedAndSaySo) {
@@ -385,6 +412,145 @@ TEST_F(CliDocumentTest, FilesChangedSinceTheScanAreNotComparedAndSaySo) {
     EXPECT_EQ(messages, (std::vector<std::string>{"twinseek-cli: " + data + "/big1" + changed,
                                                   "twinseek-cli: " + data + "/big2" + changed,
                                                   "twinseek-cli: " + data + "/e1 is not a regular file (FIFO)"}));
+}
+
+class CliCleanTest : public CliTreeTest {
+protected:
+    CliCleanTest() {
+        for (const char* folder : {"tree", "tree/a", "tree/b", "tree/ref"}) tree.Folder(folder);
+        for (const char* folder : {"a", "b", "ref"}) {
+            WriteBytes(Path(std::string("tree/") + folder + "/photo"), "photo bytes");
+            WriteBytes(Path(std::string("tree/") + folder + "/song"), "song bytes, longer");
+        }
+        Succeeds({"scan", "--save", Doc(), Path("tree")});
+    }
+    std::string Doc() const { return Path("doc.tws"); }
+    ino_t Inode(const std::string& name) const { return testing::StatusOf(Path(name)).st_ino; }
+};
+
+TEST_F(CliCleanTest, DryRunPlansAndCleanLinksEveryCopyButTheReferencesOne) {
+    const CliRun plan = Succeeds({"clean", Doc(), "--keep", "shortest", "--reference", Path("tree/ref"),
+                                  "--dry-run", "--format", "json"});
+    for (const char* file : {"tree/a/photo", "tree/b/photo", "tree/a/song", "tree/b/song"})
+        EXPECT_TRUE(Holds(plan.out, "{\"path\": \"" + Path(file) + "\", \"anchor\": \"" + Path("tree") + "\", \"size\": "));
+    EXPECT_TRUE(Holds(plan.out, "\"keep\": {\"path\": \"" + Path("tree/ref/photo") + "\""));
+    EXPECT_FALSE(Holds(plan.out, "\n  {\"path\": \"" + Path("tree/ref/")))
+        << "a file under a reference folder is never one to act on";
+    EXPECT_NE(Inode("tree/a/photo"), Inode("tree/ref/photo")) << "a dry run changes nothing";
+
+    Succeeds({"clean", Doc(), "--keep", "shortest", "--reference", Path("tree/ref"), "--action", "hardlink", "--save",
+              Doc()});
+    for (const char* name : {"photo", "song"})
+        for (const char* folder : {"a", "b"})
+            EXPECT_EQ(Inode(std::string("tree/") + folder + "/" + name), Inode(std::string("tree/ref/") + name));
+    EXPECT_EQ(RunCommand({"groups", Doc()}).out, "") << "linked paths are one file: no group is left";
+
+    Succeeds({"undo"});
+    EXPECT_NE(Inode("tree/a/photo"), Inode("tree/ref/photo"));
+    EXPECT_EQ(ReadBytes(Path("tree/a/photo")), "photo bytes");
+}
+
+TEST_F(CliCleanTest, ARefusedFileMakesTheStatusOneAfterTheOthersAreDone) {
+    // The photo that stays is changed after the scan: its copies have nothing to match.
+    WriteBytes(Path("tree/ref/photo"), "other bytes");
+    const CliRun run =
+        RunCommand({"clean", Doc(), "--keep", "first", "--reference", Path("tree/ref"), "--action", "delete"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Holds(run.out, "refused " + Path("tree/a/photo") + ": No copy that stays is on disk as it was compared"));
+    EXPECT_TRUE(Exists("tree/a/photo"));
+    EXPECT_FALSE(Exists("tree/a/song")) << "the songs went all the same";
+    EXPECT_EQ(RunCommand({"clean", Doc(), "--keep", "sideways"}).status, 2);
+}
+
+class CliMachinesTest : public CliTreeTest {
+protected:
+    CliMachinesTest() {
+        for (const char* folder : {"laptop", "laptop/photos", "nas", "nas/backup"}) tree.Folder(folder);
+        // Copies across the machines, each of a size no other file of its machine has.
+        for (const char* machine : {"laptop/photos/", "nas/backup/"}) {
+            WriteBytes(Path(std::string(machine) + "a.jpg"), "holiday photo");
+            WriteBytes(Path(std::string(machine) + "song\xff.mp3"), "la la la la");
+        }
+        WriteBytes(Path("laptop/shared.txt"), "the laptop's");
+        WriteBytes(Path("nas/shared.txt"), "the nas's own text");
+    }
+    // Scans each machine where it is and merges the documents, each under /net/NAME.
+    CliRun ScanAndMerge(bool digestAll, const std::string& out = "all.tws") {
+        for (const char* machine : {"laptop", "nas"}) {
+            std::vector<std::string> scan = {"scan", "--save", Path(std::string(machine) + ".tws"), tree.Path(machine)};
+            if (digestAll) scan.push_back("--digest-all");
+            Succeeds(scan);
+        }
+        return Succeeds({"merge", Path(out), "--map", Map("laptop"), Path("laptop.tws"), "--map", Map("nas"),
+                         Path("nas.tws")});
+    }
+    std::string Map(const std::string& machine) const { return tree.Path(machine) + "=/net/" + machine; }
+    std::string Back(const std::string& machine) const { return "/net/" + machine + "=" + tree.Path(machine); }
+};
+
+TEST_F(CliMachinesTest, TheSameFileOnTwoMachinesIsAGroupOfTheMergedDocumentOnceEveryFileIsDigested) {
+    EXPECT_TRUE(Holds(ScanAndMerge(false).err,
+                      "4 files share their size with a file of another document but have no digest"));
+    EXPECT_EQ(RunCommand({"groups", Path("all.tws")}).out, "");
+    EXPECT_FALSE(Holds(ScanAndMerge(true).err, "no digest"));
+    const std::string groups = RunCommand({"groups", Path("all.tws")}).out;
+    for (const char* path : {"/net/laptop/photos/a.jpg\n", "/net/nas/backup/a.jpg\n", "/net/nas/backup/song\\377.mp3\n"})
+        EXPECT_TRUE(Holds(groups, path));
+
+    // A lone input merges to its own bytes.
+    Succeeds({"merge", Path("alone.tws"), Path("laptop.tws")});
+    EXPECT_EQ(ReadBytes(Path("alone.tws")), ReadBytes(Path("laptop.tws")));
+}
+
+TEST_F(CliMachinesTest, ACollidingPathIsRefusedWithItsPathAndNothingIsWritten) {
+    for (const char* machine : {"laptop", "nas"})
+        Succeeds({"scan", "--save", Path(std::string(machine) + ".tws"), tree.Path(machine)});
+    WriteBytes(Path("all.tws"), "an older merge");
+    const CliRun run =
+        RunCommand({"merge", Path("all.tws"), "--map", tree.Path("laptop") + "=/net/same", Path("laptop.tws"), "--map",
+                    tree.Path("nas") + "=/net/same", Path("nas.tws")});
+    EXPECT_EQ(run.status, 1);
+    // Their times differ too when a clock tick falls between the two writes.
+    EXPECT_TRUE(Holds(run.err, "/net/same/shared.txt is a different file in two catalogues: they differ in size"));
+    EXPECT_TRUE(run.err.ends_with("; nothing was written\n")) << run.err;
+    EXPECT_EQ(ReadBytes(Path("all.tws")), "an older merge");
+    EXPECT_EQ(RunCommand({"merge", Path("all.tws"), Path("laptop.tws"), "--map", "/a=/b"}).status, 2)
+        << "a map after the last input maps nothing";
+}
+
+TEST_F(CliMachinesTest, APlanIsAppliedWhereTheFilesAreAndEachFileIsCheckedThere) {
+    ScanAndMerge(true);
+    WriteBytes(Path("plan.json"), Succeeds({"clean", Path("all.tws"), "--keep", "first", "--reference", "/net/laptop",
+                                            "--dry-run", "--format", "json"}).out);
+    const std::string a = "nas/backup/a.jpg", song = "nas/backup/song\xff.mp3";
+
+    // Where neither machine's files are, clean and apply alike refuse every file with its reason, and keep it.
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"apply", Path("plan.json")},
+          std::vector<std::string>{"clean", Path("all.tws"), "--keep", "first", "--reference", "/net/laptop", "--save",
+                                   Path("all.tws")}}) {
+        const CliRun refused = RunCommand(command);
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_TRUE(Holds(refused.out, "refused /net/nas/backup/a.jpg: Not on this computer\n"));
+        EXPECT_TRUE(Exists(a) && Exists(song));
+    }
+    EXPECT_TRUE(Holds(RunCommand({"groups", Path("all.tws")}).out, "/net/nas/backup/a.jpg")) << "clean took nothing for gone";
+
+    // On the NAS, the laptop's copies are not there: each file's own digest stands for them.
+    EXPECT_TRUE(Holds(Succeeds({"apply", Path("plan.json"), "--map", Back("nas")}).out,
+                      "trashed " + Path(a) + "  (its SHA-1 is that of /net/laptop/photos/a.jpg, not on this computer)"));
+    EXPECT_FALSE(Exists(a) || Exists(song));
+    Succeeds({"undo"});
+    ASSERT_TRUE(Exists(a) && Exists(song));
+
+    // With both at hand, a kept copy changed since the plan keeps its file.
+    testing::RewriteKeepingTime(Path("laptop/photos/song\xff.mp3"), "do re mi fa");
+    const CliRun run =
+        RunCommand({"apply", Path("plan.json"), "--map", Back("nas"), "--map", Back("laptop"), "--format", "json"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Holds(run.out, "\"reason\": \"No copy that stays has the same contents\""));
+    EXPECT_TRUE(Exists(song));
+    EXPECT_FALSE(Exists(a)) << "the others are done all the same";
 }
 
 }  // namespace

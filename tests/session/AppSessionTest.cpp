@@ -1,6 +1,5 @@
 // A session over real folders: a comparison its lists follow, a document saved
 // and opened again, and rescans that take in what changed and keep what could not be listed.
-#include "document/HeadlessPrompts.h"
 #include "tests/session/SessionTestSupport.h"
 
 #include <ctime>
@@ -26,24 +25,19 @@ public:
     size_t rows = 0, pendingRemoval = 0, clears = 0;
 };
 
-class AppSessionTest : public ::testing::Test {
+class AppSessionTest : public ::testing::Test, protected testing::RecordingSession {
 protected:
     AppSessionTest() {
         session.Comparing().SetObserver(&comparingObserver);
         session.Finished().SetObserver(&finishedObserver);
     }
 
-    // Catalogues the temporary folder into the session's document.
     void Scan() {
         testing::ScanIntoSession(session, tree.Root());
         session.Doc().modified = false;
     }
 
     testing::TemporaryTree tree;
-    HeadlessPrompts prompts;
-    testing::RecordingProgress progress;
-    testing::RecordingCompareView view;
-    AppSession session{prompts, progress, view};
     RecordingObserver comparingObserver;
     RecordingObserver finishedObserver;
 };
@@ -110,22 +104,21 @@ TEST_F(AppSessionTest, NewDocumentStopsTheComparisonAndEmptiesBothLists) {
 // length shows in its time however soon it follows.
 void WriteAged(const std::string& path, const std::string& content) {
     WriteBytes(path, content);
-    const timespec times[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 1000, 0}};
-    EXPECT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+    testing::SetWriteTime(path, std::time(nullptr) - 1000);
 }
 
-struct RefreshSession {
+struct RefreshSession : testing::RecordingSession {
     // Scans root and compares every shared size, as the wizard does with every category ticked.
     RefreshCounts ScanAndCompare(const std::string& root) {
         RefreshCounts counts;
-        testing::ScanIntoSession(app, root, true, &counts);
-        app.CompareAllSharedSizes();
-        EXPECT_TRUE(testing::CollectUntilDone(app));
+        testing::ScanIntoSession(session, root, true, &counts);
+        session.CompareAllSharedSizes();
+        EXPECT_TRUE(testing::CollectUntilDone(session));
         return counts;
     }
     std::set<Names> Groups() const {
         std::set<Names> groups;
-        app.Doc().duplicates.ForEachDuplicateGroup([&](uint64_t, DuplicateIndex::FileRange files) {
+        session.Doc().duplicates.ForEachDuplicateGroup([&](uint64_t, DuplicateIndex::FileRange files) {
             Names paths;
             for (auto it = files.first; it != files.second; ++it) paths.emplace((*it)->GetFullPath());
             groups.insert(paths);
@@ -134,21 +127,11 @@ struct RefreshSession {
     }
     std::multiset<std::string> FinishedNames() const {
         std::multiset<std::string> names;
-        for (size_t row = 0; row < app.Finished().RowCount(); ++row)
-            names.emplace(app.Finished().Entry(row).item->Name());
+        for (size_t row = 0; row < session.Finished().RowCount(); ++row)
+            names.emplace(session.Finished().Entry(row).item->Name());
         return names;
     }
-    std::string Listing() const { return testing::Listing(app.Doc().root); }
-    const FileItem* Catalogued(std::string_view name) const {
-        for (const FileCatalog::Entry& entry : app.Doc().catalog)
-            if (entry.item->Name() == name) return entry.item;
-        return nullptr;
-    }
-
-    HeadlessPrompts prompts;
-    testing::RecordingProgress progress;
-    testing::RecordingCompareView view;
-    AppSession app{prompts, progress, view};
+    std::string Listing() const { return testing::Listing(session.Doc().root); }
 };
 
 TEST(ScanRefreshTest, ARescanOfAChangedTreeGivesTheGroupsAndRecordsOfAFreshScan) {
@@ -189,26 +172,26 @@ TEST(ScanRefreshTest, ADeletedCopyLeavesAndARewrittenOneIsNoLongerACopyWhileACan
     {
         RefreshSession first;
         first.ScanAndCompare(tree.Path("data"));
-        ASSERT_TRUE(first.app.SaveTo(document));
+        ASSERT_TRUE(first.session.SaveTo(document));
     }
     const std::string saved = ReadBytes(document);
     ASSERT_EQ(unlink(tree.Path("data/photo1").c_str()), 0);
     WriteBytes(tree.Path("data/photo2"), RandomContent(7000, 6));
 
     RefreshSession reopened;
-    ASSERT_TRUE(reopened.app.OpenFile(document));
-    testing::ScanIntoSession(reopened.app, tree.Path("data"), false);
-    ASSERT_TRUE(reopened.app.SaveTo(tree.Path("cancelled.tws")));
+    ASSERT_TRUE(reopened.session.OpenFile(document));
+    testing::ScanIntoSession(reopened.session, tree.Path("data"), false);
+    ASSERT_TRUE(reopened.session.SaveTo(tree.Path("cancelled.tws")));
     EXPECT_TRUE(ReadBytes(tree.Path("cancelled.tws")) == saved) << "a cancelled scan changes nothing";
     EXPECT_EQ(reopened.Groups().size(), 2u);
 
     RefreshCounts counts;
-    testing::ScanIntoSession(reopened.app, tree.Path("data"), true, &counts);
+    testing::ScanIntoSession(reopened.session, tree.Path("data"), true, &counts);
     EXPECT_EQ(testing::Counted(counts), "0 new, 1 changed, 1 gone");
-    const Document& doc = reopened.app.Doc();
+    const Document& doc = reopened.session.Doc();
     EXPECT_EQ(doc.catalog.Count(), 4u);
-    EXPECT_EQ(reopened.Catalogued("photo1"), nullptr);
-    const FileItem* rewritten = reopened.Catalogued("photo2");
+    EXPECT_EQ(testing::RecordOf(doc, "photo1"), nullptr);
+    const FileItem* rewritten = testing::RecordOf(doc, "photo2");
     ASSERT_NE(rewritten, nullptr);
     EXPECT_EQ(rewritten->compareState, NotCompared);
     EXPECT_EQ(doc.duplicates.FileCount(), 3u) << "photo3, alone now, and the songs";
@@ -221,23 +204,23 @@ TEST(ScanRefreshTest, WhatCouldNotBeListedKeepsWhatItHeld) {
     testing::TemporaryTree tree;
     for (const char* folder : {"data", "data/locked", "usb"}) tree.Folder(folder);
     for (const char* name : {"data/kept", "data/locked/inside", "usb/photo"}) WriteAged(tree.Path(name), name);
-    RefreshSession session;
-    for (const char* root : {"data", "usb"}) testing::ScanIntoSession(session.app, tree.Path(root));
-    const std::string before = session.Listing();
+    RefreshSession scanned;
+    for (const char* root : {"data", "usb"}) testing::ScanIntoSession(scanned.session, tree.Path(root));
+    const std::string before = scanned.Listing();
 
     // A drive unmounted since: its root cannot be opened.
     ASSERT_EQ(rename(tree.Path("usb").c_str(), tree.Path("away").c_str()), 0);
     RefreshCounts counts;
-    testing::ScanIntoSession(session.app, tree.Path("usb"), true, &counts);
-    EXPECT_EQ(session.Listing(), before);
+    testing::ScanIntoSession(scanned.session, tree.Path("usb"), true, &counts);
+    EXPECT_EQ(scanned.Listing(), before);
     EXPECT_EQ(counts.goneFiles, 0u);
 
     // A folder that may not be listed, by a user whom permissions bind.
     ASSERT_EQ(chmod(tree.Root().c_str(), 0755), 0);
     ASSERT_EQ(chmod(tree.Path("data/locked").c_str(), 0), 0);
     const std::optional<bool> kept = testing::AsUnprivilegedUser([&] {
-        testing::ScanIntoSession(session.app, tree.Path("data"), true, &counts);
-        return session.Listing() == before && counts.goneFiles == 0;
+        testing::ScanIntoSession(scanned.session, tree.Path("data"), true, &counts);
+        return scanned.Listing() == before && counts.goneFiles == 0;
     });
     chmod(tree.Path("data/locked").c_str(), 0755);
     if (!kept) GTEST_SKIP() << "this root may not become another user";

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/ScanWaiter.h"
+#include "document/HeadlessPrompts.h"
 #include "scan/ScanEngine.h"
 #include "session/AppSession.h"
 #include "tests/compare/CompareTestSupport.h"
@@ -12,15 +13,25 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <functional>
 #include <grp.h>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace twinseek::testing {
+
+// A session whose prompts, progress and view write down what they are told.
+struct RecordingSession {
+    HeadlessPrompts prompts;
+    RecordingProgress progress;
+    RecordingCompareView view;
+    AppSession session{prompts, progress, view};
+};
 
 // Commits the scan as the wizard's Finish does, or cancels it; counts (if
 // any) get what it found.
@@ -48,6 +59,34 @@ inline bool CollectUntilDone(AppSession& session) {
         session.Comparing().OnCollectTimer();
         return !session.IsComparing();
     });
+}
+
+// The record of a file, by its full path or else by its name.
+inline FileItem* RecordOf(const Document& document, std::string_view pathOrName) {
+    for (const FileCatalog::Entry& entry : document.catalog)
+        if (entry.item->GetFullPath() == pathOrName || entry.item->Name() == pathOrName) return entry.item;
+    return nullptr;
+}
+
+// What lstat tells of a path that must be there.
+inline struct stat StatusOf(const std::string& path) {
+    struct stat status {};
+    EXPECT_EQ(lstat(path.c_str(), &status), 0) << path;
+    return status;
+}
+
+// Sets the last-write time of the path itself (a link is not followed).
+inline void SetWriteTime(const std::string& path, int64_t seconds, long nanos = 0) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {seconds, nanos}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+// Other bytes written over a file with its times put back, as cp -p or rsync -a leave it.
+inline void RewriteKeepingTime(const std::string& path, std::string_view bytes) {
+    const struct stat before = StatusOf(path);
+    WriteBytes(path, bytes);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
 }
 
 // The Trash and the journal in a folder of the test's own, not the user's.

@@ -1,17 +1,26 @@
-// The result view's model: groups by size and digest in alternating colours,
-// their tree nodes, the highlight of the selected group, and ticks and marks
-// told to a follower in as few notices as the change needs.
-#include "session/ResultModel.h"
-
+// The models behind the two views. The result view's: groups by size and
+// digest in alternating colours, their tree nodes, the highlight of the selected
+// group, and ticks and marks (by the keep rules) told to a follower in as few
+// notices as the change needs. The files view's: its category tree (labels from
+// the size-set counts, size nodes made on the first expansion) and its file list:
+// kept row sets, cell texts, and type names and icons asked of the desktop once
+// per extension.
 #include "document/HeadlessPrompts.h"
+#include "session/CategoryTree.h"
+#include "session/FileList.h"
+#include "session/MarkRules.h"
 #include "session/ResultColumns.h"
-#include "tests/catalog/CatalogTestSupport.h"
+#include "session/ResultModel.h"
+#include "tests/compare/CompareTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
+#include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 namespace twinseek {
 namespace {
@@ -139,15 +148,6 @@ TEST_F(ResultModelTest, CollectedGroupsStandBySizeTogetherAndAlternate) {
         {"groups of one size stand in the order they were made; a new one goes below",
          {{"a1", 500, 'A'}, {"b1", 500, 'B'}, {"b2", 500, 'B'}, {"a2", 500, 'A'}, {"c1", 500, 'C'}, {"c2", 500, 'C'}},
          "b1/G b2/G a1/W a2/W c1/G c2/G"},
-        {"a larger group on top turns every group below",
-         {{"b1", 300, 'B'}, {"b2", 300, 'B'}, {"c1", 100, 'C'}, {"c2", 100, 'C'}, {"a1", 500, 'A'}, {"a2", 500, 'A'}},
-         "a1/G a2/G b1/W b2/W c1/G c2/G"},
-        {"a group in the middle turns only the groups below it",
-         {{"a1", 500, 'A'}, {"a2", 500, 'A'}, {"c1", 100, 'C'}, {"c2", 100, 'C'}, {"b1", 300, 'B'}, {"b2", 300, 'B'}},
-         "a1/G a2/G b1/W b2/W c1/G c2/G"},
-        {"a file alone is no group",
-         {{"a1", 500, 'A'}, {"b1", 500, 'B'}, {"c1", 300, 'C'}, {"c2", 300, 'C'}},
-         "c1/G c2/G"},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
@@ -198,8 +198,6 @@ TEST_F(ResultModelTest, OnlyTheSelectedGroupIsHighlighted) {
     EXPECT_EQ(Rows(model), "xA/G yA/G xB/H yB/H xC/G yC/G");
     model.OnGroupSelected(NodeOf(100, 'C'));
     EXPECT_EQ(Rows(model), "xA/G yA/G xB/W yB/W xC/H yC/H") << "the previous group gets its own colour back";
-    model.OnGroupSelected(ResultModel::kRootNode);
-    EXPECT_EQ(Rows(model), "xA/G yA/G xB/W yB/W xC/H yC/H") << "the root leaves the highlight as it was";
     CollectAll({{"xD", 400, 'D'}, {"yD", 400, 'D'}});
     EXPECT_EQ(Rows(model), "xA/G yA/G xD/W yD/W xB/G yB/G xC/H yC/H") << "the highlight moves with its rows";
 
@@ -292,6 +290,202 @@ TEST_F(ResultModelTest, MarksChangeWholeGroupsInOneNoticeAndARerunChangesNothing
 TEST(CenteringRowsTest, GroupStandsInTheMiddleWithinTheList) {
     EXPECT_EQ(CenteringRows(10, 13, 20, 100), std::make_pair(size_t(21), size_t(1)));
     EXPECT_EQ(CenteringRows(0, 1, 20, 5), std::make_pair(size_t(4), size_t(0))) << "never past either end";
+}
+
+MarkRules Rules(KeepRule keep, std::string folder = {}, std::vector<std::string> references = {}) {
+    return MarkRules{keep, std::move(folder), std::move(references)};
+}
+
+class MarkRulesTest : public ::testing::Test {
+protected:
+    // A file at an absolute path, its folders made as a scan cuts a root,
+    // modified at time (100-ns units).
+    FileItem* File(const std::string& path, uint64_t time = 0) {
+        FileItem* file = records.AddRecordAt(path, 10);
+        file->SetDigestText(std::string(32, 'A'));
+        file->findData.ftLastWriteTime = FileTime::FromValue(time);
+        return file;
+    }
+    std::vector<FileItem*> Group(const std::vector<std::pair<std::string, uint64_t>>& files) {
+        std::vector<FileItem*> group;
+        for (const auto& [path, time] : files) group.push_back(File(path, time));
+        return group;
+    }
+    // The files left unticked, by path; "untouched" when the rules leave the group.
+    static std::string Kept(CopyMarker& marker, const std::vector<FileItem*>& group) {
+        const std::vector<bool>& ticks = marker.Mark(group);
+        if (ticks.empty()) return "untouched";
+        std::string kept;
+        for (size_t i = 0; i < group.size(); ++i)
+            if (!ticks[i]) kept.append(kept.empty() ? "" : " ").append(group[i]->GetFullPath());
+        return kept;
+    }
+
+    testing::CatalogedDirectory records;
+};
+
+TEST_F(MarkRulesTest, EachRuleKeepsOneFileTiesGoToTheFirstPathByteWiseAndReferenceFoldersKeepTheirs) {
+    struct Case {
+        const char* what;
+        MarkRules rules;
+        std::vector<std::pair<std::string, uint64_t>> files;
+        const char* kept;
+    };
+    const Case cases[] = {
+        {"newest, two equally new", Rules(KeepRule::Newest), {{"/c/x", 9}, {"/a/x", 5}, {"/b/x", 9}}, "/b/x"},
+        {"a tie by whole paths, not folder then name: '-' comes before '/'",
+         Rules(KeepRule::Oldest), {{"/a/b/f", 1}, {"/a/b-x/f", 1}}, "/a/b-x/f"},
+        {"bytes compare unsigned", Rules(KeepRule::Newest), {{"/a/\xc3\xa9", 1}, {"/a/z", 1}}, "/a/z"},
+        {"shortest path", Rules(KeepRule::Shortest), {{"/data/photos/x.jpg", 0}, {"/e/x.jpg", 0}, {"/d/x.jpg", 0}},
+         "/d/x.jpg"},
+        {"least nested, though longer", Rules(KeepRule::Shallowest),
+         {{"/a/b/c/x", 0}, {"/a-much-longer-name/x", 0}, {"/a/b/x", 0}}, "/a-much-longer-name/x"},
+        {"first as listed", Rules(KeepRule::First), {{"/z/x", 0}, {"/a/x", 0}}, "/z/x"},
+        {"under the folder, the first path of those there", Rules(KeepRule::InFolder, "/keep/./"),
+         {{"/a/x", 0}, {"/keep/x", 0}, {"/keep/sub/x", 0}}, "/keep/sub/x"},
+        {"a folder whose name only starts the same holds nothing", Rules(KeepRule::InFolder, "/keep"),
+         {{"/a/x", 0}, {"/keeper/x", 0}}, "untouched"},
+        // Reference folders: what they hold is kept whatever the rule picks, in the group's order.
+        {"one file in a reference folder stays, though the rule picks another", Rules(KeepRule::Oldest, "", {"/ref"}),
+         {{"/a/x", 1}, {"/ref/x", 9}, {"/b/x", 5}}, "/ref/x"},
+        {"every file in one stays, deep ones too", Rules(KeepRule::Oldest, "", {"/ref/"}),
+         {{"/ref/x", 9}, {"/a/x", 1}, {"/ref/sub/x", 9}}, "/ref/x /ref/sub/x"},
+        {"a folder whose name only starts the same is none", Rules(KeepRule::Oldest, "", {"/ref"}),
+         {{"/reference/x", 9}, {"/a/x", 1}}, "/a/x"},
+        {"the root holds everything", Rules(KeepRule::Oldest, "", {"/"}), {{"/a/x", 1}, {"/b/x", 2}}, "/a/x /b/x"},
+    };
+    for (const Case& test : cases) {
+        CopyMarker marker(test.rules);
+        const std::vector<FileItem*> group = Group(test.files);
+        EXPECT_EQ(Kept(marker, group), test.kept) << test.what;
+        std::vector<FileItem*> reversed(group.rbegin(), group.rend());
+        if (test.rules.keep != KeepRule::First && test.rules.referenceFolders.empty()) {
+            EXPECT_EQ(Kept(marker, reversed), test.kept) << test.what << ", listed the other way round";
+        }
+    }
+}
+
+TEST_F(MarkRulesTest, FilesToTickCoversEveryGroupOfTheIndexAndRulesGoByName) {
+    DuplicateIndex index;
+    std::vector<FileItem*> files = Group({{"/a/one", 3}, {"/b/one", 1}, {"/c/one", 2}, {"/a/two", 1},
+                                          {"/b/two", 4}, {"/a/alone", 1}});
+    for (size_t i = 0; i < files.size(); ++i) {
+        files[i]->findData.nFileSizeLow = i < 3 ? 100 : i < 5 ? 50 : 7;
+        index.Insert(files[i]);
+    }
+    std::vector<std::string> ticked;
+    for (FileItem* file : FilesToTick(index, Rules(KeepRule::Newest))) ticked.emplace_back(file->GetFullPath());
+    EXPECT_EQ(ticked, (std::vector<std::string>{"/b/one", "/c/one", "/a/two"})) << "largest group first";
+
+    for (KeepRule rule : {KeepRule::Newest, KeepRule::Oldest, KeepRule::Shortest, KeepRule::Shallowest,
+                          KeepRule::First, KeepRule::InFolder})
+        EXPECT_EQ(KeepRuleNamed(KeepRuleName(rule)), rule) << KeepRuleName(rule);
+    EXPECT_FALSE(KeepRuleNamed("Newest"));
+}
+
+// "Type of <ext>" and an icon per extension, except for "nothing"; counts questions.
+class CountingFileTypes final : public FileTypeNames, public FileIcons {
+public:
+    std::string TypeName(std::string_view extension) override {
+        types.emplace_back(extension);
+        return extension == "nothing" ? "" : "Type of " + std::string(extension);
+    }
+    int32_t IconOfType(std::string_view extension) override {
+        icons.emplace_back(extension);
+        return extension == "nothing" ? -1 : int32_t(100 + icons.size());
+    }
+    int32_t IconOfFile(std::string_view path, std::string_view) override {
+        icons.emplace_back(path);
+        return 500;
+    }
+    std::vector<std::string> types, icons;
+};
+
+class FileListTest : public ::testing::Test {
+protected:
+    CountingFileTypes desktop;
+    FileTypeCache cache{desktop, desktop};
+    testing::CatalogedDirectory files;
+    testing::RecordingProgress progress;
+    FileList list{cache};
+};
+
+TEST_F(FileListTest, CategorySetsAreKeptWhileTheSizeSetIsRefilledEachTime) {
+    for (auto [name, size] : {std::pair{"a", 5000}, {"single", 7000}, {"b", 5000}}) files.AddRecord(name, uint64_t(size));
+    list.ShowCategory(6, files.catalog, progress);
+    EXPECT_EQ(list.RowCount(), 2u) << "only sizes another file has";
+    files.AddRecord("late", 5000);
+    list.ShowCategory(6, files.catalog, progress);
+    EXPECT_EQ(list.RowCount(), 2u) << "a kept set is shown again without reading the catalogue";
+    list.ShowSize(5000, files.catalog, progress);
+    list.ShowSize(5000, files.catalog, progress);
+    EXPECT_EQ(list.RowCount(), 3u) << "set 0 is refilled, not added to";
+    list.DropRowSets();
+    EXPECT_EQ(list.RowCount(), 0u);
+    list.ShowCategory(6, files.catalog, progress);
+    EXPECT_EQ(list.RowCount(), 3u) << "a dropped set is built afresh";
+}
+
+TEST_F(FileListTest, CellsShowTheRecordAndAskTheDesktopOncePerExtension) {
+    FileItem* photo = files.AddRecord("PHOTO.JPG", 5000);
+    photo->findData.ftLastWriteTime = FileTime::FromUnix(1700000000, 0);
+    for (const char* name : {"other.jpg", "README", "app.ico", "odd.nothing"}) files.AddRecord(name, 5000);
+    list.ShowCategory(6, files.catalog, progress);
+
+    EXPECT_EQ(list.CellText(0, FileList::kName), "PHOTO.JPG");
+    EXPECT_EQ(list.CellText(0, FileList::kFolder), files.Root());
+    EXPECT_EQ(list.CellText(0, FileList::kSize), "4.8 KB");
+    EXPECT_EQ(list.CellText(0, FileList::kDate), FormatFileDate(photo->LastWriteTime()).CStr());
+    EXPECT_EQ(list.CellText(5, FileList::kName), "") << "no such row";
+
+    std::vector<std::string> typeTexts;
+    std::vector<int32_t> icons;
+    for (int pass = 0; pass < 2; ++pass)
+        for (size_t row = 0; row < list.RowCount(); ++row) {
+            typeTexts.emplace_back(list.CellText(row, FileList::kType));
+            icons.push_back(list.IconIndex(row));
+        }
+    typeTexts.resize(5);
+    icons.resize(5);
+    EXPECT_EQ(typeTexts, (std::vector<std::string>{"Type of jpg", "Type of jpg", "Type of ", "Type of ico", ""}));
+    EXPECT_EQ(desktop.types, (std::vector<std::string>{"jpg", "", "ico", "nothing"}));
+    EXPECT_EQ(icons, (std::vector<int32_t>{101, 101, 102, 500, -1}));
+    EXPECT_EQ(desktop.icons, (std::vector<std::string>{"jpg", "", files.Path("app.ico"), "nothing"}))
+        << "an .ico carries its own icon";
+    EXPECT_EQ(photo->iconIndex, 101) << "kept in the record";
+}
+
+std::vector<std::string> Labels(const CategoryTree::Node& parent) {
+    std::vector<std::string> labels{parent.label};
+    for (const auto& child : parent.children) labels.push_back(child->label);
+    return labels;
+}
+
+TEST(CategoryTreeTest, LabelsCountSharedSizesAndSizeNodesListThemLargestFirst) {
+    testing::CatalogedDirectory files;
+    CategoryTree tree;
+    for (uint32_t id = 1; id <= 7; ++id) EXPECT_FALSE(tree.Category(id).expandable) << id;
+
+    for (auto [name, size] : {std::pair{"a", 5000}, {"b", 5000}, {"alone", 7000}, {"c", 2000}, {"d", 2000},
+                              {"e", 2000}, {"huge1", 200 << 20}, {"huge2", 200 << 20}, {"empty1", 0}, {"empty2", 0}})
+        files.AddRecord(name, uint64_t(size));
+    tree.Relabel(files.catalog);
+    EXPECT_EQ(tree.Root().label, "All Files [4 Group(s)]");
+    EXPECT_EQ(tree.Category(1).label, "Huge Files [1 Group(s)]");
+    EXPECT_EQ(tree.Category(6).label, "Very Small Files [2 Group(s)]");
+    EXPECT_TRUE(tree.Category(6).expandable);
+    EXPECT_TRUE(tree.Category(6).children.empty()) << "no size node before the first expansion";
+
+    CategoryTree::Node& verySmall = tree.Category(6);
+    ASSERT_TRUE(CategoryTree::NeedsSizeNodes(verySmall));
+    tree.AddSizeNodes(verySmall, CategoryTree::SizeSetsOf(6, files.catalog));
+    EXPECT_EQ(Labels(verySmall), (std::vector<std::string>{"Very Small Files [2 Group(s)]", "4.8 KB [2 Files]",
+                                                           "1.9 KB [3 Files]"}));
+    EXPECT_EQ(verySmall.children[1]->size, 2000u);
+    EXPECT_EQ(verySmall.children[1]->row, 1u);
+    EXPECT_FALSE(CategoryTree::NeedsSizeNodes(verySmall)) << "made once";
+    EXPECT_FALSE(CategoryTree::NeedsSizeNodes(tree.Root())) << "the root has no size nodes";
+    EXPECT_EQ(CategoryTree::SizeSetsOf(7, files.catalog).front().size, 0u) << "empty files are a set too";
 }
 
 }  // namespace
