@@ -263,7 +263,7 @@ TEST_F(DeleteDialogTest, RefusedWhileComparingElseTheDialogListsTheTickedFilesAn
     for (const char* name : {"a1", "a2"}) AddCompared(name, "same");
     for (const char* name : {"b1", "b2"}) AddCompared(name, "longer");
     ShowGroups();
-    for (const char* name : {"a2", "b2"}) Results().Model().SetTicked(size_t(RowOf(name)), true);
+    for (size_t row : {1, 3}) Results().Model().SetTicked(row, true);  // b2 and a2, the larger group first
     StartPausedComparison(1);
     {
         ModalAnswerer refusal;
@@ -381,8 +381,8 @@ TEST_F(DeleteDialogTest, DeletePressedWhileFilesGoStartsNoSecondDeletion) {
 }
 
 TEST_F(DeleteDialogTest, TrashTakesTheFileWithInfoThatNamesWhereItWas) {
-    // HOME, XDG_DATA_HOME and the working folder in folders of the test's own
-    // for as long as the test runs.
+    // HOME, the Trash and the working folder in folders of the test's own
+    // while the file goes; the suite's own are put back before the checks.
     const QByteArray oldHome = qgetenv("HOME"), oldData = qgetenv("XDG_DATA_HOME");
     const std::filesystem::path work = std::filesystem::current_path();
     const std::string data = files.Path("home/data");
@@ -391,15 +391,6 @@ TEST_F(DeleteDialogTest, TrashTakesTheFileWithInfoThatNamesWhereItWas) {
     qputenv("HOME", files.Path("home").c_str());
     qputenv("XDG_DATA_HOME", data.c_str());
     std::filesystem::current_path(files.Path("work"));
-    struct Restore {
-        std::function<void()> undo;
-        ~Restore() { undo(); }
-    } restore{[&] {
-        std::filesystem::current_path(work);
-        qputenv("HOME", oldHome);
-        oldData.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", oldData);
-    }};
-
     FileItem* copy = AddCompared("copy 100%.txt", "x");
     AddCompared("kept.txt", "x");
     DiskFileRemover remover;
@@ -407,6 +398,9 @@ TEST_F(DeleteDialogTest, TrashTakesTheFileWithInfoThatNamesWhereItWas) {
     dialog.TrashChoice()->setChecked(true);
     ModalAnswerer answerer;
     Press(dialog, "deleteButton");
+    std::filesystem::current_path(work);
+    qputenv("HOME", oldHome);
+    qputenv("XDG_DATA_HOME", oldData);
     EXPECT_TRUE(answerer.seen.isEmpty());
     EXPECT_FALSE(Exists("copy 100%.txt"));
     EXPECT_EQ(ReadBytes(data + "/Trash/files/copy 100%.txt"), "x");
