@@ -1,6 +1,5 @@
-// The files view over a session: size nodes made on expansion, row sets, the
-// tree's menu, row colours through a comparison and a stop, and a document
-// reopened while its files are listed and compared.
+// The files view: size nodes, row sets, the tree's menu, row colours through a
+// comparison and a stop, and a document reopened while its files are compared.
 #include "views/FilesView.h"
 
 #include "controls/ReportList.h"

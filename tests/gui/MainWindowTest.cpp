@@ -238,11 +238,6 @@ TEST_F(StatusBarTest, ProgressAndAnOpenMenuShowOverASinglePane) {
     EXPECT_EQ(VisiblePaneTexts(bar).first(), "Ready");
 }
 
-// The room a cell of view leaves its text, inside the style's margins.
-int TextRoom(const QAbstractItemView& view, int columnWidth) {
-    return columnWidth - 2 * (view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1);
-}
-
 TEST_F(TextWidthsTest, ColumnsHoldTheirWidestTextsAndANarrowedColumnStaysNarrow) {
     window.resize(800, 600);
     ShowActive();
@@ -258,7 +253,9 @@ TEST_F(TextWidthsTest, ColumnsHoldTheirWidestTextsAndANarrowedColumnStaysNarrow)
     for (const auto& [list, header, columns] : lists) {
         for (size_t column = 0; column < columns.size(); ++column) {
             if (!columns[column].widestTexts) continue;
-            const int room = TextRoom(*list, header->sectionSize(int(column)));
+            // The room a cell leaves its text, inside the style's margins.
+            const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+            const int room = header->sectionSize(int(column)) - 2 * margin;
             for (const std::string& text : columns[column].widestTexts())
                 EXPECT_LE(list->fontMetrics().horizontalAdvance(QString::fromStdString(text)), room)
                     << list->objectName().toStdString() << " cuts " << text;
@@ -337,7 +334,7 @@ protected:
         std::make_unique<QSettings>(folder.filePath("Twinseek.conf"), QSettings::IniFormat);
 };
 
-TEST_F(WindowSettingsTest, PlacementRoundTripsInEachState) {
+TEST_F(WindowSettingsTest, PlacementRoundTripsInEachStateAndOneOffEveryScreenHugeOrDamagedIsMadeSafe) {
     const std::pair<Qt::WindowStates, bool> closedInOpensMaximized[] = {
         {Qt::WindowNoState, false},
         {Qt::WindowMaximized, true},
@@ -357,9 +354,7 @@ TEST_F(WindowSettingsTest, PlacementRoundTripsInEachState) {
         EXPECT_EQ(opening.isMaximized(), opensMaximized) << closedIn.toInt();
         EXPECT_FALSE(opening.isMinimized());
     }
-}
 
-TEST_F(WindowSettingsTest, PlacementOffEveryScreenOrHugeOpensOnThePrimaryAndADamagedOneChangesNothing) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     const std::pair<PlacementRect, QSize> savedAndSize[] = {
         {{30000, 30000, 30640, 30420}, QSize(640, 420)},

@@ -1,6 +1,5 @@
-// A main window over a catalogue of real files in a temporary folder, an
-// answerer for the modal dialogs its commands open, and the result view's
-// models under the model tester.
+// A main window over a catalogue of real files in a temporary folder, and an
+// answerer for the modal dialogs its commands open.
 #pragma once
 
 #include "app/MainWindow.h"

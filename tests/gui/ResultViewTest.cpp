@@ -1,7 +1,5 @@
-// The result view in the main window: groups arriving from a comparison, ticks
-// from the keyboard, a chosen group highlighted; the mark commands and the
-// lists' menu; the Delete dialog, its question before every copy of a group
-// goes and the program's remover sending a file to a Trash in temporary folders.
+// The result view in the main window: groups, ticks, highlight, the mark
+// commands and the lists' menu; the Delete dialog and the remover it drives.
 #include "app/DeleteDialog.h"
 #include "app/MarkRulesSettings.h"
 #include "controls/FileActions.h"
