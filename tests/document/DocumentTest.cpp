@@ -71,8 +71,7 @@ TEST_F(DocumentTest, CommitScanKeepsOrDropsTheScannedRecordsAndOnlyAnswersThatSt
     document.CommitScan(false);
     EXPECT_FALSE(document.modified) << "a cancelled scan that made nothing changes nothing";
     FolderItem* data = ScanFolder(document.root, "data");
-    ScanFile(document, data, EntryNamed("one", 100));
-    ScanFile(document, data, EntryNamed("two", 100));
+    for (const char* name : {"one", "two"}) ScanFile(document, data, EntryNamed(name, 100));
     document.CommitScan(true);
     EXPECT_TRUE(document.modified);
     EXPECT_EQ(document.catalog.Count(), 2u);
@@ -130,8 +129,7 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileByteForByte) {
 
     Document odd(prompts);
     FolderItem* folder = ScanFolder(odd.root, "odd");
-    ScanFile(odd, folder, EntryNamed("carriage\rreturn", 1));
-    ScanFile(odd, folder, EntryNamed("line\nfeed", 1));
+    for (const char* name : {"carriage\rreturn", "line\nfeed"}) ScanFile(odd, folder, EntryNamed(name, 1));
     odd.CommitScan(true);
     odd.path = dir.Path("doc.tws");
     ExpectFailedSave(odd, old, "the name \"odd/carriage\rreturn\" holds a line break");
@@ -359,20 +357,17 @@ TEST_F(TwsFormatTest, StoredBytesHoldEveryRecordInNameOrderWithSizesOfAllSixtyFo
     FolderItem* big = ScanFolder(document.root, "m");
     for (size_t index = 0; index < sizes.size(); ++index)
         ScanFile(document, big, EntryNamed(Numbered("f", int(index)), sizes[index], 0));
-    // Enough records to pass through the store buffer more than once.
-    std::set<std::string> many;
+    // Enough records to pass through the store buffer more than once, their
+    // names of three digits so that name order is number order.
     FolderItem* folder = ScanFolder(document.root, "z");
-    for (int index = 0; index < 200; ++index) {
-        many.insert(Numbered("n", index));
-        ScanFile(document, folder, EntryNamed(Numbered("n", index), 7, 0));
-    }
+    for (int index = 100; index < 300; ++index) ScanFile(document, folder, EntryNamed(Numbered("n", index), 7, 0));
     document.CommitScan(true);
 
     TwsBytes expected(208);
     expected.Word(3).Folder("Z").Word(0).Word(0).Folder("m").Word(0).Word(3);
     for (size_t index = 0; index < sizes.size(); ++index) expected.File(Numbered("f", int(index)), sizes[index]);
     expected.Folder("z").Word(0).Word(200);
-    for (const std::string& name : many) expected.File(name, 7);
+    for (int index = 100; index < 300; ++index) expected.File(Numbered("n", index), 7);
     expected.Word(5);
     for (const char* name : {"B", "a", "ab", "b", "\xC3\xA9"}) expected.File(name, 1);
     ASSERT_GT(expected.bytes.size(), 8192u);
