@@ -81,18 +81,23 @@ TEST_F(FilesViewTest, SizeNodesAppearOnFirstExpansionAndNodesShowTheirRows) {
     EXPECT_TRUE(menu.isVisible());
 }
 
-TEST_F(FilesViewTest, RowsAreRedWhileQueuedBlueOnceCollectedAndBlackAfterAStop) {
-    Open({{"one", "same"}, {"two", "same"}, {"three", "diff"}});
-    window.show();
+TEST_F(FilesViewTest, RowsAreRedWhileQueuedBlueOnceCollectedAndBlackAfterAStopAndThePanesFollowTheComparison) {
+    Open({{"one", std::string(3000, 'x')}, {"two", std::string(3000, 'x')}, {"three", std::string(3000, 'y')}});
+    ShowActive();
     Select(model().RootIndex());
     auto color = [this](int row) { return List().data(List().index(row, 1), Qt::ForegroundRole).value<QColor>(); };
     EXPECT_FALSE(List().data(List().index(0, 0), Qt::ForegroundRole).isValid());
+    window.UpdateCommandStates();
+    EXPECT_EQ(window.StatusPanes().Pane(2)->text(), "");
+    EXPECT_EQ(window.StatusPanes().Pane(3)->text(), "") << "before any comparison";
 
     QSignalSpy painted(&List(), &QAbstractItemModel::dataChanged);
     session.CompareFiles(view.FileListFiles());
     EXPECT_EQ(color(2), QColor(Qt::red));
     ASSERT_EQ(painted.size(), 1) << "the rows on screen are drawn again";
     EXPECT_EQ(painted[0][1].toModelIndex().row(), 2);
+    window.UpdateCommandStates();
+    EXPECT_EQ(window.StatusPanes().Pane(4)->text(), "Elapsed: 00:00:00") << "shown from the start";
     ASSERT_TRUE(WaitUntil([&] {
         for (FileItem* file : view.FileListFiles())
             if (file->compareState != Digested) return false;
@@ -101,6 +106,18 @@ TEST_F(FilesViewTest, RowsAreRedWhileQueuedBlueOnceCollectedAndBlackAfterAStop) 
     session.Comparing().OnCollectTimer();
     EXPECT_EQ(color(0), QColor(Qt::blue));
     EXPECT_EQ(view.FinishedItems().rowCount(), 3);
+    window.UpdateCommandStates();
+    QStringList texts = VisiblePaneTexts(window.StatusPanes());
+    ASSERT_EQ(texts.size(), MainStatusBar::kPaneCount);
+    texts[4] = texts[4].left(9);  // the time taken varies
+    EXPECT_EQ(texts, (QStringList{"Comparison finished: 1 duplicate group; its extra copies hold 2.9 KB",
+                                  "Size: 8.7 KB/8.7 KB File(s)   100%", "Count: 3/3   100%", "", "Elapsed: ", "",
+                                  ""}));
+    // A few seconds later "Ready" is back; the timer is hurried here.
+    auto* timer = window.findChild<QTimer*>("comparisonEndTextTimer");
+    ASSERT_TRUE(timer && timer->isActive());
+    timer->start(0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusPanes().Pane(0)->text() == "Ready"; }, 5000));
 
     for (FileItem* file : view.FileListFiles()) file->compareState = NotCompared;
     session.Engine().Pause();

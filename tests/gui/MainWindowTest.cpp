@@ -171,39 +171,6 @@ TEST_F(MainWindowCommandsTest, DamagedDocumentShowsAnErrorNamingItAndLeavesAnEmp
     EXPECT_TRUE(window.Files().updatesEnabled()) << "the files view paints again once rebuilt";
 }
 
-QStringList VisiblePaneTexts(MainStatusBar& bar) {
-    QStringList texts;
-    for (int pane = 0; pane < MainStatusBar::kPaneCount; ++pane)
-        if (bar.Pane(pane)->isVisible()) texts << bar.Pane(pane)->text();
-    return texts;
-}
-
-TEST_F(StatusBarTest, PanesFollowTheComparisonToItsEnd) {
-    ShowActive();
-    std::vector<FileItem*> queued{AddFile("a", std::string(3000, 'x')), AddFile("b", std::string(3000, 'x'))};
-    window.UpdateCommandStates();
-    EXPECT_EQ(window.StatusPanes().Pane(2)->text(), "");
-    EXPECT_EQ(window.StatusPanes().Pane(3)->text(), "") << "before any comparison";
-    ASSERT_TRUE(window.Session().CompareFiles(queued));
-    window.UpdateCommandStates();
-    EXPECT_EQ(window.StatusPanes().Pane(4)->text(), "Elapsed: 00:00:00") << "shown from the start";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return queued[0]->compareState == Digested && queued[1]->compareState == Digested; },
-                                60000));
-    window.Session().Comparing().OnCollectTimer();
-    window.UpdateCommandStates();
-    QStringList texts = VisiblePaneTexts(window.StatusPanes());
-    ASSERT_EQ(texts.size(), MainStatusBar::kPaneCount);
-    texts[4] = texts[4].left(9);  // the time taken varies
-    EXPECT_EQ(texts, (QStringList{"Comparison finished: 1 duplicate group; its extra copies hold 2.9 KB",
-                                  "Size: 5.8 KB/5.8 KB File(s)   100%", "Count: 2/2   100%", "", "Elapsed: ", "",
-                                  ""}));
-    // A few seconds later "Ready" is back; the timer is hurried here.
-    auto* timer = window.findChild<QTimer*>("comparisonEndTextTimer");
-    ASSERT_TRUE(timer && timer->isActive());
-    timer->start(0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusPanes().Pane(0)->text() == "Ready"; }, 5000));
-}
-
 TEST_F(StatusBarTest, ProgressAndAnOpenMenuShowOverASinglePane) {
     ShowActive();
     MainStatusBar& bar = window.StatusPanes();

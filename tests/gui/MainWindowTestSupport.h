@@ -2,6 +2,7 @@
 // answerer for the modal dialogs its commands open.
 #pragma once
 
+#include "app/MainStatusBar.h"
 #include "app/MainWindow.h"
 #include "controls/TickList.h"
 #include "tests/catalog/CatalogTestSupport.h"
@@ -178,36 +179,13 @@ protected:
     MainWindow window;
 };
 
-// The same window with the result view's models under the model tester, over
-// files catalogued with their digests as a finished comparison leaves them.
-class ResultViewFixture : public MainWindowFixture {
-protected:
-    ResultViewFixture() {
-        for (QAbstractItemModel* model : std::initializer_list<QAbstractItemModel*>{&Results().GroupTree(), &List()})
-            new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal, model);
-    }
-
-    // A file written with content and catalogued with its size, time and digest.
-    FileItem* AddCompared(const std::string& name, std::string_view content) {
-        FileItem* item = CatalogueFile(window.Session().Doc(), files, name, content, Finished);
-        window.Session().Doc().duplicates.Insert(item);
-        return item;
-    }
-    // The result view shown with the groups of the files added, as after an Open.
-    void ShowGroups() {
-        window.Session().Doc().UpdateAllViews();
-        window.RunCommand(kCommandResultView);
-    }
-    // Each row as 1 (ticked) or 0, in row order.
-    std::string Ticks() {
-        std::string ticks;
-        for (size_t row = 0; row < Results().Model().RowCount(); ++row) ticks += Results().Model().IsTicked(row) ? '1' : '0';
-        return ticks;
-    }
-
-    ResultView& Results() { return window.Results(); }
-    ResultListModel& List() { return window.Results().FileListItems(); }
-};
+// The texts of the status panes shown, left to right.
+inline QStringList VisiblePaneTexts(MainStatusBar& bar) {
+    QStringList texts;
+    for (int pane = 0; pane < MainStatusBar::kPaneCount; ++pane)
+        if (bar.Pane(pane)->isVisible()) texts << bar.Pane(pane)->text();
+    return texts;
+}
 
 inline QStringList Column(const QAbstractItemModel& model, int column) {
     QStringList texts;

@@ -33,8 +33,35 @@ namespace {
 const QColor kGrey(0xD2, 0xD2, 0xD2);
 const QColor kHighlight(0xAA, 0xC8, 0xF5);
 
-class ResultViewTest : public ResultViewFixture {
+// The main window with the result view's models under the model tester, over
+// files catalogued with their digests as a finished comparison leaves them.
+class ResultViewTest : public MainWindowFixture {
 protected:
+    ResultViewTest() {
+        for (QAbstractItemModel* model : std::initializer_list<QAbstractItemModel*>{&Results().GroupTree(), &List()})
+            new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal, model);
+    }
+
+    // A file written with content and catalogued with its size, time and digest.
+    FileItem* AddCompared(const std::string& name, std::string_view content) {
+        FileItem* item = CatalogueFile(window.Session().Doc(), files, name, content, Finished);
+        window.Session().Doc().duplicates.Insert(item);
+        return item;
+    }
+    // The result view shown with the groups of the files added, as after an Open.
+    void ShowGroups() {
+        window.Session().Doc().UpdateAllViews();
+        window.RunCommand(kCommandResultView);
+    }
+    // Each row as 1 (ticked) or 0, in row order.
+    std::string Ticks() {
+        std::string ticks;
+        for (size_t row = 0; row < Results().Model().RowCount(); ++row) ticks += Results().Model().IsTicked(row) ? '1' : '0';
+        return ticks;
+    }
+
+    ResultView& Results() { return window.Results(); }
+    ResultListModel& List() { return window.Results().FileListItems(); }
     QColor BackgroundOf(int row) { return List().data(List().index(row, kNameColumn), Qt::BackgroundRole).value<QColor>(); }
     // A copy in a folder of the tree, modified at second `time` as far as the catalogue knows.
     FileItem* Copy(const std::string& relative, std::string_view content, int64_t time) {
