@@ -1,6 +1,5 @@
-// The document: ending a scan, the questions before dropping changes, a save
-// that never destroys the old file, loads of damaged files; the bytes a
-// catalogue is stored as, and the buffered archive that reads and writes them.
+// The document: ending a scan, the questions before dropping changes, a save that
+// never destroys the old file, loads of damaged files, the .tws bytes and the archive.
 #include "document/CXArchive.h"
 #include "document/Document.h"
 #include "platform/CXException.h"
@@ -9,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <climits>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -50,18 +48,18 @@ struct DocumentTest : ::testing::Test {
         EXPECT_EQ(prompts.errors[0].rfind("Could not save " + document.path + ": ", 0), 0u) << prompts.errors[0];
         EXPECT_NE(prompts.errors[0].find(reason), std::string::npos) << prompts.errors[0];
         EXPECT_EQ(ReadBytes(document.path), old);
-        auto entries = std::filesystem::directory_iterator(dir.Root());
-        EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "no temporary file is left";
+        EXPECT_EQ(EntriesIn(dir.Root()), 1) << "no temporary file is left";
         prompts.errors.clear();
     }
-    // Stores a document of one folder at path, as an earlier save left it; returns its bytes.
-    std::string StoreEarlier(const std::string& path) {
+    // Saves a document of one folder as name, as an earlier save left it; returns its bytes.
+    std::string StoreEarlier(const std::string& name) {
         Document earlier(prompts);
         ScanFolder(earlier.root, "saved-before");
         earlier.CommitScan(true);
-        earlier.path = path;
-        EXPECT_TRUE(earlier.Store());
-        return ReadBytes(path);
+        return Stored(earlier, name);
+    }
+    static long EntriesIn(const std::string& folder) {
+        return std::distance(std::filesystem::directory_iterator(folder), {});
     }
 
     TemporaryTree dir;
@@ -73,8 +71,7 @@ TEST_F(DocumentTest, CommitScanKeepsOrDropsTheScannedRecordsAndOnlyAnswersThatSt
     document.CommitScan(false);
     EXPECT_FALSE(document.modified) << "a cancelled scan that made nothing changes nothing";
     FolderItem* data = ScanFolder(document.root, "data");
-    ScanFile(document, data, EntryNamed("one", 100));
-    ScanFile(document, data, EntryNamed("two", 100));
+    for (const char* name : {"one", "two"}) ScanFile(document, data, EntryNamed(name, 100));
     document.CommitScan(true);
     EXPECT_TRUE(document.modified);
     EXPECT_EQ(document.catalog.Count(), 2u);
@@ -128,12 +125,11 @@ struct FileSizeLimit {
 };
 
 TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileByteForByte) {
-    const std::string old = StoreEarlier(dir.Path("doc.tws"));
+    const std::string old = StoreEarlier("doc.tws");
 
     Document odd(prompts);
     FolderItem* folder = ScanFolder(odd.root, "odd");
-    ScanFile(odd, folder, EntryNamed("carriage\rreturn", 1));
-    ScanFile(odd, folder, EntryNamed("line\nfeed", 1));
+    for (const char* name : {"carriage\rreturn", "line\nfeed"}) ScanFile(odd, folder, EntryNamed(name, 1));
     odd.CommitScan(true);
     odd.path = dir.Path("doc.tws");
     ExpectFailedSave(odd, old, "the name \"odd/carriage\rreturn\" holds a line break");
@@ -153,7 +149,7 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileByteForByte) {
 
 TEST_F(DocumentTest, SavingThroughSymbolicLinksWritesTheFileTheyLeadToAndKeepsTheLinks) {
     dir.Folder("real");
-    StoreEarlier(dir.Path("real/doc.tws"));
+    StoreEarlier("real/doc.tws");
     ASSERT_EQ(symlink("real/doc.tws", dir.Path("link.tws").c_str()), 0);
     ASSERT_EQ(symlink(dir.Path("link.tws").c_str(), dir.Path("chain.tws").c_str()), 0);
     ASSERT_EQ(symlink("real/new.tws", dir.Path("dangling.tws").c_str()), 0);
@@ -162,11 +158,7 @@ TEST_F(DocumentTest, SavingThroughSymbolicLinksWritesTheFileTheyLeadToAndKeepsTh
     Document document(prompts);
     ScanFile(document, ScanFolder(document.root, "data"), EntryNamed("file", 7));
     document.CommitScan(true);
-    for (const char* through : {"chain.tws", "dangling.tws"}) {
-        document.path = dir.Path(through);
-        document.modified = true;
-        EXPECT_TRUE(document.Save()) << through;
-    }
+    for (const char* through : {"chain.tws", "dangling.tws"}) Stored(document, through);
     Document reloaded(prompts);
     ASSERT_TRUE(reloaded.OpenFile(dir.Path("real/doc.tws")));
     EXPECT_NE(reloaded.root->FindFolder("data")->FindFile("file"), nullptr) << "the file behind the links is new";
@@ -183,8 +175,7 @@ TEST_F(DocumentTest, SavingThroughSymbolicLinksWritesTheFileTheyLeadToAndKeepsTh
     EXPECT_FALSE(document.Save());
     EXPECT_EQ(prompts.errors,
               std::vector<std::string>{"Could not save " + document.path + ": Too many levels of symbolic links"});
-    auto entries = std::filesystem::directory_iterator(dir.Path("real"));
-    EXPECT_EQ(std::distance(begin(entries), end(entries)), 2) << "no temporary file is left";
+    EXPECT_EQ(EntriesIn(dir.Path("real")), 2) << "no temporary file is left";
 }
 
 // Sends this process a signal at the given progress step of a save.
@@ -198,21 +189,18 @@ struct SignalAtStep : ProgressIndicator {
 };
 
 TEST_F(DocumentTest, ASignalThatEndsASaveRemovesItsTemporaryFileFirstAndAnIgnoredOneLetsItFinish) {
-    const std::string oldBytes = StoreEarlier(dir.Path("doc.tws"));
+    const std::string oldBytes = StoreEarlier("doc.tws");
 
-    struct Case {
-        int signalNumber;
-        bool ignored;
-    } const cases[] = {{SIGINT, false}, {SIGTERM, false}, {SIGINT, true}};
-    for (Case test : cases) {
-        SCOPED_TRACE(std::string(strsignal(test.signalNumber)) + (test.ignored ? ", ignored" : ""));
+    const std::pair<int, bool> signalAndIgnored[] = {{SIGINT, false}, {SIGTERM, false}, {SIGINT, true}};
+    for (const auto& [signalNumber, ignored] : signalAndIgnored) {
+        SCOPED_TRACE(std::string(strsignal(signalNumber)) + (ignored ? ", ignored" : ""));
         std::fflush(nullptr);
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             // Half-way through writing a few thousand files, the signal comes.
-            if (test.ignored) std::signal(test.signalNumber, SIG_IGN);
-            SignalAtStep progress(test.signalNumber, 2000);
+            if (ignored) std::signal(signalNumber, SIG_IGN);
+            SignalAtStep progress(signalNumber, 2000);
             Document document(prompts, &progress);
             FolderItem* folder = ScanFolder(document.root, "many");
             for (int index = 0; index < 4000; ++index) ScanFile(document, folder, EntryNamed(Numbered("f", index), 1));
@@ -222,13 +210,12 @@ TEST_F(DocumentTest, ASignalThatEndsASaveRemovesItsTemporaryFileFirstAndAnIgnore
         }
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
-        auto entries = std::filesystem::directory_iterator(dir.Root());
-        EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "no temporary file is left";
-        if (test.ignored) {
+        EXPECT_EQ(EntriesIn(dir.Root()), 1) << "no temporary file is left";
+        if (ignored) {
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
             EXPECT_GT(ReadBytes(dir.Path("doc.tws")).size(), oldBytes.size()) << "the save went on to the end";
         } else {
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == test.signalNumber) << "ended by the signal";
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << "ended by the signal";
             EXPECT_TRUE(ReadBytes(dir.Path("doc.tws")) == oldBytes) << "the old document stays";
         }
     }
@@ -236,7 +223,7 @@ TEST_F(DocumentTest, ASignalThatEndsASaveRemovesItsTemporaryFileFirstAndAnIgnore
 
 // Loads crafted bytes into a fresh document whose Finished list follows the
 // hooks, and checks that whatever happened left a consistent document.
-struct DamagedDocumentTest : ::testing::Test {
+struct DamagedDocumentTest : DocumentTest {
     bool Load(const std::string& bytes) {
         const std::string path = dir.Path("damaged.tws");
         WriteBytes(path, bytes);
@@ -269,16 +256,14 @@ struct DamagedDocumentTest : ::testing::Test {
     std::string Failure(const std::string& cause) const { return "Could not open " + dir.Path("damaged.tws") + ": " + cause; }
     std::string LastError() const { return prompts.errors.empty() ? "" : prompts.errors.back(); }
 
-    TemporaryTree dir;
-    ScriptedPrompts prompts;
     CheckedProgress progress;
     std::unique_ptr<Document> document;
     std::set<FileItem*> finishedList;
 };
 
-TEST_F(DamagedDocumentTest, EveryTruncationLoadsOrFailsCleanly) {
-    TwsBytes valid;
-    valid.Word(4).Root().Word(2).Folder("a").Word(1);
+TEST_F(DamagedDocumentTest, EveryTruncationLoadsOrFailsCleanlyNegativeCountsLoadNothingAndALyingTotalIsOnlyARange) {
+    TwsBytes valid(4);
+    valid.Word(2).Folder("a").Word(1);
     valid.Folder("b").Word(0).Word(1).File("deep", 10, Finished, 5, kDigestA);
     valid.Word(1).File("mid", 10, Finished, 6, kDigestA).Folder("c").Word(0).Word(0);
     valid.Word(2).File("x", 3).File("y", 10, Finished, 7, "SHORTDIGEST");
@@ -294,46 +279,46 @@ TEST_F(DamagedDocumentTest, EveryTruncationLoadsOrFailsCleanly) {
         EXPECT_EQ(loaded, length >= lastTextStart);
         EXPECT_EQ(LastError(), loaded ? "" : Failure(EndsAt(length)));
     }
+
+    // Negative counts load nothing, and a total that lies is only a progress range.
+    ASSERT_TRUE(Load(TwsBytes(0).Word(uint32_t(-5)).Word(uint32_t(INT32_MIN)).bytes));
+    EXPECT_TRUE(document->root->ChildFolders().empty());
+    for (uint32_t total : {0xFFFFFFFFu, 0u, 1u}) {
+        SCOPED_TRACE(total);
+        ASSERT_TRUE(Load(TwsBytes(total).Word(0).Word(3).File("a", 1).File("b", 2).File("c", 3).bytes));
+        EXPECT_EQ(document->catalog.Count(), 3u);
+        EXPECT_EQ(progress.steps, std::min<int32_t>(3, int32_t(std::min<uint32_t>(total, INT32_MAX))));
+    }
 }
 
-TEST_F(DamagedDocumentTest, AbsurdCountsEndlessNamesAndNestingPastPathMaxFailWithTheirCause) {
-    TwsBytes folders;
-    folders.Word(0).Root().Word(INT32_MAX);
-    TwsBytes files;
-    files.Word(0xFFFFFFFFu).Root().Word(0).Word(INT32_MAX).File("only", 1, Finished, 1, kDigestA);
-    TwsBytes endless;
-    endless.Word(1).Root().Word(0).Word(1);
+TEST_F(DamagedDocumentTest, AbsurdCountsEndlessNamesDeepNestingAndNamesNoScanCouldMakeFailWithTheirCause) {
+    const std::string folders = TwsBytes(0).Word(INT32_MAX).bytes;
+    const std::string files = TwsBytes(0xFFFFFFFFu).Word(0).Word(INT32_MAX).File("only", 1, Finished, 1, kDigestA).bytes;
+    TwsBytes endless(1);
+    endless.Word(0).Word(1);
     for (int word = 0; word < 8; ++word) endless.Word(0);
     endless.Word(5).bytes.append(270, 'e');
     // A million nested folders are refused without recursion once their path
     // could not exist.
     const int depth = 1'000'000;
-    TwsBytes chain;
-    chain.Word(1).Root().Word(1);
+    TwsBytes chain(1);
+    chain.Word(1);
     for (int level = 0; level < depth; ++level) chain.Folder("d").Word(level + 1 < depth ? 1 : 0);
     chain.Word(1).File("bottom", 42);
     for (int level = 0; level < depth; ++level) chain.Word(0);
 
+    std::vector<std::pair<std::string, std::string>> cases;
+    cases.emplace_back(folders, EndsAt(folders.size()));
+    cases.emplace_back(files, EndsAt(files.size()));
+    cases.emplace_back(endless.bytes, EndsAt(endless.bytes.size()));
     // Folder 2049's path, "d/d/.../d", is the first to reach 4096 bytes; the
     // root's own record is record 1, and each level takes 47 bytes after the first 50.
-    const std::pair<const TwsBytes*, std::string> cases[] = {
-        {&folders, EndsAt(folders.bytes.size())},
-        {&files, EndsAt(files.bytes.size())},
-        {&endless, EndsAt(endless.bytes.size())},
-        {&chain, "folders nested deeper than a path can reach, at record 2050 (byte 96306)"}};
-    for (const auto& [bytes, cause] : cases) {
-        EXPECT_FALSE(Load(bytes->bytes)) << cause;
-        EXPECT_EQ(LastError(), Failure(cause));
-    }
-}
+    cases.emplace_back(std::move(chain.bytes), "folders nested deeper than a path can reach, at record 2050 (byte 96306)");
 
-TEST_F(DamagedDocumentTest, NamesNoScanCouldMakeFailNamingTheirRecord) {
     // The root's folder "/" is the one name that holds '/'.
-    TwsBytes valid;
-    valid.Word(1).Root().Word(1).Folder("/").Word(1).Folder("home").Word(0).Word(1).File("f", 1).Word(0).Word(0);
-    ASSERT_TRUE(Load(valid.bytes));
+    ASSERT_TRUE(
+        Load(TwsBytes(1).Word(1).Folder("/").Word(1).Folder("home").Word(0).Word(1).File("f", 1).Word(0).Word(0).bytes));
     EXPECT_EQ(document->root->FindFolder("/")->FindFolder("home")->FindFile("f")->GetFullPath(), "/home/f");
-
     const std::pair<std::string, std::string> names[] = {
         {"", " has an empty name, which no file or folder can have"},
         {".", " is named \".\", which no file or folder can be"},
@@ -344,32 +329,18 @@ TEST_F(DamagedDocumentTest, NamesNoScanCouldMakeFailNamingTheirRecord) {
     };
     for (const auto& [name, fault] : names) {
         for (bool folder : {true, false}) {
-            SCOPED_TRACE((folder ? "folder " : "file ") + name);
-            TwsBytes bytes;
-            bytes.Word(1).Root().Word(1).Folder("/");
+            TwsBytes bytes(1);
+            bytes.Word(1).Folder("/");
             folder ? bytes.Word(1) : bytes.Word(0).Word(1);
             const size_t offset = bytes.bytes.size();
             folder ? bytes.Folder(name).Word(0).Word(0).Word(0) : bytes.File(name, 1);
-            bytes.Word(0);
-            EXPECT_FALSE(Load(bytes.bytes));
-            EXPECT_EQ(LastError(), Failure("record 3 (byte " + std::to_string(offset) + ")" + fault));
+            cases.emplace_back(bytes.Word(0).bytes, "record 3 (byte " + std::to_string(offset) + ")" + fault);
         }
     }
-}
-
-TEST_F(DamagedDocumentTest, NegativeCountsLoadNothingAndALyingTotalIsOnlyAProgressRange) {
-    TwsBytes negative;
-    negative.Word(0).Root().Word(uint32_t(-5)).Word(uint32_t(INT32_MIN));
-    ASSERT_TRUE(Load(negative.bytes));
-    EXPECT_TRUE(document->root->ChildFolders().empty());
-
-    for (uint32_t total : {0xFFFFFFFFu, 0u, 1u}) {
-        SCOPED_TRACE(total);
-        TwsBytes bytes;
-        bytes.Word(total).Root().Word(0).Word(3).File("a", 1).File("b", 2).File("c", 3);
-        ASSERT_TRUE(Load(bytes.bytes));
-        EXPECT_EQ(document->catalog.Count(), 3u);
-        EXPECT_EQ(progress.steps, std::min<int32_t>(3, int32_t(std::min<uint32_t>(total, INT32_MAX))));
+    for (const auto& [bytes, cause] : cases) {
+        SCOPED_TRACE(cause);
+        EXPECT_FALSE(Load(bytes));
+        EXPECT_EQ(LastError(), Failure(cause));
     }
 }
 
@@ -386,20 +357,17 @@ TEST_F(TwsFormatTest, StoredBytesHoldEveryRecordInNameOrderWithSizesOfAllSixtyFo
     FolderItem* big = ScanFolder(document.root, "m");
     for (size_t index = 0; index < sizes.size(); ++index)
         ScanFile(document, big, EntryNamed(Numbered("f", int(index)), sizes[index], 0));
-    // Enough records to pass through the store buffer more than once.
-    std::set<std::string> many;
+    // Enough records to pass through the store buffer more than once, their
+    // names of three digits so that name order is number order.
     FolderItem* folder = ScanFolder(document.root, "z");
-    for (int index = 0; index < 200; ++index) {
-        many.insert(Numbered("n", index));
-        ScanFile(document, folder, EntryNamed(Numbered("n", index), 7, 0));
-    }
+    for (int index = 100; index < 300; ++index) ScanFile(document, folder, EntryNamed(Numbered("n", index), 7, 0));
     document.CommitScan(true);
 
-    TwsBytes expected;
-    expected.Word(208).Root().Word(3).Folder("Z").Word(0).Word(0).Folder("m").Word(0).Word(3);
+    TwsBytes expected(208);
+    expected.Word(3).Folder("Z").Word(0).Word(0).Folder("m").Word(0).Word(3);
     for (size_t index = 0; index < sizes.size(); ++index) expected.File(Numbered("f", int(index)), sizes[index]);
     expected.Folder("z").Word(0).Word(200);
-    for (const std::string& name : many) expected.File(name, 7);
+    for (int index = 100; index < 300; ++index) expected.File(Numbered("n", index), 7);
     expected.Word(5);
     for (const char* name : {"B", "a", "ab", "b", "\xC3\xA9"}) expected.File(name, 1);
     ASSERT_GT(expected.bytes.size(), 8192u);
@@ -413,8 +381,8 @@ TEST_F(TwsFormatTest, StoredBytesHoldEveryRecordInNameOrderWithSizesOfAllSixtyFo
 }
 
 TEST_F(TwsFormatTest, FinishedFilesReturnToTheIndexAndTheHookAndRepeatedNamesAreDropped) {
-    TwsBytes crafted;
-    crafted.Word(8).Root().Word(2).Folder("x").Word(0).Word(3);
+    TwsBytes crafted(8);
+    crafted.Word(2).Folder("x").Word(0).Word(3);
     crafted.File("u", 10, Queued).File("p", 10, Finished, 7, kDigestA).File("q", 10, NotCompared);  // out of order
     crafted.Folder("x").Word(1).Folder("e").Word(0).Word(1).File("deep", 7);
     crafted.Word(1).File("y", 2, Finished, 1, kDigestA);
@@ -453,28 +421,30 @@ public:
     size_t Read(void* buffer, size_t count) override { return CXFile::Read(buffer, std::min<size_t>(count, 2)); }
 };
 
-// An archive loading the given bytes, from a file that lives as long as it.
-struct Loading {
-    Loading(const TemporaryTree& dir, const std::string& bytes, uint32_t bufferSize = 4096, bool trickle = false)
-        : file(trickle ? std::make_unique<TricklingFile>() : std::make_unique<CXFile>()) {
+// Archives loading bytes from a file in a scratch folder.
+struct CXArchiveTest : ::testing::Test {
+    CXArchive& Load(const std::string& bytes, uint32_t bufferSize = 4096, bool trickle = false) {
+        archive.reset();
         WriteBytes(dir.Path("load.tws"), bytes);
+        file = trickle ? std::make_unique<TricklingFile>() : std::make_unique<CXFile>();
         file->Open(dir.Path("load.tws"), CXFile::Access::Read, CXFile::Creation::OpenExisting);
         archive = std::make_unique<CXArchive>(file.get(), CXArchive::Load, bufferSize);
+        return *archive;
     }
+
+    TemporaryTree dir;
     std::unique_ptr<CXFile> file;
     std::unique_ptr<CXArchive> archive;
 };
 
-TEST(CXArchiveTest, WordsAcrossARefillAreJoinedFromBothReadsAndLoadingPastTheEndThrows) {
-    TemporaryTree dir;
+TEST_F(CXArchiveTest, WordsAcrossARefillAreJoinedFromBothReadsAndLoadingPastTheEndThrows) {
     TwsBytes bytes;
     bytes.bytes = "x";
     for (uint32_t i = 0; i < 200; ++i) bytes.Word(i * 2654435761u);
     bytes.bytes += "yz";
     // With a 128-byte buffer and one odd byte first, words straddle every refill.
     for (bool trickle : {false, true}) {
-        Loading loading(dir, bytes.bytes, 128, trickle);
-        CXArchive& archive = *loading.archive;
+        CXArchive& archive = Load(bytes.bytes, 128, trickle);
         EXPECT_EQ(archive.LoadByte(), 'x');
         for (uint32_t i = 0; i < 200; ++i) ASSERT_EQ(archive.LoadWord(), i * 2654435761u) << "word " << i;
         try {
@@ -488,56 +458,47 @@ TEST(CXArchiveTest, WordsAcrossARefillAreJoinedFromBothReadsAndLoadingPastTheEnd
         }
         EXPECT_EQ(archive.LoadByte(), 'y') << "the failed load consumed nothing";
     }
+
+    // Closing a loading archive returns what it read ahead and did not consume.
+    Load(std::string(1000, 'q'));
+    for (int i = 0; i < 10; ++i) archive->LoadByte();
+    EXPECT_EQ(file->GetPosition(), 1000u) << "the whole file was read ahead";
+    archive->Close();
+    EXPECT_EQ(file->GetPosition(), 10u);
 }
 
-TEST(CXArchiveTest, ReadStringEndsLinesAtEachLineEndOrItsLimit) {
-    TemporaryTree dir;
-    Loading loading(dir, "abc\r\ndef\n\n0123456789abcdefghij\nxy\r\nz\rqr\nghi");
-    CXArchive& archive = *loading.archive;
-    char buffer[32];
-    EXPECT_STREQ(archive.ReadString(buffer, 30), "abc");
-    EXPECT_STREQ(archive.ReadString(buffer, 30), "def");
-    EXPECT_STREQ(archive.ReadString(buffer, 30), "") << "an empty line is still a line";
-    EXPECT_STREQ(archive.ReadString(buffer, 14), "0123456789abcd");
-    EXPECT_STREQ(archive.ReadString(buffer, 14), "efghij") << "the rest of the line comes next";
-    EXPECT_STREQ(archive.ReadString(buffer, 2), "xy");
-    EXPECT_STREQ(archive.ReadString(buffer, -2), "\n") << "a CR at the limit's edge still takes its LF";
-    EXPECT_STREQ(archive.ReadString(buffer, -5), "zq") << "a CR takes whatever byte follows it";
+TEST_F(CXArchiveTest, ReadStringEndsLinesAtEachLineEndOrItsLimitEvenWhenARefillSplitsThem) {
+    CXArchive* archive = &Load("abc\r\ndef\n\n0123456789abcdefghij\nxy\r\nz\rqr\nghi");
+    char buffer[300];
+    EXPECT_STREQ(archive->ReadString(buffer, 30), "abc");
+    EXPECT_STREQ(archive->ReadString(buffer, 30), "def");
+    EXPECT_STREQ(archive->ReadString(buffer, 30), "") << "an empty line is still a line";
+    EXPECT_STREQ(archive->ReadString(buffer, 14), "0123456789abcd");
+    EXPECT_STREQ(archive->ReadString(buffer, 14), "efghij") << "the rest of the line comes next";
+    EXPECT_STREQ(archive->ReadString(buffer, 2), "xy");
+    EXPECT_STREQ(archive->ReadString(buffer, -2), "\n") << "a CR at the limit's edge still takes its LF";
+    EXPECT_STREQ(archive->ReadString(buffer, -5), "zq") << "a CR takes whatever byte follows it";
     std::string line;
-    EXPECT_TRUE(archive.ReadString(line, -10));
+    EXPECT_TRUE(archive->ReadString(line, -10));
     EXPECT_EQ(line, "r\n") << "a negative limit keeps the line end";
-    EXPECT_STREQ(archive.ReadString(buffer, 30), "ghi") << "the last line needs no line end";
+    EXPECT_STREQ(archive->ReadString(buffer, 30), "ghi") << "the last line needs no line end";
     std::memset(buffer, 'Z', sizeof buffer);
-    EXPECT_EQ(archive.ReadString(buffer, 30), nullptr);
+    EXPECT_EQ(archive->ReadString(buffer, 30), nullptr);
     EXPECT_EQ(buffer[0], 'Z') << "buffer untouched";
     line = "kept";
-    EXPECT_FALSE(archive.ReadString(line, 30));
+    EXPECT_FALSE(archive->ReadString(line, 30));
     EXPECT_EQ(line, "kept");
-}
 
-TEST(CXArchiveTest, ReadStringFindsLineEndsSplitAcrossRefills) {
-    TemporaryTree dir;
     // Byte 127 is the CR and byte 128 the LF: the line end straddles the first refill.
     const std::string first(127, 'a');
     const std::string contents = first + "\r\n" + "b\n" + std::string(124, 'c') + "\r";
-    Loading loading(dir, contents, 128);
-    CXArchive& archive = *loading.archive;
-    char buffer[300];
-    EXPECT_EQ(std::string(archive.ReadString(buffer, 200)), first);
-    EXPECT_EQ(archive.GetByteCount(), 129u) << "the LF after the refill belongs to the same line end";
-    EXPECT_STREQ(archive.ReadString(buffer, 200), "b");
+    archive = &Load(contents, 128);
+    EXPECT_EQ(std::string(archive->ReadString(buffer, 200)), first);
+    EXPECT_EQ(archive->GetByteCount(), 129u) << "the LF after the refill belongs to the same line end";
+    EXPECT_STREQ(archive->ReadString(buffer, 200), "b");
     // A CR that is the buffer's last byte and the file's last byte: the refill finds the end.
-    EXPECT_EQ(std::string(archive.ReadString(buffer, -200)), std::string(124, 'c') + "\r");
-    EXPECT_EQ(archive.GetByteCount(), contents.size());
-}
-
-TEST(CXArchiveTest, ClosingALoadingArchiveReturnsUnconsumedBytesToTheFile) {
-    TemporaryTree dir;
-    Loading loading(dir, std::string(1000, 'q'));
-    for (int i = 0; i < 10; ++i) loading.archive->LoadByte();
-    EXPECT_EQ(loading.file->GetPosition(), 1000u) << "the whole file was read ahead";
-    loading.archive->Close();
-    EXPECT_EQ(loading.file->GetPosition(), 10u);
+    EXPECT_EQ(std::string(archive->ReadString(buffer, -200)), std::string(124, 'c') + "\r");
+    EXPECT_EQ(archive->GetByteCount(), contents.size());
 }
 
 }  // namespace

@@ -21,6 +21,9 @@ namespace twinseek::testing {
 
 // Document-file bytes built field by field, all words little-endian.
 struct TwsBytes {
+    TwsBytes() = default;
+    // A document's first bytes: its count of files and the root's own record.
+    explicit TwsBytes(uint32_t total) { Word(total).Root(); }
     TwsBytes& Word(uint32_t value) {
         for (int shift = 0; shift < 32; shift += 8) bytes.push_back(char(value >> shift));
         return *this;

@@ -1,11 +1,9 @@
-// The files view over a session: size nodes made on expansion, row sets, the
-// tree's menu, row colours through a comparison and a stop, and a document
-// reopened while its files are listed and compared.
+// The files view: size nodes, row sets, the tree's menu, row colours through a
+// comparison and a stop, and a document reopened while its files are compared.
 #include "views/FilesView.h"
 
 #include "controls/ReportList.h"
 #include "document/HeadlessPrompts.h"
-#include "session/AppSession.h"
 #include "tests/gui/MainWindowTestSupport.h"
 #include "views/CategoryTreeModel.h"
 #include "views/FileListModel.h"
@@ -14,30 +12,8 @@
 #include <QSignalSpy>
 #include <QTreeView>
 
-namespace twinseek {
+namespace twinseek::testing {
 namespace {
-
-using namespace twinseek::testing;
-
-// A session with its files view wired as the main window wires them, each
-// model under a tester.
-class FilesViewHarness final : public CompareView {
-public:
-    FilesViewHarness() {
-        view->resize(900, 600);
-        for (QAbstractItemModel* model : std::initializer_list<QAbstractItemModel*>{
-                 &view->CategoryTree(), &view->FileListItems(), &view->ComparingItems(), &view->FinishedItems()})
-            new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal, model);
-    }
-    ListId FileListId() const override { return view->FileListId(); }
-    void Repaint(uint32_t lists) override { view->Repaint(lists); }
-    void ShowInGroup(FileItem*, size_t) override {}
-
-    HeadlessPrompts prompts;
-    RecordingProgress progress;
-    AppSession session{prompts, progress, *this};
-    std::unique_ptr<FilesView> view = std::make_unique<FilesView>(session, progress);
-};
 
 struct DocumentFile {
     std::string name;
@@ -45,47 +21,34 @@ struct DocumentFile {
     int32_t state = NotCompared;
 };
 
-// Writes the files under dir and a document that catalogues them at path.
-void StoreDocument(const TemporaryTree& dir, const std::string& path, const std::vector<DocumentFile>& files) {
-    HeadlessPrompts prompts;
-    Document document(prompts);
-    FolderItem* folder = document.root;
-    for (const auto& piece : std::filesystem::path(dir.Root())) {
-        folder = folder->FindOrCreateFolder(EntryNamed(piece.string(), 0, FILE_ATTRIBUTE_DIRECTORY));
-        folder->compareState = NotCompared;
-    }
-    for (const DocumentFile& file : files) {
-        WriteBytes(dir.Path(file.name), file.content);
-        FileItem* item = AddFile(folder, file.name, file.content.size(),
-                                 file.state == Finished ? DigestTextOf(file.content) : "");
-        struct stat status {};
-        if (stat(dir.Path(file.name).c_str(), &status) == 0)
-            item->findData.ftLastWriteTime = FileTime::FromUnix(status.st_mtim.tv_sec, uint32_t(status.st_mtim.tv_nsec));
-        item->compareState = file.state;
-        document.catalog.Insert(item->Size(), item);
-    }
-    document.path = path;
-    document.modified = true;
-    ASSERT_TRUE(document.Store());
-}
-
 QString Label(const QAbstractItemModel& model, const QModelIndex& index) { return model.data(index).toString(); }
 
-class FilesViewTest : public ::testing::Test {
+// The main window's files view, each of its models under a tester.
+class FilesViewTest : public MainWindowFixture {
 protected:
-    void Open(const std::vector<DocumentFile>& files) {
-        std::string path = documents.Path("document" + std::to_string(++opened) + ".tws");
-        StoreDocument(tree, path, files);
-        ASSERT_TRUE(harness.session.OpenFile(path));
+    FilesViewTest() {
+        window.resize(900, 600);
+        for (QAbstractItemModel* model : std::initializer_list<QAbstractItemModel*>{
+                 &view.CategoryTree(), &view.FileListItems(), &view.ComparingItems(), &view.FinishedItems()})
+            new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal, model);
+    }
+    // Writes the files and a document that catalogues them, and opens it.
+    void Open(const std::vector<DocumentFile>& entries) {
+        HeadlessPrompts prompts;
+        Document document(prompts);
+        for (const DocumentFile& file : entries) CatalogueFile(document, files, file.name, file.content, file.state);
+        document.path = files.Path("document" + std::to_string(++opened) + ".tws");
+        document.modified = true;
+        ASSERT_TRUE(document.Store());
+        ASSERT_TRUE(window.Session().OpenFile(document.path));
     }
     QModelIndex Category(uint32_t id) const { return model().index(int(id) - 1, 0, model().RootIndex()); }
-    CategoryTreeModel& model() const { return harness.view->CategoryTree(); }
-    void Select(const QModelIndex& node) const { harness.view->CategoryTreeView()->setCurrentIndex(node); }
-    FileListModel& files() const { return harness.view->FileListItems(); }
+    CategoryTreeModel& model() const { return view.CategoryTree(); }
+    void Select(const QModelIndex& node) const { view.CategoryTreeView()->setCurrentIndex(node); }
+    FileListModel& List() const { return view.FileListItems(); }
 
-    TemporaryTree tree;
-    TemporaryTree documents;
-    FilesViewHarness harness;
+    FilesView& view = window.Files();
+    AppSession& session = window.Session();
     int opened = 0;
 };
 
@@ -95,54 +58,71 @@ TEST_F(FilesViewTest, SizeNodesAppearOnFirstExpansionAndNodesShowTheirRows) {
           {"c.bin", std::string(2000, 'c')}, {"d.bin", std::string(2000, 'c')}});
     EXPECT_EQ(Label(model(), Category(6)), "Very Small Files [2 Group(s)]");
     EXPECT_EQ(model().data(Category(6), Qt::ToolTipRole).toString(), "Between 10K and 1K");
-    EXPECT_TRUE(harness.view->CategoryTreeView()->isExpanded(model().RootIndex()));
+    EXPECT_TRUE(view.CategoryTreeView()->isExpanded(model().RootIndex()));
     ASSERT_TRUE(model().hasChildren(Category(6)));
     EXPECT_EQ(model().rowCount(Category(6)), 0) << "an expand button before any child";
-    harness.view->CategoryTreeView()->expand(Category(6));
+    view.CategoryTreeView()->expand(Category(6));
     ASSERT_EQ(model().rowCount(Category(6)), 2);
     EXPECT_EQ(Label(model(), model().index(1, 0, Category(6))), "1.9 KB [2 Files]");
 
     Select(Category(6));
-    EXPECT_EQ(Column(files(), 0), (QStringList{"a.txt", "b.txt", "c.bin", "d.bin"}));
+    EXPECT_EQ(Column(List(), 0), (QStringList{"a.txt", "b.txt", "c.bin", "d.bin"}));
     Select(model().index(1, 0, Category(6)));
-    EXPECT_EQ(Column(files(), 2), (QStringList{"1.9 KB", "1.9 KB"}));
+    EXPECT_EQ(Column(List(), 2), (QStringList{"1.9 KB", "1.9 KB"}));
 
     // A right click selects the node under the pointer and opens the menu.
     QMenu menu("&Action");
-    harness.view->SetContextMenu(&menu);
-    harness.view->show();
-    QTreeView* tree = harness.view->CategoryTreeView();
+    view.SetContextMenu(&menu);
+    window.show();
+    QTreeView* tree = view.CategoryTreeView();
     emit tree->customContextMenuRequested(tree->visualRect(Category(6)).center());
     EXPECT_EQ(tree->currentIndex(), Category(6));
-    EXPECT_EQ(harness.view->FileListRowCount(), 4) << "selecting shows its files";
+    EXPECT_EQ(view.FileListRowCount(), 4) << "selecting shows its files";
     EXPECT_TRUE(menu.isVisible());
 }
 
-TEST_F(FilesViewTest, RowsAreRedWhileQueuedBlueOnceCollectedAndBlackAfterAStop) {
-    Open({{"one", "same"}, {"two", "same"}, {"three", "diff"}});
-    harness.view->show();
+TEST_F(FilesViewTest, RowsAreRedWhileQueuedBlueOnceCollectedAndBlackAfterAStopAndThePanesFollowTheComparison) {
+    Open({{"one", std::string(3000, 'x')}, {"two", std::string(3000, 'x')}, {"three", std::string(3000, 'y')}});
+    ShowActive();
     Select(model().RootIndex());
-    auto color = [this](int row) { return files().data(files().index(row, 1), Qt::ForegroundRole).value<QColor>(); };
-    EXPECT_FALSE(files().data(files().index(0, 0), Qt::ForegroundRole).isValid());
+    auto color = [this](int row) { return List().data(List().index(row, 1), Qt::ForegroundRole).value<QColor>(); };
+    EXPECT_FALSE(List().data(List().index(0, 0), Qt::ForegroundRole).isValid());
+    window.UpdateCommandStates();
+    EXPECT_EQ(window.StatusPanes().Pane(2)->text(), "");
+    EXPECT_EQ(window.StatusPanes().Pane(3)->text(), "") << "before any comparison";
 
-    QSignalSpy painted(&files(), &QAbstractItemModel::dataChanged);
-    harness.session.CompareFiles(harness.view->FileListFiles());
+    QSignalSpy painted(&List(), &QAbstractItemModel::dataChanged);
+    session.CompareFiles(view.FileListFiles());
     EXPECT_EQ(color(2), QColor(Qt::red));
     ASSERT_EQ(painted.size(), 1) << "the rows on screen are drawn again";
     EXPECT_EQ(painted[0][1].toModelIndex().row(), 2);
+    window.UpdateCommandStates();
+    EXPECT_EQ(window.StatusPanes().Pane(4)->text(), "Elapsed: 00:00:00") << "shown from the start";
     ASSERT_TRUE(WaitUntil([&] {
-        for (FileItem* file : harness.view->FileListFiles())
+        for (FileItem* file : view.FileListFiles())
             if (file->compareState != Digested) return false;
         return true;
     }));
-    harness.session.Comparing().OnCollectTimer();
+    session.Comparing().OnCollectTimer();
     EXPECT_EQ(color(0), QColor(Qt::blue));
-    EXPECT_EQ(harness.view->FinishedItems().rowCount(), 3);
+    EXPECT_EQ(view.FinishedItems().rowCount(), 3);
+    window.UpdateCommandStates();
+    QStringList texts = VisiblePaneTexts(window.StatusPanes());
+    ASSERT_EQ(texts.size(), MainStatusBar::kPaneCount);
+    texts[4] = texts[4].left(9);  // the time taken varies
+    EXPECT_EQ(texts, (QStringList{"Comparison finished: 1 duplicate group; its extra copies hold 2.9 KB",
+                                  "Size: 8.7 KB/8.7 KB File(s)   100%", "Count: 3/3   100%", "", "Elapsed: ", "",
+                                  ""}));
+    // A few seconds later "Ready" is back; the timer is hurried here.
+    auto* timer = window.findChild<QTimer*>("comparisonEndTextTimer");
+    ASSERT_TRUE(timer && timer->isActive());
+    timer->start(0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusPanes().Pane(0)->text() == "Ready"; }, 5000));
 
-    for (FileItem* file : harness.view->FileListFiles()) file->compareState = NotCompared;
-    harness.session.Engine().Pause();
-    harness.session.CompareFiles(harness.view->FileListFiles());
-    harness.session.StopComparison();
+    for (FileItem* file : view.FileListFiles()) file->compareState = NotCompared;
+    session.Engine().Pause();
+    session.CompareFiles(view.FileListFiles());
+    session.StopComparison();
     for (int row = 0; row < 3; ++row) EXPECT_EQ(color(row), QColor(Qt::black)) << row;
 }
 
@@ -163,19 +143,20 @@ struct RowProbe : DocumentView {
 TEST_F(FilesViewTest, AReopenedDocumentLeavesNoRowPointingAtTheOldRecords) {
     Open({{"old1", "same"}, {"old2", "same"}, {"done1", "done", Finished}, {"done2", "done", Finished}});
     Select(model().RootIndex());
-    harness.view->CategoryTreeView()->expand(Category(7));
-    harness.session.Engine().Pause();
-    harness.session.CompareFiles(harness.view->FileListFiles());
-    ASSERT_EQ(harness.view->ComparingItems().rowCount() + harness.view->FinishedItems().rowCount(), 4);
+    view.CategoryTreeView()->expand(Category(7));
+    session.Engine().Pause();
+    session.CompareFiles(view.FileListFiles());
+    ASSERT_EQ(view.ComparingItems().rowCount() + view.FinishedItems().rowCount(), 4);
 
-    RowProbe probe(*harness.view);
-    harness.session.Doc().RegisterView(&probe);
+    RowProbe probe(view);
+    session.Doc().RegisterView(&probe);
+    ModalAnswerer dropChanges(QMessageBox::No);
     Open({{"new1", "abc"}, {"new2", "abd"}, {"kept", "k", Finished}});
-    harness.session.Doc().UnregisterView(&probe);
+    session.Doc().UnregisterView(&probe);
     EXPECT_EQ(probe.rows, 0);
-    EXPECT_EQ(harness.view->FinishedItems().rowCount(), 1) << "the new document's finished file";
+    EXPECT_EQ(view.FinishedItems().rowCount(), 1) << "the new document's finished file";
     EXPECT_EQ(Label(model(), model().RootIndex()), "All Files [1 Group(s)]");
 }
 
 }  // namespace
-}  // namespace twinseek
+}  // namespace twinseek::testing

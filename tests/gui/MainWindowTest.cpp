@@ -1,24 +1,31 @@
 // The main window: commands refused while comparing, the questions before
 // closing, keys and tips, the status panes through a comparison and a progress
-// run, widths that hold their texts, and what assistive tools read.
+// run, widths that hold their texts, what assistive tools read; its placement
+// and bands kept in the settings file whatever it holds, and its icons.
 #include "app/AboutDialog.h"
 #include "app/DeleteDialog.h"
+#include "app/Icons.h"
 #include "app/MainStatusBar.h"
+#include "app/WindowSettings.h"
 #include "controls/ReportList.h"
 #include "session/CommandTable.h"
 #include "session/DiskFileRemover.h"
+#include "session/WindowPlacement.h"
 #include "tests/gui/MainWindowTestSupport.h"
 #include "views/CategoryTreeModel.h"
 #include "views/FileListModel.h"
 #include "views/FilesView.h"
 
-#include <QAccessible>
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QImage>
+#include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
 #include <QProgressBar>
-#include <QRegularExpression>
-#include <QTabBar>
+#include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
@@ -164,39 +171,6 @@ TEST_F(MainWindowCommandsTest, DamagedDocumentShowsAnErrorNamingItAndLeavesAnEmp
     EXPECT_TRUE(window.Files().updatesEnabled()) << "the files view paints again once rebuilt";
 }
 
-QStringList VisiblePaneTexts(MainStatusBar& bar) {
-    QStringList texts;
-    for (int pane = 0; pane < MainStatusBar::kPaneCount; ++pane)
-        if (bar.Pane(pane)->isVisible()) texts << bar.Pane(pane)->text();
-    return texts;
-}
-
-TEST_F(StatusBarTest, PanesFollowTheComparisonToItsEnd) {
-    ShowActive();
-    std::vector<FileItem*> queued{AddFile("a", std::string(3000, 'x')), AddFile("b", std::string(3000, 'x'))};
-    window.UpdateCommandStates();
-    EXPECT_EQ(window.StatusPanes().Pane(2)->text(), "");
-    EXPECT_EQ(window.StatusPanes().Pane(3)->text(), "") << "before any comparison";
-    ASSERT_TRUE(window.Session().CompareFiles(queued));
-    window.UpdateCommandStates();
-    EXPECT_EQ(window.StatusPanes().Pane(4)->text(), "Elapsed: 00:00:00") << "shown from the start";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return queued[0]->compareState == Digested && queued[1]->compareState == Digested; },
-                                60000));
-    window.Session().Comparing().OnCollectTimer();
-    window.UpdateCommandStates();
-    QStringList texts = VisiblePaneTexts(window.StatusPanes());
-    ASSERT_EQ(texts.size(), MainStatusBar::kPaneCount);
-    texts[4] = texts[4].left(9);  // the time taken varies
-    EXPECT_EQ(texts, (QStringList{"Comparison finished: 1 duplicate group; its extra copies hold 2.9 KB",
-                                  "Size: 5.8 KB/5.8 KB File(s)   100%", "Count: 2/2   100%", "", "Elapsed: ", "",
-                                  ""}));
-    // A few seconds later "Ready" is back; the timer is hurried here.
-    auto* timer = window.findChild<QTimer*>("comparisonEndTextTimer");
-    ASSERT_TRUE(timer && timer->isActive());
-    timer->start(0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusPanes().Pane(0)->text() == "Ready"; }, 5000));
-}
-
 TEST_F(StatusBarTest, ProgressAndAnOpenMenuShowOverASinglePane) {
     ShowActive();
     MainStatusBar& bar = window.StatusPanes();
@@ -231,11 +205,6 @@ TEST_F(StatusBarTest, ProgressAndAnOpenMenuShowOverASinglePane) {
     EXPECT_EQ(VisiblePaneTexts(bar).first(), "Ready");
 }
 
-// The room a cell of view leaves its text, inside the style's margins.
-int TextRoom(const QAbstractItemView& view, int columnWidth) {
-    return columnWidth - 2 * (view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1);
-}
-
 TEST_F(TextWidthsTest, ColumnsHoldTheirWidestTextsAndANarrowedColumnStaysNarrow) {
     window.resize(800, 600);
     ShowActive();
@@ -251,7 +220,9 @@ TEST_F(TextWidthsTest, ColumnsHoldTheirWidestTextsAndANarrowedColumnStaysNarrow)
     for (const auto& [list, header, columns] : lists) {
         for (size_t column = 0; column < columns.size(); ++column) {
             if (!columns[column].widestTexts) continue;
-            const int room = TextRoom(*list, header->sectionSize(int(column)));
+            // The room a cell leaves its text, inside the style's margins.
+            const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+            const int room = header->sectionSize(int(column)) - 2 * margin;
             for (const std::string& text : columns[column].widestTexts())
                 EXPECT_LE(list->fontMetrics().horizontalAdvance(QString::fromStdString(text)), room)
                     << list->objectName().toStdString() << " cuts " << text;
@@ -287,6 +258,191 @@ TEST_F(AccessibleNamesTest, WindowsAndDialogsReadAsTheyShow) {
     DeleteDialog deletion(window.Session(), {}, remover, &window);
     deletion.show();
     EXPECT_EQ(AccessibilityFaults(deletion), QStringList());
+}
+
+
+// A main window with the two bands as the program makes them: the menu bar on
+// the first row, the 13 buttons on a second.
+struct BandedWindow {
+    BandedWindow() {
+        window.resize(900, 600);
+        menuBand->setObjectName("menuBand");
+        auto* menuBar = new QMenuBar;
+        menuBar->setNativeMenuBar(false);
+        for (const char* title : {"&File", "&Action", "&View", "&Help"}) menuBar->addMenu(title);
+        menuBand->addWidget(menuBar);
+        toolBand->setObjectName("toolBand");
+        for (int i = 0; i < 13; ++i) toolBand->addAction(QString("Button %1").arg(i));
+        window.addToolBar(Qt::TopToolBarArea, menuBand);
+        window.addToolBarBreak();
+        window.addToolBar(Qt::TopToolBarArea, toolBand);
+    }
+    bool ToolBandFirstInOneRow() const {
+        return toolBand->y() == menuBand->y() && toolBand->x() < menuBand->x() && !window.toolBarBreak(menuBand);
+    }
+    QMainWindow window;
+    QToolBar* menuBand = new QToolBar(&window);
+    QToolBar* toolBand = new QToolBar(&window);
+};
+
+class WindowSettingsTest : public ::testing::Test {
+protected:
+    // Written and read back through the file, as at the next start.
+    void Reopen() {
+        settings->sync();
+        settings = std::make_unique<QSettings>(folder.filePath("Twinseek.conf"), QSettings::IniFormat);
+    }
+    static QByteArray Record(const WindowPlacement& placement) {
+        const auto bytes = EncodePlacement(placement);
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    }
+    QTemporaryDir folder;
+    std::unique_ptr<QSettings> settings =
+        std::make_unique<QSettings>(folder.filePath("Twinseek.conf"), QSettings::IniFormat);
+};
+
+TEST_F(WindowSettingsTest, PlacementRoundTripsInEachStateAndOneOffEveryScreenHugeOrDamagedIsMadeSafe) {
+    const std::pair<Qt::WindowStates, bool> closedInOpensMaximized[] = {
+        {Qt::WindowNoState, false},
+        {Qt::WindowMaximized, true},
+        {Qt::WindowMinimized, false},
+        {Qt::WindowMinimized | Qt::WindowMaximized, true},
+    };
+    const QRect normal(120, 80, 640, 420);
+    for (const auto& [closedIn, opensMaximized] : closedInOpensMaximized) {
+        QWidget closing;
+        closing.setGeometry(normal);
+        closing.setWindowState(closedIn);
+        SavePlacement(closing, *settings);
+        Reopen();
+        QWidget opening;
+        RestorePlacement(opening, *settings);
+        EXPECT_EQ(opening.normalGeometry(), normal) << closedIn.toInt();
+        EXPECT_EQ(opening.isMaximized(), opensMaximized) << closedIn.toInt();
+        EXPECT_FALSE(opening.isMinimized());
+    }
+
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const std::pair<PlacementRect, QSize> savedAndSize[] = {
+        {{30000, 30000, 30640, 30420}, QSize(640, 420)},
+        {{0, 0, 16777214, 16777214}, area.size()},
+        {{0, 0, 32767, 32767}, area.size()},
+    };
+    for (const auto& [saved, size] : savedAndSize) {
+        settings->setValue("MainFramePos", Record({0, kShowNormal, -1, -1, -1, -1, saved}));
+        QWidget window;
+        RestorePlacement(window, *settings);
+        EXPECT_TRUE(area.contains(window.geometry())) << saved.right;
+        EXPECT_EQ(window.size(), size) << saved.right;
+    }
+
+    const QByteArray good = Record({0, kShowMaximized, -1, -1, -1, -1, {10, 10, 500, 400}});
+    QByteArray wrongLength = good;
+    wrongLength[0] = 40;
+    const QByteArray emptyRect = Record({0, kShowMaximized, -1, -1, -1, -1, {10, 10, 10, 400}});
+    const std::pair<QVariant, bool> valueAndMaximized[] = {
+        {good.left(43), false}, {good + '\0', false}, {wrongLength, false}, {QString::fromLatin1(good), false},
+        {44, false}, {emptyRect, true},  // the state applies, the size stays
+    };
+    for (const auto& [value, maximized] : valueAndMaximized) {
+        settings->setValue("MainFramePos", value);
+        QWidget window;
+        window.setGeometry(200, 150, 300, 250);
+        RestorePlacement(window, *settings);
+        EXPECT_EQ(window.normalGeometry(), QRect(200, 150, 300, 250)) << value.typeName();
+        EXPECT_EQ(window.isMaximized(), maximized) << value.typeName();
+    }
+}
+
+TEST_F(WindowSettingsTest, SwappedBandsComeBackInTheirOrderAndWidth) {
+    BandedWindow closing;
+    closing.window.show();
+    SavePlacement(closing.window, *settings);
+    SaveBands(closing.window, *settings);
+    EXPECT_EQ(settings->allKeys().size(), 8);
+    EXPECT_EQ(settings->value("ReBar1BreakLine").toInt(), 1) << "tool band on its own row";
+
+    // The user drags the tool band up, before the menu band on the first row.
+    closing.window.removeToolBar(closing.toolBand);
+    closing.window.insertToolBar(closing.menuBand, closing.toolBand);
+    closing.toolBand->show();
+    QApplication::processEvents();
+    ASSERT_TRUE(closing.ToolBandFirstInOneRow());
+    SaveBands(closing.window, *settings);
+    Reopen();
+    EXPECT_EQ(settings->value("ReBar0ID").toInt(), 60161);
+    EXPECT_EQ(settings->value("ReBar1ID").toInt(), 60160);
+
+    // Narrower than its buttons: the width holds at the next start.
+    settings->setValue("ReBar0CX", 200);
+    BandedWindow opening;
+    opening.toolBand->hide();  // hidden by the Toolbar command: stays hidden
+    RestoreBands(opening.window, *settings);
+    opening.window.show();
+    EXPECT_TRUE(opening.toolBand->isHidden());
+    opening.toolBand->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(opening.ToolBandFirstInOneRow());
+    EXPECT_EQ(opening.toolBand->width(), 200);
+    // Taking hold of the band lets it go.
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(opening.toolBand, &press);
+    QApplication::processEvents();
+    EXPECT_GT(opening.toolBand->width(), 200);
+}
+
+
+// Points the icon theme at a folder of our own for the length of a test.
+class IconsTest : public ::testing::Test {
+protected:
+    void SetUp() override { QIcon::setThemeSearchPaths({folder.path()}); }
+    void TearDown() override {
+        QIcon::setThemeSearchPaths(savedPaths);
+        QIcon::setThemeName(savedTheme);
+    }
+    static int OpaquePixels(const QImage& image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) count += qAlpha(image.pixel(x, y)) > 0;
+        return count;
+    }
+    QTemporaryDir folder;
+    const QStringList savedPaths = QIcon::themeSearchPaths();
+    const QString savedTheme = QIcon::themeName();
+};
+
+TEST_F(IconsTest, BareMachineShowsOurOwnDrawingsWithHotAndDisabledLooksAndAThemeIconWinsWhereTheThemeHasOne) {
+    QIcon::setThemeName("none-installed");
+    for (int id : {57600, 57601, 57603, 57604, 57665, 32779, 32781, 32782, 32790, 32783, 32787, 32789, 57664}) {
+        EXPECT_GT(OpaquePixels(CommandIcon(id).pixmap(24, 24).toImage()), 40) << id;
+    }
+    EXPECT_GT(OpaquePixels(ProgramIcon().pixmap(64, 64).toImage()), 1000);
+    for (int id : {59392, 59393, 1}) EXPECT_TRUE(CommandIcon(id).isNull()) << id;
+
+    const QIcon stop = CommandIcon(32790);  // a red square
+    const QColor normal = stop.pixmap(24, 24, QIcon::Normal).toImage().pixelColor(12, 12);
+    const QColor hot = stop.pixmap(24, 24, QIcon::Active).toImage().pixelColor(12, 12);
+    const QColor disabled = stop.pixmap(24, 24, QIcon::Disabled).toImage().pixelColor(12, 12);
+    EXPECT_GT(hot.lightness(), normal.lightness());
+    EXPECT_EQ(hot.hue(), normal.hue());
+    EXPECT_EQ(disabled.saturation(), 0);
+    EXPECT_LT(disabled.alpha(), normal.alpha());
+
+    // A theme that has document-new only, as a plain green square.
+    ASSERT_TRUE(QDir(folder.path()).mkpath("plain/24x24/actions"));
+    QFile index(folder.filePath("plain/index.theme"));
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=Plain\nDirectories=24x24/actions\n\n[24x24/actions]\nSize=24\nType=Fixed\n");
+    index.close();
+    QImage square(24, 24, QImage::Format_ARGB32);
+    square.fill(Qt::green);
+    ASSERT_TRUE(square.save(folder.filePath("plain/24x24/actions/document-new.png")));
+    QIcon::setThemeName("plain");
+
+    EXPECT_EQ(CommandIcon(57600).pixmap(24, 24).toImage().pixel(12, 12), QColor(Qt::green).rgb());
+    const QImage open = CommandIcon(57601).pixmap(24, 24).toImage();
+    EXPECT_GT(OpaquePixels(open), 40) << "Open falls back to our folder";
+    EXPECT_NE(open.pixel(12, 12), QColor(Qt::green).rgb());
 }
 
 }  // namespace

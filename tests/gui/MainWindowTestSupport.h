@@ -1,8 +1,8 @@
-// A main window over a catalogue of real files in a temporary folder, an
-// answerer for the modal dialogs its commands open, and the result view's
-// models under the model tester.
+// A main window over a catalogue of real files in a temporary folder, and an
+// answerer for the modal dialogs its commands open.
 #pragma once
 
+#include "app/MainStatusBar.h"
 #include "app/MainWindow.h"
 #include "controls/TickList.h"
 #include "tests/catalog/CatalogTestSupport.h"
@@ -122,6 +122,29 @@ inline QStringList AccessibilityFaults(QWidget& top) {
 
 using Boxes = QList<ModalAnswerer::Seen>;
 
+// A file written in dir with content and its record, under the folder chain of
+// its path, in document's catalogue; a Finished one carries its digest and the
+// file's time, as a finished comparison leaves it.
+inline FileItem* CatalogueFile(Document& document, const TemporaryTree& dir, const std::string& name,
+                               std::string_view content, int32_t state = NotCompared) {
+    WriteBytes(dir.Path(name), content);
+    const std::filesystem::path full(dir.Path(name));
+    FolderItem* folder = document.root->FindOrCreateFolder(EntryNamed("/"));
+    for (const auto& piece : full.parent_path().relative_path()) {
+        folder = folder->FindOrCreateFolder(EntryNamed(piece.string()));
+        folder->compareState = NotCompared;
+    }
+    FileItem* item = AddFile(folder, full.filename().string(), content.size());
+    document.catalog.Insert(content.size(), item);
+    if (state != Finished) return item;
+    struct stat status {};
+    EXPECT_EQ(stat(full.c_str(), &status), 0);
+    item->findData.ftLastWriteTime = FileTime::FromUnix(status.st_mtim.tv_sec, uint32_t(status.st_mtim.tv_nsec));
+    item->SetDigestText(DigestTextOf(content));
+    item->compareState = Finished;
+    return item;
+}
+
 class MainWindowFixture : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -134,17 +157,7 @@ protected:
 
     // A file with content in the folder and its record in the window's catalogue.
     FileItem* AddFile(const std::string& name, std::string_view content) {
-        WriteBytes(files.Path(name), content);
-        const std::filesystem::path full(files.Path(name));
-        Document& document = window.Session().Doc();
-        FolderItem* folder = document.root->FindOrCreateFolder(EntryNamed("/"));
-        for (const auto& piece : full.parent_path().relative_path()) {
-            folder = folder->FindOrCreateFolder(EntryNamed(piece.string()));
-            folder->compareState = NotCompared;
-        }
-        FileItem* item = testing::AddFile(folder, full.filename().string(), content.size());
-        document.catalog.Insert(content.size(), item);
-        return item;
+        return CatalogueFile(window.Session().Doc(), files, name, content);
     }
 
     // Queues n files of equal size with the engine paused, so that the rows stay.
@@ -166,46 +179,13 @@ protected:
     MainWindow window;
 };
 
-// The same window with the result view's models under the model tester, over
-// files catalogued with their digests as a finished comparison leaves them.
-class ResultViewFixture : public MainWindowFixture {
-protected:
-    ResultViewFixture() {
-        for (QAbstractItemModel* model : std::initializer_list<QAbstractItemModel*>{&Results().GroupTree(), &List()})
-            new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal, model);
-    }
-
-    // A file written with content and catalogued with its size, time and digest.
-    FileItem* AddCompared(const std::string& name, std::string_view content) {
-        FileItem* item = AddFile(name, content);
-        struct stat status {};
-        EXPECT_EQ(stat(files.Path(name).c_str(), &status), 0);
-        item->findData.ftLastWriteTime = FileTime::FromUnix(status.st_mtim.tv_sec, uint32_t(status.st_mtim.tv_nsec));
-        item->SetDigestText(DigestTextOf(content));
-        item->compareState = Finished;
-        window.Session().Doc().duplicates.Insert(item);
-        return item;
-    }
-    // The result view shown with the groups of the files added, as after an Open.
-    void ShowGroups() {
-        window.Session().Doc().UpdateAllViews();
-        window.RunCommand(kCommandResultView);
-    }
-    int RowOf(std::string_view name) {
-        for (size_t row = 0; row < Results().Model().RowCount(); ++row)
-            if (Results().Model().File(row)->Name() == name) return int(row);
-        return -1;
-    }
-    // Each row as 1 (ticked) or 0, in row order.
-    std::string Ticks() {
-        std::string ticks;
-        for (size_t row = 0; row < Results().Model().RowCount(); ++row) ticks += Results().Model().IsTicked(row) ? '1' : '0';
-        return ticks;
-    }
-
-    ResultView& Results() { return window.Results(); }
-    ResultListModel& List() { return window.Results().FileListItems(); }
-};
+// The texts of the status panes shown, left to right.
+inline QStringList VisiblePaneTexts(MainStatusBar& bar) {
+    QStringList texts;
+    for (int pane = 0; pane < MainStatusBar::kPaneCount; ++pane)
+        if (bar.Pane(pane)->isVisible()) texts << bar.Pane(pane)->text();
+    return texts;
+}
 
 inline QStringList Column(const QAbstractItemModel& model, int column) {
     QStringList texts;

@@ -1,7 +1,5 @@
-// The result view in the main window: groups arriving from a comparison, ticks
-// from the keyboard, a chosen group highlighted; the mark commands and the
-// lists' menu; the Delete dialog, its question before every copy of a group
-// goes and the program's remover sending a file to a Trash in temporary folders.
+// The result view in the main window: groups, ticks, highlight, the mark
+// commands and the lists' menu; the Delete dialog and the remover it drives.
 #include "app/DeleteDialog.h"
 #include "app/MarkRulesSettings.h"
 #include "controls/FileActions.h"
@@ -35,8 +33,35 @@ namespace {
 const QColor kGrey(0xD2, 0xD2, 0xD2);
 const QColor kHighlight(0xAA, 0xC8, 0xF5);
 
-class ResultViewTest : public ResultViewFixture {
+// The main window with the result view's models under the model tester, over
+// files catalogued with their digests as a finished comparison leaves them.
+class ResultViewTest : public MainWindowFixture {
 protected:
+    ResultViewTest() {
+        for (QAbstractItemModel* model : std::initializer_list<QAbstractItemModel*>{&Results().GroupTree(), &List()})
+            new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal, model);
+    }
+
+    // A file written with content and catalogued with its size, time and digest.
+    FileItem* AddCompared(const std::string& name, std::string_view content) {
+        FileItem* item = CatalogueFile(window.Session().Doc(), files, name, content, Finished);
+        window.Session().Doc().duplicates.Insert(item);
+        return item;
+    }
+    // The result view shown with the groups of the files added, as after an Open.
+    void ShowGroups() {
+        window.Session().Doc().UpdateAllViews();
+        window.RunCommand(kCommandResultView);
+    }
+    // Each row as 1 (ticked) or 0, in row order.
+    std::string Ticks() {
+        std::string ticks;
+        for (size_t row = 0; row < Results().Model().RowCount(); ++row) ticks += Results().Model().IsTicked(row) ? '1' : '0';
+        return ticks;
+    }
+
+    ResultView& Results() { return window.Results(); }
+    ResultListModel& List() { return window.Results().FileListItems(); }
     QColor BackgroundOf(int row) { return List().data(List().index(row, kNameColumn), Qt::BackgroundRole).value<QColor>(); }
     // A copy in a folder of the tree, modified at second `time` as far as the catalogue knows.
     FileItem* Copy(const std::string& relative, std::string_view content, int64_t time) {
@@ -263,7 +288,7 @@ TEST_F(DeleteDialogTest, RefusedWhileComparingElseTheDialogListsTheTickedFilesAn
     for (const char* name : {"a1", "a2"}) AddCompared(name, "same");
     for (const char* name : {"b1", "b2"}) AddCompared(name, "longer");
     ShowGroups();
-    for (const char* name : {"a2", "b2"}) Results().Model().SetTicked(size_t(RowOf(name)), true);
+    for (size_t row : {1, 3}) Results().Model().SetTicked(row, true);  // b2 and a2, the larger group first
     StartPausedComparison(1);
     {
         ModalAnswerer refusal;
@@ -381,8 +406,8 @@ TEST_F(DeleteDialogTest, DeletePressedWhileFilesGoStartsNoSecondDeletion) {
 }
 
 TEST_F(DeleteDialogTest, TrashTakesTheFileWithInfoThatNamesWhereItWas) {
-    // HOME, XDG_DATA_HOME and the working folder in folders of the test's own
-    // for as long as the test runs.
+    // HOME, the Trash and the working folder in folders of the test's own
+    // while the file goes; the suite's own are put back before the checks.
     const QByteArray oldHome = qgetenv("HOME"), oldData = qgetenv("XDG_DATA_HOME");
     const std::filesystem::path work = std::filesystem::current_path();
     const std::string data = files.Path("home/data");
@@ -391,15 +416,6 @@ TEST_F(DeleteDialogTest, TrashTakesTheFileWithInfoThatNamesWhereItWas) {
     qputenv("HOME", files.Path("home").c_str());
     qputenv("XDG_DATA_HOME", data.c_str());
     std::filesystem::current_path(files.Path("work"));
-    struct Restore {
-        std::function<void()> undo;
-        ~Restore() { undo(); }
-    } restore{[&] {
-        std::filesystem::current_path(work);
-        qputenv("HOME", oldHome);
-        oldData.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", oldData);
-    }};
-
     FileItem* copy = AddCompared("copy 100%.txt", "x");
     AddCompared("kept.txt", "x");
     DiskFileRemover remover;
@@ -407,6 +423,9 @@ TEST_F(DeleteDialogTest, TrashTakesTheFileWithInfoThatNamesWhereItWas) {
     dialog.TrashChoice()->setChecked(true);
     ModalAnswerer answerer;
     Press(dialog, "deleteButton");
+    std::filesystem::current_path(work);
+    qputenv("HOME", oldHome);
+    qputenv("XDG_DATA_HOME", oldData);
     EXPECT_TRUE(answerer.seen.isEmpty());
     EXPECT_FALSE(Exists("copy 100%.txt"));
     EXPECT_EQ(ReadBytes(data + "/Trash/files/copy 100%.txt"), "x");
