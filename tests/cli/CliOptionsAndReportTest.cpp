@@ -140,9 +140,6 @@ TEST(GroupReportTest, GroupsOfTwoOrMoreInResultOrder) {
         index.Insert(item);
     auto groups = CollectGroups(index);
     ASSERT_EQ(groups.size(), 2u);
-    EXPECT_EQ(groups[0].size, 900u);
-    EXPECT_EQ(groups[0].paths, (std::vector<std::string>{"/big1", "/big2"}));
-    EXPECT_EQ(groups[1].paths, (std::vector<std::string>{"/small1", "/small2"}));
     EXPECT_EQ(GroupsAsJson(groups), "[\n  {\"size\": 900, \"digest\": \"" + b +
                                         "\", \"files\": [\"/big1\", \"/big2\"]},\n  {\"size\": 10, \"digest\": \"" + a +
                                         "\", \"files\": [\"/small1\", \"/small2\"]}\n]\n");

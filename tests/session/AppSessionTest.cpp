@@ -1,5 +1,6 @@
 // A session over real folders: a comparison its lists follow, a document saved
 // and opened again, and rescans that take in what changed and keep what could not be listed.
+#include "session/GroupReport.h"
 #include "tests/session/SessionTestSupport.h"
 
 #include <ctime>
@@ -84,22 +85,6 @@ TEST_F(AppSessionTest, ComparisonMarksModifiedAndListsFollowByRows) {
     EXPECT_FALSE(prompts.TakeErrors().empty()) << "a failed open says why";
 }
 
-TEST_F(AppSessionTest, NewDocumentStopsTheComparisonAndEmptiesBothLists) {
-    WriteBytes(tree.Path("a"), "xy");
-    WriteBytes(tree.Path("b"), "xz");
-    Scan();
-    session.Engine().Pause();
-    ASSERT_TRUE(session.CompareAllSharedSizes());
-    ASSERT_EQ(session.Comparing().RowCount(), 2u);
-
-    session.Doc().modified = false;
-    session.Doc().New();
-    EXPECT_FALSE(session.IsComparing()) << "no row may outlive the records it points at";
-    EXPECT_EQ(comparingObserver.clears, 1u);
-    EXPECT_EQ(session.Finished().RowCount(), 0u);
-    EXPECT_EQ(session.Doc().catalog.Count(), 0u);
-}
-
 // Written with a last-write time long past, so that a rewrite of the same
 // length shows in its time however soon it follows.
 void WriteAged(const std::string& path, const std::string& content) {
@@ -118,11 +103,8 @@ struct RefreshSession : testing::RecordingSession {
     }
     std::set<Names> Groups() const {
         std::set<Names> groups;
-        session.Doc().duplicates.ForEachDuplicateGroup([&](uint64_t, DuplicateIndex::FileRange files) {
-            Names paths;
-            for (auto it = files.first; it != files.second; ++it) paths.emplace((*it)->GetFullPath());
-            groups.insert(paths);
-        });
+        for (const GroupReport& group : CollectGroups(session.Doc().duplicates))
+            groups.emplace(group.paths.begin(), group.paths.end());
         return groups;
     }
     std::multiset<std::string> FinishedNames() const {

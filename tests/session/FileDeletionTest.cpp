@@ -1,11 +1,6 @@
-// Removing duplicates: a file goes only while it is as it was compared and a
-// copy that stays holds its bytes; every way a copy can fail to stay on disk
-// keeps the file, or asks first; what went leaves the document. Hard links,
-// clones, the journal and undo on real files: undo brings files back from the
-// Trash, never over a path taken since, and makes replaced files separate again.
-// A cleanup plan carried to the computer with the files: its JSON read back byte
-// for byte, its paths taken back by mappings, and its checks there, where a copy
-// kept on another computer is stood for by the digest.
+// Removing duplicates: a file goes only while it is as it was compared and a copy
+// that stays holds its bytes; else it is kept, or the user asked first. Hard links,
+// clones, the journal, undo from the Trash, and cleanup plans applied where the files are.
 #include "compare/FileDigest.h"
 #include "platform/EntryRemoval.h"
 #include "platform/PathProbe.h"
@@ -372,7 +367,13 @@ TEST_F(FileDeletionTest, FailuresKeepTheRecordAndNothingIsTouchedWhileComparing)
     EXPECT_TRUE(Delete(list).refused);
     EXPECT_TRUE(Exists("b"));
     EXPECT_EQ(remover.calls.size(), 1u);
-    session.StopComparison();
+
+    // A new document stops the comparison: no row may outlive the records it points at.
+    session.Doc().modified = false;
+    session.Doc().New();
+    EXPECT_FALSE(session.IsComparing());
+    EXPECT_EQ(session.Finished().RowCount(), 0u);
+    EXPECT_EQ(session.Doc().catalog.Count(), 0u);
 }
 
 TEST_F(FileDeletionTest, FolderWithoutSearchPermissionKeepsItsFileAndRecord) {
@@ -628,8 +629,7 @@ TEST(CleanupPlanTest, ACopyKeptOnAnotherComputerIsStoodForByTheDigestOfTheFileRe
         const std::string name = test.name;
         WriteBytes(tree.Path("here/" + name), "bytes");
         WriteBytes(tree.Path("here/" + name + ".kept"), "bytes");
-        struct stat status {};
-        ASSERT_EQ(stat(tree.Path("here/" + name).c_str(), &status), 0);
+        const struct stat status = testing::StatusOf(tree.Path("here/" + name));
         const std::string digest = DigestFile(tree.Path("here/" + name).c_str()).text;
         const int64_t nanos = status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec / 100 * 100;
         CleanupPlan plan;

@@ -109,15 +109,14 @@ TEST(CommandStatesTest, EnableCheckAndTextFollowTheViewAndTheComparison) {
     }
 }
 
-TEST(ScanWizardFlowTest, PagesFollowTheirTableNotTheirIdsAndBackLeavesOnlyTheChoosingPages) {
+TEST(ScanWizardFlowTest, PagesFollowTheirTableBackLeavesOnlyTheChoosingPagesAndSizeTicksDecideTheEnd) {
     std::vector<int> walked;
     for (int id = kWelcomePageId; id != -1; id = NextWizardPage(id)) walked.push_back(id);
     EXPECT_EQ(walked, (std::vector<int>{107, 201, 213, 202, 203}));
     EXPECT_EQ(WizardPageOf(kWelcomePageId).headerTitle, nullptr) << "exterior pages have no header";
     for (int id : walked) EXPECT_EQ(WizardBackAllowed(id), id == kFolderPageId || id == kSizePageId) << id;
-}
 
-TEST(ScanWizardFlowTest, WelcomePageSkipsOnlyAtItsFirstActivationAndSizeTicksDecideHowTheScanEnds) {
+    // The welcome page skips only at its first activation; size ticks decide how the scan ends.
     ScanWizardData data;
     WelcomeStep step(data);
     EXPECT_TRUE(step.SkipTickedAtStart()) << "made with showWelcome false";
@@ -266,7 +265,7 @@ std::string Panes(const ComparisonProgress& progress) {
     return progress.PercentText() + "|" + progress.ElapsedText() + "|" + progress.LeftText();
 }
 
-TEST(ComparisonProgressTest, TimeLeftComesAfterAFewSecondsAndAStallBlanksItUntilBytesMoveAgain) {
+TEST(ComparisonProgressTest, TimeLeftComesAfterAFewSecondsAStallBlanksItAndTheEndIsToldOnce) {
     ComparisonProgress progress;
     EXPECT_EQ(Panes(progress), "||") << "before any comparison";
     // 1000 bytes a second, an update a second.
@@ -285,21 +284,16 @@ TEST(ComparisonProgressTest, TimeLeftComesAfterAFewSecondsAndAStallBlanksItUntil
     progress.Update(31000, Reading(10000));
     progress.Update(36000, Reading(20000));
     EXPECT_EQ(progress.LeftText(), "Left: 00:02:00");
-}
 
-TEST(ComparisonProgressTest, EndIsToldOnceKeepsTheTimeItTookAndTheNextComparisonCountsOnlyItsOwn) {
-    ComparisonProgress progress;
-    progress.Update(1000, Reading(0));
-    progress.Update(6000, Reading(40000));
-    EXPECT_TRUE(progress.Update(7500, {false, kQueued, kQueued, 0, 0, 0}));
+    // The end is told once and keeps the time it took; the next comparison counts
+    // only its own bytes, and a stop takes what it cancelled out of the queue.
+    EXPECT_TRUE(progress.Update(37000, {false, kQueued, kQueued, 0, 0, 0}));
     EXPECT_FALSE(progress.Stopped());
-    EXPECT_FALSE(progress.Update(9000, {false, kQueued, kQueued, 0, 0, 0}));
-    EXPECT_EQ(Panes(progress), "|Elapsed: 00:00:06|");
-    // The lists count on: 50000 bytes more queued, 25000 of them finished.
-    progress.Update(20000, {true, kQueued + 50000, kQueued + 25000, 0, 0, 10});
+    EXPECT_FALSE(progress.Update(38000, {false, kQueued, kQueued, 0, 0, 0}));
+    EXPECT_EQ(Panes(progress), "|Elapsed: 00:00:37|");
+    progress.Update(50000, {true, kQueued + 50000, kQueued + 25000, 0, 0, 10});
     EXPECT_EQ(Panes(progress), "Percent: 50%   0%|Elapsed: 00:00:00|");
-    // Stopped: what was cancelled leaves the queue.
-    EXPECT_TRUE(progress.Update(21000, {false, kQueued + 30000, kQueued + 30000, 0, 0, 0}));
+    EXPECT_TRUE(progress.Update(51000, {false, kQueued + 30000, kQueued + 30000, 0, 0, 0}));
     EXPECT_TRUE(progress.Stopped());
 }
 
