@@ -1,8 +1,5 @@
-// twinseek-cli run in-process on real temporary trees: the groups, digests,
-// exit statuses and messages it gives, checked against the files' own bytes
-// and against published SHA-1 values; clean, apply and undo, and folders standing
-// in for machines whose documents are merged and whose plan is applied where the
-// files are. Each tree has a Trash and a journal of its own.
+// twinseek-cli run in-process on real temporary trees, each with a Trash and journal
+// of its own: its groups, digests, statuses and messages against the files' own bytes.
 #include "catalog/TextFormat.h"
 #include "cli/CliApp.h"
 #include "cli/UnreadableFile.h"

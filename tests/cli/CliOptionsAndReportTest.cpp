@@ -110,20 +110,16 @@ TEST(SkipReportTest, OneLinePerCauseWithTheFirstPathsAndTheCountsInJson) {
     ScanSkips skips;
     EXPECT_TRUE(SkipSummaryLines(skips).empty());
     for (const char* path : {"/a", "/b", "/c", "/d", "/e"}) skips.Add(SkipCause::Unlistable, path);
-    skips.Add(SkipCause::LineBreak, "/x/two\nlines");
     skips.Add(SkipCause::PathTooLong, "/" + std::string(5000, 'd'));
     EXPECT_EQ(SkipSummaryLines(skips),
               (std::vector<std::string>{
                   "could not list 5 folders, so what they hold is left out: \"/a\", \"/b\", \"/c\" and 2 more",
                   "left out 1 entry whose path is longer than PATH_MAX allows: \"/" + std::string(59, 'd') + "..." +
-                      std::string(60, 'd') + "\"",
-                  "left out 1 entry whose name holds a line break, which a document cannot record: "
-                  "\"/x/two\nlines\""}));
+                      std::string(60, 'd') + "\""}));
     std::string json;
     AppendSkipsJson(json, skips);
     EXPECT_EQ(json.substr(0, json.find("paths_too_long")),
               "{\"unlistable_folders\": {\"count\": 5, \"examples\": [\"/a\", \"/b\", \"/c\"]}, \"");
-    EXPECT_NE(json.find("\"line_break_names\": {\"count\": 1, \"examples\": [\"/x/two\\nlines\"]}"), std::string::npos);
     EXPECT_NE(json.find("\"folders_entered_before\": {\"count\": 0, \"examples\": []}}"), std::string::npos);
 }
 

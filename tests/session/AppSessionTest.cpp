@@ -1,5 +1,5 @@
-// A session over real folders: a comparison its lists follow, a document saved
-// and opened again, and rescans that take in what changed and keep what could not be listed.
+// Rescans of a session's document over real folders: they take in what changed,
+// give what a fresh scan gives, and keep what could not be listed.
 #include "session/GroupReport.h"
 #include "tests/session/SessionTestSupport.h"
 
@@ -13,77 +13,6 @@ using testing::RandomContent;
 using testing::ReadBytes;
 using testing::WriteBytes;
 using Names = std::set<std::string>;
-
-// Writes down the row changes a list tells, as a table model would follow them.
-class RecordingObserver final : public ListObserver {
-public:
-    void RowsAppended(size_t count) override { rows += count; }
-    void HeadRowsAboutToBeRemoved(size_t count) override { pendingRemoval = count; }
-    void HeadRowsRemoved() override { rows -= pendingRemoval; }
-    void AllRowsAboutToBeRemoved() override { ++clears; }
-    void AllRowsRemoved() override { rows = 0; }
-
-    size_t rows = 0, pendingRemoval = 0, clears = 0;
-};
-
-class AppSessionTest : public ::testing::Test, protected testing::RecordingSession {
-protected:
-    AppSessionTest() {
-        session.Comparing().SetObserver(&comparingObserver);
-        session.Finished().SetObserver(&finishedObserver);
-    }
-
-    void Scan() {
-        testing::ScanIntoSession(session, tree.Root());
-        session.Doc().modified = false;
-    }
-
-    testing::TemporaryTree tree;
-    RecordingObserver comparingObserver;
-    RecordingObserver finishedObserver;
-};
-
-TEST_F(AppSessionTest, ComparisonMarksModifiedAndListsFollowByRows) {
-    const std::string same = RandomContent(5000, 1);
-    for (const char* name : {"a", "b"}) WriteBytes(tree.Path(name), same);
-    WriteBytes(tree.Path("c"), RandomContent(5000, 2));
-    Scan();
-    std::vector<FileItem*> files;
-    for (const FileCatalog::Entry& entry : session.Doc().catalog) files.push_back(entry.item);
-    ASSERT_EQ(files.size(), 3u);
-
-    session.Engine().Pause();
-    EXPECT_TRUE(session.CompareFiles(files));
-    EXPECT_TRUE(session.Doc().modified) << "starting a comparison changes the document";
-    EXPECT_TRUE(session.IsComparing());
-    EXPECT_TRUE(session.IsPaused());
-    EXPECT_EQ(comparingObserver.rows, 3u);
-    EXPECT_EQ(progress.runs.back().text, "Initialize...");
-    EXPECT_EQ(progress.runs.back().range, 3);
-    EXPECT_EQ(session.Totals().queuedCount, 3u);
-    EXPECT_EQ(session.Totals().queuedBytes, 15000u);
-
-    session.TogglePause();
-    EXPECT_FALSE(session.IsPaused());
-    ASSERT_TRUE(testing::CollectUntilDone(session));
-    EXPECT_EQ(comparingObserver.rows, 0u) << "every collected row was taken off the head";
-    EXPECT_EQ(finishedObserver.rows, 3u);
-    EXPECT_EQ(session.Totals().finishedCount, 3u);
-    EXPECT_EQ(comparingObserver.clears, 0u) << "collection never resets the list";
-
-    // Saved and opened again: the finished files come back in the Finished
-    // list, counted as they were; a failed open says why and leaves none.
-    const CompareTotals before = session.Totals();
-    ASSERT_TRUE(session.SaveTo(tree.Path("saved.tws"))) << ::testing::PrintToString(prompts.TakeErrors());
-    EXPECT_FALSE(session.Doc().modified);
-    ASSERT_TRUE(session.OpenFile(tree.Path("saved.tws")));
-    EXPECT_EQ(session.Finished().RowCount(), 3u);
-    EXPECT_EQ(session.Totals().finishedCount, before.finishedCount) << "files not queued now are not counted as done";
-    EXPECT_EQ(session.Totals().finishedBytes, before.finishedBytes);
-    EXPECT_FALSE(session.OpenFile(tree.Path("missing.tws")));
-    EXPECT_EQ(session.Finished().RowCount(), 0u);
-    EXPECT_FALSE(prompts.TakeErrors().empty()) << "a failed open says why";
-}
 
 // Written with a last-write time long past, so that a rewrite of the same
 // length shows in its time however soon it follows.
@@ -162,6 +91,8 @@ TEST(ScanRefreshTest, ADeletedCopyLeavesAndARewrittenOneIsNoLongerACopyWhileACan
 
     RefreshSession reopened;
     ASSERT_TRUE(reopened.session.OpenFile(document));
+    EXPECT_EQ(reopened.session.Finished().RowCount(), 5u) << "the compared files come back as finished";
+    EXPECT_EQ(reopened.session.Totals().finishedCount, 0u) << "files not queued in this session are not counted as done";
     testing::ScanIntoSession(reopened.session, tree.Path("data"), false);
     ASSERT_TRUE(reopened.session.SaveTo(tree.Path("cancelled.tws")));
     EXPECT_TRUE(ReadBytes(tree.Path("cancelled.tws")) == saved) << "a cancelled scan changes nothing";
@@ -180,6 +111,8 @@ TEST(ScanRefreshTest, ADeletedCopyLeavesAndARewrittenOneIsNoLongerACopyWhileACan
     EXPECT_EQ(reopened.Groups(), (std::set<Names>{{tree.Path("data/song1"), tree.Path("data/song2")}}));
     EXPECT_EQ(reopened.FinishedNames(), (std::multiset<std::string>{"photo3", "song1", "song2"}));
     EXPECT_EQ(doc.stamps.Count(), 3u) << "the unchanged compared files are held to how they stand now";
+    EXPECT_FALSE(reopened.session.OpenFile(tree.Path("missing.tws")));
+    EXPECT_EQ(reopened.session.Finished().RowCount(), 0u) << "a failed open leaves no finished file";
 }
 
 TEST(ScanRefreshTest, WhatCouldNotBeListedKeepsWhatItHeld) {

@@ -291,10 +291,8 @@ TEST_F(FileDeletionTest, EveryCopyTickedIsAskedOnceAndOnlyYesRemovesThem) {
 }
 
 TEST_F(FileDeletionTest, PhantomCopiesNeverLetTheLastRealCopyGo) {
-    // Three copies of a photo and two of each of two songs, compared and
-    // saved; then, outside the program, one photo is deleted and one copy of
-    // each song rewritten with other bytes of the same length, the second
-    // with its time put back.
+    // Saved; then, outside the program, one photo is deleted and one copy of each
+    // song rewritten at the same length, the second with its time put back.
     Compare({{"p1/photo", "photo bytes"}, {"p2/photo", "photo bytes"}, {"p3/photo", "photo bytes"},
              {"s1/song", "la la la"}, {"s2/song", "la la la"}, {"t1/tune", "tra la la"}, {"t2/tune", "tra la la"}});
     Reload();
@@ -363,6 +361,7 @@ TEST_F(FileDeletionTest, FailuresKeepTheRecordAndNothingIsTouchedWhileComparing)
     session.Engine().Pause();
     FileItem* lone = Record("lone");
     ASSERT_TRUE(session.CompareFiles({&lone, 1}));
+    EXPECT_TRUE(session.Doc().modified) << "starting a comparison changes the document";
     remover.failing.clear();
     EXPECT_TRUE(Delete(list).refused);
     EXPECT_TRUE(Exists("b"));
@@ -484,8 +483,8 @@ TEST_F(CleanupTest, CloneWhereTheFileSystemCannotCloneLeavesTheFile) {
     EXPECT_EQ(session.Doc().duplicates.CountOfKeyOf(Record("copy")), 2u);
 }
 
-TEST_F(CleanupTest, TrashedFilesComeBackAndATakenPathIsNeverOverwritten) {
-    for (const char* name : {"kept", "b"}) Write(name, "12345");
+TEST_F(CleanupTest, TrashedFilesComeBackNeverOverATakenPathAndFilesRemovedForGoodCannot) {
+    for (const char* name : {"kept", "b", "gone"}) Write(name, "12345");
     SetTime("b", 1600000000);
     Compare({});
     DeletionReport report = Run({"b"}, CleanupAction::Trash);
@@ -511,15 +510,13 @@ TEST_F(CleanupTest, TrashedFilesComeBackAndATakenPathIsNeverOverwritten) {
     for (size_t start = 0, end; (end = lines.find('\n', start)) != std::string::npos; start = end + 1, ++records)
         ASSERT_TRUE(JournalRecord::Parse(lines.substr(start, end - start))) << lines;
     EXPECT_EQ(records, 5u) << "start, begin, done, end, undone";
-}
 
-TEST_F(CleanupTest, FilesRemovedForGoodCannotComeBack) {
-    Compare({{"kept", "abc"}, {"gone", "abc"}});
+    // What was removed for good cannot come back.
     ASSERT_EQ(Run({"gone"}, CleanupAction::Delete).removed, 1u);
-    const UndoReport undone = UndoLastCleanup(journal);
-    EXPECT_TRUE(undone.found);
-    EXPECT_TRUE(undone.restored.empty());
-    EXPECT_NE(DescribeUndo(undone).find("cannot be brought back"), std::string::npos);
+    const UndoReport forGood = UndoLastCleanup(journal);
+    EXPECT_TRUE(forGood.found);
+    EXPECT_TRUE(forGood.restored.empty());
+    EXPECT_NE(DescribeUndo(forGood).find("cannot be brought back"), std::string::npos);
     EXPECT_FALSE(Exists("gone"));
 }
 
