@@ -29,7 +29,7 @@ std::string Chosen(const CliParse& parse) {
     return text;
 }
 
-TEST(CliOptionsTest, ScanComparesEverySharedSizeUnlessCategoriesAreChosenAndOpenComparesNothingUnlessAsked) {
+TEST(CliOptionsTest, ScanComparesEverySharedSizeOpenNothingUnlessAskedAndUsageErrorsSayWhatIsWrong) {
     const std::string perProcessor = " workers " + std::to_string(ProcessorCount());
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"scan", "/a", "b"}, "all format 0" + perProcessor + " save - /a b"},
@@ -44,10 +44,8 @@ TEST(CliOptionsTest, ScanComparesEverySharedSizeUnlessCategoriesAreChosenAndOpen
     };
     for (const auto& [arguments, chosen] : cases)
         EXPECT_EQ(Chosen(ParseCommandLine(arguments)), chosen) << ::testing::PrintToString(arguments);
-}
 
-TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
+    const std::pair<std::vector<std::string>, std::string> errors[] = {
         {{"scan"}, "scan needs at least one ROOT"},
         {{"scan", "--compare", "8", "/r"}, "unknown size category '8'"},
         {{"scan", "--compare", "all", "--compare", "none", "/r"}, "--compare none cannot go with other values"},
@@ -61,7 +59,7 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
         {{"merge", "out.tws"}, "merge needs OUT.tws and at least one document to merge into it"},
         {{"apply", "p.json", "--map", "a=/b"}, "--map takes two absolute paths as FROM=TO, not 'a=/b'"},
     };
-    for (const auto& [arguments, error] : cases) EXPECT_EQ(ParseCommandLine(arguments).error, error);
+    for (const auto& [arguments, error] : errors) EXPECT_EQ(ParseCommandLine(arguments).error, error);
     // Each input keeps the maps written before it, and only those.
     CliParse merge = ParseCommandLine(
         {"merge", "o.tws", "--map", "/a=/x", "--map", "/b=/y", "1.tws", "2.tws", "--map", "/c=/z", "3.tws"});

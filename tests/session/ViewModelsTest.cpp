@@ -371,16 +371,12 @@ public:
     std::vector<std::string> types, icons;
 };
 
-class FileListTest : public ::testing::Test {
-protected:
+TEST(FileListTest, CellsAskTheDesktopOncePerExtensionAndCategorySetsAreKeptWhileTheSizeSetIsRefilled) {
     CountingFileTypes desktop;
     FileTypeCache cache{desktop, desktop};
     testing::CatalogedDirectory files;
     testing::RecordingProgress progress;
     FileList list{cache};
-};
-
-TEST_F(FileListTest, CellsAskTheDesktopOncePerExtensionAndCategorySetsAreKeptWhileTheSizeSetIsRefilled) {
     FileItem* photo = files.AddRecord("PHOTO.JPG", 5000);
     photo->findData.ftLastWriteTime = FileTime::FromUnix(1700000000, 0);
     for (const char* name : {"other.jpg", "README", "app.ico", "odd.nothing"}) files.AddRecord(name, 5000);
