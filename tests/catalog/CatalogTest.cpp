@@ -12,7 +12,6 @@
 
 #include <limits>
 #include <optional>
-#include <random>
 #include <thread>
 #include <vector>
 
@@ -111,29 +110,6 @@ TEST(FileCatalogTest, LargestFirstEqualSizesInInsertionOrderThroughMergeAndRemov
     EXPECT_TRUE(catalog.All().empty());
 }
 
-TEST(FileCatalogTest, MatchesAStableSortUnderRandomInsertsAndRemovals) {
-    auto root = MakeRoot();
-    std::mt19937_64 random(7);
-    FileCatalog catalog;
-    std::vector<FileCatalog::Entry> model;
-    for (int i = 0; i < 3000; ++i) {
-        uint64_t size = random() % 40;
-        FileItem* item = AddFile(root.get(), Numbered("f", i), size);
-        catalog.Insert(size, item);
-        model.push_back({size, item});
-        if (i % 7 == 3) {
-            auto victim = model[random() % model.size()];
-            ASSERT_TRUE(catalog.Remove(victim.size, victim.item));
-            std::erase_if(model, [&](const auto& e) { return e.item == victim.item; });
-        }
-        if (i % 500 == 0) (void)catalog.All();  // settle now and then
-    }
-    std::stable_sort(model.begin(), model.end(), [](const auto& x, const auto& y) { return x.size > y.size; });
-    ASSERT_EQ(catalog.Count(), model.size());
-    auto all = catalog.All();
-    for (size_t i = 0; i < model.size(); ++i) EXPECT_EQ(all[i].item, model[i].item) << "at " << i;
-}
-
 TEST(FileCatalogTest, RemovingManyFilesOfOneSizeCostsEachALogarithm) {
     auto stepsPerFile = [](int n) {
         auto root = MakeRoot();
@@ -187,7 +163,6 @@ TEST(TextFormatTest, RatePercentDurationAndRemainingTimeTruncate) {
 
     EXPECT_STREQ(FormatDuration(999).CStr(), "00:00:00");
     EXPECT_STREQ(FormatDuration(3661000).CStr(), "01:01:01");
-    EXPECT_STREQ(FormatDuration(86400000).CStr(), "24:00:00");
     EXPECT_STREQ(FormatDuration(4294967295u).CStr(), "1193:02:47");
 
     EXPECT_EQ(RemainingMillis(1000, 3, 4), std::optional<uint32_t>(333)) << "truncated, not rounded";

@@ -37,9 +37,7 @@ TEST_F(ScanEngineTest, WalksDepthFirstRecordingEveryEntryAsItIsAndTellsWhatItPas
         tree.Link(link, target);
     ASSERT_EQ(mkfifo(tree.Path("pipe").c_str(), 0644), 0);  // opening it would block
     ASSERT_EQ(chmod(tree.Path("locked").c_str(), 0), 0);
-    DIR* probe = opendir(tree.Path("locked").c_str());
-    const bool lockBinds = probe == nullptr;  // permissions do not bind root
-    if (probe) closedir(probe);
+    const bool lockBinds = access(tree.Path("locked").c_str(), R_OK) != 0;  // permissions do not bind root
 
     Strings statuses = Scan({tree.Root(), tree.Path("linked")});
     ASSERT_EQ(statuses.size(), 7u) << "every subfolder walked is announced, the roots are not";
@@ -78,11 +76,6 @@ TEST_F(ScanEngineTest, WalksDepthFirstRecordingEveryEntryAsItIsAndTellsWhatItPas
 
 TEST_F(ScanEngineTest, AnEngineStartsOnceAndOneStoppedBeforeItsStartWalksNothing) {
     testing::RecordingTarget target;
-    {
-        ScanEngine unstarted(catalogRoot.get(), &intake, &links, &changes, &target);
-    }
-    EXPECT_TRUE(target.Statuses().empty()) << "an engine may be dropped unstarted";
-    EXPECT_EQ(target.DoneCount(), 0);
     ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
     ASSERT_TRUE(engine.Start({}));
     EXPECT_FALSE(engine.Start({tree.Root()}));
