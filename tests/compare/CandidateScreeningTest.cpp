@@ -108,7 +108,8 @@ TEST_P(CandidateScreeningTest, WhatCannotBeSampledIsDigestedAndFilesComparedBefo
     const std::string a = RandomContent(size, 1);
     const std::string b = Flipped(a, 0);
     // Missing, a FIFO, a read that fails (this process's memory at offset 0),
-    // and a file shorter than its record: the engine finds what it finds.
+    // and a file shorter than its record: the engine finds what it finds, as
+    // CompareEngineTest tells.
     files.AddRecord("missing", size);
     ASSERT_EQ(mkfifo(files.Path("fifo").c_str(), 0600), 0);
     files.AddRecord("fifo", size);
@@ -129,12 +130,6 @@ TEST_P(CandidateScreeningTest, WhatCannotBeSampledIsDigestedAndFilesComparedBefo
     files.AddFile("next-to-gone", RandomContent(size + 2, 3));
 
     EXPECT_EQ(ScreenAndCompare(), (Names{"missing", "fifo", "mem", "shrunk", "like-known", "next-to-gone"}));
-    for (const FileCatalog::Entry& entry : files.catalog.Range(0, size)) {
-        const std::string name(entry.item->Name());
-        if (name == "readable") continue;
-        EXPECT_EQ(entry.item->compareState.load(), Finished) << name;
-        EXPECT_TRUE(name == "shrunk" || entry.item->IsUnopenable()) << name;
-    }
     EXPECT_EQ(index.CountOfKeyOf(known), 2u) << "the new copy joins the group of the file compared before";
 }
 

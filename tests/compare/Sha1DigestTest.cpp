@@ -92,9 +92,6 @@ TEST_P(Sha1DigestPathTest, PublishedVectorsAnySplitOfTheMessageAndBase32) {
     digest.GetBase32Text(text);
     EXPECT_STREQ(text, "VGMT4NSHA2AWVOR6EVYXQUGCNSONBWE5");
     EXPECT_EQ(digest.GetBase32Text(true), std::string("urn:sha1:") + text);
-    digest.Reset();
-    digest.Final();
-    EXPECT_EQ(digest.GetBase32Text(false), "3I42H3S6NNFQ2MSVX7XZKYAYSCX5QBYJ");
 }
 
 TEST_P(Sha1DigestPathTest, FinalWritesTheFull64BitLength) {
@@ -117,9 +114,7 @@ TEST_P(Sha1DigestPathTest, FinalWritesTheFull64BitLength) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPaths, Sha1DigestPathTest, ::testing::Values(Sha1Path::Portable, Sha1Path::ShaExtensions),
-                         [](const ::testing::TestParamInfo<Sha1Path>& info) {
-                             return info.param == Sha1Path::Portable ? "Portable" : "ShaExtensions";
-                         });
+                         ::testing::PrintToStringParamName());
 
 // Small files are read, large ones mapped: either way only the size at open counts.
 TEST(DigestContentTest, AFileCutShortWhileReadFailsAndOneThatGrowsGivesTheDigestOfItsSizeAtOpen) {

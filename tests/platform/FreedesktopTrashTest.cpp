@@ -134,16 +134,6 @@ TEST_F(TrashTest, HomeTrashThatIsALinkOrNoFolderIsRefusedAndNothingMovesOrAppear
     EXPECT_EQ(chdir(previous), 0);
 }
 
-TEST_F(TrashTest, AMoveThatFailsTakesItsRecordBack) {
-    tree.Folder("home");
-    UseDataHome("home/share");
-    // The folder holding the home Trash cannot move into it.
-    const TrashOutcome outcome = Trash("", "home");
-    EXPECT_EQ(outcome.error, EINVAL) << outcome.reason;
-    EXPECT_TRUE(Exists(tree.Path("home/share/Trash/files")));
-    EXPECT_TRUE(fs::is_empty(tree.Path("home/share/Trash/info")));
-}
-
 TEST_F(TrashTest, AFileOffTheHomeFileSystemGoesToTheTrashAtItsMountsTop) {
     const auto folder = [](const std::string& path, mode_t mode, uid_t owner = 0) {
         EXPECT_EQ(mkdir(path.c_str(), 0700) | chmod(path.c_str(), mode) | chown(path.c_str(), owner, owner), 0);
@@ -190,7 +180,15 @@ TEST_F(TrashTest, AFileReachedThroughABindMountGoesToTheTrashAtThatMountsTop) {
     ExpectTrashed(Trash("bound/sub", "f"), "bound/.Trash-0", "bound/sub/f");
 }
 
-TEST_F(TrashTest, OnAFullDiskNothingMovesAndNoRecordIsLeft) {
+TEST_F(TrashTest, AMoveThatFailsTakesItsRecordBackAndOnAFullDiskNothingMoves) {
+    tree.Folder("home");
+    UseDataHome("home/share");
+    // The folder holding the home Trash cannot move into it.
+    const TrashOutcome outcome = Trash("", "home");
+    EXPECT_EQ(outcome.error, EINVAL) << outcome.reason;
+    EXPECT_TRUE(Exists(tree.Path("home/share/Trash/files")));
+    EXPECT_TRUE(fs::is_empty(tree.Path("home/share/Trash/info")));
+
     if (!MountTmpfs("disk", "256k")) GTEST_SKIP() << "mounting a tmpfs needs root";
     fs::create_directories(tree.Path("disk/data/Trash/files"));
     fs::create_directories(tree.Path("disk/data/Trash/info"));

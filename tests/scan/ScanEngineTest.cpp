@@ -1,6 +1,7 @@
 #include "scan/ScanEngine.h"
 
 #include "platform/DirectorySearch.h"
+#include "platform/PathProbe.h"
 #include "scan/DirectoryEnumerator.h"
 #include "scan/ScanStatusMailbox.h"
 #include "tests/platform/BindMount.h"
@@ -22,10 +23,6 @@ using Strings = std::vector<std::string>;
 
 class ScanEngineTest : public testing::ScanFixture {};
 
-size_t IndexOf(const Strings& texts, const std::string& text) {
-    return size_t(std::find(texts.begin(), texts.end(), text) - texts.begin());
-}
-
 // Links are recorded as files the length of their target text and never
 // followed, a FIFO is never opened, and names with line breaks (which could not
 // be written as lines of a saved document) and folders it may not read are told
@@ -40,16 +37,15 @@ TEST_F(ScanEngineTest, WalksDepthFirstRecordingEveryEntryAsItIsAndTellsWhatItPas
         tree.Link(link, target);
     ASSERT_EQ(mkfifo(tree.Path("pipe").c_str(), 0644), 0);  // opening it would block
     ASSERT_EQ(chmod(tree.Path("locked").c_str(), 0), 0);
-    DIR* probe = opendir(tree.Path("locked").c_str());
-    const bool lockBinds = probe == nullptr;  // permissions do not bind root
-    if (probe) closedir(probe);
+    const bool lockBinds = access(tree.Path("locked").c_str(), R_OK) != 0;  // permissions do not bind root
 
     Strings statuses = Scan({tree.Root(), tree.Path("linked")});
     ASSERT_EQ(statuses.size(), 7u) << "every subfolder walked is announced, the roots are not";
     EXPECT_EQ(statuses[0], "Initialize...");
-    EXPECT_EQ(IndexOf(statuses, tree.Path("a/b")), IndexOf(statuses, tree.Path("a")) + 1)
+    EXPECT_EQ(std::ranges::find(statuses, tree.Path("a/b")), std::ranges::find(statuses, tree.Path("a")) + 1)
         << "a subfolder is walked as soon as it is met";
-    for (const char* folder : {"nothing", "locked"}) EXPECT_NE(IndexOf(statuses, tree.Path(folder)), statuses.size());
+    for (const char* folder : {"nothing", "locked"})
+        EXPECT_NE(std::ranges::find(statuses, tree.Path(folder)), statuses.end()) << folder;
 
     ASSERT_NE(FolderAt(tree.Root()), nullptr);
     // A root that is a link is not entered.
@@ -80,11 +76,6 @@ TEST_F(ScanEngineTest, WalksDepthFirstRecordingEveryEntryAsItIsAndTellsWhatItPas
 
 TEST_F(ScanEngineTest, AnEngineStartsOnceAndOneStoppedBeforeItsStartWalksNothing) {
     testing::RecordingTarget target;
-    {
-        ScanEngine unstarted(catalogRoot.get(), &intake, &links, &changes, &target);
-    }
-    EXPECT_TRUE(target.Statuses().empty()) << "an engine may be dropped unstarted";
-    EXPECT_EQ(target.DoneCount(), 0);
     ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
     ASSERT_TRUE(engine.Start({}));
     EXPECT_FALSE(engine.Start({tree.Root()}));
@@ -177,9 +168,20 @@ TEST_F(ScanEngineStopTest, ACompleteWalkCountsEverythingAndDestroyingARunningEng
     EXPECT_EQ(otherRoot->CountFiles(), otherIntake.Count());
 }
 
-// The edges of joining names to their folder, which every scan test does.
+// The edges of joining names to their folder, which every scan test does, and
+// of the search below it: only real directories are opened, and why one cannot be.
 TEST(DirectoryEnumeratorTest, FullPathsNeedRoomForTheZeroAndOverlongPathsAndEndsOfAListingFindNothing) {
     testing::TemporaryTree tree;
+    tree.Folder("target");
+    tree.File("file", 3);
+    tree.Link("toFolder", "target");
+    DirectorySearch search;
+    FindData data;
+    EXPECT_FALSE(search.FindFirst(tree.Path("toFolder").c_str(), data)) << "a linked directory is not entered";
+    EXPECT_FALSE(search.FindNext(data));
+    const std::pair<const char*, int> cases[] = {{"target", 0}, {"file", ENOTDIR}, {"missing", ENOENT}, {"toFolder", ELOOP}};
+    for (const auto& [path, error] : cases) EXPECT_EQ(DirectoryAccessError(tree.Path(path)), error) << path;
+
     DirectoryEnumerator enumerator;
     ASSERT_TRUE(enumerator.Open("/"));
     EXPECT_EQ(enumerator.RootDir(), "/");

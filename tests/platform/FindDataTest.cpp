@@ -1,39 +1,16 @@
-// Listing a directory: only real directories are opened, why a path cannot be
-// listed, and the sizes, times and names an entry gets.
-#include "platform/DirectorySearch.h"
+// The sizes, times and names an entry of a listing gets, and full paths.
 #include "platform/FindData.h"
-#include "platform/PathProbe.h"
-
 #include "platform/FullPath.h"
 #include "tests/platform/TemporaryTree.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <vector>
 
 namespace twinseek {
 namespace {
-
-using testing::TemporaryTree;
-
-TEST(DirectorySearchTest, OpensOnlyRealDirectoriesAndTellsWhyAPathCannotBeListed) {
-    TemporaryTree tree;
-    tree.Folder("target");
-    tree.File("file", 3);
-    tree.Link("toFolder", "target");
-    DirectorySearch search;
-    FindData data;
-    EXPECT_FALSE(search.FindFirst(tree.Path("toFolder").c_str(), data)) << "a linked directory is not entered";
-    EXPECT_FALSE(search.FindFirst(tree.Path("file").c_str(), data));
-    EXPECT_EQ(errno, ENOTDIR);
-    EXPECT_FALSE(search.IsOpen());
-    EXPECT_FALSE(search.FindNext(data));
-    const std::pair<const char*, int> cases[] = {{"target", 0}, {"file", ENOTDIR}, {"missing", ENOENT}, {"toFolder", ELOOP}};
-    for (const auto& [path, error] : cases) EXPECT_EQ(DirectoryAccessError(tree.Path(path)), error) << path;
-}
 
 TEST(FindDataTest, SizeSplitsIntoHalvesTimesCountFrom1601AndNamesMustFit) {
     FindData data;
