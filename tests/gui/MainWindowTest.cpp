@@ -200,7 +200,7 @@ TEST_F(StatusBarTest, ProgressAndAnOpenMenuShowOverASinglePane) {
     EXPECT_EQ(VisiblePaneTexts(bar).first(), "Ready");
 }
 
-TEST_F(TextWidthsTest, ColumnsHoldTheirWidestTextsAndANarrowedColumnStaysNarrow) {
+TEST_F(TextWidthsTest, StatusPanesAndListColumnsHoldTheirWidestTexts) {
     window.resize(800, 600);
     ShowActive();
     const QFontMetrics metrics(window.StatusPanes().font());
@@ -223,21 +223,6 @@ TEST_F(TextWidthsTest, ColumnsHoldTheirWidestTextsAndANarrowedColumnStaysNarrow)
                     << list->objectName().toStdString() << " cuts " << text;
         }
     }
-
-    AddFile("a", std::string(5000, 'x'));
-    AddFile("b", std::string(5000, 'y'));
-    view.Rebuild();
-    const QModelIndex verySmall = view.CategoryTree().index(5, 0, view.CategoryTree().RootIndex());
-    view.ShowNode(verySmall);
-    ASSERT_EQ(view.FileListItems().rowCount(), 2);
-    const QModelIndex folder = view.FileListItems().index(0, FileList::kFolder);
-    EXPECT_EQ(folder.data(Qt::ToolTipRole), folder.data(Qt::DisplayRole)) << "a path cut in the middle shows whole";
-
-    QHeaderView* header = view.FileListView()->horizontalHeader();
-    header->resizeSection(FileList::kSize, 30);  // as a drag does
-    view.ShowNode(view.CategoryTree().RootIndex());
-    view.ShowNode(verySmall);
-    EXPECT_EQ(header->sectionSize(FileList::kSize), 30);
 }
 
 TEST_F(AccessibleNamesTest, WindowsAndDialogsReadAsTheyShow) {
