@@ -15,7 +15,6 @@
 #include <set>
 #include <string>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -164,10 +163,8 @@ TEST_F(DocumentTest, SavingThroughSymbolicLinksWritesTheFileTheyLeadToAndKeepsTh
     EXPECT_NE(reloaded.root->FindFolder("data")->FindFile("file"), nullptr) << "the file behind the links is new";
     EXPECT_EQ(ReadBytes(dir.Path("real/new.tws")), ReadBytes(dir.Path("real/doc.tws")))
         << "a dangling link gets its file";
-    for (const char* link : {"link.tws", "chain.tws", "dangling.tws"}) {
-        struct stat status {};
-        EXPECT_TRUE(lstat(dir.Path(link).c_str(), &status) == 0 && S_ISLNK(status.st_mode)) << link;
-    }
+    for (const char* link : {"link.tws", "chain.tws", "dangling.tws"})
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.Path(link))) << link;
     EXPECT_EQ(std::filesystem::read_symlink(dir.Path("chain.tws")), dir.Path("link.tws"));
 
     document.path = dir.Path("loop.tws");
@@ -308,9 +305,7 @@ TEST_F(DamagedDocumentTest, AbsurdCountsEndlessNamesDeepNestingAndNamesNoScanCou
     for (int level = 0; level < depth; ++level) chain.Word(0);
 
     std::vector<std::pair<std::string, std::string>> cases;
-    cases.emplace_back(folders, EndsAt(folders.size()));
-    cases.emplace_back(files, EndsAt(files.size()));
-    cases.emplace_back(endless.bytes, EndsAt(endless.bytes.size()));
+    for (const std::string& cut : {folders, files, endless.bytes}) cases.emplace_back(cut, EndsAt(cut.size()));
     // Folder 2049's path, "d/d/.../d", is the first to reach 4096 bytes; the
     // root's own record is record 1, and each level takes 47 bytes after the first 50.
     cases.emplace_back(std::move(chain.bytes), "folders nested deeper than a path can reach, at record 2050 (byte 96306)");

@@ -1,5 +1,6 @@
-// The files view: size nodes, row sets, the tree's menu, row colours through a
-// comparison and a stop, and a document reopened while its files are compared.
+// The files view: size nodes, row sets and their columns, the tree's menu, row
+// colours through a comparison and a stop, and a document reopened while its
+// files are compared.
 #include "views/FilesView.h"
 
 #include "controls/ReportList.h"
@@ -67,8 +68,13 @@ TEST_F(FilesViewTest, SizeNodesAppearOnFirstExpansionAndNodesShowTheirRows) {
 
     Select(Category(6));
     EXPECT_EQ(Column(List(), 0), (QStringList{"a.txt", "b.txt", "c.bin", "d.bin"}));
+    const QModelIndex folder = List().index(0, FileList::kFolder);
+    EXPECT_EQ(folder.data(Qt::ToolTipRole), folder.data(Qt::DisplayRole)) << "a path cut in the middle shows whole";
+    QHeaderView* header = view.FileListView()->horizontalHeader();
+    header->resizeSection(FileList::kSize, 30);  // as a drag does
     Select(model().index(1, 0, Category(6)));
     EXPECT_EQ(Column(List(), 2), (QStringList{"1.9 KB", "1.9 KB"}));
+    EXPECT_EQ(header->sectionSize(FileList::kSize), 30) << "a narrowed column stays narrow";
 
     // A right click selects the node under the pointer and opens the menu.
     QMenu menu("&Action");

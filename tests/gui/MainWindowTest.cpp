@@ -5,7 +5,6 @@
 #include "app/AboutDialog.h"
 #include "app/DeleteDialog.h"
 #include "app/Icons.h"
-#include "app/MainStatusBar.h"
 #include "app/WindowSettings.h"
 #include "controls/ReportList.h"
 #include "session/CommandTable.h"
@@ -18,11 +17,9 @@
 
 #include <QDir>
 #include <QFileDialog>
-#include <QHeaderView>
 #include <QImage>
 #include <QMainWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QScreen>
@@ -107,11 +104,9 @@ TEST_F(MainWindowCommandsTest, KeysWithoutCommandsNeverReachTheFocusedList) {
         }
     } recorder;
     list->installEventFilter(&recorder);
-    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
-    QTest::keyClick(list, Qt::Key_Insert, Qt::ControlModifier);
-    QTest::keyClick(list, Qt::Key_Backspace, Qt::AltModifier);
-    QTest::keyClick(list, Qt::Key_F6, Qt::ShiftModifier);
-    QTest::keyClick(list, Qt::Key_Down);
+    for (QKeyCombination keys : {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert, Qt::ALT | Qt::Key_Backspace,
+                                 Qt::SHIFT | Qt::Key_F6, QKeyCombination(Qt::Key_Down)})
+        QTest::keyClick(list, keys.key(), keys.keyboardModifiers());
     EXPECT_EQ(recorder.seen, QList<QKeyCombination>{QKeyCombination(Qt::Key_Down)}) << "only the key outside the table";
 }
 
@@ -205,7 +200,7 @@ TEST_F(StatusBarTest, ProgressAndAnOpenMenuShowOverASinglePane) {
     EXPECT_EQ(VisiblePaneTexts(bar).first(), "Ready");
 }
 
-TEST_F(TextWidthsTest, ColumnsHoldTheirWidestTextsAndANarrowedColumnStaysNarrow) {
+TEST_F(TextWidthsTest, StatusPanesAndListColumnsHoldTheirWidestTexts) {
     window.resize(800, 600);
     ShowActive();
     const QFontMetrics metrics(window.StatusPanes().font());
@@ -228,21 +223,6 @@ TEST_F(TextWidthsTest, ColumnsHoldTheirWidestTextsAndANarrowedColumnStaysNarrow)
                     << list->objectName().toStdString() << " cuts " << text;
         }
     }
-
-    AddFile("a", std::string(5000, 'x'));
-    AddFile("b", std::string(5000, 'y'));
-    view.Rebuild();
-    const QModelIndex verySmall = view.CategoryTree().index(5, 0, view.CategoryTree().RootIndex());
-    view.ShowNode(verySmall);
-    ASSERT_EQ(view.FileListItems().rowCount(), 2);
-    const QModelIndex folder = view.FileListItems().index(0, FileList::kFolder);
-    EXPECT_EQ(folder.data(Qt::ToolTipRole), folder.data(Qt::DisplayRole)) << "a path cut in the middle shows whole";
-
-    QHeaderView* header = view.FileListView()->horizontalHeader();
-    header->resizeSection(FileList::kSize, 30);  // as a drag does
-    view.ShowNode(view.CategoryTree().RootIndex());
-    view.ShowNode(verySmall);
-    EXPECT_EQ(header->sectionSize(FileList::kSize), 30);
 }
 
 TEST_F(AccessibleNamesTest, WindowsAndDialogsReadAsTheyShow) {
@@ -261,31 +241,15 @@ TEST_F(AccessibleNamesTest, WindowsAndDialogsReadAsTheyShow) {
 }
 
 
-// A main window with the two bands as the program makes them: the menu bar on
-// the first row, the 13 buttons on a second.
-struct BandedWindow {
-    BandedWindow() {
-        window.resize(900, 600);
-        menuBand->setObjectName("menuBand");
-        auto* menuBar = new QMenuBar;
-        menuBar->setNativeMenuBar(false);
-        for (const char* title : {"&File", "&Action", "&View", "&Help"}) menuBar->addMenu(title);
-        menuBand->addWidget(menuBar);
-        toolBand->setObjectName("toolBand");
-        for (int i = 0; i < 13; ++i) toolBand->addAction(QString("Button %1").arg(i));
-        window.addToolBar(Qt::TopToolBarArea, menuBand);
-        window.addToolBarBreak();
-        window.addToolBar(Qt::TopToolBarArea, toolBand);
-    }
-    bool ToolBandFirstInOneRow() const {
-        return toolBand->y() == menuBand->y() && toolBand->x() < menuBand->x() && !window.toolBarBreak(menuBand);
-    }
-    QMainWindow window;
-    QToolBar* menuBand = new QToolBar(&window);
-    QToolBar* toolBand = new QToolBar(&window);
-};
+// The tool band on the menu band's row, before it.
+bool ToolBandFirstInOneRow(const QMainWindow& window) {
+    QToolBar* menuBand = window.findChild<QToolBar*>("menuBand");
+    QToolBar* toolBand = window.findChild<QToolBar*>("toolBand");
+    return toolBand->y() == menuBand->y() && toolBand->x() < menuBand->x() && !window.toolBarBreak(menuBand);
+}
 
-class WindowSettingsTest : public ::testing::Test {
+// The main window's placement and bands kept in a settings file of the test's own.
+class WindowSettingsTest : public MainWindowFixture {
 protected:
     // Written and read back through the file, as at the next start.
     void Reopen() {
@@ -330,10 +294,10 @@ TEST_F(WindowSettingsTest, PlacementRoundTripsInEachStateAndOneOffEveryScreenHug
     };
     for (const auto& [saved, size] : savedAndSize) {
         settings->setValue("MainFramePos", Record({0, kShowNormal, -1, -1, -1, -1, saved}));
-        QWidget window;
-        RestorePlacement(window, *settings);
-        EXPECT_TRUE(area.contains(window.geometry())) << saved.right;
-        EXPECT_EQ(window.size(), size) << saved.right;
+        QWidget restored;
+        RestorePlacement(restored, *settings);
+        EXPECT_TRUE(area.contains(restored.geometry())) << saved.right;
+        EXPECT_EQ(restored.size(), size) << saved.right;
     }
 
     const QByteArray good = Record({0, kShowMaximized, -1, -1, -1, -1, {10, 10, 500, 400}});
@@ -346,49 +310,52 @@ TEST_F(WindowSettingsTest, PlacementRoundTripsInEachStateAndOneOffEveryScreenHug
     };
     for (const auto& [value, maximized] : valueAndMaximized) {
         settings->setValue("MainFramePos", value);
-        QWidget window;
-        window.setGeometry(200, 150, 300, 250);
-        RestorePlacement(window, *settings);
-        EXPECT_EQ(window.normalGeometry(), QRect(200, 150, 300, 250)) << value.typeName();
-        EXPECT_EQ(window.isMaximized(), maximized) << value.typeName();
+        QWidget restored;
+        restored.setGeometry(200, 150, 300, 250);
+        RestorePlacement(restored, *settings);
+        EXPECT_EQ(restored.normalGeometry(), QRect(200, 150, 300, 250)) << value.typeName();
+        EXPECT_EQ(restored.isMaximized(), maximized) << value.typeName();
     }
 }
 
 TEST_F(WindowSettingsTest, SwappedBandsComeBackInTheirOrderAndWidth) {
-    BandedWindow closing;
-    closing.window.show();
-    SavePlacement(closing.window, *settings);
-    SaveBands(closing.window, *settings);
+    window.resize(900, 600);
+    window.show();
+    SavePlacement(window, *settings);
+    SaveBands(window, *settings);
     EXPECT_EQ(settings->allKeys().size(), 8);
     EXPECT_EQ(settings->value("ReBar1BreakLine").toInt(), 1) << "tool band on its own row";
 
     // The user drags the tool band up, before the menu band on the first row.
-    closing.window.removeToolBar(closing.toolBand);
-    closing.window.insertToolBar(closing.menuBand, closing.toolBand);
-    closing.toolBand->show();
+    QToolBar* toolBand = window.findChild<QToolBar*>("toolBand");
+    window.removeToolBar(toolBand);
+    window.insertToolBar(window.findChild<QToolBar*>("menuBand"), toolBand);
+    toolBand->show();
     QApplication::processEvents();
-    ASSERT_TRUE(closing.ToolBandFirstInOneRow());
-    SaveBands(closing.window, *settings);
+    ASSERT_TRUE(ToolBandFirstInOneRow(window));
+    SaveBands(window, *settings);
     Reopen();
     EXPECT_EQ(settings->value("ReBar0ID").toInt(), 60161);
     EXPECT_EQ(settings->value("ReBar1ID").toInt(), 60160);
 
     // Narrower than its buttons: the width holds at the next start.
     settings->setValue("ReBar0CX", 200);
-    BandedWindow opening;
-    opening.toolBand->hide();  // hidden by the Toolbar command: stays hidden
-    RestoreBands(opening.window, *settings);
-    opening.window.show();
-    EXPECT_TRUE(opening.toolBand->isHidden());
-    opening.toolBand->show();
+    MainWindow opening;
+    opening.resize(900, 600);
+    toolBand = opening.findChild<QToolBar*>("toolBand");
+    toolBand->hide();  // hidden by the Toolbar command: stays hidden
+    RestoreBands(opening, *settings);
+    opening.show();
+    EXPECT_TRUE(toolBand->isHidden());
+    toolBand->show();
     QApplication::processEvents();
-    EXPECT_TRUE(opening.ToolBandFirstInOneRow());
-    EXPECT_EQ(opening.toolBand->width(), 200);
+    EXPECT_TRUE(ToolBandFirstInOneRow(opening));
+    EXPECT_EQ(toolBand->width(), 200);
     // Taking hold of the band lets it go.
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton, {});
-    QApplication::sendEvent(opening.toolBand, &press);
+    QApplication::sendEvent(toolBand, &press);
     QApplication::processEvents();
-    EXPECT_GT(opening.toolBand->width(), 200);
+    EXPECT_GT(toolBand->width(), 200);
 }
 
 
@@ -430,10 +397,8 @@ TEST_F(IconsTest, BareMachineShowsOurOwnDrawingsWithHotAndDisabledLooksAndATheme
 
     // A theme that has document-new only, as a plain green square.
     ASSERT_TRUE(QDir(folder.path()).mkpath("plain/24x24/actions"));
-    QFile index(folder.filePath("plain/index.theme"));
-    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
-    index.write("[Icon Theme]\nName=Plain\nDirectories=24x24/actions\n\n[24x24/actions]\nSize=24\nType=Fixed\n");
-    index.close();
+    WriteBytes(folder.filePath("plain/index.theme").toStdString(),
+               "[Icon Theme]\nName=Plain\nDirectories=24x24/actions\n\n[24x24/actions]\nSize=24\nType=Fixed\n");
     QImage square(24, 24, QImage::Format_ARGB32);
     square.fill(Qt::green);
     ASSERT_TRUE(square.save(folder.filePath("plain/24x24/actions/document-new.png")));

@@ -234,8 +234,7 @@ TEST_F(MarkCopiesTest, DialogMarksByItsRulesOverTheChosenCategoryAndRemembersThe
 }
 
 TEST_F(MarkCopiesTest, ListsOpenFilesAndFoldersCopyPathsAndOfferTheMarkCommands) {
-    AddCompared("a1", "same");
-    AddCompared("a2", "same");
+    for (const char* name : {"a1", "a2"}) AddCompared(name, "same");
     ShowGroups();
     ShowActive();
     TickList* list = Results().FileListView();
@@ -348,10 +347,9 @@ TEST_F(DeleteDialogTest, OneFileHasItsOwnCaptionAndFailuresShowInOneWarning) {
 }
 
 TEST_F(DeleteDialogTest, EveryCopyTickedIsAskedAboutWithNoAsDefaultAndTheListKeepsTheFocus) {
-    FileItem* a1 = AddCompared("a1", "same");
-    FileItem* a2 = AddCompared("a2", "same");
+    const std::vector<FileItem*> copies = {AddCompared("a1", "same"), AddCompared("a2", "same")};
     DiskFileRemover remover;
-    DeleteDialog dialog(window.Session(), {a1, a2}, remover);
+    DeleteDialog dialog(window.Session(), copies, remover);
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
@@ -372,8 +370,7 @@ TEST_F(DeleteDialogTest, EveryCopyTickedIsAskedAboutWithNoAsDefaultAndTheListKee
 }
 
 TEST_F(DeleteDialogTest, DeletePressedWhileFilesGoStartsNoSecondDeletion) {
-    FileItem* a1 = AddCompared("a1", "same");
-    FileItem* a2 = AddCompared("a2", "same");
+    const std::vector<FileItem*> copies = {AddCompared("a1", "same"), AddCompared("a2", "same")};
     AddCompared("a3", "same");
     // The first removal waits until the dialog has been asked to delete again,
     // as a user could while events run.
@@ -389,7 +386,7 @@ TEST_F(DeleteDialogTest, DeletePressedWhileFilesGoStartsNoSecondDeletion) {
         std::atomic<int> calls{0};
         std::atomic<bool> started{false}, pressed{false};
     } remover;
-    DeleteDialog dialog(window.Session(), {a1, a2}, remover);
+    DeleteDialog dialog(window.Session(), copies, remover);
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [&] {
         if (!remover.started || remover.pressed) return;

@@ -14,6 +14,8 @@
 #include <QStyle>
 #include <QStyleOptionViewItem>
 
+#include <algorithm>
+
 namespace twinseek::testing {
 namespace {
 
@@ -24,11 +26,8 @@ void ChooseAndScan(ScanWizard& wizard, std::initializer_list<int> sizeBoxes) {
     wizard.next();
     ASSERT_EQ(wizard.currentId(), kSizePageId);
     EXPECT_EQ(AccessibilityFaults(wizard), QStringList()) << "size page, whose Next button is the commit button";
-    auto ticked = [&] {
-        int count = 0;
-        for (QCheckBox* box : wizard.currentPage()->findChildren<QCheckBox*>()) count += box->isChecked();
-        return count;
-    };
+    const QList<QCheckBox*> boxes = wizard.currentPage()->findChildren<QCheckBox*>();
+    auto ticked = [&] { return std::count_if(boxes.begin(), boxes.end(), [](QCheckBox* box) { return box->isChecked(); }); };
     wizard.findChild<QPushButton*>("selectAllSizes")->click();
     ASSERT_EQ(ticked(), 7);
     wizard.findChild<QPushButton*>("clearAllSizes")->click();
