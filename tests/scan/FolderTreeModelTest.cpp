@@ -1,5 +1,5 @@
 // The folder tree without widgets: check states, their propagation and the
-// collected roots over a listing in memory, and the entries of a real tree.
+// collected roots over a listing in memory; and the drives it starts from.
 #include "scan/FolderTreeModel.h"
 
 #include "platform/MountTable.h"
@@ -124,35 +124,6 @@ TEST_F(FolderTreeModelTest, ClicksPropagateBothWaysAndTickedItemsAreCollectedInD
     EXPECT_EQ(States(model.Root()), " /+ home+ ann+ usr+ bin+ cp+ ls+ lib+ README+ swap+ /home/ann+");
     model.ClearAll();
     EXPECT_EQ(States(model.Root()), kAllCleared);
-}
-
-TEST(FolderTreeListingTest, RealFolderListsEntriesOfEachKindAndAFolderGoneSinceShowsNothing) {
-    testing::TemporaryTree tree;
-    for (const char* folder : {"full", ".cache", "only-hidden"}) tree.Folder(folder);
-    for (const char* file : {"full/data", "only-hidden/.rc", ".dotfile", "visible"}) tree.File(file);
-    tree.Link("link-to-folder", "full");
-    FileSystemListing listing;
-    FixedDrives drives;
-    drives.drives = {tree.Root()};
-    FolderTreeModel model(listing, drives);
-    model.LoadDrives();
-    FolderNode& top = At(model, tree.Root());
-    model.Expand(top);
-
-    // Folders, then files, each by name rather than in the file system's hash order.
-    Strings shown;
-    for (int row = 0; row < top.ChildCount(); ++row) {
-        const FolderNode& child = top.Child(row);
-        shown.push_back(child.Text() + (child.IsFolder() ? "/" : "") + (child.HasChildren() ? "+" : ""));
-    }
-    EXPECT_EQ(shown, (Strings{".cache/", "full/+", "only-hidden/", "link-to-folder", "visible"}));
-
-    ASSERT_EQ(unlink(tree.Path("full/data").c_str()), 0);
-    ASSERT_EQ(rmdir(tree.Path("full").c_str()), 0);
-    model.ToggleCheck(At(model, tree.Root() + " full"));
-    model.Expand(At(model, tree.Root() + " full"));
-    EXPECT_EQ(At(model, tree.Root() + " full").ChildCount(), 0);
-    EXPECT_EQ(model.CollectChecked(), Strings{tree.Path("full")});
 }
 
 // Which mounts become drive items, in which order, each once; and this machine's list.
