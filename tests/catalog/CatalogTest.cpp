@@ -73,7 +73,8 @@ TEST(CatalogTreeTest, ScannedRootsAreTheFoldersOfARootsPathThatHoldWhatAListingM
     FolderItem* top = path(root.get(), "/");
     AddFile(path(path(top, "home"), "ann"), "song", 3);       // /home/ann holds a file
     path(path(top, "mnt"), "usb");                            // /mnt/usb holds nothing
-    path(path(path(top, "data"), "x", FILE_ATTRIBUTE_DIRECTORY), "y");  // /data holds a listed folder; /data/x/y nothing
+    // /data holds a listed folder; /data/x/y holds nothing.
+    path(path(path(top, "data"), "x", FILE_ATTRIBUTE_DIRECTORY), "y");
     AddFile(path(path(path(top, "srv"), "a"), "b"), "f", 1);  // /srv/a only leads to /srv/a/b
     EXPECT_EQ(ScannedRoots(*root),
               (std::vector<std::string>{"/data", "/data/x/y", "/home/ann", "/mnt/usb", "/srv/a/b"}));

@@ -79,6 +79,20 @@ inline std::string DigestTextOf(std::string_view content) {
     return digest.GetBase32Text(false);
 }
 
+// A record of size under the folder chain of an absolute path, filed in catalog.
+inline FileItem* AddRecordAt(FolderItem* root, FileCatalog& catalog, const std::string& absolutePath,
+                             uint64_t size) {
+    const std::filesystem::path full(absolutePath);
+    FolderItem* folder = root->FindOrCreateFolder(EntryNamed("/"));
+    for (const auto& piece : full.parent_path().relative_path()) {
+        folder = folder->FindOrCreateFolder(EntryNamed(piece.string()));
+        folder->compareState = NotCompared;
+    }
+    FileItem* item = AddFile(folder, full.filename().string(), size);
+    catalog.Insert(size, item);
+    return item;
+}
+
 // A temporary folder mirrored by a catalogue: each file made here also gets a
 // record under the folder chain of its path, and a size index entry.
 class CatalogedDirectory : public TemporaryTree {
@@ -95,15 +109,7 @@ public:
     // A record of the given size, whatever is on disk under the name.
     FileItem* AddRecord(const std::string& name, uint64_t size) { return AddRecordAt(Path(name), size); }
     FileItem* AddRecordAt(const std::string& absolutePath, uint64_t size) {
-        std::filesystem::path full(absolutePath);
-        FolderItem* folder = root->FindOrCreateFolder(EntryNamed("/"));
-        for (const auto& piece : full.parent_path().relative_path()) {
-            folder = folder->FindOrCreateFolder(EntryNamed(piece.string()));
-            folder->compareState = NotCompared;
-        }
-        FileItem* item = testing::AddFile(folder, full.filename().string(), size);
-        catalog.Insert(size, item);
-        return item;
+        return testing::AddRecordAt(root.get(), catalog, absolutePath, size);
     }
 
     FileCatalog catalog;

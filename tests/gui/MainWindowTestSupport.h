@@ -29,7 +29,6 @@
 
 #include <sys/stat.h>
 
-#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <string_view>
@@ -128,17 +127,9 @@ using Boxes = QList<ModalAnswerer::Seen>;
 inline FileItem* CatalogueFile(Document& document, const TemporaryTree& dir, const std::string& name,
                                std::string_view content, int32_t state = NotCompared) {
     WriteBytes(dir.Path(name), content);
-    const std::filesystem::path full(dir.Path(name));
-    FolderItem* folder = document.root->FindOrCreateFolder(EntryNamed("/"));
-    for (const auto& piece : full.parent_path().relative_path()) {
-        folder = folder->FindOrCreateFolder(EntryNamed(piece.string()));
-        folder->compareState = NotCompared;
-    }
-    FileItem* item = AddFile(folder, full.filename().string(), content.size());
-    document.catalog.Insert(content.size(), item);
+    FileItem* item = AddRecordAt(document.root, document.catalog, dir.Path(name), content.size());
     if (state != Finished) return item;
-    struct stat status {};
-    EXPECT_EQ(stat(full.c_str(), &status), 0);
+    const struct stat status = StatusOf(dir.Path(name));
     item->findData.ftLastWriteTime = FileTime::FromUnix(status.st_mtim.tv_sec, uint32_t(status.st_mtim.tv_nsec));
     item->SetDigestText(DigestTextOf(content));
     item->compareState = Finished;

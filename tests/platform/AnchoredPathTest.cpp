@@ -106,8 +106,7 @@ TEST(AnchoredPathTest, ContentsCompareByteForByteAndEntriesAreHeldToTheFileTheyW
 using testing::ReadBytes;
 
 FileIdentity IdentityOf(const std::string& path) {
-    struct stat status {};
-    EXPECT_EQ(lstat(path.c_str(), &status), 0) << path;
+    const struct stat status = testing::StatusOf(path);
     return {uint64_t(status.st_dev), uint64_t(status.st_ino)};
 }
 
@@ -166,16 +165,14 @@ TEST(FileReplacementTest, CloneKeepsTheFilesModeAndTimesAndAHardLinkCannotLeaveI
     WriteBytes(btrfs.Path("kept"), bytes);
     WriteBytes(btrfs.Path("file"), bytes);
     ASSERT_EQ(chmod(btrfs.Path("file").c_str(), 0640), 0);
-    const timespec times[2] = {{1500000000, 0}, {1500000000, 123456789}};
-    ASSERT_EQ(utimensat(AT_FDCWD, btrfs.Path("file").c_str(), times, 0), 0);
+    testing::SetWriteTime(btrfs.Path("file"), 1500000000, 123456789);
     UniqueFd folder(open(btrfs.mountPoint.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     const FolderEntry file{folder.Get(), "file", IdentityOf(btrfs.Path("file"))};
     const FolderEntry kept{folder.Get(), "kept", IdentityOf(btrfs.Path("kept"))};
 
     const ReplacementOutcome cloned = ReplaceWithClone(file, kept);
     ASSERT_EQ(cloned.error, 0) << cloned.reason;
-    struct stat status {};
-    ASSERT_EQ(stat(btrfs.Path("file").c_str(), &status), 0);
+    const struct stat status = testing::StatusOf(btrfs.Path("file"));
     EXPECT_NE(IdentityOf(btrfs.Path("file")), file.identity);
     EXPECT_NE(IdentityOf(btrfs.Path("file")), kept.identity) << "a clone is a file of its own";
     EXPECT_EQ(status.st_mode & 07777, 0640u);

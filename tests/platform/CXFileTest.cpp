@@ -85,9 +85,7 @@ TEST(FileOperationsTest, TemporaryFilesAreNewHiddenAndBesideTheirTargetAndReplac
     WriteBytes(folder.Path("old"), "old");
     ASSERT_EQ(chmod(folder.Path("old").c_str(), 0604), 0);
     EXPECT_TRUE(CopyPermissions(folder.Path("old"), folder.Path("next")));
-    struct stat status {};
-    ASSERT_EQ(stat(folder.Path("next").c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 07777, 0604u);
+    EXPECT_EQ(testing::StatusOf(folder.Path("next")).st_mode & 07777, 0604u);
     EXPECT_FALSE(CopyPermissions(folder.Path("absent"), folder.Path("next")));
 }
 

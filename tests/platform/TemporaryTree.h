@@ -1,6 +1,6 @@
 // A fresh directory tree under the temporary folder for one test, removed with
 // everything in it (however deep, whatever its permissions) afterwards; and
-// whole-file reads and writes of bytes, and bytes to write.
+// whole-file reads and writes of bytes, file status and times, and bytes to write.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,6 +26,27 @@ inline std::string ReadBytes(const std::string& path) {
 
 inline void WriteBytes(const std::string& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+// What lstat tells of a path that must be there.
+inline struct stat StatusOf(const std::string& path) {
+    struct stat status {};
+    EXPECT_EQ(lstat(path.c_str(), &status), 0) << path;
+    return status;
+}
+
+// Sets the last-write time of the path itself (a link is not followed).
+inline void SetWriteTime(const std::string& path, int64_t seconds, long nanos = 0) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {seconds, nanos}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+// Other bytes written over a file with its times put back, as cp -p or rsync -a leave it.
+inline void RewriteKeepingTime(const std::string& path, std::string_view bytes) {
+    const struct stat before = StatusOf(path);
+    WriteBytes(path, bytes);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
 }
 
 // Deterministic pseudo-random bytes: equal seeds make duplicates.

@@ -1,5 +1,6 @@
 // Rescans of a session's document over real folders: they take in what changed,
 // give what a fresh scan gives, and keep what could not be listed.
+#include "cli/RefreshReport.h"
 #include "session/GroupReport.h"
 #include "tests/session/SessionTestSupport.h"
 
@@ -62,7 +63,7 @@ TEST(ScanRefreshTest, ARescanOfAChangedTreeGivesTheGroupsAndRecordsOfAFreshScan)
     WriteBytes(tree.Path("y/c2"), b);
     ASSERT_EQ(unlink(tree.Path("x/deep/a3").c_str()), 0);
     ASSERT_EQ(rmdir(tree.Path("x/deep").c_str()), 0);
-    EXPECT_EQ(testing::Counted(rescanned.ScanAndCompare(tree.Root())), "1 new, 2 changed, 2 gone");
+    EXPECT_EQ(RefreshSummaryLine(rescanned.ScanAndCompare(tree.Root())), "Refreshed: 1 new, 2 changed, 2 gone");
 
     RefreshSession fresh;
     fresh.ScanAndCompare(tree.Root());
@@ -92,7 +93,8 @@ TEST(ScanRefreshTest, ADeletedCopyLeavesAndARewrittenOneIsNoLongerACopyWhileACan
     RefreshSession reopened;
     ASSERT_TRUE(reopened.session.OpenFile(document));
     EXPECT_EQ(reopened.session.Finished().RowCount(), 5u) << "the compared files come back as finished";
-    EXPECT_EQ(reopened.session.Totals().finishedCount, 0u) << "files not queued in this session are not counted as done";
+    EXPECT_EQ(reopened.session.Totals().finishedCount, 0u)
+        << "files not queued in this session are not counted as done";
     testing::ScanIntoSession(reopened.session, tree.Path("data"), false);
     ASSERT_TRUE(reopened.session.SaveTo(tree.Path("cancelled.tws")));
     EXPECT_TRUE(ReadBytes(tree.Path("cancelled.tws")) == saved) << "a cancelled scan changes nothing";
@@ -100,7 +102,7 @@ TEST(ScanRefreshTest, ADeletedCopyLeavesAndARewrittenOneIsNoLongerACopyWhileACan
 
     RefreshCounts counts;
     testing::ScanIntoSession(reopened.session, tree.Path("data"), true, &counts);
-    EXPECT_EQ(testing::Counted(counts), "0 new, 1 changed, 1 gone");
+    EXPECT_EQ(RefreshSummaryLine(counts), "Refreshed: 0 new, 1 changed, 1 gone");
     const Document& doc = reopened.session.Doc();
     EXPECT_EQ(doc.catalog.Count(), 4u);
     EXPECT_EQ(testing::RecordOf(doc, "photo1"), nullptr);

@@ -13,12 +13,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <functional>
 #include <grp.h>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,12 +45,6 @@ inline void ScanIntoSession(AppSession& session, const std::string& root, bool c
     if (counts) *counts = found;
 }
 
-// A refresh's counts as the CLI tells them: "N new, N changed, N gone".
-inline std::string Counted(const RefreshCounts& counts) {
-    return std::to_string(counts.newFiles) + " new, " + std::to_string(counts.changedFiles) + " changed, " +
-           std::to_string(counts.goneFiles) + " gone";
-}
-
 // Collects until the session's comparison has ended; false if it never does.
 inline bool CollectUntilDone(AppSession& session) {
     return WaitUntil([&] {
@@ -66,27 +58,6 @@ inline FileItem* RecordOf(const Document& document, std::string_view pathOrName)
     for (const FileCatalog::Entry& entry : document.catalog)
         if (entry.item->GetFullPath() == pathOrName || entry.item->Name() == pathOrName) return entry.item;
     return nullptr;
-}
-
-// What lstat tells of a path that must be there.
-inline struct stat StatusOf(const std::string& path) {
-    struct stat status {};
-    EXPECT_EQ(lstat(path.c_str(), &status), 0) << path;
-    return status;
-}
-
-// Sets the last-write time of the path itself (a link is not followed).
-inline void SetWriteTime(const std::string& path, int64_t seconds, long nanos = 0) {
-    const timespec times[2] = {{0, UTIME_OMIT}, {seconds, nanos}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
-}
-
-// Other bytes written over a file with its times put back, as cp -p or rsync -a leave it.
-inline void RewriteKeepingTime(const std::string& path, std::string_view bytes) {
-    const struct stat before = StatusOf(path);
-    WriteBytes(path, bytes);
-    const timespec times[2] = {before.st_atim, before.st_mtim};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
 }
 
 // The Trash and the journal in a folder of the test's own, not the user's.
