@@ -57,9 +57,6 @@ struct DocumentTest : ::testing::Test {
         earlier.CommitScan(true);
         return Stored(earlier, name);
     }
-    static long EntriesIn(const std::string& folder) {
-        return std::distance(std::filesystem::directory_iterator(folder), {});
-    }
 
     TemporaryTree dir;
     ScriptedPrompts prompts;

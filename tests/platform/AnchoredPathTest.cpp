@@ -110,10 +110,6 @@ FileIdentity IdentityOf(const std::string& path) {
     return {uint64_t(status.st_dev), uint64_t(status.st_ino)};
 }
 
-long EntriesIn(const std::string& folder) {
-    return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
-}
-
 TEST(FileReplacementTest, AHardLinkToACopyThatChangedOrLiesElsewhereLeavesTheFileAndNoTrace) {
     TemporaryTree tree;
     WriteBytes(tree.Path("file"), "bytes");
@@ -127,12 +123,12 @@ TEST(FileReplacementTest, AHardLinkToACopyThatChangedOrLiesElsewhereLeavesTheFil
     const ReplacementOutcome refused = ReplaceWithHardLink(file, {folder.Get(), "kept", keptBefore});
     EXPECT_EQ(refused.error, ESTALE);
     EXPECT_EQ(IdentityOf(tree.Path("file")), file.identity);
-    EXPECT_EQ(EntriesIn(tree.Root()), 2) << "no temporary name is left behind";
+    EXPECT_EQ(testing::EntriesIn(tree.Root()), 2) << "no temporary name is left behind";
 
     const ReplacementOutcome linked = ReplaceWithHardLink(file, {folder.Get(), "kept", IdentityOf(tree.Path("kept"))});
     EXPECT_EQ(linked.error, 0);
     EXPECT_EQ(IdentityOf(tree.Path("file")), IdentityOf(tree.Path("kept")));
-    EXPECT_EQ(EntriesIn(tree.Root()), 2);
+    EXPECT_EQ(testing::EntriesIn(tree.Root()), 2);
 }
 
 // A small Btrfs file system mounted for one test, which can clone files.

@@ -72,7 +72,7 @@ TEST(FileOperationsTest, TemporaryFilesAreNewHiddenAndBesideTheirTargetAndReplac
     first.Write("abc", 3);
     first.Close();
     EXPECT_EQ(ReadBytes(firstPath), "abc");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Root()), {}), 2);
+    EXPECT_EQ(testing::EntriesIn(folder.Root()), 2);
     EXPECT_THROW(OpenTemporaryBeside(first, folder.Path("absent/doc.tws")), CXFileException);
 
     // A replacement that fails leaves both alone; permissions copy.

@@ -28,6 +28,11 @@ inline void WriteBytes(const std::string& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
 }
 
+// How many entries a folder holds, to see that no temporary file was left in it.
+inline long EntriesIn(const std::string& folder) {
+    return std::distance(std::filesystem::directory_iterator(folder), {});
+}
+
 // What lstat tells of a path that must be there.
 inline struct stat StatusOf(const std::string& path) {
     struct stat status {};
