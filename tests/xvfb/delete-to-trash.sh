@@ -8,12 +8,9 @@
 #   [SHOT=FILE.png] bash tests/xvfb/delete-to-trash.sh BUILD-FOLDER
 # Needs xvfb-run and xdotool (apt-get install xvfb xdotool).
 set -euo pipefail
-build=$(realpath "${1:-build}")
-work=$(mktemp -d)
-common=$(realpath "$(dirname "$0")/drive-common.sh")
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/data"
-mkdir -p "$HOME" "$work/tree"/{a,b,c,d,e,f}
+source "$(dirname "$0")/drive-common.sh"
+begin_check "${1:-build}"
+mkdir -p "$work/tree"/{a,b,c,d,e,f}
 head -c 70000 /dev/urandom > "$work/tree/a/photo.jpg"
 cp "$work/tree/a/photo.jpg" "$work/tree/b/photo.jpg"
 cp "$work/tree/a/photo.jpg" "$work/tree/f/photo.jpg"
@@ -23,33 +20,29 @@ echo "alone" > "$work/tree/e/alone.txt"
 "$build/twinseek-cli" scan --compare all --save "$work/sample.tws" "$work/tree" > /dev/null
 
 # Rows of the result view: the three photos (a, b, f), then the two notes (c, d).
-cat > "$work/drive.sh" <<DRIVE
-set -euo pipefail
-build="$build"
-source "$common"
+output=$(under_x 2>/dev/null <<'DRIVE'
 open_in_result_view "$work/sample.tws"
 sleep 1
 # In the group tree: the root, its fifth category (Small Files, the photos)
 # opened, its group chosen: the list takes the focus at the group's first row.
-eval \$(xdotool getwindowgeometry --shell "\$window")
-xdotool mousemove \$((X + WIDTH / 10)) \$((Y + HEIGHT / 2)) click 1
+eval $(xdotool getwindowgeometry --shell "$window")
+xdotool mousemove $((X + WIDTH / 10)) $((Y + HEIGHT / 2)) click 1
 xdotool key Home Down Down Down Down Down Right Down
 sleep 0.5
 xdotool key Down space
 xdotool key Down Down Down space
 sleep 0.5
 xdotool key alt+a d
-timeout 10 xdotool search --sync --name '^Confirm Multiple File Delete\$' > /dev/null ||
-  { echo "no delete dialog for two files"; [ -z "\${SHOT:-}" ] || import -window root "\$SHOT"; kill \$program; exit 3; }
+await_window 'Confirm Multiple File Delete'
 sleep 0.5
 xdotool key Tab space Return
 sleep 1
-[ -z "\${SHOT:-}" ] || import -window root "\$SHOT"
+shot
 xdotool key Escape
 sleep 0.5
 save_and_exit
 DRIVE
-output=$(xvfb-run -a -s "-screen 0 1280x900x24" bash "$work/drive.sh" 2>/dev/null)
+) || true
 echo "$output"
 # One photo and one note went (which, depends on the order the scan met them).
 status=0
@@ -67,5 +60,5 @@ photos = sorted(glob.glob(sys.argv[1] + "/*/photo.jpg"))
 if [sorted(group["files"]) for group in json.loads(sys.argv[2])] != [photos]:
     sys.exit("expected only the group of the photos left: %s" % photos)
 ' "$work/tree" "$groups" || status=1
-[ "$(tail -n 1 <<<"$output")" = "exit status 1" ] && exit $status
+exited_by_menu "$output" && exit $status
 exit 1

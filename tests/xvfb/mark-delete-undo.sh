@@ -9,12 +9,8 @@
 #   [SHOT=FILE.png] bash tests/xvfb/mark-delete-undo.sh BUILD-FOLDER
 # Needs xvfb-run and xdotool (apt-get install xvfb xdotool).
 set -euo pipefail
-build=$(realpath "${1:-build}")
-work=$(mktemp -d)
-common=$(realpath "$(dirname "$0")/drive-common.sh")
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/data"
-mkdir -p "$HOME"
+source "$(dirname "$0")/drive-common.sh"
+begin_check "${1:-build}"
 # Twenty groups of three copies in three folders; the copy in "old" is the oldest.
 groups=20
 for folder in old mid new; do mkdir -p "$work/tree/$folder"; done
@@ -29,31 +25,26 @@ done
 "$build/twinseek-cli" scan --compare all --save "$work/sample.tws" "$work/tree" > /dev/null
 "$build/twinseek-cli" groups --format json "$work/sample.tws" > "$work/groups-before.json"
 
-cat > "$work/drive.sh" <<DRIVE
-set -euo pipefail
-build="$build"
-source "$common"
+output=$(under_x 2>/dev/null <<'DRIVE'
 open_in_result_view "$work/sample.tws"
 sleep 1
 # Action > Mark Copies...: the first run keeps the oldest, for all groups.
 xdotool key alt+a m
-timeout 10 xdotool search --sync --name '^Mark Copies\$' > /dev/null ||
-  { echo "no Mark Copies dialog"; kill \$program; exit 3; }
+await_window 'Mark Copies'
 sleep 0.5
 xdotool key Return
 sleep 1
-xdotool windowfocus --sync "\$window"
+xdotool windowfocus --sync "$window"
 xdotool key alt+a d
-timeout 10 xdotool search --sync --name '^Confirm Multiple File Delete\$' > /dev/null ||
-  { echo "no delete dialog"; kill \$program; exit 3; }
+await_window 'Confirm Multiple File Delete'
 sleep 0.5
 xdotool key Tab space Return
 sleep 3
 ls "$XDG_DATA_HOME/Trash/files" | wc -l > "$work/trashed.count"
-[ -z "\${SHOT:-}" ] || import -window root "\$SHOT"
+shot
 xdotool key Escape
 sleep 0.5
-xdotool windowfocus --sync "\$window"
+xdotool windowfocus --sync "$window"
 # Action > Undo Last Cleanup, then its report is closed.
 xdotool key alt+a n
 sleep 2
@@ -61,7 +52,7 @@ xdotool key Return
 sleep 0.5
 save_and_exit
 DRIVE
-output=$(xvfb-run -a -s "-screen 0 1280x900x24" bash "$work/drive.sh" 2>/dev/null)
+) || true
 echo "$output"
 status=0
 trashed=$(cat "$work/trashed.count" 2>/dev/null || echo none)
@@ -70,12 +61,6 @@ trashed=$(cat "$work/trashed.count" 2>/dev/null || echo none)
 diff -u "$work/before.sums" "$work/after.sums" || { echo "not every file came back with its bytes"; status=1; }
 [ -z "$(ls -A "$XDG_DATA_HOME/Trash/files")" ] || { echo "the Trash still holds files"; status=1; }
 "$build/twinseek-cli" open --refresh --compare all --format json "$work/sample.tws" > "$work/groups-after.json"
-python3 -c '
-import json, sys
-def groups(path):
-    return sorted(sorted(group["files"]) for group in json.load(open(path)))
-if groups(sys.argv[1]) != groups(sys.argv[2]):
-    sys.exit("the refreshed document does not list the groups of the first scan")
-' "$work/groups-before.json" "$work/groups-after.json" || status=1
-[ "$(tail -n 1 <<<"$output")" = "exit status 1" ] && exit $status
+same_groups "$work/groups-before.json" "$work/groups-after.json" || status=1
+exited_by_menu "$output" && exit $status
 exit 1

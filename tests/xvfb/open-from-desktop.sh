@@ -8,16 +8,10 @@
 # Needs xvfb-run, xdotool, xdg-utils with libfile-mimeinfo-perl, dbus-launch
 # (dbus-x11), at-spi2-core and python3-pyatspi.
 set -euo pipefail
-build=$(realpath "${1:-build}")
-here=$(realpath "$(dirname "$0")")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/data"
+source "$(dirname "$0")/drive-common.sh"
+begin_check "${1:-build}"
 export XDG_DATA_DIRS="$work/prefix/share:/usr/share"
-mkdir -p "$HOME" "$work/tree/a" "$work/tree/b"
-head -c 70000 /dev/urandom > "$work/tree/a/copy.bin"
-cp "$work/tree/a/copy.bin" "$work/tree/b/copy.bin"
-"$build/twinseek-cli" scan --compare all --save "$work/sample.tws" "$work/tree" > /dev/null
+sample_document
 # Cut short in the middle of its records.
 head -c "$(( $(stat -c %s "$work/sample.tws") / 2 ))" "$work/sample.tws" > "$work/damaged.tws"
 
@@ -34,31 +28,27 @@ command=$(sed -n 's/^Exec=//p' "$work/prefix/share/applications/$entry")
 echo "command of the entry: $command"
 [ "$command" = "twinseek %f" ] || status=1
 
-cat > "$work/drive.sh" <<DRIVE
-set -euo pipefail
-build="$build"
+output=$(under_x dbus-launch --exit-with-session 2>"$work/errors" <<'DRIVE'
 twinseek="$work/prefix/bin/twinseek"
-source "$here/drive-common.sh"
-read_aloud() { /usr/bin/python3 "$here/read-aloud.py" check --pid "\$program" --timeout 60 "\$@"; }
+read_aloud() { /usr/bin/python3 "$here/read-aloud.py" check --pid "$program" --timeout 60 "$@"; }
 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress > /dev/null
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 failed=0
 # Ends the program by its menu, or at once after a failure, which may have left a box open.
 finish() {
-  if [ "\$failed" = 0 ]; then exit_by_menu; else kill "\$program"; wait "\$program" || true; fi
+  if [ "$failed" = 0 ]; then exit_by_menu; else kill "$program"; wait "$program" || true; fi
 }
 start_twinseek "$work/sample.tws"
 read_aloud --window Twinseek --expect 'All Files \[1 Group\(s\)\]' || failed=1
 finish
 start_twinseek "$work/damaged.tws"
-read_aloud --window Error --expect 'Could not open $work/damaged\.tws: .+' || failed=1
-xdotool search --name '^Error\$' windowfocus --sync key Return
+read_aloud --window Error --expect "Could not open $work/damaged\.tws: .+" || failed=1
+xdotool search --name '^Error$' windowfocus --sync key Return
 read_aloud --window Twinseek --expect 'All Files \[0 Group\(s\)\]' || failed=1
 finish
-exit \$failed
+exit $failed
 DRIVE
-output=$(timeout 600 xvfb-run -a -s "-screen 0 1280x900x24" dbus-launch --exit-with-session bash "$work/drive.sh" \
-  2>"$work/errors") || { grep -v -e '^QStandardPaths' -e propagateSizeHints "$work/errors" >&2 || true; status=1; }
+) || { x_errors; status=1; }
 echo "$output"
 [ "$(grep -c '^exit status 1$' <<<"$output")" = 2 ] || status=1
 exit $status

@@ -7,27 +7,19 @@
 #   bash tests/xvfb/read-aloud.sh BUILD-FOLDER
 # Needs xvfb-run, xdotool, dbus-launch (dbus-x11), at-spi2-core and python3-pyatspi.
 set -euo pipefail
-build=$(realpath "${1:-build}")
-here=$(realpath "$(dirname "$0")")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/data"
-mkdir -p "$HOME/notes" "$work/tree/a" "$work/tree/b"
-head -c 70000 /dev/urandom > "$work/tree/a/copy.bin"
-cp "$work/tree/a/copy.bin" "$work/tree/b/copy.bin"
+source "$(dirname "$0")/drive-common.sh"
+begin_check "${1:-build}"
+mkdir -p "$HOME/notes"
 echo "a note" > "$HOME/notes/note.txt"
-"$build/twinseek-cli" scan --compare all --save "$work/sample.tws" "$work/tree" > /dev/null
+sample_document
 
-cat > "$work/drive.sh" <<DRIVE
-set -euo pipefail
-build="$build"
-source "$here/drive-common.sh"
+under_x dbus-launch --exit-with-session 2>"$work/errors" <<'DRIVE' || { x_errors; exit 1; }
 failed=0
-check() { /usr/bin/python3 "$here/read-aloud.py" check --pid "\$program" --timeout 60 "\$@" || failed=1; }
+check() { /usr/bin/python3 "$here/read-aloud.py" check --pid "$program" --timeout 60 "$@" || failed=1; }
 click() {  # click NAME [REPEAT]: the part read by NAME
   local x y
-  read -r x y < <(/usr/bin/python3 "$here/read-aloud.py" where --pid "\$program" --name "\$1")
-  xdotool mousemove "\$x" "\$y" click --repeat "\${2:-1}" --delay 150 1
+  read -r x y < <(/usr/bin/python3 "$here/read-aloud.py" where --pid "$program" --name "$1")
+  xdotool mousemove "$x" "$y" click --repeat "${2:-1}" --delay 150 1
   sleep 0.5
 }
 # The bus is started before the program, which looks for it once.
@@ -50,7 +42,7 @@ xdotool key Escape
 sleep 0.5
 
 # The wizard opens on the folder page; Back shows the welcome page.
-xdotool windowfocus --sync "\$window"
+xdotool windowfocus --sync "$window"
 xdotool key alt+a s
 check --window 'Driver\(s\) and/or Folder\(s\) to Scan Files' --expect 'Select the folders you want to scan:' \
   --expect Folders --expect 'Next >' --expect '< Back' --expect Cancel --expect Help
@@ -68,7 +60,7 @@ check --window 'Scaning Driver\(s\) and/or Folder\(s\)\.\.\.' --expect 'Find [0-
 xdotool key Escape
 sleep 1
 # The home folder ticked: its scan ends on the completing page.
-xdotool windowfocus --sync "\$window"
+xdotool windowfocus --sync "$window"
 xdotool key alt+a s
 click "$HOME"
 xdotool key space alt+n
@@ -78,8 +70,6 @@ check --window 'Completing the Disk Scan Wizard' --expect 'Completing the Disk S
 xdotool key Escape
 sleep 0.5
 # By the menu, or at once after a failure, which may have left a dialog open.
-if [ "\$failed" = 0 ]; then exit_by_menu; else kill "\$program"; fi
-exit \$failed
+if [ "$failed" = 0 ]; then exit_by_menu; else kill "$program"; fi
+exit $failed
 DRIVE
-timeout 900 xvfb-run -a -s "-screen 0 1280x900x24" dbus-launch --exit-with-session bash "$work/drive.sh" 2>"$work/errors" ||
-  { grep -v -e '^QStandardPaths' -e propagateSizeHints "$work/errors" >&2 || true; exit 1; }

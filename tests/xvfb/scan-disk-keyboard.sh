@@ -8,12 +8,8 @@
 #   [SHOT=FOLDER] bash tests/xvfb/scan-disk-keyboard.sh BUILD-FOLDER
 # Needs xvfb-run and xdotool (apt-get install xvfb xdotool).
 set -euo pipefail
-build=$(realpath "${1:-build}")
-work=$(mktemp -d)
-common=$(realpath "$(dirname "$0")/drive-common.sh")
-trap 'rm -rf "$work"' EXIT
-# The home folder holds nothing but the data, so its first child is "data".
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config"
+source "$(dirname "$0")/drive-common.sh"
+begin_check "${1:-build}"
 data="$HOME/data"
 mkdir -p "$data/a" "$data/b" "$data/c"
 head -c 300 /dev/urandom > "$data/a/tiny.bin"; cp "$data/a/tiny.bin" "$data/b/tiny.bin"; cp "$data/a/tiny.bin" "$data/c/tiny-again.bin"
@@ -25,13 +21,7 @@ head -c 5000 /dev/urandom > "$data/a/small.bin"; cp "$data/a/small.bin" "$data/b
 
 "$build/twinseek-cli" scan --compare 7 --format json "$data" > "$work/expected.json"
 
-shot() { [ -z "${SHOT:-}" ] || import -window root "$SHOT/$1.png"; }
-cat > "$work/drive.sh" <<DRIVE
-set -euo pipefail
-$(declare -f shot)
-SHOT="${SHOT:-}"
-build="$build"
-source "$common"
+under_x 2>"$work/err" <<'DRIVE' || { cat "$work/err" >&2; exit 1; }
 start_twinseek
 xdotool key alt+a
 sleep 0.5
@@ -56,7 +46,7 @@ shot sizes
 xdotool key alt+n
 sleep 5
 xdotool search --name 'Wizard|Scan' >/dev/null 2>&1 && { echo "the wizard is still open"; shot stuck; }
-xdotool windowfocus --sync "\$window"
+xdotool windowfocus --sync "$window"
 shot compared
 xdotool key ctrl+s
 xdotool search --sync --name 'Save' > /dev/null
@@ -66,17 +56,5 @@ xdotool key Return
 sleep 2
 exit_by_menu
 DRIVE
-xvfb-run -a -s "-screen 0 1280x900x24" bash "$work/drive.sh" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
 "$build/twinseek-cli" groups --format json "$work/gui.tws" > "$work/gui.json"
-# A group lists its files in the order they were digested, which several
-# workers change: groups are compared as sets of files.
-python3 - "$work/expected.json" "$work/gui.json" <<'CHECK'
-import json, sys
-def groups(path):
-    return sorted((g["size"], g["digest"], sorted(g["files"])) for g in json.load(open(path)))
-expected, gui = groups(sys.argv[1]), groups(sys.argv[2])
-if expected != gui:
-    print("the groups differ:\n cli %s\n gui %s" % (expected, gui))
-    sys.exit(1)
-print("same %d groups as twinseek-cli scan --compare 7" % len(gui))
-CHECK
+same_groups "$work/expected.json" "$work/gui.json"
