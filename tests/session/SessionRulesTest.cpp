@@ -26,19 +26,10 @@ namespace twinseek {
 namespace {
 
 // The status bar's per-step percentages are left to this test.
-TEST(ProgressPercentTest, EveryRunMovesAsItsTrueFractionToAFullBarAndEdgesStayWithinTheScale) {
-    for (int32_t range : {1, 3, 7, 99, 100, 1000, 12345}) {
-        int changes = 0, shown = 0;
-        for (int32_t position = 1; position <= range; ++position) {
-            changes += ProgressPercent(position, range) != shown;
-            shown = ProgressPercent(position, range);
-            ASSERT_EQ(shown, int(int64_t(position) * 100 / range)) << position << "/" << range;
-        }
-        EXPECT_EQ(changes, std::min(range, 100)) << "a short run moves at every step: " << range;
-    }
-    const std::tuple<int64_t, int32_t, int> cases[] = {{0, 10, 0},  {1, 0, 0},   {5, -3, 0},
-                                                       {-1, 10, 0}, {11, 10, 100},
-                                                       {2'000'000'000, 2'100'000'000, 95}};  // past 32 bits
+TEST(ProgressPercentTest, EveryPositionShowsItsWholePercentRoundedDownAndEdgesStayWithinTheScale) {
+    const std::tuple<int64_t, int32_t, int> cases[] = {
+        {1, 3, 33}, {2, 3, 66}, {3, 3, 100}, {1, 12345, 0}, {12344, 12345, 99}, {0, 10, 0}, {1, 0, 0},
+        {5, -3, 0}, {-1, 10, 0}, {11, 10, 100}, {2'000'000'000, 2'100'000'000, 95}};  // the last past 32 bits
     for (const auto& [position, range, percent] : cases)
         EXPECT_EQ(ProgressPercent(position, range), percent) << position << "/" << range;
 }
@@ -109,14 +100,13 @@ TEST(CommandStatesTest, EnableCheckAndTextFollowTheViewAndTheComparison) {
     }
 }
 
-TEST(ScanWizardFlowTest, PagesFollowTheirTableBackLeavesOnlyTheChoosingPagesAndSizeTicksDecideTheEnd) {
+TEST(ScanWizardFlowTest, PagesFollowTheirTableBackLeavesOnlyTheChoosingPagesAndTheWelcomePageSkipsOnlyAtFirst) {
     std::vector<int> walked;
     for (int id = kWelcomePageId; id != -1; id = NextWizardPage(id)) walked.push_back(id);
     EXPECT_EQ(walked, (std::vector<int>{107, 201, 213, 202, 203}));
     EXPECT_EQ(WizardPageOf(kWelcomePageId).headerTitle, nullptr) << "exterior pages have no header";
     for (int id : walked) EXPECT_EQ(WizardBackAllowed(id), id == kFolderPageId || id == kSizePageId) << id;
 
-    // The welcome page skips only at its first activation; size ticks decide how the scan ends.
     ScanWizardData data;
     WelcomeStep step(data);
     EXPECT_TRUE(step.SkipTickedAtStart()) << "made with showWelcome false";
@@ -127,14 +117,6 @@ TEST(ScanWizardFlowTest, PagesFollowTheirTableBackLeavesOnlyTheChoosingPagesAndS
     WelcomeStep shown(data);
     EXPECT_FALSE(shown.SkipTickedAtStart());
     EXPECT_FALSE(shown.SkipOnActivation(false));
-
-    StoreAutoCompare({false, true, false, false, false, false, true});
-    EXPECT_EQ(AutoCompareCategories(), (std::vector<uint32_t>{2, 7}));
-    EXPECT_EQ(SizeCategories()[2].autoCompare, 1);
-    EXPECT_TRUE(FinishWhenScanDone());
-    StoreAutoCompare({});
-    EXPECT_TRUE(AutoCompareCategories().empty());
-    EXPECT_FALSE(FinishWhenScanDone());
 
     ScanProgressCount count;
     count.StatusArrived(1);  // "Initialize..."
@@ -217,7 +199,7 @@ TEST(BandLayoutTest, DamagedValuesChangeNothingTheyShouldNot) {
     }
 }
 
-TEST(WindowPlacementTest, RecordIsLittleEndianAndRoundTrips) {
+TEST(WindowPlacementTest, RecordIsLittleEndianAndRoundTripsAndOpensNoLargerThanItsScreenWithItsTopEdgeWithinReach) {
     const WindowPlacement placement{kRestoreToMaximized, kShowMinimized, -1, -2, 3, 4, {-100, 20, 1180, 0x12345678}};
     const auto record = EncodePlacement(placement);
     const std::vector<uint8_t> head(record.begin(), record.begin() + 16);
@@ -227,9 +209,7 @@ TEST(WindowPlacementTest, RecordIsLittleEndianAndRoundTrips) {
     EXPECT_EQ(DecodePlacement(record), placement);
     // Records of the wrong size or length field are tried through the settings in the widget tests.
     EXPECT_FALSE(DecodePlacement({}));
-}
 
-TEST(WindowPlacementTest, OpensNoLargerThanItsScreenWithItsTopEdgeWithinReach) {
     // A wide screen with a panel along its top, and a smaller one to its right.
     const PlacementRect left{0, 32, 1920, 1080};
     const PlacementRect right{1920, 0, 3200, 1024};
