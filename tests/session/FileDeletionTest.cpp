@@ -152,8 +152,7 @@ TEST_F(FileDeletionTest, TickedFileNoLongerAsComparedIsKept) {
     ASSERT_EQ(symlink(tree.Path("kept").c_str(), tree.Path("linked").c_str()), 0);
     // Other bytes of the same length with the time put back, as cp -p or rsync -a do,
     // and the same with a time 39 ns off, which a record's 100-ns steps cannot tell.
-    WriteBytes(tree.Path("rewritten"), "54321");
-    SetTime("rewritten", 1700000000, 500);
+    testing::RewriteKeepingTime(tree.Path("rewritten"), "54321");
     WriteBytes(tree.Path("nanos"), "99999");
     SetTime("nanos", 1700000000, 539);
     const std::pair<const char*, const char*> cases[] = {
@@ -624,8 +623,7 @@ TEST(CleanupPlanTest, ACopyKeptOnAnotherComputerIsStoodForByTheDigestOfTheFileRe
     };
     for (const Case& test : cases) {
         const std::string name = test.name;
-        WriteBytes(tree.Path("here/" + name), "bytes");
-        WriteBytes(tree.Path("here/" + name + ".kept"), "bytes");
+        for (const std::string& file : {name, name + ".kept"}) WriteBytes(tree.Path("here/" + file), "bytes");
         const struct stat status = testing::StatusOf(tree.Path("here/" + name));
         const std::string digest = DigestFile(tree.Path("here/" + name).c_str()).text;
         const int64_t nanos = status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec / 100 * 100;
@@ -641,8 +639,7 @@ TEST(CleanupPlanTest, ACopyKeptOnAnotherComputerIsStoodForByTheDigestOfTheFileRe
             const timespec times[2] = {status.st_atim, status.st_mtim};
             ASSERT_EQ(utimensat(AT_FDCWD, changed.c_str(), times, 0), 0);
         }
-        LocalPlan local = TakeToThisComputer(plan, {});
-        const RemovalPlan removals(std::move(local.removals));
+        const RemovalPlan removals(TakeToThisComputer(plan, {}).removals);
         FakeRemover remover;
         CleanupJournal journal(tree.Path("journal.jsonl"));
         bool cancelled = false;

@@ -1,7 +1,6 @@
 // The session's rules that need no files: progress percentages, startup
 // arguments, command states, the scan wizard's flow, band and window layouts
 // as saved, and the comparison's progress as the status bar shows it.
-#include "catalog/SizeCategory.h"
 #include "session/BandLayout.h"
 #include "session/CommandStates.h"
 #include "session/ComparisonProgress.h"
@@ -14,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>

@@ -23,11 +23,12 @@ namespace {
 
 using testing::EntryNamed;
 
-// Follows the model by its notices, as a table model would, keeping each row's
-// file, background and tick; every notice must stay within the rows known so far.
-class MirrorRows final : public RowObserver {
+// Follows the model by its notices, as a table and a tree model would: keeps each
+// row's file, background and tick, with every notice within the rows known so far;
+// writes down the label changes; a group node is always added last under its category.
+class Mirror final : public RowObserver, public ResultTreeObserver {
 public:
-    explicit MirrorRows(const ResultModel& model) : model(model) {}
+    explicit Mirror(const ResultModel& model) : model(model) {}
 
     void RowsAboutToBeInserted(size_t first, size_t count) override {
         EXPECT_LE(first, rows.size());
@@ -46,9 +47,17 @@ public:
     }
     void AboutToReset() override {}
     void ResetDone() override { rows = Fresh(); }
+    void GroupNodeAboutToBeAdded(ResultNode parent, size_t position) override {
+        EXPECT_EQ(position, model.ChildCount(parent));
+    }
+    void GroupNodeAdded() override {}
+    void NodeChanged(ResultNode node) override { labelled.push_back(node); }
+    void TreeAboutToBeReset() override {}
+    void TreeReset() override {}
 
     bool MatchesModel() const { return rows == Fresh(); }
     size_t changes = 0;
+    std::vector<ResultNode> labelled;
 
 private:
     using Row = std::tuple<const FileItem*, uint32_t, bool>;
@@ -62,22 +71,6 @@ private:
     const ResultModel& model;
     std::pair<size_t, size_t> pending;
     std::vector<Row> rows;
-};
-
-// Writes down the label changes; a group node is always added last under its category.
-class TreeLog final : public ResultTreeObserver {
-public:
-    explicit TreeLog(const ResultModel& model) : model(model) {}
-    void GroupNodeAboutToBeAdded(ResultNode parent, size_t position) override {
-        EXPECT_EQ(position, model.ChildCount(parent));
-    }
-    void GroupNodeAdded() override {}
-    void NodeChanged(ResultNode node) override { labelled.push_back(node); }
-    void TreeAboutToBeReset() override {}
-    void TreeReset() override {}
-
-    const ResultModel& model;
-    std::vector<ResultNode> labelled;
 };
 
 // Each row as name/G (grey), /W (white) or /H (highlighted), in row order.
@@ -102,7 +95,7 @@ class ResultModelTest : public ::testing::Test {
 protected:
     ResultModelTest() {
         model.SetRowObserver(&mirror);
-        model.SetTreeObserver(&treeLog);
+        model.SetTreeObserver(&mirror);
     }
 
     // A file collected as the compare engine collects it: filed in the index,
@@ -126,8 +119,7 @@ protected:
     HeadlessPrompts prompts;
     Document document{prompts};
     ResultModel model{document};
-    MirrorRows mirror{model};
-    TreeLog treeLog{model};
+    Mirror mirror{model};
     FolderItem* folder = document.root->FindOrCreateFolder(EntryNamed("/"));
 };
 
@@ -163,7 +155,7 @@ TEST_F(ResultModelTest, AGroupNodeKeepsItsIdentityAsItGrowsAndOnlyTheSelectedGro
     EXPECT_EQ(NodeOf(5000, 'A'), a);
     EXPECT_EQ(model.NodeText(a), "xA [3 Copies]");
     EXPECT_EQ(model.ChildCount(6), 3u) << "no second node for a growing group";
-    EXPECT_EQ(treeLog.labelled, std::vector<ResultNode>{a});
+    EXPECT_EQ(mirror.labelled, std::vector<ResultNode>{a});
     // Groups of one size stand in the order they were made.
     CollectAll({{"xD", 5000, 'D'}, {"yD", 5000, 'D'}});
     EXPECT_EQ(Rows(model), "xA/G yA/G zA/G xD/W yD/W xB/G yB/G xC/H yC/H")
@@ -360,7 +352,7 @@ public:
     std::vector<std::string> types, icons;
 };
 
-TEST(FileListTest, CellsAskTheDesktopOncePerExtensionAndCategorySetsAreKeptWhileTheSizeSetIsRefilled) {
+TEST(FileListTest, CellsAskTheDesktopOncePerExtensionCategorySetsAreKeptTheSizeSetIsRefilledAndSizeNodesMadeOnce) {
     CountingFileTypes desktop;
     FileTypeCache cache{desktop, desktop};
     testing::CatalogedDirectory files;
@@ -399,34 +391,13 @@ TEST(FileListTest, CellsAskTheDesktopOncePerExtensionAndCategorySetsAreKeptWhile
     list.ShowSize(5000, files.catalog, progress);
     list.ShowSize(5000, files.catalog, progress);
     EXPECT_EQ(list.RowCount(), 6u) << "the size set is refilled, not added to";
-}
 
-TEST(CategoryTreeTest, LabelsCountSharedSizesAndSizeNodesListThemLargestFirst) {
-    testing::CatalogedDirectory files;
+    // The category tree over the same records makes a category's size nodes once.
     CategoryTree tree;
-    for (uint32_t id = 1; id <= 7; ++id) EXPECT_FALSE(tree.Category(id).expandable) << id;
-
-    for (auto [name, size] : {std::pair{"a", 5000}, {"b", 5000}, {"alone", 7000}, {"c", 2000}, {"d", 2000},
-                              {"e", 2000}, {"huge1", 200 << 20}, {"huge2", 200 << 20}, {"empty1", 0}, {"empty2", 0}})
-        files.AddRecord(name, uint64_t(size));
     tree.Relabel(files.catalog);
-    EXPECT_EQ(tree.Root().label, "All Files [4 Group(s)]");
-    EXPECT_EQ(tree.Category(1).label, "Huge Files [1 Group(s)]");
-    EXPECT_EQ(tree.Category(6).label, "Very Small Files [2 Group(s)]");
-    EXPECT_TRUE(tree.Category(6).expandable);
-    EXPECT_TRUE(tree.Category(6).children.empty()) << "no size node before the first expansion";
-
-    CategoryTree::Node& verySmall = tree.Category(6);
-    ASSERT_TRUE(CategoryTree::NeedsSizeNodes(verySmall));
-    tree.AddSizeNodes(verySmall, CategoryTree::SizeSetsOf(6, files.catalog));
-    ASSERT_EQ(verySmall.children.size(), 2u);
-    EXPECT_EQ(verySmall.children[0]->label, "4.8 KB [2 Files]");
-    EXPECT_EQ(verySmall.children[1]->label, "1.9 KB [3 Files]");
-    EXPECT_EQ(verySmall.children[1]->size, 2000u);
-    EXPECT_EQ(verySmall.children[1]->row, 1u);
-    EXPECT_FALSE(CategoryTree::NeedsSizeNodes(verySmall)) << "made once";
-    EXPECT_FALSE(CategoryTree::NeedsSizeNodes(tree.Root())) << "the root has no size nodes";
-    EXPECT_EQ(CategoryTree::SizeSetsOf(7, files.catalog).front().size, 0u) << "empty files are a set too";
+    tree.AddSizeNodes(tree.Category(6), CategoryTree::SizeSetsOf(6, files.catalog));
+    EXPECT_EQ(tree.Category(6).children.at(0)->label, "4.8 KB [6 Files]");
+    EXPECT_FALSE(CategoryTree::NeedsSizeNodes(tree.Category(6)));
 }
 
 }  // namespace
