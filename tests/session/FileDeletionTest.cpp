@@ -27,12 +27,7 @@
 namespace twinseek {
 namespace {
 
-using testing::CollectUntilDone;
-using testing::ReadBytes;
-using testing::RecordingSession;
-using testing::ScanIntoSession;
-using testing::TemporaryTree;
-using testing::WriteBytes;
+using namespace testing;
 
 // Unlinks for real (the Trash is tested on its own), except the paths told to
 // fail, and writes down what it was asked.
@@ -192,21 +187,19 @@ TEST_F(FileDeletionTest, CopyThatStaysNotOnDiskAsComparedKeepsTheTickedFile) {
     };
     for (bool reload : {false, true}) {
         SCOPED_TRACE(reload ? "loaded document" : "this run's comparison");
+        const auto folder = [&](size_t i) { return "case" + std::to_string(i) + (reload ? "r" : ""); };
         std::vector<std::pair<std::string, std::string>> files;
-        for (size_t i = 0; i < spoilers.size(); ++i) {
-            const std::string bytes = "content of case " + std::to_string(i) + (reload ? " reloaded" : "");
-            files.push_back({"case" + std::to_string(i) + (reload ? "r" : "") + "/keep/kept", bytes});
-            files.push_back({"case" + std::to_string(i) + (reload ? "r" : "") + "/ticked", bytes});
-        }
+        for (size_t i = 0; i < spoilers.size(); ++i)
+            for (const char* name : {"/keep/kept", "/ticked"})
+                files.push_back({folder(i) + name, "content of " + folder(i)});
         Compare(files);
         if (reload) Reload();
         for (size_t i = 0; i < spoilers.size(); ++i) {
-            const std::string folder = "case" + std::to_string(i) + (reload ? "r" : "");
-            spoilers[i].second(tree.Path(folder + "/keep/kept"));
+            spoilers[i].second(tree.Path(folder(i) + "/keep/kept"));
             questions.clear();
-            DeleteList list = Tick({folder + "/ticked"});
+            DeleteList list = Tick({folder(i) + "/ticked"});
             DeletionReport report = Delete(list);
-            EXPECT_TRUE(Exists(folder + "/ticked")) << spoilers[i].first;
+            EXPECT_TRUE(Exists(folder(i) + "/ticked")) << spoilers[i].first;
             EXPECT_EQ(list.RowCount(), 1u) << spoilers[i].first;
             // Either the copy is seen not to be there before anything starts,
             // and the user is asked, or its bytes are found to differ.

@@ -28,7 +28,10 @@ using testing::EntryNamed;
 // writes down the label changes; a group node is always added last under its category.
 class Mirror final : public RowObserver, public ResultTreeObserver {
 public:
-    explicit Mirror(const ResultModel& model) : model(model) {}
+    explicit Mirror(ResultModel& model) : model(model) {
+        model.SetRowObserver(this);
+        model.SetTreeObserver(this);
+    }
 
     void RowsAboutToBeInserted(size_t first, size_t count) override {
         EXPECT_LE(first, rows.size());
@@ -93,11 +96,6 @@ struct Collected {
 
 class ResultModelTest : public ::testing::Test {
 protected:
-    ResultModelTest() {
-        model.SetRowObserver(&mirror);
-        model.SetTreeObserver(&mirror);
-    }
-
     // A file collected as the compare engine collects it: filed in the index,
     // and shown once its key holds two or more files.
     FileItem* Collect(const Collected& file) {
@@ -162,6 +160,7 @@ TEST_F(ResultModelTest, AGroupNodeKeepsItsIdentityAsItGrowsAndOnlyTheSelectedGro
         << "a third copy goes below its group's last row, in its colour; the highlight moves with its rows";
     EXPECT_EQ(model.CellText(2, kNameColumn), "zA");
     EXPECT_EQ(model.CellText(7, kSizeColumn), "1.9 KB");
+    EXPECT_EQ(model.CellText(7, kTickColumn), "") << "the tick column shows a box, not text";
 
     // Selected at the end of the list, then the list shrinks.
     for (FileItem* second : {seconds[1], seconds[2]}) document.duplicates.Remove(second);
@@ -249,17 +248,15 @@ MarkRules Rules(KeepRule keep, std::string folder = {}, std::vector<std::string>
 
 class MarkRulesTest : public ::testing::Test {
 protected:
-    // A file at an absolute path, its folders made as a scan cuts a root,
-    // modified at time (100-ns units).
-    FileItem* File(const std::string& path, uint64_t time = 0) {
-        FileItem* file = records.AddRecordAt(path, 10);
-        file->SetDigestText(std::string(32, 'A'));
-        file->findData.ftLastWriteTime = FileTime::FromValue(time);
-        return file;
-    }
+    // Files at absolute paths, their folders made as a scan cuts a root, each
+    // modified at its time (100-ns units).
     std::vector<FileItem*> Group(const std::vector<std::pair<std::string, uint64_t>>& files) {
         std::vector<FileItem*> group;
-        for (const auto& [path, time] : files) group.push_back(File(path, time));
+        for (const auto& [path, time] : files) {
+            group.push_back(records.AddRecordAt(path, 10));
+            group.back()->SetDigestText(std::string(32, 'A'));
+            group.back()->findData.ftLastWriteTime = FileTime::FromValue(time);
+        }
         return group;
     }
     // The files left unticked, by path; "untouched" when the rules leave the group.
