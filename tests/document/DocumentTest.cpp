@@ -16,6 +16,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -38,9 +39,10 @@ struct DocumentTest : ::testing::Test {
         EXPECT_TRUE(document.Save()) << (prompts.errors.empty() ? "" : prompts.errors.back());
         return ReadBytes(document.path);
     }
-    // A failed save: false, one error naming the file and reason, modified
-    // still true, the old file byte for byte and no file left beside it.
+    // A failed save over doc.tws: false, one error naming the file and reason,
+    // modified still true, the old file byte for byte and no file left beside it.
     void ExpectFailedSave(Document& document, const std::string& old, const std::string& reason) {
+        document.path = dir.Path("doc.tws");
         EXPECT_FALSE(document.Save());
         EXPECT_TRUE(document.modified);
         ASSERT_EQ(prompts.errors.size(), 1u);
@@ -127,14 +129,12 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileByteForByte) {
     FolderItem* folder = ScanFolder(odd.root, "odd");
     for (const char* name : {"carriage\rreturn", "line\nfeed"}) ScanFile(odd, folder, EntryNamed(name, 1));
     odd.CommitScan(true);
-    odd.path = dir.Path("doc.tws");
     ExpectFailedSave(odd, old, "the name \"odd/carriage\rreturn\" holds a line break");
 
     Document document(prompts);
     folder = ScanFolder(document.root, "many");
     for (int index = 0; index < 400; ++index) ScanFile(document, folder, EntryNamed(Numbered("file", index), 1));
     document.CommitScan(true);
-    document.path = dir.Path("doc.tws");
     {
         FileSizeLimit limit(1000);
         ExpectFailedSave(document, old, "File too large");
@@ -414,7 +414,7 @@ public:
 };
 
 // Archives loading bytes from a file in a scratch folder.
-struct CXArchiveTest : ::testing::Test {
+struct CXArchiveTest : DocumentTest {
     CXArchive& Load(const std::string& bytes, uint32_t bufferSize = 4096, bool trickle = false) {
         archive.reset();
         WriteBytes(dir.Path("load.tws"), bytes);
@@ -424,12 +424,11 @@ struct CXArchiveTest : ::testing::Test {
         return *archive;
     }
 
-    TemporaryTree dir;
     std::unique_ptr<CXFile> file;
     std::unique_ptr<CXArchive> archive;
 };
 
-TEST_F(CXArchiveTest, WordsAcrossARefillAreJoinedFromBothReadsAndLoadingPastTheEndThrows) {
+TEST_F(CXArchiveTest, WordsAndLinesAcrossARefillAreJoinedFromBothReadsAndLinesEndAtEachLineEndOrTheirLimit) {
     TwsBytes bytes;
     bytes.bytes = "x";
     for (uint32_t i = 0; i < 200; ++i) bytes.Word(i * 2654435761u);
@@ -457,19 +456,14 @@ TEST_F(CXArchiveTest, WordsAcrossARefillAreJoinedFromBothReadsAndLoadingPastTheE
     EXPECT_EQ(file->GetPosition(), 1000u) << "the whole file was read ahead";
     archive->Close();
     EXPECT_EQ(file->GetPosition(), 10u);
-}
 
-TEST_F(CXArchiveTest, ReadStringEndsLinesAtEachLineEndOrItsLimitEvenWhenARefillSplitsThem) {
-    CXArchive* archive = &Load("abc\r\ndef\n\n0123456789abcdefghij\nxy\r\nz\rqr\nghi");
+    Load("abc\r\ndef\n\n0123456789abcdefghij\nxy\r\nz\rqr\nghi");
     char buffer[300];
-    EXPECT_STREQ(archive->ReadString(buffer, 30), "abc");
-    EXPECT_STREQ(archive->ReadString(buffer, 30), "def");
-    EXPECT_STREQ(archive->ReadString(buffer, 30), "") << "an empty line is still a line";
-    EXPECT_STREQ(archive->ReadString(buffer, 14), "0123456789abcd");
-    EXPECT_STREQ(archive->ReadString(buffer, 14), "efghij") << "the rest of the line comes next";
-    EXPECT_STREQ(archive->ReadString(buffer, 2), "xy");
-    EXPECT_STREQ(archive->ReadString(buffer, -2), "\n") << "a CR at the limit's edge still takes its LF";
-    EXPECT_STREQ(archive->ReadString(buffer, -5), "zq") << "a CR takes whatever byte follows it";
+    const std::tuple<int, const char*, const char*> lines[] = {
+        {30, "abc", ""}, {30, "def", ""}, {30, "", "an empty line is still a line"}, {14, "0123456789abcd", ""},
+        {14, "efghij", "the rest of the line comes next"}, {2, "xy", ""},
+        {-2, "\n", "a CR at the limit's edge still takes its LF"}, {-5, "zq", "a CR takes whatever byte follows it"}};
+    for (const auto& [limit, expected, why] : lines) EXPECT_STREQ(archive->ReadString(buffer, limit), expected) << why;
     std::string line;
     EXPECT_TRUE(archive->ReadString(line, -10));
     EXPECT_EQ(line, "r\n") << "a negative limit keeps the line end";
@@ -484,7 +478,7 @@ TEST_F(CXArchiveTest, ReadStringEndsLinesAtEachLineEndOrItsLimitEvenWhenARefillS
     // Byte 127 is the CR and byte 128 the LF: the line end straddles the first refill.
     const std::string first(127, 'a');
     const std::string contents = first + "\r\n" + "b\n" + std::string(124, 'c') + "\r";
-    archive = &Load(contents, 128);
+    Load(contents, 128);
     EXPECT_EQ(std::string(archive->ReadString(buffer, 200)), first);
     EXPECT_EQ(archive->GetByteCount(), 129u) << "the LF after the refill belongs to the same line end";
     EXPECT_STREQ(archive->ReadString(buffer, 200), "b");

@@ -27,12 +27,7 @@
 namespace twinseek {
 namespace {
 
-using testing::CollectUntilDone;
-using testing::ReadBytes;
-using testing::RecordingSession;
-using testing::ScanIntoSession;
-using testing::TemporaryTree;
-using testing::WriteBytes;
+using namespace testing;
 
 // Unlinks for real (the Trash is tested on its own), except the paths told to
 // fail, and writes down what it was asked.
@@ -152,8 +147,7 @@ TEST_F(FileDeletionTest, TickedFileNoLongerAsComparedIsKept) {
     ASSERT_EQ(symlink(tree.Path("kept").c_str(), tree.Path("linked").c_str()), 0);
     // Other bytes of the same length with the time put back, as cp -p or rsync -a do,
     // and the same with a time 39 ns off, which a record's 100-ns steps cannot tell.
-    WriteBytes(tree.Path("rewritten"), "54321");
-    SetTime("rewritten", 1700000000, 500);
+    testing::RewriteKeepingTime(tree.Path("rewritten"), "54321");
     WriteBytes(tree.Path("nanos"), "99999");
     SetTime("nanos", 1700000000, 539);
     const std::pair<const char*, const char*> cases[] = {
@@ -193,21 +187,19 @@ TEST_F(FileDeletionTest, CopyThatStaysNotOnDiskAsComparedKeepsTheTickedFile) {
     };
     for (bool reload : {false, true}) {
         SCOPED_TRACE(reload ? "loaded document" : "this run's comparison");
+        const auto folder = [&](size_t i) { return "case" + std::to_string(i) + (reload ? "r" : ""); };
         std::vector<std::pair<std::string, std::string>> files;
-        for (size_t i = 0; i < spoilers.size(); ++i) {
-            const std::string bytes = "content of case " + std::to_string(i) + (reload ? " reloaded" : "");
-            files.push_back({"case" + std::to_string(i) + (reload ? "r" : "") + "/keep/kept", bytes});
-            files.push_back({"case" + std::to_string(i) + (reload ? "r" : "") + "/ticked", bytes});
-        }
+        for (size_t i = 0; i < spoilers.size(); ++i)
+            for (const char* name : {"/keep/kept", "/ticked"})
+                files.push_back({folder(i) + name, "content of " + folder(i)});
         Compare(files);
         if (reload) Reload();
         for (size_t i = 0; i < spoilers.size(); ++i) {
-            const std::string folder = "case" + std::to_string(i) + (reload ? "r" : "");
-            spoilers[i].second(tree.Path(folder + "/keep/kept"));
+            spoilers[i].second(tree.Path(folder(i) + "/keep/kept"));
             questions.clear();
-            DeleteList list = Tick({folder + "/ticked"});
+            DeleteList list = Tick({folder(i) + "/ticked"});
             DeletionReport report = Delete(list);
-            EXPECT_TRUE(Exists(folder + "/ticked")) << spoilers[i].first;
+            EXPECT_TRUE(Exists(folder(i) + "/ticked")) << spoilers[i].first;
             EXPECT_EQ(list.RowCount(), 1u) << spoilers[i].first;
             // Either the copy is seen not to be there before anything starts,
             // and the user is asked, or its bytes are found to differ.
@@ -624,8 +616,7 @@ TEST(CleanupPlanTest, ACopyKeptOnAnotherComputerIsStoodForByTheDigestOfTheFileRe
     };
     for (const Case& test : cases) {
         const std::string name = test.name;
-        WriteBytes(tree.Path("here/" + name), "bytes");
-        WriteBytes(tree.Path("here/" + name + ".kept"), "bytes");
+        for (const std::string& file : {name, name + ".kept"}) WriteBytes(tree.Path("here/" + file), "bytes");
         const struct stat status = testing::StatusOf(tree.Path("here/" + name));
         const std::string digest = DigestFile(tree.Path("here/" + name).c_str()).text;
         const int64_t nanos = status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec / 100 * 100;
@@ -641,8 +632,7 @@ TEST(CleanupPlanTest, ACopyKeptOnAnotherComputerIsStoodForByTheDigestOfTheFileRe
             const timespec times[2] = {status.st_atim, status.st_mtim};
             ASSERT_EQ(utimensat(AT_FDCWD, changed.c_str(), times, 0), 0);
         }
-        LocalPlan local = TakeToThisComputer(plan, {});
-        const RemovalPlan removals(std::move(local.removals));
+        const RemovalPlan removals(TakeToThisComputer(plan, {}).removals);
         FakeRemover remover;
         CleanupJournal journal(tree.Path("journal.jsonl"));
         bool cancelled = false;

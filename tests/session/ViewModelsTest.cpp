@@ -23,11 +23,15 @@ namespace {
 
 using testing::EntryNamed;
 
-// Follows the model by its notices, as a table model would, keeping each row's
-// file, background and tick; every notice must stay within the rows known so far.
-class MirrorRows final : public RowObserver {
+// Follows the model by its notices, as a table and a tree model would: keeps each
+// row's file, background and tick, with every notice within the rows known so far;
+// writes down the label changes; a group node is always added last under its category.
+class Mirror final : public RowObserver, public ResultTreeObserver {
 public:
-    explicit MirrorRows(const ResultModel& model) : model(model) {}
+    explicit Mirror(ResultModel& model) : model(model) {
+        model.SetRowObserver(this);
+        model.SetTreeObserver(this);
+    }
 
     void RowsAboutToBeInserted(size_t first, size_t count) override {
         EXPECT_LE(first, rows.size());
@@ -46,9 +50,17 @@ public:
     }
     void AboutToReset() override {}
     void ResetDone() override { rows = Fresh(); }
+    void GroupNodeAboutToBeAdded(ResultNode parent, size_t position) override {
+        EXPECT_EQ(position, model.ChildCount(parent));
+    }
+    void GroupNodeAdded() override {}
+    void NodeChanged(ResultNode node) override { labelled.push_back(node); }
+    void TreeAboutToBeReset() override {}
+    void TreeReset() override {}
 
     bool MatchesModel() const { return rows == Fresh(); }
     size_t changes = 0;
+    std::vector<ResultNode> labelled;
 
 private:
     using Row = std::tuple<const FileItem*, uint32_t, bool>;
@@ -62,22 +74,6 @@ private:
     const ResultModel& model;
     std::pair<size_t, size_t> pending;
     std::vector<Row> rows;
-};
-
-// Writes down the label changes; a group node is always added last under its category.
-class TreeLog final : public ResultTreeObserver {
-public:
-    explicit TreeLog(const ResultModel& model) : model(model) {}
-    void GroupNodeAboutToBeAdded(ResultNode parent, size_t position) override {
-        EXPECT_EQ(position, model.ChildCount(parent));
-    }
-    void GroupNodeAdded() override {}
-    void NodeChanged(ResultNode node) override { labelled.push_back(node); }
-    void TreeAboutToBeReset() override {}
-    void TreeReset() override {}
-
-    const ResultModel& model;
-    std::vector<ResultNode> labelled;
 };
 
 // Each row as name/G (grey), /W (white) or /H (highlighted), in row order.
@@ -100,11 +96,6 @@ struct Collected {
 
 class ResultModelTest : public ::testing::Test {
 protected:
-    ResultModelTest() {
-        model.SetRowObserver(&mirror);
-        model.SetTreeObserver(&treeLog);
-    }
-
     // A file collected as the compare engine collects it: filed in the index,
     // and shown once its key holds two or more files.
     FileItem* Collect(const Collected& file) {
@@ -126,63 +117,58 @@ protected:
     HeadlessPrompts prompts;
     Document document{prompts};
     ResultModel model{document};
-    MirrorRows mirror{model};
-    TreeLog treeLog{model};
+    Mirror mirror{model};
     FolderItem* folder = document.root->FindOrCreateFolder(EntryNamed("/"));
 };
 
-TEST_F(ResultModelTest, GroupNodeKeepsItsIdentityAsItGrows) {
-    CollectAll({{"a1", 5000, 'A'}, {"a2", 5000, 'A'}, {"b1", 2000, 'B'}, {"b2", 2000, 'B'}});
-    const ResultNode a = NodeOf(5000, 'A');
-    EXPECT_EQ(model.NodeText(a), "a1 [2 Copies]");
-    EXPECT_EQ(model.Parent(a), 6u) << "5000 bytes are Very Small Files";
-    ASSERT_EQ(model.ChildCount(6), 2u);
-    EXPECT_EQ(model.Child(6, 0), a);
-    EXPECT_EQ(model.Child(6, 1), NodeOf(2000, 'B'));
-    EXPECT_EQ(std::string(model.KeyOfNode(a)->CStr()), "5000" + std::string(32, 'A'));
-
-    Collect({"a3", 5000, 'A'});
-    EXPECT_EQ(NodeOf(5000, 'A'), a);
-    EXPECT_EQ(model.NodeText(a), "a1 [3 Copies]");
-    EXPECT_EQ(model.ChildCount(6), 2u) << "no second node for a growing group";
-    EXPECT_EQ(treeLog.labelled, std::vector<ResultNode>{a});
-    EXPECT_EQ(Rows(model), "a1/G a2/G a3/G b1/W b2/W") << "a third copy goes below its group's last row, in its colour";
-    EXPECT_TRUE(mirror.MatchesModel());
-
-    EXPECT_EQ(model.ChildCount(ResultModel::kRootNode), 7u);
-    EXPECT_EQ(model.NodeText(1), "Huge Files");
-    EXPECT_EQ(model.NodeTip(a), "");
-    EXPECT_EQ(model.CellText(2, kNameColumn), "a3");
-    EXPECT_EQ(model.CellText(4, kSizeColumn), "1.9 KB");
-}
-
-TEST_F(ResultModelTest, OnlyTheSelectedGroupIsHighlighted) {
+TEST_F(ResultModelTest, AGroupNodeKeepsItsIdentityAsItGrowsAndOnlyTheSelectedGroupIsHighlighted) {
     std::vector<FileItem*> seconds;
-    for (auto [size, digest] : {std::pair{500, 'A'}, {300, 'B'}, {100, 'C'}}) {
+    for (auto [size, digest] : {std::pair{5000, 'A'}, {3000, 'B'}, {2000, 'C'}}) {
         Collect({std::string("x") + digest, uint64_t(size), digest});
         seconds.push_back(Collect({std::string("y") + digest, uint64_t(size), digest}));
     }
-    EXPECT_FALSE(model.OnGroupSelected(7)) << "a category selects no group";
-    auto range = model.OnGroupSelected(NodeOf(300, 'B'));
+    const ResultNode a = NodeOf(5000, 'A');
+    EXPECT_EQ(model.NodeText(a), "xA [2 Copies]");
+    EXPECT_EQ(model.Parent(a), 6u) << "5000 bytes are Very Small Files";
+    ASSERT_EQ(model.ChildCount(6), 3u);
+    EXPECT_EQ(model.Child(6, 0), a);
+    EXPECT_EQ(model.Child(6, 1), NodeOf(3000, 'B'));
+    EXPECT_EQ(std::string(model.KeyOfNode(a)->CStr()), "5000" + std::string(32, 'A'));
+    EXPECT_EQ(model.ChildCount(ResultModel::kRootNode), 7u);
+    EXPECT_EQ(model.NodeText(1), "Huge Files");
+    EXPECT_EQ(model.NodeTip(a), "");
+
+    EXPECT_FALSE(model.OnGroupSelected(6)) << "a category selects no group";
+    auto range = model.OnGroupSelected(NodeOf(3000, 'B'));
     ASSERT_TRUE(range);
     EXPECT_EQ(range->first, 2u);
     EXPECT_EQ(range->count, 2u);
     EXPECT_EQ(CenteringRows(10, 13, 20, 100), std::make_pair(size_t(21), size_t(1)));
     EXPECT_EQ(CenteringRows(0, 1, 20, 5), std::make_pair(size_t(4), size_t(0))) << "never past either end";
     EXPECT_EQ(Rows(model), "xA/G yA/G xB/H yB/H xC/G yC/G");
-    model.OnGroupSelected(NodeOf(100, 'C'));
+    model.OnGroupSelected(NodeOf(2000, 'C'));
     EXPECT_EQ(Rows(model), "xA/G yA/G xB/W yB/W xC/H yC/H") << "the previous group gets its own colour back";
+
+    Collect({"zA", 5000, 'A'});
+    EXPECT_EQ(NodeOf(5000, 'A'), a);
+    EXPECT_EQ(model.NodeText(a), "xA [3 Copies]");
+    EXPECT_EQ(model.ChildCount(6), 3u) << "no second node for a growing group";
+    EXPECT_EQ(mirror.labelled, std::vector<ResultNode>{a});
     // Groups of one size stand in the order they were made.
-    CollectAll({{"xD", 500, 'D'}, {"yD", 500, 'D'}});
-    EXPECT_EQ(Rows(model), "xA/G yA/G xD/W yD/W xB/G yB/G xC/H yC/H") << "the highlight moves with its rows";
+    CollectAll({{"xD", 5000, 'D'}, {"yD", 5000, 'D'}});
+    EXPECT_EQ(Rows(model), "xA/G yA/G zA/G xD/W yD/W xB/G yB/G xC/H yC/H")
+        << "a third copy goes below its group's last row, in its colour; the highlight moves with its rows";
+    EXPECT_EQ(model.CellText(2, kNameColumn), "zA");
+    EXPECT_EQ(model.CellText(7, kSizeColumn), "1.9 KB");
+    EXPECT_EQ(model.CellText(7, kTickColumn), "") << "the tick column shows a box, not text";
 
     // Selected at the end of the list, then the list shrinks.
     for (FileItem* second : {seconds[1], seconds[2]}) document.duplicates.Remove(second);
     model.Rebuild();
-    EXPECT_EQ(Rows(model), "xA/G yA/G xD/W yD/W");
+    EXPECT_EQ(Rows(model), "xA/G yA/G zA/G xD/W yD/W");
     EXPECT_FALSE(model.SelectedGroup());
-    model.OnGroupSelected(NodeOf(500, 'A'));  // the mirror fails on a change past the end
-    EXPECT_EQ(Rows(model), "xA/H yA/H xD/W yD/W");
+    model.OnGroupSelected(NodeOf(5000, 'A'));  // the mirror fails on a change past the end
+    EXPECT_EQ(Rows(model), "xA/H yA/H zA/H xD/W yD/W");
     EXPECT_TRUE(mirror.MatchesModel());
 }
 
@@ -204,28 +190,6 @@ TEST_F(ResultModelTest, CollectionEndsWhereARebuildStarts) {
     EXPECT_EQ(Rows(model), Rows(rebuilt));
 }
 
-TEST_F(ResultModelTest, TicksStayWithTheirFilesAndGoWithARebuild) {
-    CollectAll({{"a1", 500, 'A'}, {"a2", 500, 'A'}, {"c1", 100, 'C'}, {"c2", 100, 'C'}});
-    model.SetTicked(1, true);
-    model.SetTicked(3, true);
-    model.SetTicked(3, true);
-    EXPECT_EQ(model.TickedCount(), 2u);
-    CollectAll({{"b1", 300, 'B'}, {"b2", 300, 'B'}});
-    EXPECT_EQ(Rows(model), "a1/G a2/G b1/W b2/W c1/G c2/G");
-    std::vector<std::string> ticked;
-    for (FileItem* file : model.TickedFiles()) ticked.emplace_back(file->Name());
-    EXPECT_EQ(ticked, (std::vector<std::string>{"a2", "c2"}));
-    model.SetTicked(5, false);
-    EXPECT_EQ(model.TickedCount(), 1u);
-
-    model.Rebuild();
-    EXPECT_EQ(model.TickedCount(), 0u);
-    EXPECT_EQ(Rows(model), "a1/G a2/G b1/W b2/W c1/G c2/G");
-    document.Reset();
-    EXPECT_EQ(model.RowCount(), 0u) << "the model lets go of the records the document deletes";
-    EXPECT_EQ(model.ChildCount(6), 0u);
-}
-
 // Each row's tick as 1 or 0, in row order, then the count the model keeps.
 std::string Ticks(const ResultModel& model) {
     std::string text;
@@ -233,13 +197,23 @@ std::string Ticks(const ResultModel& model) {
     return text + " " + std::to_string(model.TickedCount());
 }
 
-TEST_F(ResultModelTest, MarksChangeWholeGroupsInOneNoticeAndARerunChangesNothing) {
-    // Very Small Files: a (3 files) and b; Tiny Files: c. The oldest of a is a2.
-    CollectAll({{"a1", 5000, 'A'}, {"a2", 5000, 'A'}, {"a3", 5000, 'A'}, {"b1", 3000, 'B'}, {"b2", 3000, 'B'},
-                {"c1", 500, 'C'}, {"c2", 500, 'C'}});
+TEST_F(ResultModelTest, TicksStayWithTheirFilesMarksChangeWholeGroupsInOneNoticeAndARebuildDropsThem) {
+    // Very Small Files: a (3 files) and b, which comes later; Tiny Files: c. The oldest of a is a2.
+    CollectAll({{"a1", 5000, 'A'}, {"a2", 5000, 'A'}, {"a3", 5000, 'A'}, {"c1", 500, 'C'}, {"c2", 500, 'C'}});
+    model.SetTicked(1, true);
+    model.SetTicked(3, true);
+    model.SetTicked(3, true);
+    EXPECT_EQ(Ticks(model), "01010 2");
+    CollectAll({{"b1", 3000, 'B'}, {"b2", 3000, 'B'}});
+    EXPECT_EQ(Rows(model), "a1/G a2/G a3/G b1/W b2/W c1/G c2/G");
+    std::vector<std::string> ticked;
+    for (FileItem* file : model.TickedFiles()) ticked.emplace_back(file->Name());
+    EXPECT_EQ(ticked, (std::vector<std::string>{"a2", "c1"})) << "ticks stay with their files";
+    model.SetTicked(1, false);
+    EXPECT_EQ(Ticks(model), "0000010 1");
+
     for (size_t row = 0; row < model.RowCount(); ++row)
         model.File(row)->findData.ftLastWriteTime = FileTime::FromValue(row == 1 ? 1 : 10 + row);
-    model.SetTicked(5, true);
     const size_t before = mirror.changes;
     model.MarkCopies(MarkRules{KeepRule::Oldest, {}, {}}, 6);
     EXPECT_EQ(Ticks(model), "1010110 4") << "only the groups of the category; c keeps its tick";
@@ -255,11 +229,17 @@ TEST_F(ResultModelTest, MarksChangeWholeGroupsInOneNoticeAndARerunChangesNothing
 
     model.InvertMarks();
     EXPECT_EQ(Ticks(model), "0101010 3");
-    model.SetTickedRows(4, 9, true);
-    EXPECT_EQ(Ticks(model), "0101111 5") << "a span past the end stops at the last row";
     model.UnmarkAll();
     EXPECT_EQ(Ticks(model), "0000000 0");
+    model.SetTickedRows(4, 9, true);
+    EXPECT_EQ(Ticks(model), "0000111 3") << "a span past the end stops at the last row";
     EXPECT_TRUE(mirror.MatchesModel());
+    model.Rebuild();
+    EXPECT_EQ(Ticks(model), "0000000 0");
+    EXPECT_EQ(Rows(model), "a1/G a2/G a3/G b1/W b2/W c1/G c2/G");
+    document.Reset();
+    EXPECT_EQ(model.RowCount(), 0u) << "the model lets go of the records the document deletes";
+    EXPECT_EQ(model.ChildCount(6), 0u);
 }
 
 MarkRules Rules(KeepRule keep, std::string folder = {}, std::vector<std::string> references = {}) {
@@ -268,17 +248,15 @@ MarkRules Rules(KeepRule keep, std::string folder = {}, std::vector<std::string>
 
 class MarkRulesTest : public ::testing::Test {
 protected:
-    // A file at an absolute path, its folders made as a scan cuts a root,
-    // modified at time (100-ns units).
-    FileItem* File(const std::string& path, uint64_t time = 0) {
-        FileItem* file = records.AddRecordAt(path, 10);
-        file->SetDigestText(std::string(32, 'A'));
-        file->findData.ftLastWriteTime = FileTime::FromValue(time);
-        return file;
-    }
+    // Files at absolute paths, their folders made as a scan cuts a root, each
+    // modified at its time (100-ns units).
     std::vector<FileItem*> Group(const std::vector<std::pair<std::string, uint64_t>>& files) {
         std::vector<FileItem*> group;
-        for (const auto& [path, time] : files) group.push_back(File(path, time));
+        for (const auto& [path, time] : files) {
+            group.push_back(records.AddRecordAt(path, 10));
+            group.back()->SetDigestText(std::string(32, 'A'));
+            group.back()->findData.ftLastWriteTime = FileTime::FromValue(time);
+        }
         return group;
     }
     // The files left unticked, by path; "untouched" when the rules leave the group.
@@ -371,7 +349,7 @@ public:
     std::vector<std::string> types, icons;
 };
 
-TEST(FileListTest, CellsAskTheDesktopOncePerExtensionAndCategorySetsAreKeptWhileTheSizeSetIsRefilled) {
+TEST(FileListTest, CellsAskTheDesktopOncePerExtensionCategorySetsAreKeptTheSizeSetIsRefilledAndSizeNodesMadeOnce) {
     CountingFileTypes desktop;
     FileTypeCache cache{desktop, desktop};
     testing::CatalogedDirectory files;
@@ -410,34 +388,13 @@ TEST(FileListTest, CellsAskTheDesktopOncePerExtensionAndCategorySetsAreKeptWhile
     list.ShowSize(5000, files.catalog, progress);
     list.ShowSize(5000, files.catalog, progress);
     EXPECT_EQ(list.RowCount(), 6u) << "the size set is refilled, not added to";
-}
 
-TEST(CategoryTreeTest, LabelsCountSharedSizesAndSizeNodesListThemLargestFirst) {
-    testing::CatalogedDirectory files;
+    // The category tree over the same records makes a category's size nodes once.
     CategoryTree tree;
-    for (uint32_t id = 1; id <= 7; ++id) EXPECT_FALSE(tree.Category(id).expandable) << id;
-
-    for (auto [name, size] : {std::pair{"a", 5000}, {"b", 5000}, {"alone", 7000}, {"c", 2000}, {"d", 2000},
-                              {"e", 2000}, {"huge1", 200 << 20}, {"huge2", 200 << 20}, {"empty1", 0}, {"empty2", 0}})
-        files.AddRecord(name, uint64_t(size));
     tree.Relabel(files.catalog);
-    EXPECT_EQ(tree.Root().label, "All Files [4 Group(s)]");
-    EXPECT_EQ(tree.Category(1).label, "Huge Files [1 Group(s)]");
-    EXPECT_EQ(tree.Category(6).label, "Very Small Files [2 Group(s)]");
-    EXPECT_TRUE(tree.Category(6).expandable);
-    EXPECT_TRUE(tree.Category(6).children.empty()) << "no size node before the first expansion";
-
-    CategoryTree::Node& verySmall = tree.Category(6);
-    ASSERT_TRUE(CategoryTree::NeedsSizeNodes(verySmall));
-    tree.AddSizeNodes(verySmall, CategoryTree::SizeSetsOf(6, files.catalog));
-    ASSERT_EQ(verySmall.children.size(), 2u);
-    EXPECT_EQ(verySmall.children[0]->label, "4.8 KB [2 Files]");
-    EXPECT_EQ(verySmall.children[1]->label, "1.9 KB [3 Files]");
-    EXPECT_EQ(verySmall.children[1]->size, 2000u);
-    EXPECT_EQ(verySmall.children[1]->row, 1u);
-    EXPECT_FALSE(CategoryTree::NeedsSizeNodes(verySmall)) << "made once";
-    EXPECT_FALSE(CategoryTree::NeedsSizeNodes(tree.Root())) << "the root has no size nodes";
-    EXPECT_EQ(CategoryTree::SizeSetsOf(7, files.catalog).front().size, 0u) << "empty files are a set too";
+    tree.AddSizeNodes(tree.Category(6), CategoryTree::SizeSetsOf(6, files.catalog));
+    EXPECT_EQ(tree.Category(6).children.at(0)->label, "4.8 KB [6 Files]");
+    EXPECT_FALSE(CategoryTree::NeedsSizeNodes(tree.Category(6)));
 }
 
 }  // namespace
