@@ -1,5 +1,5 @@
-// Rescans of a session's document over real folders: they take in what changed
-// and keep what could not be listed. A rescan against a fresh scan's groups is
+// Rescans of a session's document over real folders: they record what a fresh
+// scan does and keep what could not be listed. A rescan against a fresh scan's groups is
 // checked end to end in the CLI's refresh test.
 #include "cli/RefreshReport.h"
 #include "tests/session/SessionTestSupport.h"
@@ -19,13 +19,6 @@ TEST(ScanRefreshTest, ARescanTakesInWhatChangedAndKeepsWhatCouldNotBeListed) {
     const auto listing = [&] { return testing::Listing(scanned.session.Doc().root); };
     std::string before = listing();
 
-    // A drive unmounted since: its root cannot be opened.
-    ASSERT_EQ(rename(tree.Path("usb").c_str(), tree.Path("away").c_str()), 0);
-    RefreshCounts counts;
-    testing::ScanIntoSession(scanned.session, tree.Path("usb"), true, &counts);
-    EXPECT_EQ(listing(), before);
-    EXPECT_EQ(counts.goneFiles, 0u);
-
     // A folder removed, a file added and one rewritten at another size.
     ASSERT_EQ(unlink(tree.Path("data/gone/file").c_str()), 0);
     ASSERT_EQ(rmdir(tree.Path("data/gone").c_str()), 0);
@@ -33,10 +26,19 @@ TEST(ScanRefreshTest, ARescanTakesInWhatChangedAndKeepsWhatCouldNotBeListed) {
     WriteBytes(tree.Path("data/kept"), "longer than before");
     testing::ScanIntoSession(scanned.session, tree.Path("data"), false);
     EXPECT_EQ(listing(), before) << "a cancelled scan changes nothing";
+    RefreshCounts counts;
     testing::ScanIntoSession(scanned.session, tree.Path("data"), true, &counts);
     EXPECT_EQ(RefreshSummaryLine(counts), "Refreshed: 1 new, 1 changed, 1 gone");
-    EXPECT_EQ(testing::RecordOf(scanned.session.Doc(), "file"), nullptr);
+    testing::RecordingSession fresh;
+    for (const char* root : {"data", "usb"}) testing::ScanIntoSession(fresh.session, tree.Path(root));
+    EXPECT_EQ(listing(), testing::Listing(fresh.session.Doc().root)) << "a rescan records what a fresh scan does";
     before = listing();
+
+    // A drive unmounted since: its root cannot be opened.
+    ASSERT_EQ(rename(tree.Path("usb").c_str(), tree.Path("away").c_str()), 0);
+    testing::ScanIntoSession(scanned.session, tree.Path("usb"), true, &counts);
+    EXPECT_EQ(listing(), before);
+    EXPECT_EQ(counts.goneFiles, 0u);
 
     // A folder that may not be listed, by a user whom permissions bind.
     ASSERT_EQ(chmod(tree.Root().c_str(), 0755), 0);
