@@ -77,31 +77,30 @@ TEST(CliOptionsTest, ScanComparesEverySharedSizeOpenNothingUnlessAskedAndUsageEr
     for (const char* none : {"All Files", "0", "1x"}) EXPECT_FALSE(ParseCategory(none)) << none;  // row 0 is no band
 }
 
-std::string Json(std::string_view bytes) {
-    std::string out;
-    AppendJsonString(out, bytes);
-    return out;
-}
-
-TEST(JsonTextTest, EscapesControlsQuotesAndInvalidBytes) {
-    EXPECT_EQ(Json("a\"b\\c\nd\te\x01"), "\"a\\\"b\\\\c\\nd\\te\\u0001\"");
-    EXPECT_EQ(Json("caf\xC3\xA9 \xF0\x9F\x98\x80"), "\"caf\xC3\xA9 \xF0\x9F\x98\x80\"") << "valid UTF-8 passes";
-    EXPECT_EQ(Json("bad\xFF"), "\"bad\\udcff\"");
-    EXPECT_EQ(Json("\xC3"), "\"\\udcc3\"") << "a cut sequence";
-    EXPECT_EQ(Json("\xC0\xAF"), "\"\\udcc0\\udcaf\"") << "an overlong form";
-    EXPECT_EQ(Json("\xED\xA0\x80"), "\"\\udced\\udca0\\udc80\"") << "an encoded surrogate";
-}
-
-TEST(TerminalTextTest, ShowsWhatATerminalWouldActOnAsEscapesAndPassesTheRest) {
-    const std::pair<std::string_view, std::string_view> cases[] = {
-        {"bell\a back\b tab\t lf\n vt\v ff\f cr\r", "bell\\a back\\b tab\\t lf\\n vt\\v ff\\f cr\\r"},
-        {std::string_view("nul\0\x01\x7f", 6), "nul\\000\\001\\177"},
-        {"back\\slash", "back\\\\slash"},  // so that an escape in a name cannot pass for one
-        {"caf\xC3\xA9 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xF0\x9F\x98\x80"},
-        {"csi\xC2\x9B and nbsp\xC2\xA0", "csi\\302\\233 and nbsp\xC2\xA0"},  // C1 control, then a printable
-        {"bad\xFF\xFE cut\xC3", "bad\\377\\376 cut\\303"},
+// A name as the text report shows it (what a terminal would act on, escaped)
+// and as a JSON string (bytes that are not UTF-8 as lone surrogates).
+TEST(NameTextTest, TerminalAndJsonEscapeControlsQuotesAndInvalidBytesAndPassTheRest) {
+    const struct {
+        std::string_view name, terminal, json;
+    } cases[] = {
+        {"bell\a back\b tab\t lf\n vt\v ff\f cr\r", "bell\\a back\\b tab\\t lf\\n vt\\v ff\\f cr\\r",
+         "\"bell\\u0007 back\\u0008 tab\\t lf\\n vt\\u000b ff\\u000c cr\\r\""},
+        {std::string_view("nul\0\x01\x7f", 6), "nul\\000\\001\\177", "\"nul\\u0000\\u0001\\u007f\""},
+        // So that an escape in a name cannot pass for one.
+        {"back\\slash \"quoted\"", "back\\\\slash \"quoted\"", "\"back\\\\slash \\\"quoted\\\"\""},
+        {"caf\xC3\xA9 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xF0\x9F\x98\x80", "\"caf\xC3\xA9 \xF0\x9F\x98\x80\""},
+        // A C1 control, then a printable: JSON needs no escape for either.
+        {"csi\xC2\x9B and nbsp\xC2\xA0", "csi\\302\\233 and nbsp\xC2\xA0", "\"csi\xC2\x9B and nbsp\xC2\xA0\""},
+        {"bad\xFF\xFE cut\xC3", "bad\\377\\376 cut\\303", "\"bad\\udcff\\udcfe cut\\udcc3\""},
+        // An overlong form and an encoded surrogate are no UTF-8 either.
+        {"\xC0\xAF \xED\xA0\x80", "\\300\\257 \\355\\240\\200", "\"\\udcc0\\udcaf \\udced\\udca0\\udc80\""},
     };
-    for (const auto& [name, shown] : cases) EXPECT_EQ(TerminalText(name), shown) << TerminalText(name);
+    for (const auto& [name, terminal, json] : cases) {
+        std::string quoted;
+        AppendJsonString(quoted, name);
+        EXPECT_EQ(TerminalText(name), terminal) << TerminalText(name);
+        EXPECT_EQ(quoted, json);
+    }
 }
 
 TEST(SkipReportTest, OneLinePerCauseWithTheFirstPathsAndTheCountsInJson) {
