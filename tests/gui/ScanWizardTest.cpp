@@ -38,17 +38,13 @@ void ChooseAndScan(ScanWizard& wizard, std::initializer_list<int> sizeBoxes) {
 
 class ScanWizardTest : public ::testing::Test {
 protected:
+    // A tree large enough for news of the scan to come before its end, and for Cancel to find it running.
     ScanWizardTest() {
-        for (const char* folder : {"a", "b"}) files.Folder(folder);
-        for (const char* file : {"a/one", "b/one", "b/two"}) files.File(file, 100);
-        drives.drives = {files.Root()};
-    }
-
-    void MakeLargeTree() {
         for (int top = 0; top < 40; ++top) {
             files.Folder(Numbered("big", top));
             for (int inner = 0; inner < 50; ++inner) files.Folder(Numbered("big", top) + "/" + Numbered("d", inner));
         }
+        drives.drives = {files.Root()};
     }
 
     std::unique_ptr<ScanWizard> MakeWizard() {
@@ -68,7 +64,6 @@ protected:
 };
 
 TEST_F(ScanWizardTest, FromTheFolderPageBackToWelcomeThenF1AsksForHelpAndWithoutASizeTheScanEndsOnFinishOnly) {
-    MakeLargeTree();  // long enough for news of the scan to come before its end
     auto wizard = MakeWizard();
     EXPECT_EQ(wizard->currentId(), kFolderPageId);
     EXPECT_EQ(wizard->windowTitle(), "Driver(s) and/or Folder(s) to Scan Files");
@@ -113,7 +108,6 @@ TEST_F(ScanWizardTest, FromTheFolderPageBackToWelcomeThenF1AsksForHelpAndWithout
 }
 
 TEST_F(ScanWizardTest, CancelDuringALargeScanReturnsAfterTheThreadEndedAndEveryRecordIsDiscarded) {
-    MakeLargeTree();
     auto wizard = MakeWizard();
     QObject::connect(wizard.get(), &QWizard::currentIdChanged, wizard.get(), [&](int id) {
         if (id == kScanningPageId) QTimer::singleShot(0, wizard->button(QWizard::CancelButton), &QAbstractButton::click);
