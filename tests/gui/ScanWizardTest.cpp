@@ -63,7 +63,7 @@ protected:
     std::vector<HelpRequest> helpAsked;
 };
 
-TEST_F(ScanWizardTest, FromTheFolderPageBackToWelcomeThenF1AsksForHelpAndWithoutASizeTheScanEndsOnFinishOnly) {
+TEST_F(ScanWizardTest, AnEmptySelectionWarnsBackShowsWelcomeF1AsksForHelpAndWithoutASizeTheScanEndsOnFinish) {
     auto wizard = MakeWizard();
     EXPECT_EQ(wizard->currentId(), kFolderPageId);
     EXPECT_EQ(wizard->windowTitle(), "Driver(s) and/or Folder(s) to Scan Files");
