@@ -16,7 +16,7 @@ namespace twinseek {
 namespace {
 
 // What a parse chose, as one line: compare all, categories, format, workers,
-// full, digest all, refresh, save path and operands.
+// full, digest all, refresh, save path, operands, and merge's inputs with their maps.
 std::string Chosen(const CliParse& parse) {
     if (!parse.options) return parse.error;
     const CliOptions& o = *parse.options;
@@ -26,6 +26,10 @@ std::string Chosen(const CliParse& parse) {
     text += std::string(o.full ? " full" : "") + (o.digestAll ? " digest-all" : "") + (o.refresh ? " refresh" : "");
     text += " save " + o.savePath.value_or("-");
     for (const std::string& operand : o.operands) text += " " + operand;
+    for (const MergeInput& input : o.mergeInputs) {
+        text += " " + input.path + ":";
+        for (const PathMapping& mapping : input.mappings) text += " " + mapping.from + "=" + mapping.to;
+    }
     return text;
 }
 
@@ -41,6 +45,9 @@ TEST(CliOptionsTest, ScanComparesEverySharedSizeOpenNothingUnlessAskedAndUsageEr
         {{"open", "--digest-all", "--refresh", "d.tws"}, " format 0" + perProcessor + " digest-all refresh save - d.tws"},
         {{"groups", "a.tws", "--format", "json-report"}, " format 2" + perProcessor + " save - a.tws"},
         {{"digest", "--", "-odd-name"}, " format 0" + perProcessor + " save - -odd-name"},
+        // Each input keeps the maps written before it, and only those.
+        {{"merge", "o.tws", "--map", "/a=/x", "--map", "/b=/y", "1.tws", "2.tws", "--map", "/c=/z", "3.tws"},
+         " format 0" + perProcessor + " save - o.tws 1.tws: /a=/x /b=/y 2.tws: 3.tws: /c=/z"},
     };
     for (const auto& [arguments, chosen] : cases)
         EXPECT_EQ(Chosen(ParseCommandLine(arguments)), chosen) << ::testing::PrintToString(arguments);
@@ -60,48 +67,36 @@ TEST(CliOptionsTest, ScanComparesEverySharedSizeOpenNothingUnlessAskedAndUsageEr
         {{"apply", "p.json", "--map", "a=/b"}, "--map takes two absolute paths as FROM=TO, not 'a=/b'"},
     };
     for (const auto& [arguments, error] : errors) EXPECT_EQ(ParseCommandLine(arguments).error, error);
-    // Each input keeps the maps written before it, and only those.
-    CliParse merge = ParseCommandLine(
-        {"merge", "o.tws", "--map", "/a=/x", "--map", "/b=/y", "1.tws", "2.tws", "--map", "/c=/z", "3.tws"});
-    ASSERT_TRUE(merge.options) << merge.error;
-    std::string inputs;
-    for (const MergeInput& input : merge.options->mergeInputs) {
-        inputs += input.path + ":";
-        for (const PathMapping& mapping : input.mappings) inputs += " " + mapping.from + "=" + mapping.to;
-        inputs += ";";
-    }
-    EXPECT_EQ(inputs, "1.tws: /a=/x /b=/y;2.tws:;3.tws: /c=/z;");
 
     EXPECT_EQ(ParseCategory("Very Small Files"), 6u);
     EXPECT_EQ(ParseCategory("NORMAL FILES"), 4u);
     for (const char* none : {"All Files", "0", "1x"}) EXPECT_FALSE(ParseCategory(none)) << none;  // row 0 is no band
 }
 
-std::string Json(std::string_view bytes) {
-    std::string out;
-    AppendJsonString(out, bytes);
-    return out;
-}
-
-TEST(JsonTextTest, EscapesControlsQuotesAndInvalidBytes) {
-    EXPECT_EQ(Json("a\"b\\c\nd\te\x01"), "\"a\\\"b\\\\c\\nd\\te\\u0001\"");
-    EXPECT_EQ(Json("caf\xC3\xA9 \xF0\x9F\x98\x80"), "\"caf\xC3\xA9 \xF0\x9F\x98\x80\"") << "valid UTF-8 passes";
-    EXPECT_EQ(Json("bad\xFF"), "\"bad\\udcff\"");
-    EXPECT_EQ(Json("\xC3"), "\"\\udcc3\"") << "a cut sequence";
-    EXPECT_EQ(Json("\xC0\xAF"), "\"\\udcc0\\udcaf\"") << "an overlong form";
-    EXPECT_EQ(Json("\xED\xA0\x80"), "\"\\udced\\udca0\\udc80\"") << "an encoded surrogate";
-}
-
-TEST(TerminalTextTest, ShowsWhatATerminalWouldActOnAsEscapesAndPassesTheRest) {
-    const std::pair<std::string_view, std::string_view> cases[] = {
-        {"bell\a back\b tab\t lf\n vt\v ff\f cr\r", "bell\\a back\\b tab\\t lf\\n vt\\v ff\\f cr\\r"},
-        {std::string_view("nul\0\x01\x7f", 6), "nul\\000\\001\\177"},
-        {"back\\slash", "back\\\\slash"},  // so that an escape in a name cannot pass for one
-        {"caf\xC3\xA9 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xF0\x9F\x98\x80"},
-        {"csi\xC2\x9B and nbsp\xC2\xA0", "csi\\302\\233 and nbsp\xC2\xA0"},  // C1 control, then a printable
-        {"bad\xFF\xFE cut\xC3", "bad\\377\\376 cut\\303"},
+// A name as the text report shows it (what a terminal would act on, escaped)
+// and as a JSON string (bytes that are not UTF-8 as lone surrogates).
+TEST(NameTextTest, TerminalAndJsonEscapeControlsQuotesAndInvalidBytesAndPassTheRest) {
+    const struct {
+        std::string_view name, terminal, json;
+    } cases[] = {
+        {"bell\a back\b tab\t lf\n vt\v ff\f cr\r", "bell\\a back\\b tab\\t lf\\n vt\\v ff\\f cr\\r",
+         "\"bell\\u0007 back\\u0008 tab\\t lf\\n vt\\u000b ff\\u000c cr\\r\""},
+        {std::string_view("nul\0\x01\x7f", 6), "nul\\000\\001\\177", "\"nul\\u0000\\u0001\\u007f\""},
+        // So that an escape in a name cannot pass for one.
+        {"back\\slash \"quoted\"", "back\\\\slash \"quoted\"", "\"back\\\\slash \\\"quoted\\\"\""},
+        {"caf\xC3\xA9 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xF0\x9F\x98\x80", "\"caf\xC3\xA9 \xF0\x9F\x98\x80\""},
+        // A C1 control, then a printable: JSON needs no escape for either.
+        {"csi\xC2\x9B and nbsp\xC2\xA0", "csi\\302\\233 and nbsp\xC2\xA0", "\"csi\xC2\x9B and nbsp\xC2\xA0\""},
+        {"bad\xFF\xFE cut\xC3", "bad\\377\\376 cut\\303", "\"bad\\udcff\\udcfe cut\\udcc3\""},
+        // An overlong form and an encoded surrogate are no UTF-8 either.
+        {"\xC0\xAF \xED\xA0\x80", "\\300\\257 \\355\\240\\200", "\"\\udcc0\\udcaf \\udced\\udca0\\udc80\""},
     };
-    for (const auto& [name, shown] : cases) EXPECT_EQ(TerminalText(name), shown) << TerminalText(name);
+    for (const auto& [name, terminal, json] : cases) {
+        std::string quoted;
+        AppendJsonString(quoted, name);
+        EXPECT_EQ(TerminalText(name), terminal) << TerminalText(name);
+        EXPECT_EQ(quoted, json);
+    }
 }
 
 TEST(SkipReportTest, OneLinePerCauseWithTheFirstPathsAndTheCountsInJson) {

@@ -22,7 +22,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
-#include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
@@ -87,27 +86,6 @@ TEST_F(MainWindowCommandsTest, ExitWithChangesAsksAsNewDoesAndCancelKeepsTheWind
     window.Session().Doc().modified = false;
     EXPECT_TRUE(window.close());
     EXPECT_TRUE(none.seen.isEmpty()) << "nothing unsaved, nothing asked";
-}
-
-TEST_F(MainWindowCommandsTest, KeysWithoutCommandsNeverReachTheFocusedList) {
-    ShowActive();
-    auto* list = window.Files().findChild<QAbstractItemView*>();
-    ASSERT_TRUE(list);
-    list->setFocus();
-    struct Recorder : QObject {
-        QList<QKeyCombination> seen;
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() != QEvent::KeyPress) return false;
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() < Qt::Key_Shift || key->key() > Qt::Key_Alt) seen.append(key->keyCombination());
-            return false;
-        }
-    } recorder;
-    list->installEventFilter(&recorder);
-    for (QKeyCombination keys : {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert, Qt::ALT | Qt::Key_Backspace,
-                                 Qt::SHIFT | Qt::Key_F6, QKeyCombination(Qt::Key_Down)})
-        QTest::keyClick(list, keys.key(), keys.keyboardModifiers());
-    EXPECT_EQ(recorder.seen, QList<QKeyCombination>{QKeyCombination(Qt::Key_Down)}) << "only the key outside the table";
 }
 
 TEST_F(MainWindowCommandsTest, ToolBandPauseStaysPauseOnlyPromptedButtonsHaveTipsAndToolbarHidesOnlyIt) {
@@ -265,7 +243,7 @@ protected:
         std::make_unique<QSettings>(folder.filePath("Twinseek.conf"), QSettings::IniFormat);
 };
 
-TEST_F(WindowSettingsTest, PlacementRoundTripsInEachStateAndOneOffEveryScreenHugeOrDamagedIsMadeSafe) {
+TEST_F(WindowSettingsTest, PlacementRoundTripsInEachStateAndADamagedOrEmptyOneChangesNoGeometry) {
     const std::pair<Qt::WindowStates, bool> closedInOpensMaximized[] = {
         {Qt::WindowNoState, false},
         {Qt::WindowMaximized, true},
@@ -284,20 +262,6 @@ TEST_F(WindowSettingsTest, PlacementRoundTripsInEachStateAndOneOffEveryScreenHug
         EXPECT_EQ(opening.normalGeometry(), normal) << closedIn.toInt();
         EXPECT_EQ(opening.isMaximized(), opensMaximized) << closedIn.toInt();
         EXPECT_FALSE(opening.isMinimized());
-    }
-
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    const std::pair<PlacementRect, QSize> savedAndSize[] = {
-        {{30000, 30000, 30640, 30420}, QSize(640, 420)},
-        {{0, 0, 16777214, 16777214}, area.size()},
-        {{0, 0, 32767, 32767}, area.size()},
-    };
-    for (const auto& [saved, size] : savedAndSize) {
-        settings->setValue("MainFramePos", Record({0, kShowNormal, -1, -1, -1, -1, saved}));
-        QWidget restored;
-        RestorePlacement(restored, *settings);
-        EXPECT_TRUE(area.contains(restored.geometry())) << saved.right;
-        EXPECT_EQ(restored.size(), size) << saved.right;
     }
 
     const QByteArray good = Record({0, kShowMaximized, -1, -1, -1, -1, {10, 10, 500, 400}});

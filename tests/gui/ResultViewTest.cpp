@@ -131,7 +131,7 @@ TEST_F(ResultViewTest, GroupsArriveFromTheComparisonAndComeBackFromARebuild) {
     EXPECT_TRUE(Results().GroupTreeView()->isExpanded(tree.RootIndex()));
 }
 
-TEST_F(ResultViewTest, SpaceTicksTheFocusedRowOrEverySelectedRowAndTheMarkCommandsFollow) {
+TEST_F(ResultViewTest, SpaceTicksTheFocusedRowOrEverySelectedRowKeysWithoutCommandsDoNothingAndTheMarkCommandsFollow) {
     for (const char* name : {"a1", "a2", "a3", "a4"}) AddCompared(name, "same");
     ShowGroups();
     ShowActive();
@@ -140,6 +140,10 @@ TEST_F(ResultViewTest, SpaceTicksTheFocusedRowOrEverySelectedRowAndTheMarkComman
     list->setCurrentIndex(List().index(1, kDateColumn));
     QTest::keyClick(list, Qt::Key_Space);
     EXPECT_EQ(Ticks(), "0100") << "whatever cell is current";
+    // A key of the window's table that has no command is swallowed: the list copies nothing.
+    QGuiApplication::clipboard()->setText("kept");
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
     window.UpdateCommandStates();
     EXPECT_TRUE(window.Action(kCommandDelete)->isEnabled()) << "a ticked row in the result view shown";
     QTest::keyClick(list, Qt::Key_Space);
