@@ -34,18 +34,12 @@ RootPtr Scanned(const std::string& scanRoot, const std::vector<Planted>& entries
     for (const Planted& entry : entries) {
         FolderItem* folder = top;
         std::vector<std::string_view> pieces = PathPieces(entry.path);
-        for (size_t i = 0; i + 1 < pieces.size(); ++i)
+        for (size_t i = 0; i + (entry.folder ? 0 : 1) < pieces.size(); ++i)
             folder = folder->FindOrCreateFolder(EntryNamed(std::string(pieces[i]), 0, FILE_ATTRIBUTE_DIRECTORY));
-        if (entry.folder) {
-            folder->FindOrCreateFolder(EntryNamed(std::string(pieces.back()), 0, FILE_ATTRIBUTE_DIRECTORY));
-            continue;
-        }
-        FindData data = EntryNamed(std::string(pieces.back()), entry.size);
-        data.ftLastWriteTime = FileTime::FromValue(entry.time);
-        bool created = false;
-        FileItem* file = folder->FindOrCreateFile(data, created);
-        file->SetDigestText(entry.digest);
-        file->compareState = entry.digest.empty() ? NotCompared : Finished;
+        if (entry.folder) continue;
+        FileItem* file = AddFile(folder, std::string(pieces.back()), entry.size, entry.digest);
+        file->findData.ftLastWriteTime = FileTime::FromValue(entry.time);
+        if (!entry.digest.empty()) file->compareState = Finished;
     }
     root->Prune(true);
     return root;

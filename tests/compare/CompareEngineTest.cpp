@@ -9,11 +9,7 @@
 namespace twinseek {
 namespace {
 
-using testing::DigestTextOf;
-using testing::WriteBytes;
-using testing::RandomContent;
-using testing::TextColorOf;
-using testing::WaitUntil;
+using namespace testing;
 using Items = std::vector<FileItem*>;
 using Strings = std::vector<std::string>;
 using Shown = std::vector<std::pair<FileItem*, size_t>>;

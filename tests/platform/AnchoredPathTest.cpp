@@ -17,8 +17,7 @@
 namespace twinseek {
 namespace {
 
-using testing::TemporaryTree;
-using testing::WriteBytes;
+using namespace testing;
 
 TEST(AnchoredPathTest, WhatStandsOnThePathDecidesBetweenGoneNotHereLinkAndUnreachable) {
     TemporaryTree tree;
@@ -91,11 +90,19 @@ TEST(AnchoredPathTest, ContentsCompareByteForByteAndEntriesAreHeldToTheFileTheyW
                   ContentMatch::Stopped);
     }
 
-    // Another file moved into the place of the one checked is neither read nor removed.
+    // Another file moved into the place of the one checked is neither read, removed nor linked to.
     UniqueFd other;
     ASSERT_EQ(rename(tree.Path("second").c_str(), tree.Path("first").c_str()), 0);
     EXPECT_EQ(OpenEntryForReading(folder, "first", first, other), ESTALE);
     EXPECT_EQ(UnlinkEntry(folder, "first", first), ESTALE);
+    WriteBytes(tree.Path("file"), base);
+    const FolderEntry file{folder, "file", identity("file")};
+    EXPECT_EQ(ReplaceWithHardLink(file, {folder, "first", first}).error, ESTALE);
+    EXPECT_EQ(identity("file"), file.identity);
+    EXPECT_EQ(EntriesIn(tree.Root()), 2) << "no temporary name is left behind";
+    EXPECT_EQ(ReplaceWithHardLink(file, {folder, "first", identity("first")}).error, 0);
+    EXPECT_EQ(identity("file"), identity("first"));
+    EXPECT_EQ(EntriesIn(tree.Root()), 2);
     ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0600), 0);
     EXPECT_EQ(OpenEntryForReading(folder, "fifo", identity("fifo"), other), EINVAL) << "and never waits on a FIFO";
     EXPECT_EQ(UnlinkEntry(folder, "fifo", identity("fifo")), 0);
@@ -103,32 +110,10 @@ TEST(AnchoredPathTest, ContentsCompareByteForByteAndEntriesAreHeldToTheFileTheyW
 }
 
 // A link to or a clone of a copy put in a file's place in one rename, or the file left.
-using testing::ReadBytes;
 
 FileIdentity IdentityOf(const std::string& path) {
     const struct stat status = testing::StatusOf(path);
     return {uint64_t(status.st_dev), uint64_t(status.st_ino)};
-}
-
-TEST(FileReplacementTest, AHardLinkToACopyThatChangedOrLiesElsewhereLeavesTheFileAndNoTrace) {
-    TemporaryTree tree;
-    WriteBytes(tree.Path("file"), "bytes");
-    WriteBytes(tree.Path("kept"), "bytes");
-    UniqueFd folder(open(tree.Root().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    const FolderEntry file{folder.Get(), "file", IdentityOf(tree.Path("file"))};
-    const FileIdentity keptBefore = IdentityOf(tree.Path("kept"));
-    // The copy that stays was replaced by another file since it was checked.
-    WriteBytes(tree.Path("other"), "other");
-    ASSERT_EQ(rename(tree.Path("other").c_str(), tree.Path("kept").c_str()), 0);
-    const ReplacementOutcome refused = ReplaceWithHardLink(file, {folder.Get(), "kept", keptBefore});
-    EXPECT_EQ(refused.error, ESTALE);
-    EXPECT_EQ(IdentityOf(tree.Path("file")), file.identity);
-    EXPECT_EQ(testing::EntriesIn(tree.Root()), 2) << "no temporary name is left behind";
-
-    const ReplacementOutcome linked = ReplaceWithHardLink(file, {folder.Get(), "kept", IdentityOf(tree.Path("kept"))});
-    EXPECT_EQ(linked.error, 0);
-    EXPECT_EQ(IdentityOf(tree.Path("file")), IdentityOf(tree.Path("kept")));
-    EXPECT_EQ(testing::EntriesIn(tree.Root()), 2);
 }
 
 // A small Btrfs file system mounted for one test, which can clone files.

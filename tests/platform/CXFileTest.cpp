@@ -15,9 +15,7 @@
 namespace twinseek {
 namespace {
 
-using testing::ReadBytes;
-using testing::TemporaryTree;
-using testing::WriteBytes;
+using namespace testing;
 
 // Runs body and returns the cause of the CXFileException it throws (0 if none).
 template <typename Body>

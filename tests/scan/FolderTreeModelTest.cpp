@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <sstream>
@@ -161,23 +162,14 @@ TEST(DriveListTest, RootThenHomeThenMountedForUsersThenOtherVolumesInPathOrderEa
 
     Strings volumes = {"/media/ann/USB", "/media/ann/USB/inner", "/media/ann/USB STICK", "/mnt/nas",
                        "/run/media/ann/Photos", "/boot", "/boot/efi", "/home/ann"};
-    Strings withoutAnn(volumes.begin(), volumes.end() - 1);
-    auto drives = [](Strings first, const Strings& rest) {
-        first.insert(first.end(), rest.begin(), rest.end());
-        return first;
-    };
-    struct Case {
-        std::string home;
-        Strings expected;
-    } cases[] = {
-        {"/home/ann", drives({"/", "/home/ann"}, withoutAnn)},  // a mounted volume too: listed once
-        {"/home/bob", drives({"/", "/home/bob"}, volumes)},
-        {"/", drives({"/"}, volumes)},  // root's home may be "/" itself
-        {"", drives({"/"}, volumes)},
-    };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.home);
-        EXPECT_EQ(MakeDriveList(test.home, mounts), test.expected);
+    // Root, then the home folder, then the volumes in order, a mounted home (or
+    // root's home, "/") listed once.
+    for (const std::string home : {"/home/ann", "/home/bob", "/", ""}) {
+        SCOPED_TRACE(home);
+        Strings expected{"/"};
+        if (home.size() > 1) expected.push_back(home);
+        std::ranges::copy_if(volumes, std::back_inserter(expected), [&](const std::string& v) { return v != home; });
+        EXPECT_EQ(MakeDriveList(home, mounts), expected);
     }
 
     // This machine's list: root first, each path once, and every one can be listed.

@@ -75,21 +75,9 @@ TEST_F(ScanEngineTest, WalksDepthFirstRecordingEveryEntryAsItIsAndTellsWhatItPas
 }
 
 TEST_F(ScanEngineTest, AnEngineStartsOnceAndOneStoppedBeforeItsStartWalksNothing) {
-    testing::RecordingTarget target;
-    ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
-    ASSERT_TRUE(engine.Start({}));
-    EXPECT_FALSE(engine.Start({tree.Root()}));
-    engine.Wait();
-    EXPECT_EQ(target.Statuses(), Strings{"Initialize..."}) << "an empty root list only initializes";
-    EXPECT_EQ(target.DoneCount(), 1);
-
+    EXPECT_EQ(Scan({}), Strings{"Initialize..."}) << "an empty root list only initializes";
     tree.File("file", 1);
-    testing::RecordingTarget stoppedTarget;
-    ScanEngine stopped(catalogRoot.get(), &intake, &links, &changes, &stoppedTarget);
-    stopped.Stop();
-    ASSERT_TRUE(stopped.Start({tree.Root()}));
-    stopped.Wait();
-    EXPECT_EQ(stoppedTarget.Statuses(), Strings{"Initialize..."});
+    EXPECT_EQ(Scan({tree.Root()}, [](ScanEngine& engine, auto&) { engine.Stop(); }), Strings{"Initialize..."});
     EXPECT_TRUE(catalogRoot->ChildFolders().empty()) << "not even the root's chain is made";
 }
 
@@ -125,35 +113,24 @@ size_t FilesBeforeFirstSubfolder(const std::string& path) {
 }
 
 TEST_F(ScanEngineStopTest, StoppingWhileAFolderIsAnnouncedEndsBeforeItIsListed) {
-    testing::RecordingTarget target;
-    ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
-    target.onStatus = [&](const std::string& text) {
-        if (text != "Initialize...") engine.Stop();
-    };
-    ASSERT_TRUE(engine.Start({tree.Path("big"), tree.Root()}));
-    ASSERT_TRUE(target.WaitForDone());
-    engine.Wait();
-
-    Strings statuses = target.Statuses();
+    Strings statuses = Scan({tree.Path("big"), tree.Root()}, [](ScanEngine& engine, testing::RecordingTarget& target) {
+        target.onStatus = [&engine](const std::string& text) {
+            if (text != "Initialize...") engine.Stop();
+        };
+    });
     ASSERT_EQ(statuses.size(), 2u) << "nothing is announced after the stop";
     FolderItem* stoppedIn = FolderAt(statuses[1]);
     ASSERT_NE(stoppedIn, nullptr);
     EXPECT_TRUE(stoppedIn->Files().empty());
     EXPECT_EQ(intake.Count(), FilesBeforeFirstSubfolder(tree.Path("big")))
         << "the rest of the large folder and the second root are left";
-    EXPECT_EQ(target.DoneCount(), 1);
 }
 
 TEST_F(ScanEngineStopTest, ACompleteWalkCountsEverythingAndDestroyingARunningEngineStillPostsDone) {
-    {
-        testing::RecordingTarget target;
-        ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
-        ASSERT_TRUE(engine.Start({tree.Root()}));
-        engine.Wait();
-        EXPECT_EQ(engine.FilesFound(), size_t(kFiles + 10 * kSubfolders));
-        EXPECT_EQ(engine.FoldersEntered(), uint32_t(1 + kSubfolders));
-        EXPECT_EQ(target.Statuses().size(), size_t(2 + kSubfolders));
-    }
+    EXPECT_EQ(Scan({tree.Root()}).size(), size_t(2 + kSubfolders));
+    EXPECT_EQ(intake.Count(), size_t(kFiles + 10 * kSubfolders));
+    EXPECT_EQ(lastFoldersEntered, uint32_t(1 + kSubfolders));
+
     testing::RootPtr otherRoot = testing::MakeRoot();
     FileCatalog otherIntake;
     SameFileLinks otherLinks;
@@ -164,7 +141,7 @@ TEST_F(ScanEngineStopTest, ACompleteWalkCountsEverythingAndDestroyingARunningEng
         ASSERT_TRUE(engine.Start({tree.Root()}));
         EXPECT_LE(engine.FilesFound(), size_t(kFiles + 10 * kSubfolders)) << "readable while the walk runs";
     }
-    EXPECT_EQ(target.DoneCount(), 1);
+    EXPECT_EQ(target.doneCount, 1);
     EXPECT_EQ(otherRoot->CountFiles(), otherIntake.Count());
 }
 
