@@ -137,6 +137,9 @@ TEST_F(CompareEngineTest, CancelKeepsDigestedHeadsAndDropsTheFileBeingReadAndIts
     ASSERT_TRUE(links.Add(hard, large1));
     AddAll({large1, hard, large2});
     ASSERT_TRUE(HoldAtGate(2)) << "a new worker takes the new jobs";
+    engine.Start();
+    EXPECT_EQ(engine.RunningWorkers(), 1u) << "no second worker while one runs";
+    EXPECT_FALSE(engine.AddFile(large2)) << "already queued";
     ASSERT_EQ(large1->compareState.load(), Queued);
     EXPECT_EQ(hard->compareState.load(), Digested) << "nothing to read for it";
     progress.runs.clear();
@@ -157,6 +160,8 @@ TEST_F(CompareEngineTest, CancelKeepsDigestedHeadsAndDropsTheFileBeingReadAndIts
     EXPECT_EQ(progress.runs[0].steps, 3) << "one step per row left after collection";
     EXPECT_EQ(engine.RunningWorkers(), 0u);
     EXPECT_TRUE(engine.AddFile(large1)) << "a cancelled file can be compared again";
+    EXPECT_EQ(TextColorOf(large1, view), kQueuedColor);
+    EXPECT_FALSE(engine.AddFile(small1)) << "a compared file is not queued";
 }
 
 TEST_F(CompareEngineTest, PauseAndResumeContinueTheSameRead) {
@@ -183,36 +188,6 @@ TEST_F(CompareEngineTest, PauseAndResumeContinueTheSameRead) {
     EXPECT_EQ(job.startTick.load(), startTick) << "the read was not started over";
     EXPECT_EQ(job.bytesDone.load(), content.size());
     EXPECT_EQ(file->DigestText(), DigestTextOf(content));
-}
-
-TEST_F(CompareEngineTest, OnlyNotComparedFilesAreQueuedAndCompareAgainWhileRunningFeedsTheSameWorker) {
-    FileItem *large1 = files.AddSparseFile("large1", kLargeSize), *large2 = files.AddSparseFile("large2", kLargeSize);
-    FileItem *done = files.AddFile("done", "abc"), *scanned = files.AddFile("scanned", "abc");
-    done->compareState = Finished;
-    scanned->compareState = Provisional;
-    progress.ProgressStart("Initialize...", 4);
-    AddAll({large1, large2});
-    EXPECT_FALSE(engine.AddFile(done));
-    EXPECT_FALSE(engine.AddFile(scanned));
-    EXPECT_EQ(large1->compareState.load(), NotCompared) << "AddFile leaves the state to Start";
-    EXPECT_EQ(TextColorOf(large1, view), kQueuedColor);
-    EXPECT_EQ(TextColorOf(done, view), -1);
-    EXPECT_EQ(comparing.queuedBytes, 2 * kLargeSize);
-    EXPECT_EQ(progress.runs.back().steps, 2);
-
-    ASSERT_TRUE(HoldAtGate());
-    EXPECT_EQ(engine.RunningWorkers(), 1u);
-    FileItem *small1 = files.AddFile("small1", "twin"), *small2 = files.AddFile("small2", "twin");
-    for (FileItem* item : {large1, large2}) EXPECT_FALSE(engine.AddFile(item)) << "already queued";
-    AddAll({small1, small2});
-    engine.Start();
-    EXPECT_EQ(engine.RunningWorkers(), 1u) << "no second worker";
-
-    engine.Resume();
-    ASSERT_TRUE(WaitAllRowsDigested());
-    engine.CollectFinished();
-    EXPECT_EQ(FinishedOrder(), (Items{large1, large2, small1, small2}));
-    EXPECT_EQ(index.CountOfKeyOf(small2), 2u);
 }
 
 TEST_F(CompareEngineTest, StartAfterTheWorkerEndedStartsANewOne) {
