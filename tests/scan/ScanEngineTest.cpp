@@ -67,7 +67,6 @@ TEST_F(ScanEngineTest, WalksDepthFirstRecordingEveryEntryAsItIsAndTellsWhatItPas
     EXPECT_EQ(b->FindFile("two")->GetFullPath(), tree.Path("a/b/two"));
     ASSERT_EQ(intake.Count(), lockBinds ? 12u : 13u);
     EXPECT_EQ(intake.CountOfSize(0), 2u) << "empty and pipe";
-    EXPECT_EQ(intake.All()[0].item, b->FindFile("two")) << "the intake is ordered largest first";
 
     Strings lineBreaks = lastSkips.Examples(SkipCause::LineBreak);
     std::sort(lineBreaks.begin(), lineBreaks.end());
@@ -314,7 +313,6 @@ TEST_F(ScanEngineLinuxTest, AnEntryWhosePathExceedsPathMaxIsNeitherAnnouncedNorR
 
 // The folder tree without widgets: check states, their propagation and the
 // collected roots over a listing in memory; and the drives it starts from.
-using testing::FixedDrives;
 
 // Folders by path, their entries written "name" or "name/" for a folder; a path
 // not in the map cannot be listed. Names starting with a dot are hidden.
@@ -373,7 +371,7 @@ protected:
     }
 
     FakeListing listing;
-    FixedDrives drives;
+    testing::FixedDrives drives;
     FolderTreeModel model{listing, drives};
 };
 
