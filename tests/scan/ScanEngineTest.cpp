@@ -66,7 +66,6 @@ TEST_F(ScanEngineTest, WalksDepthFirstRecordingEveryEntryAsItIsAndTellsWhatItPas
     EXPECT_EQ(b->compareState, Provisional);
     EXPECT_EQ(b->FindFile("two")->GetFullPath(), tree.Path("a/b/two"));
     ASSERT_EQ(intake.Count(), lockBinds ? 12u : 13u);
-    EXPECT_EQ(intake.CountOfSize(0), 2u) << "empty and pipe";
 
     Strings lineBreaks = lastSkips.Examples(SkipCause::LineBreak);
     std::sort(lineBreaks.begin(), lineBreaks.end());
