@@ -1,3 +1,4 @@
+// The compare engine, what queues and screens its files, the cells of its lists, and the digests it makes.
 #include "compare/CompareEngine.h"
 
 #include "compare/CandidateQueueing.h"
