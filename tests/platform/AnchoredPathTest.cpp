@@ -1,9 +1,17 @@
 // Opening a file's folder along the path a scan walked, telling gone from not on
-// this computer and from a link on the path; comparing files; replacing one.
+// this computer and from a link on the path; comparing files; replacing one; the
+// entries of a listing and full paths; and the file layer below the document.
 #include "platform/AnchoredPath.h"
+#include "platform/BusErrorGuard.h"
+#include "platform/CXException.h"
+#include "platform/CXFile.h"
 #include "platform/EntryContent.h"
 #include "platform/EntryRemoval.h"
+#include "platform/FileContentReader.h"
+#include "platform/FileOperations.h"
 #include "platform/FileReplacement.h"
+#include "platform/FindData.h"
+#include "platform/FullPath.h"
 #include "platform/UniqueFd.h"
 #include "tests/platform/TemporaryTree.h"
 
@@ -11,14 +19,16 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstring>
 #include <sys/mount.h>
+#include <vector>
 
 namespace twinseek {
 namespace {
 
-using testing::TemporaryTree;
-using testing::WriteBytes;
+using namespace testing;
 
 TEST(AnchoredPathTest, WhatStandsOnThePathDecidesBetweenGoneNotHereLinkAndUnreachable) {
     TemporaryTree tree;
@@ -91,11 +101,19 @@ TEST(AnchoredPathTest, ContentsCompareByteForByteAndEntriesAreHeldToTheFileTheyW
                   ContentMatch::Stopped);
     }
 
-    // Another file moved into the place of the one checked is neither read nor removed.
+    // Another file moved into the place of the one checked is neither read, removed nor linked to.
     UniqueFd other;
     ASSERT_EQ(rename(tree.Path("second").c_str(), tree.Path("first").c_str()), 0);
     EXPECT_EQ(OpenEntryForReading(folder, "first", first, other), ESTALE);
     EXPECT_EQ(UnlinkEntry(folder, "first", first), ESTALE);
+    WriteBytes(tree.Path("file"), base);
+    const FolderEntry file{folder, "file", identity("file")};
+    EXPECT_EQ(ReplaceWithHardLink(file, {folder, "first", first}).error, ESTALE);
+    EXPECT_EQ(identity("file"), file.identity);
+    EXPECT_EQ(EntriesIn(tree.Root()), 2) << "no temporary name is left behind";
+    EXPECT_EQ(ReplaceWithHardLink(file, {folder, "first", identity("first")}).error, 0);
+    EXPECT_EQ(identity("file"), identity("first"));
+    EXPECT_EQ(EntriesIn(tree.Root()), 2);
     ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0600), 0);
     EXPECT_EQ(OpenEntryForReading(folder, "fifo", identity("fifo"), other), EINVAL) << "and never waits on a FIFO";
     EXPECT_EQ(UnlinkEntry(folder, "fifo", identity("fifo")), 0);
@@ -103,32 +121,10 @@ TEST(AnchoredPathTest, ContentsCompareByteForByteAndEntriesAreHeldToTheFileTheyW
 }
 
 // A link to or a clone of a copy put in a file's place in one rename, or the file left.
-using testing::ReadBytes;
 
 FileIdentity IdentityOf(const std::string& path) {
     const struct stat status = testing::StatusOf(path);
     return {uint64_t(status.st_dev), uint64_t(status.st_ino)};
-}
-
-TEST(FileReplacementTest, AHardLinkToACopyThatChangedOrLiesElsewhereLeavesTheFileAndNoTrace) {
-    TemporaryTree tree;
-    WriteBytes(tree.Path("file"), "bytes");
-    WriteBytes(tree.Path("kept"), "bytes");
-    UniqueFd folder(open(tree.Root().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    const FolderEntry file{folder.Get(), "file", IdentityOf(tree.Path("file"))};
-    const FileIdentity keptBefore = IdentityOf(tree.Path("kept"));
-    // The copy that stays was replaced by another file since it was checked.
-    WriteBytes(tree.Path("other"), "other");
-    ASSERT_EQ(rename(tree.Path("other").c_str(), tree.Path("kept").c_str()), 0);
-    const ReplacementOutcome refused = ReplaceWithHardLink(file, {folder.Get(), "kept", keptBefore});
-    EXPECT_EQ(refused.error, ESTALE);
-    EXPECT_EQ(IdentityOf(tree.Path("file")), file.identity);
-    EXPECT_EQ(testing::EntriesIn(tree.Root()), 2) << "no temporary name is left behind";
-
-    const ReplacementOutcome linked = ReplaceWithHardLink(file, {folder.Get(), "kept", IdentityOf(tree.Path("kept"))});
-    EXPECT_EQ(linked.error, 0);
-    EXPECT_EQ(IdentityOf(tree.Path("file")), IdentityOf(tree.Path("kept")));
-    EXPECT_EQ(testing::EntriesIn(tree.Root()), 2);
 }
 
 // A small Btrfs file system mounted for one test, which can clone files.
@@ -183,6 +179,190 @@ TEST(FileReplacementTest, CloneKeepsTheFilesModeAndTimesAndAHardLinkCannotLeaveI
     EXPECT_EQ(linked.error, EXDEV);
     EXPECT_EQ(linked.reason, "A hard link cannot reach a copy on another file system");
     EXPECT_EQ(ReadBytes(btrfs.tree.Path("outside")), bytes);
+}
+
+// The sizes, times and names an entry of a listing gets, and full paths.
+TEST(FindDataTest, SizeSplitsIntoHalvesTimesCountFrom1601AndNamesMustFit) {
+    FindData data;
+    struct stat status {};
+    status.st_mode = S_IFREG | 0644;
+    status.st_size = off_t(5) << 32 | 7;
+    status.st_ctim = {1, 500};
+    struct timespec birth {2, 0};
+    FillFindData(data, status, "big", &birth);
+    EXPECT_EQ(data.nFileSizeHigh, 5u);
+    EXPECT_EQ(data.nFileSizeLow, 7u);
+    EXPECT_EQ(data.ftLastWriteTime.Value(), 116444736000000000ULL);
+    EXPECT_EQ(data.ftCreationTime.Value(), 116444736000000000ULL + 20000000ULL);
+    FillFindData(data, status, "big", nullptr);
+    EXPECT_EQ(data.ftCreationTime.Value(), 116444736000000000ULL + 10000005ULL)
+        << "without a birth time the change time stands in";
+
+    std::string longest(kMaxNameBuffer - 1, 'y');
+    EXPECT_TRUE(data.SetName(longest.c_str()));
+    EXPECT_EQ(std::strlen(data.cFileName), size_t(kMaxNameBuffer - 1));
+    std::string tooLong(kMaxNameBuffer, 'x');
+    EXPECT_FALSE(data.SetName(tooLong.c_str()));
+    EXPECT_EQ(data.cFileName, longest) << "a name that does not fit leaves the old one";
+}
+
+// Absolute paths from their text alone, relative ones joined to the working directory.
+TEST(FullPathTest, FoldsTheTextJoinsTheWorkingDirectoryWhileItExistsAndMustFitWithItsZero) {
+    char previous[PATH_MAX];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    testing::TemporaryTree tree;
+    tree.Folder("cwd");
+    const std::string cwd = tree.Path("cwd");
+    ASSERT_EQ(chdir(cwd.c_str()), 0);
+    // The room is the buffer's whole size, so a write past it shows under ASan; "" is refused.
+    const struct { const char* path; size_t room; std::string full; } cases[] = {
+        {"/a//b/./c/../d", PATH_MAX, "/a/b/d"}, {"/a/b/../..", PATH_MAX, "/"}, {"///a/./", PATH_MAX, "/a"},
+        {"/a/..b/.c", PATH_MAX, "/a/..b/.c"},  // only whole components are dots
+        {"/../../x", PATH_MAX, "/x"}, {"//", PATH_MAX, "/"}, {"x/y", PATH_MAX, cwd + "/x/y"}, {"", PATH_MAX, cwd},
+        {"./x/../y/", PATH_MAX, cwd + "/y"}, {"..", PATH_MAX, tree.Root()}, {"/a/b/../cde", 7, "/a/cde"},
+        {"/a/b/../cde", 6, ""}, {"/a/bcdefgh/..", 4, "/a"},  // only the folded result has to fit
+    };
+    for (const auto& [path, room, full] : cases) {
+        std::vector<char> out(room, '#');
+        EXPECT_EQ(GetFullPathName(path, out.data(), room), !full.empty()) << path;
+        EXPECT_EQ(std::string(out.data()), full) << path;
+    }
+    EXPECT_EQ(GetFullPathName(std::string_view("x/y")), cwd + "/x/y");
+
+    ASSERT_EQ(rmdir(cwd.c_str()), 0);
+    char out[16] = "old";
+    EXPECT_FALSE(GetFullPathName("x", out, sizeof out));
+    EXPECT_STREQ(out, "");
+    EXPECT_EQ(GetFullPathName(std::string_view("x")), std::nullopt);
+    EXPECT_EQ(GetFullPathName(std::string_view("/x")), "/x") << "absolute paths need no working directory";
+    EXPECT_EQ(chdir(previous), 0);
+}
+
+// The file layer: the document's open file, a safe save's temporary file,
+// replacement and permissions, and the reader of contents for comparing.
+
+// Runs body and returns the cause of the CXFileException it throws (0 if none).
+template <typename Body>
+uint32_t FileErrorOf(Body body) {
+    try {
+        body();
+    } catch (const CXFileException& error) {
+        return error.GetCause();
+    }
+    return 0;
+}
+
+TEST(CXFileTest, MissingFilesDirectoriesAndFifosAreRefusedWithoutBlockingAndNoSeekGoesBeforeTheStart) {
+    TemporaryTree dir;
+    CXFile file;
+    const auto openError = [&](const std::string& path, CXFile::Access access) {
+        return FileErrorOf([&] { file.Open(path, access, CXFile::Creation::OpenExisting); });
+    };
+    EXPECT_EQ(openError(dir.Path("missing"), CXFile::Access::Read), uint32_t(ENOENT));
+    EXPECT_EQ(openError(dir.Root(), CXFile::Access::Read), uint32_t(EISDIR));
+    std::string fifo = dir.Path("pipe.tws");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(openError(fifo, CXFile::Access::Read), uint32_t(EINVAL));
+    EXPECT_NE(openError(fifo, CXFile::Access::Write), 0u) << "a FIFO without a reader is refused, not waited on";
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(file.GetFilePath(), "");
+
+    // Reads, writes and seeks move in the file; none goes before its start.
+    file.Open(dir.Path("data.tws"), CXFile::Access::ReadWrite, CXFile::Creation::CreateNew);
+    EXPECT_EQ(file.GetFileName(), "data.tws");
+    file.Write("0123456789", 10);
+    EXPECT_EQ(file.Seek(-4, CXFile::SeekFrom::Current), 6u);
+    char buffer[8] = {};
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 4u) << "one read stops at the end";
+    EXPECT_EQ(std::string(buffer, 4), "6789");
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
+    EXPECT_EQ(FileErrorOf([&] { file.Seek(-11, CXFile::SeekFrom::Current); }), uint32_t(EINVAL));
+    file.Close();
+    EXPECT_EQ(file.GetFilePath(), "") << "a closed file has no name";
+    EXPECT_EQ(FileErrorOf([&] { file.Flush(); file.Close(); }), 0u) << "flushing or closing a closed file does nothing";
+    EXPECT_EQ(FileErrorOf([&] { file.Open(dir.Path("data.tws"), CXFile::Access::Write, CXFile::Creation::CreateNew); }),
+              uint32_t(EEXIST));
+}
+
+TEST(FileOperationsTest, TemporaryFilesAreNewHiddenAndBesideTheirTargetAndReplaceOrLeaveIt) {
+    TemporaryTree folder;
+    CXFile first, second;
+    std::string firstPath = OpenTemporaryBeside(first, folder.Path("doc.tws"));
+    EXPECT_NE(OpenTemporaryBeside(second, folder.Path("doc.tws")), firstPath);
+    EXPECT_EQ(std::filesystem::path(firstPath).parent_path(), folder.Root());
+    EXPECT_EQ(std::filesystem::path(firstPath).filename().string()[0], '.');
+    first.Write("abc", 3);
+    first.Close();
+    EXPECT_EQ(ReadBytes(firstPath), "abc");
+    EXPECT_EQ(testing::EntriesIn(folder.Root()), 2);
+    EXPECT_THROW(OpenTemporaryBeside(first, folder.Path("absent/doc.tws")), CXFileException);
+
+    // A replacement that fails leaves both alone; permissions copy.
+    folder.Folder("dir");
+    WriteBytes(folder.Path("next"), "next");
+    EXPECT_EQ(FileErrorOf([&] { ReplaceFile(folder.Path("next"), folder.Path("dir")); }), uint32_t(EISDIR));
+    EXPECT_EQ(ReadBytes(folder.Path("next")), "next");
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Path("dir")));
+
+    WriteBytes(folder.Path("old"), "old");
+    ASSERT_EQ(chmod(folder.Path("old").c_str(), 0604), 0);
+    EXPECT_TRUE(CopyPermissions(folder.Path("old"), folder.Path("next")));
+    EXPECT_EQ(testing::StatusOf(folder.Path("next")).st_mode & 07777, 0604u);
+    EXPECT_FALSE(CopyPermissions(folder.Path("absent"), folder.Path("next")));
+}
+
+using Status = FileContentReader::ReadStatus;
+
+TEST(FileContentReaderTest, ReadsAndMapsARegularFileTellsAReadErrorFromTheEndAndSurvivesAFileCutShortUnderAView) {
+    testing::TemporaryTree tree;
+    const std::string content = testing::RandomContent(2 * 65536 + 123, 1);
+    testing::WriteBytes(tree.Path("data"), content);
+    FileContentReader reader;
+    ASSERT_TRUE(reader.Open(tree.Path("data").c_str()));
+    std::string read;
+    std::string buffer(65536, '\0');
+    FileContentReader::ReadResult result;
+    while ((result = reader.Read(buffer.data(), buffer.size())).status == Status::Data)
+        read.append(buffer, 0, result.bytes);
+    EXPECT_EQ(result.status, Status::EndOfFile);
+    EXPECT_EQ(read, content);
+    EXPECT_EQ(reader.Read(buffer.data(), 16).status, Status::EndOfFile) << "the end stays the end";
+
+    FileContentReader::MappedView view = reader.MapAt(4096 + 3, 5000);
+    ASSERT_EQ(view.status, Status::Data);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(view.data), view.bytes), content.substr(4096 + 3, 5000));
+    view = reader.MapAt(content.size() - 10, 5000);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(view.data), view.bytes), content.substr(content.size() - 10));
+    EXPECT_EQ(reader.MapAt(content.size(), 5000).status, Status::EndOfFile);
+
+    // Cut to nothing under a mapped view: every touch fails the guard, the
+    // second too (the first must not leave SIGBUS blocked), and the process lives.
+    view = reader.MapAt(0, 3 * 4096);
+    ASSERT_EQ(view.status, Status::Data);
+    ASSERT_EQ(truncate(tree.Path("data").c_str(), 0), 0);
+    struct Touch {
+        const uint8_t* byte;
+        int sum = 0;
+    };
+    auto touch = [](void* context) {
+        Touch& work = *static_cast<Touch*>(context);
+        work.sum += *static_cast<const volatile uint8_t*>(work.byte);
+    };
+    for (size_t at : {size_t(0), size_t(2 * 4096 + 1)}) {
+        Touch work{view.data + at};
+        EXPECT_FALSE(RunGuardedAgainstBusError(touch, &work)) << at;
+    }
+    uint8_t heap = 7;
+    Touch work{&heap};
+    EXPECT_TRUE(RunGuardedAgainstBusError(touch, &work));
+    EXPECT_EQ(work.sum, 7);
+
+    // This process's memory reads as an error at offset 0, where nothing is mapped.
+    ASSERT_TRUE(reader.Open("/proc/self/mem")) << reader.LastError();
+    EXPECT_EQ(reader.Read(buffer.data(), 64).status, Status::Failed);
+    EXPECT_EQ(reader.LastError(), EIO);
+    reader.Close();
+    EXPECT_FALSE(reader.IsOpen());
 }
 
 }  // namespace

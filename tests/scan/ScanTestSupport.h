@@ -13,12 +13,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
+#include <filesystem>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace twinseek::testing {
@@ -28,67 +25,45 @@ struct FixedDrives : DriveSource {
     std::vector<std::string> Drives() const override { return drives; }
 };
 
+// Records what a scan posts, all of it on the scan thread: read it once the
+// engine has ended (after Wait, or once destroyed).
 class RecordingTarget : public MessageTarget {
 public:
-    // Called on the scan thread with each status text; set before the scan starts.
+    // Called with each status text; set before the scan starts.
     std::function<void(const std::string&)> onStatus;
+    std::vector<std::string> statuses;
+    int doneCount = 0;
 
     void PostScanStatus(std::string text) override {
         if (onStatus) onStatus(text);
-        std::lock_guard lock(mutex);
         statuses.push_back(std::move(text));
     }
-    void PostScanDone() override {
-        std::lock_guard lock(mutex);
-        ++doneCount;
-        doneChanged.notify_all();
-    }
-
-    // Waits for the done message; false when it has not come within a minute,
-    // which only a walk that hangs can take.
-    bool WaitForDone() {
-        std::unique_lock lock(mutex);
-        return doneChanged.wait_for(lock, std::chrono::minutes(1), [this] { return doneCount > 0; });
-    }
-    std::vector<std::string> Statuses() const {
-        std::lock_guard lock(mutex);
-        return statuses;
-    }
-    int DoneCount() const {
-        std::lock_guard lock(mutex);
-        return doneCount;
-    }
-
-private:
-    mutable std::mutex mutex;
-    std::condition_variable doneChanged;
-    std::vector<std::string> statuses;
-    int doneCount = 0;
+    void PostScanDone() override { ++doneCount; }
 };
 
 class ScanFixture : public ::testing::Test {
 protected:
-    // Runs one scan of roots to its end and returns the status texts.
-    std::vector<std::string> Scan(const std::vector<std::string>& roots) {
+    // Runs one scan of roots to its end and returns the status texts; prepare
+    // gets the engine and its target before the start.
+    std::vector<std::string> Scan(const std::vector<std::string>& roots,
+                                  const std::function<void(ScanEngine&, RecordingTarget&)>& prepare = {}) {
         RecordingTarget target;
         ScanEngine engine(catalogRoot.get(), &intake, &links, &changes, &target);
+        if (prepare) prepare(engine, target);
         EXPECT_TRUE(engine.Start(roots));
-        EXPECT_TRUE(target.WaitForDone());
         engine.Wait();
-        EXPECT_EQ(target.DoneCount(), 1);
+        EXPECT_FALSE(engine.Start(roots)) << "an engine starts once";
+        EXPECT_EQ(target.doneCount, 1);
         lastSkips = engine.Skips();
-        return target.Statuses();
+        lastFoldersEntered = engine.FoldersEntered();
+        return target.statuses;
     }
 
     // The record filed for an absolute path, or null.
-    FolderItem* FolderAt(std::string_view path) const {
+    FolderItem* FolderAt(const std::string& path) const {
         FolderItem* folder = catalogRoot->FindFolder("/");
-        size_t position = 1;
-        while (folder && position < path.size()) {
-            size_t end = std::min(path.find('/', position), path.size());
-            folder = folder->FindFolder(path.substr(position, end - position));
-            position = end + 1;
-        }
+        for (const auto& piece : std::filesystem::path(path).relative_path())
+            if (folder) folder = folder->FindFolder(piece.string());
         return folder;
     }
 
@@ -98,8 +73,9 @@ protected:
     SameFileLinks links;
     // What the scans found of the records held before them.
     ScanChanges changes;
-    // What the last Scan passed over.
+    // What the last Scan passed over, and how many folders it entered.
     ScanSkips lastSkips;
+    uint32_t lastFoldersEntered = 0;
 };
 
 }  // namespace twinseek::testing
