@@ -1,3 +1,5 @@
+// The scan engine walking real folders, the drives it starts from, and the folder
+// tree model the wizard shows of them.
 #include "scan/ScanEngine.h"
 
 #include "platform/DirectorySearch.h"
