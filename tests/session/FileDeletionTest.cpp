@@ -614,30 +614,26 @@ TEST(CleanupPlanTest, ACopyKeptOnAnotherComputerIsStoodForByTheDigestOfTheFileRe
          "The copy it keeps is not on this computer, and the plan gives them no digest in common"},
         {"kept changed", CleanupAction::Delete, true, "", "other", "No copy that stays has the same contents"},
     };
+    FakeRemover remover;
+    CleanupJournal journal(tree.Path("journal.jsonl"));
     for (const Case& test : cases) {
         const std::string name = test.name;
-        for (const std::string& file : {name, name + ".kept"}) WriteBytes(tree.Path("here/" + file), "bytes");
-        const struct stat status = testing::StatusOf(tree.Path("here/" + name));
-        const std::string digest = DigestFile(tree.Path("here/" + name).c_str()).text;
-        const int64_t nanos = status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec / 100 * 100;
-        CleanupPlan plan;
-        plan.action = test.action;
-        const std::string keptRoot = test.keptHere ? tree.Path("here") : tree.Path("elsewhere");
-        plan.steps.push_back({{tree.Path("here/" + name), tree.Path("here"), 5, nanos, digest},
-                              {keptRoot + "/" + name + ".kept", keptRoot, 5, nanos,
-                               test.keepDigest.empty() ? digest : test.keepDigest}});
-        if (test.afterPlan) {
-            const std::string changed = tree.Path("here/" + name + (test.keptHere ? ".kept" : ""));
-            WriteBytes(changed, std::string(test.afterPlan, 5));
-            const timespec times[2] = {status.st_atim, status.st_mtim};
-            ASSERT_EQ(utimensat(AT_FDCWD, changed.c_str(), times, 0), 0);
+        // Both copies written at one time, which the plan gives them.
+        for (const std::string& file : {name, name + ".kept"}) {
+            WriteBytes(tree.Path("here/" + file), "bytes");
+            testing::SetWriteTime(tree.Path("here/" + file), 1700000000);
         }
-        const RemovalPlan removals(TakeToThisComputer(plan, {}).removals);
-        FakeRemover remover;
-        CleanupJournal journal(tree.Path("journal.jsonl"));
+        const std::string digest = DigestFile(tree.Path("here/" + name).c_str()).text;
+        const int64_t nanos = 1700000000'000000000;
+        const std::string keptRoot = test.keptHere ? tree.Path("here") : tree.Path("elsewhere");
+        CleanupPlan plan{test.action, {{{tree.Path("here/" + name), tree.Path("here"), 5, nanos, digest},
+                                        {keptRoot + "/" + name + ".kept", keptRoot, 5, nanos,
+                                         test.keepDigest.empty() ? digest : test.keepDigest}}}};
+        if (test.afterPlan)
+            testing::RewriteKeepingTime(tree.Path("here/" + name + (test.keptHere ? ".kept" : "")), test.afterPlan);
         bool cancelled = false;
-        const std::vector<RemovalResult> results =
-            RunRemovalPlan(removals, remover, test.action, false, journal, {}, cancelled);
+        const std::vector<RemovalResult> results = RunRemovalPlan(
+            RemovalPlan(TakeToThisComputer(plan, {}).removals), remover, test.action, false, journal, {}, cancelled);
         ASSERT_EQ(results.size(), 1u);
         EXPECT_EQ(results[0].reason, test.reason) << name;
         EXPECT_EQ(results[0].byDigest, !*test.reason) << name;
