@@ -33,12 +33,7 @@ TEST(ProgressPercentTest, EveryPositionShowsItsWholePercentRoundedDownAndEdgesSt
 }
 
 TEST(StartupArgumentsTest, OneDocumentHelpOrAMistake) {
-    const struct {
-        std::vector<std::string> arguments;
-        std::optional<std::string> document;
-        bool help;
-        std::string error;
-    } table[] = {
+    const std::tuple<std::vector<std::string>, std::optional<std::string>, bool, std::string> table[] = {
         {{"-"}, "-", false, ""},
         {{"--", "-odd.tws"}, "-odd.tws", false, ""},
         {{"--help"}, std::nullopt, true, ""},
@@ -46,12 +41,12 @@ TEST(StartupArgumentsTest, OneDocumentHelpOrAMistake) {
         {{"-x", "a.tws"}, "a.tws", false, "twinseek: unknown option -x"},
         {{"a.tws", "b.tws", "-y"}, "a.tws", false, "twinseek: one document at a time; also given b.tws"},
     };
-    for (const auto& row : table) {
-        const StartupRequest request = ParseStartupArguments(row.arguments);
-        SCOPED_TRACE(row.arguments.empty() ? "(nothing)" : row.arguments.front());
-        EXPECT_EQ(request.documentPath, row.document);
-        EXPECT_EQ(request.showHelp, row.help);
-        EXPECT_EQ(request.error, row.error);
+    for (const auto& [arguments, document, help, error] : table) {
+        const StartupRequest request = ParseStartupArguments(arguments);
+        SCOPED_TRACE(arguments.front());
+        EXPECT_EQ(request.documentPath, document);
+        EXPECT_EQ(request.showHelp, help);
+        EXPECT_EQ(request.error, error);
     }
 }
 
@@ -69,14 +64,7 @@ TEST(CommandStatesTest, EnableCheckAndTextFollowTheViewAndTheComparison) {
     const Set resultsChecked{kCommandToolbar, kCommandStatusBar, kCommandResultView};
     // Facts: files view shown, file list rows, result view shown, ticked, comparing, paused, status bar, tool bar,
     // result rows.
-    struct Case {
-        const char* name;
-        CommandFacts facts;
-        Set enabled;
-        Set checked;
-        const char* pauseText;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, CommandFacts, Set, Set, const char*> cases[] = {
         {"empty file list", {true, 0, false, 0, false, false, true, true}, idle, filesChecked, "Pause"},
         {"result view without groups", {false, 3, true, 0, false, false, true, true, 0}, idle, resultsChecked, "Pause"},
         {"result view, ticked", {false, 3, true, 2, false, false, true, true, 4},
@@ -87,12 +75,12 @@ TEST(CommandStatesTest, EnableCheckAndTextFollowTheViewAndTheComparison) {
         {"status bar hidden", {true, 0, false, 0, false, false, false, true}, idle,
          {kCommandToolbar, kCommandFileView}, "Pause"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, facts, enabled, checked, pauseText] : cases) {
         for (CommandId id : kTrackedCommands) {
-            const CommandState state = ComputeCommandState(id, c.facts);
-            EXPECT_EQ(state.enabled, c.enabled.count(id) == 1) << c.name << ", command " << id;
-            EXPECT_EQ(state.checked, c.checked.count(id) == 1) << c.name << ", command " << id;
-            EXPECT_EQ(std::string(state.text), id == kCommandPause ? c.pauseText : "") << c.name << ", command " << id;
+            const CommandState state = ComputeCommandState(id, facts);
+            EXPECT_EQ(state.enabled, enabled.count(id) == 1) << name << ", command " << id;
+            EXPECT_EQ(state.checked, checked.count(id) == 1) << name << ", command " << id;
+            EXPECT_EQ(std::string(state.text), id == kCommandPause ? pauseText : "") << name << ", command " << id;
         }
     }
 }
@@ -111,9 +99,7 @@ TEST(ScanWizardFlowTest, PagesFollowTheirTableBackLeavesOnlyTheChoosingPagesAndT
     EXPECT_FALSE(step.SkipOnActivation(true)) << "Back must reach it";
     WelcomeStep::LeaveWithNext(data, false);
     EXPECT_TRUE(data.showWelcome);
-    WelcomeStep shown(data);
-    EXPECT_FALSE(shown.SkipTickedAtStart());
-    EXPECT_FALSE(shown.SkipOnActivation(false));
+    EXPECT_FALSE(WelcomeStep(data).SkipOnActivation(false)) << "the box cleared";
 
     ScanProgressCount count;
     count.StatusArrived(1);  // "Initialize..."
@@ -157,11 +143,7 @@ TEST(BandLayoutTest, DamagedValuesChangeNothingTheyShouldNot) {
     const RestoredBand menuAsCreated{kCreated[0], false};
     const RestoredBand toolAsCreated{kCreated[1], false};
     const RestoredBand toolFirst{{kToolBandId, 900, false}, false};
-    const struct {
-        const char* what;
-        std::map<std::string, int64_t> values;
-        std::vector<RestoredBand> expected;
-    } table[] = {
+    const std::tuple<const char*, std::map<std::string, int64_t>, std::vector<RestoredBand>> table[] = {
         {"nothing saved", {}, {menuAsCreated, toolAsCreated}},
         {"count negative", {{"ReBarBandCount", -1}, {"ReBar0ID", kToolBandId}}, {menuAsCreated, toolAsCreated}},
         {"count missing", {{"ReBar0ID", kToolBandId}}, {menuAsCreated, toolAsCreated}},
@@ -179,10 +161,10 @@ TEST(BandLayoutTest, DamagedValuesChangeNothingTheyShouldNot) {
          {{"ReBarBandCount", 2}, {"ReBar0ID", kMenuBandId}, {"ReBar1ID", kMenuBandId}, {"ReBar1BreakLine", 1}},
          {{{kToolBandId, 900, false}, false}, {{kMenuBandId, 900, true}, false}}},
     };
-    for (const auto& row : table) {
+    for (const auto& [what, values, expected] : table) {
         FakeNumbers settings;
-        settings.values = row.values;
-        EXPECT_EQ(RestoreBandLayout(settings, "ReBar", kCreated), row.expected) << row.what;
+        settings.values = values;
+        EXPECT_EQ(RestoreBandLayout(settings, "ReBar", kCreated), expected) << what;
     }
 }
 
@@ -200,11 +182,7 @@ TEST(WindowPlacementTest, RecordIsLittleEndianAndRoundTripsAndOpensNoLargerThanI
     // A wide screen with a panel along its top, and a smaller one to its right.
     const std::vector<PlacementRect> areas = {{0, 32, 1920, 1080}, {1920, 0, 3200, 1024}};
     const PlacementRect centred{560, 256, 1360, 856};  // 800 x 600 in the middle of the left one
-    const struct {
-        const char* what;
-        PlacementRect saved;
-        std::optional<PlacementRect> expected;
-    } table[] = {
+    const std::tuple<const char*, PlacementRect, std::optional<PlacementRect>> table[] = {
         {"on a screen", {100, 100, 900, 700}, PlacementRect{100, 100, 900, 700}},
         {"one column of its edge on the screen", {-799, 100, 1, 700}, centred},
         {"its top above the screen: the title bar out of reach", {100, -40, 900, 560}, centred},
@@ -212,9 +190,8 @@ TEST(WindowPlacementTest, RecordIsLittleEndianAndRoundTripsAndOpensNoLargerThanI
         {"on both screens, taller than the second", {1820, 0, 2620, 2000}, PlacementRect{1820, 0, 2620, 1024}},
         {"as wide as numbers go", {INT32_MIN, 100, INT32_MAX, 600}, PlacementRect{0, 306, 1920, 806}},
     };
-    for (const auto& row : table) {
-        EXPECT_EQ(PlaceOnScreens(row.saved, areas, 0), row.expected) << row.what;
-    }
+    for (const auto& [what, saved, expected] : table)
+        EXPECT_EQ(PlaceOnScreens(saved, areas, 0), expected) << what;
     EXPECT_EQ(PlaceOnScreens({4000, 0, 4800, 600}, areas, 1), (PlacementRect{2160, 212, 2960, 812})) << "another primary";
     EXPECT_FALSE(PlaceOnScreens({4000, 0, 4800, 600}, {}, 0)) << "no screen at all";
 }
