@@ -78,15 +78,14 @@ TEST(CommandStatesTest, EnableCheckAndTextFollowTheViewAndTheComparison) {
     // Facts: files view shown, file list rows, result view shown, ticked, comparing, paused, status bar, tool bar,
     // result rows.
     const std::tuple<const char*, CommandFacts, Set, Set, const char*> cases[] = {
-        {"empty file list", {true, 0, false, 0, false, false, true, true}, idle, filesChecked, "Pause"},
+        {"empty file list, status bar hidden", {true, 0, false, 0, false, false, false, true}, idle,
+         {kCommandToolbar, kCommandFileView}, "Pause"},
         {"result view without groups", {false, 3, true, 0, false, false, true, true, 0}, idle, resultsChecked, "Pause"},
         {"result view, ticked", {false, 3, true, 2, false, false, true, true, 4},
          plus(idle, {kCommandMarkCopies, kCommandInvertMarks, kCommandDelete, kCommandUnmarkAll}), resultsChecked,
          "Pause"},
         {"paused", {true, 3, false, 0, true, true, true, true}, plus(running, {kCommandCompareFiles}), filesChecked,
          "Resume"},
-        {"status bar hidden", {true, 0, false, 0, false, false, false, true}, idle,
-         {kCommandToolbar, kCommandFileView}, "Pause"},
     };
     for (const auto& [name, facts, enabled, checked, pauseText] : cases) {
         for (CommandId id : kTrackedCommands) {
