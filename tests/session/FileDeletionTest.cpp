@@ -1,6 +1,9 @@
 // Removing duplicates: a file goes only while it is as it was compared and a copy
 // that stays holds its bytes; else it is kept, or the user asked first. Hard links,
 // clones, the journal, undo from the Trash, and cleanup plans applied where the files are.
+// Last, rescans over real folders: they record what a fresh scan does and keep what
+// could not be listed (a rescan's groups are checked end to end in the CLI's refresh test).
+#include "cli/RefreshReport.h"
 #include "compare/FileDigest.h"
 #include "platform/EntryRemoval.h"
 #include "platform/PathProbe.h"
@@ -614,35 +617,74 @@ TEST(CleanupPlanTest, ACopyKeptOnAnotherComputerIsStoodForByTheDigestOfTheFileRe
          "The copy it keeps is not on this computer, and the plan gives them no digest in common"},
         {"kept changed", CleanupAction::Delete, true, "", "other", "No copy that stays has the same contents"},
     };
+    FakeRemover remover;
+    CleanupJournal journal(tree.Path("journal.jsonl"));
     for (const Case& test : cases) {
         const std::string name = test.name;
-        for (const std::string& file : {name, name + ".kept"}) WriteBytes(tree.Path("here/" + file), "bytes");
-        const struct stat status = testing::StatusOf(tree.Path("here/" + name));
-        const std::string digest = DigestFile(tree.Path("here/" + name).c_str()).text;
-        const int64_t nanos = status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec / 100 * 100;
-        CleanupPlan plan;
-        plan.action = test.action;
-        const std::string keptRoot = test.keptHere ? tree.Path("here") : tree.Path("elsewhere");
-        plan.steps.push_back({{tree.Path("here/" + name), tree.Path("here"), 5, nanos, digest},
-                              {keptRoot + "/" + name + ".kept", keptRoot, 5, nanos,
-                               test.keepDigest.empty() ? digest : test.keepDigest}});
-        if (test.afterPlan) {
-            const std::string changed = tree.Path("here/" + name + (test.keptHere ? ".kept" : ""));
-            WriteBytes(changed, std::string(test.afterPlan, 5));
-            const timespec times[2] = {status.st_atim, status.st_mtim};
-            ASSERT_EQ(utimensat(AT_FDCWD, changed.c_str(), times, 0), 0);
+        // Both copies written at one time, which the plan gives them.
+        for (const std::string& file : {name, name + ".kept"}) {
+            WriteBytes(tree.Path("here/" + file), "bytes");
+            testing::SetWriteTime(tree.Path("here/" + file), 1700000000);
         }
-        const RemovalPlan removals(TakeToThisComputer(plan, {}).removals);
-        FakeRemover remover;
-        CleanupJournal journal(tree.Path("journal.jsonl"));
+        const std::string digest = DigestFile(tree.Path("here/" + name).c_str()).text;
+        const int64_t nanos = 1700000000'000000000;
+        const std::string keptRoot = test.keptHere ? tree.Path("here") : tree.Path("elsewhere");
+        CleanupPlan plan{test.action, {{{tree.Path("here/" + name), tree.Path("here"), 5, nanos, digest},
+                                        {keptRoot + "/" + name + ".kept", keptRoot, 5, nanos,
+                                         test.keepDigest.empty() ? digest : test.keepDigest}}}};
+        if (test.afterPlan)
+            testing::RewriteKeepingTime(tree.Path("here/" + name + (test.keptHere ? ".kept" : "")), test.afterPlan);
         bool cancelled = false;
-        const std::vector<RemovalResult> results =
-            RunRemovalPlan(removals, remover, test.action, false, journal, {}, cancelled);
+        const std::vector<RemovalResult> results = RunRemovalPlan(
+            RemovalPlan(TakeToThisComputer(plan, {}).removals), remover, test.action, false, journal, {}, cancelled);
         ASSERT_EQ(results.size(), 1u);
         EXPECT_EQ(results[0].reason, test.reason) << name;
         EXPECT_EQ(results[0].byDigest, !*test.reason) << name;
         EXPECT_EQ(PathExists(tree.Path("here/" + name)), *test.reason != '\0') << name;
     }
+}
+
+TEST(ScanRefreshTest, ARescanTakesInWhatChangedAndKeepsWhatCouldNotBeListed) {
+    testing::TemporaryTree tree;
+    for (const char* folder : {"data", "data/locked", "data/gone", "usb"}) tree.Folder(folder);
+    for (const char* name : {"data/kept", "data/locked/inside", "data/gone/file", "usb/photo"})
+        WriteBytes(tree.Path(name), name);
+    testing::RecordingSession scanned;
+    for (const char* root : {"data", "usb"}) testing::ScanIntoSession(scanned.session, tree.Path(root));
+    const auto listing = [&] { return testing::Listing(scanned.session.Doc().root); };
+    std::string before = listing();
+
+    // A folder removed, a file added and one rewritten at another size.
+    ASSERT_EQ(unlink(tree.Path("data/gone/file").c_str()), 0);
+    ASSERT_EQ(rmdir(tree.Path("data/gone").c_str()), 0);
+    WriteBytes(tree.Path("data/new"), "new");
+    WriteBytes(tree.Path("data/kept"), "longer than before");
+    testing::ScanIntoSession(scanned.session, tree.Path("data"), false);
+    EXPECT_EQ(listing(), before) << "a cancelled scan changes nothing";
+    RefreshCounts counts;
+    testing::ScanIntoSession(scanned.session, tree.Path("data"), true, &counts);
+    EXPECT_EQ(RefreshSummaryLine(counts), "Refreshed: 1 new, 1 changed, 1 gone");
+    testing::RecordingSession fresh;
+    for (const char* root : {"data", "usb"}) testing::ScanIntoSession(fresh.session, tree.Path(root));
+    EXPECT_EQ(listing(), testing::Listing(fresh.session.Doc().root)) << "a rescan records what a fresh scan does";
+    before = listing();
+
+    // A drive unmounted since: its root cannot be opened.
+    ASSERT_EQ(rename(tree.Path("usb").c_str(), tree.Path("away").c_str()), 0);
+    testing::ScanIntoSession(scanned.session, tree.Path("usb"), true, &counts);
+    EXPECT_EQ(listing(), before);
+    EXPECT_EQ(counts.goneFiles, 0u);
+
+    // A folder that may not be listed, by a user whom permissions bind.
+    ASSERT_EQ(chmod(tree.Root().c_str(), 0755), 0);
+    ASSERT_EQ(chmod(tree.Path("data/locked").c_str(), 0), 0);
+    const std::optional<bool> kept = testing::AsUnprivilegedUser([&] {
+        testing::ScanIntoSession(scanned.session, tree.Path("data"), true, &counts);
+        return listing() == before && counts.goneFiles == 0;
+    });
+    chmod(tree.Path("data/locked").c_str(), 0755);
+    if (!kept) GTEST_SKIP() << "this root may not become another user";
+    EXPECT_TRUE(*kept) << "the locked folder's records stay";
 }
 
 }  // namespace
