@@ -18,14 +18,9 @@
 #include <set>
 #include <sstream>
 
-namespace twinseek {
+namespace twinseek::testing {
 namespace {
 
-using testing::DigestTextOf;
-using testing::ReadBytes;
-using testing::RandomContent;
-using testing::TemporaryTree;
-using testing::WriteBytes;
 namespace fs = std::filesystem;
 
 struct CliRun {
@@ -65,7 +60,7 @@ struct CliTreeTest : ::testing::Test {
     bool Exists(const std::string& name) const { return access(tree.Path(name).c_str(), F_OK) == 0; }
 
     TemporaryTree tree;
-    testing::ScopedDataHome dataHome{tree.Path("data")};
+    ScopedDataHome dataHome{tree.Path("data")};
 };
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -85,7 +80,7 @@ using GroupSet = std::set<PathSet>;
 
 // Which file on disk a path is, as text: paths with one identity are one file.
 std::string IdentityOf(const std::string& path) {
-    const struct stat status = testing::StatusOf(path);
+    const struct stat status = StatusOf(path);
     return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
 }
 
@@ -174,7 +169,7 @@ TEST(CliScanTest, AFileReachedByManyPathsIsOneFileInEveryReportAndInDocuments) {
     WriteBytes(tree.Path("one/solo"), "one file with two names is no group");
     ASSERT_EQ(link(tree.Path("one/solo").c_str(), tree.Path("two/solo-hard").c_str()), 0);
     // Where root may, "one" is seen once more through a bind mount inside "two".
-    std::optional<testing::BindMount> mirror;
+    std::optional<BindMount> mirror;
     if (geteuid() == 0) mirror.emplace(tree.Path("one"), tree.Path("two/mirror"));
     const bool mirrored = mirror && mirror->Mounted();
 
@@ -243,7 +238,7 @@ TEST(CliScanTest, ExitStatusesSayWhatWentWrong) {
 }
 
 TEST(CliUnreadableTest, AFileThatLooksReadableNowIsToldWithTheReasonItsWorkerMet) {
-    testing::CatalogedDirectory files;
+    CatalogedDirectory files;
     FileItem* file = files.AddFile("fine", "12345");
     const std::pair<ReadFailure, std::string> cases[] = {
         {{ReadFailure::SystemError, EIO}, "Input/output error"},
@@ -259,13 +254,12 @@ TEST(CliUnreadableTest, AFileThatLooksReadableNowIsToldWithTheReasonItsWorkerMet
 TEST(CliDigestTest, GivesTheDigestOfEachFileAcrossReadEdges) {
     TemporaryTree tree;
     std::vector<std::string> arguments{"digest"}, expected;
-    for (size_t size : {size_t(0), size_t(1), size_t(16383), size_t(16384), size_t(16385), size_t(65535),
-                        size_t(65536), size_t(65537), 2 * kReadPieceSize + 7, size_t(kMappedDigestMinSize) - 1,
-                        size_t(kMappedDigestMinSize), kMappedViewSize + kReadPieceSize + 7}) {
-        const std::string content = RandomContent(size, uint32_t(size));
+    const size_t sizes[] = {0, 1, 16383, 16384, 16385, 65535, 65536, 65537, 2 * kReadPieceSize + 7,
+                            kMappedDigestMinSize - 1, kMappedDigestMinSize, kMappedViewSize + kReadPieceSize + 7};
+    for (size_t size : sizes) {
         arguments.push_back(tree.Path("file-" + std::to_string(size)));
-        WriteBytes(arguments.back(), content);
-        expected.push_back(DigestTextOf(content) + "  " + arguments.back());
+        WriteBytes(arguments.back(), RandomContent(size, uint32_t(size)));
+        expected.push_back(DigestTextOf(ReadBytes(arguments.back())) + "  " + arguments.back());
     }
     EXPECT_EQ(Lines(Succeeds(arguments).out), expected);
 }
@@ -293,7 +287,7 @@ struct CliDocumentTest : ::testing::Test {
 TEST_F(CliDocumentTest, ARefreshTakesInWhatChangedAndOfAnUnchangedTreeChangesNothing) {
     // Written long ago, so that a rewrite of the same length shows in its time.
     for (const fs::directory_entry& entry : fs::directory_iterator(data))
-        testing::SetWriteTime(entry.path(), time(nullptr) - 1000);
+        SetWriteTime(entry.path(), time(nullptr) - 1000);
     Succeeds({"scan", "--save", Doc("A.tws"), data});
     // Gone, new, rewritten with other bytes, and rewritten as a copy of files compared before.
     ASSERT_EQ(unlink(tree.Path("data/e1").c_str()), 0);
@@ -317,7 +311,7 @@ int32_t StateInDocument(const std::string& document, std::string_view name) {
     HeadlessPrompts prompts;
     Document loaded(prompts);
     EXPECT_TRUE(loaded.OpenFile(document)) << document;
-    const FileItem* file = testing::RecordOf(loaded, name);
+    const FileItem* file = RecordOf(loaded, name);
     EXPECT_TRUE(file) << name << " is not in " << document;
     return file ? file->compareState.load() : -1;
 }
@@ -385,7 +379,7 @@ protected:
         Succeeds({"scan", "--save", Doc(), Path("tree")});
     }
     std::string Doc() const { return Path("doc.tws"); }
-    ino_t Inode(const std::string& name) const { return testing::StatusOf(Path(name)).st_ino; }
+    ino_t Inode(const std::string& name) const { return StatusOf(Path(name)).st_ino; }
 };
 
 TEST_F(CliCleanTest, DryRunPlansAndCleanLinksEveryCopyButTheReferencesOne) {
@@ -501,7 +495,7 @@ TEST_F(CliMachinesTest, APlanIsAppliedWhereTheFilesAreAndEachFileIsCheckedThere)
     ASSERT_TRUE(Exists(a) && Exists(song));
 
     // With both at hand, a kept copy changed since the plan keeps its file.
-    testing::RewriteKeepingTime(Path("laptop/photos/song\xff.mp3"), "do re mi fa");
+    RewriteKeepingTime(Path("laptop/photos/song\xff.mp3"), "do re mi fa");
     const CliRun run =
         RunCommand({"apply", Path("plan.json"), "--map", Back("nas"), "--map", Back("laptop"), "--format", "json"});
     EXPECT_EQ(run.status, 1);
@@ -511,4 +505,4 @@ TEST_F(CliMachinesTest, APlanIsAppliedWhereTheFilesAreAndEachFileIsCheckedThere)
 }
 
 }  // namespace
-}  // namespace twinseek
+}  // namespace twinseek::testing

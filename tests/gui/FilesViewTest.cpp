@@ -22,8 +22,6 @@ struct DocumentFile {
     int32_t state = NotCompared;
 };
 
-QString Label(const QAbstractItemModel& model, const QModelIndex& index) { return model.data(index).toString(); }
-
 // The main window's files view, each of its models under a tester.
 class FilesViewTest : public MainWindowFixture {
 protected:
@@ -57,14 +55,14 @@ TEST_F(FilesViewTest, SizeNodesAppearOnFirstExpansionAndNodesShowTheirRows) {
     EXPECT_FALSE(model().hasChildren(Category(6))) << "no expand button without sets";
     Open({{"a.txt", std::string(5000, 'a')}, {"b.txt", std::string(5000, 'b')}, {"alone", std::string(7000, 'c')},
           {"c.bin", std::string(2000, 'c')}, {"d.bin", std::string(2000, 'c')}});
-    EXPECT_EQ(Label(model(), Category(6)), "Very Small Files [2 Group(s)]");
-    EXPECT_EQ(model().data(Category(6), Qt::ToolTipRole).toString(), "Between 10K and 1K");
+    EXPECT_EQ(Category(6).data().toString(), "Very Small Files [2 Group(s)]");
+    EXPECT_EQ(Category(6).data(Qt::ToolTipRole).toString(), "Between 10K and 1K");
     EXPECT_TRUE(view.CategoryTreeView()->isExpanded(model().RootIndex()));
     ASSERT_TRUE(model().hasChildren(Category(6)));
     EXPECT_EQ(model().rowCount(Category(6)), 0) << "an expand button before any child";
     view.CategoryTreeView()->expand(Category(6));
     ASSERT_EQ(model().rowCount(Category(6)), 2);
-    EXPECT_EQ(Label(model(), model().index(1, 0, Category(6))), "1.9 KB [2 Files]");
+    EXPECT_EQ(model().index(1, 0, Category(6)).data().toString(), "1.9 KB [2 Files]");
 
     Select(Category(6));
     EXPECT_EQ(Column(List(), 0), (QStringList{"a.txt", "b.txt", "c.bin", "d.bin"}));
@@ -158,7 +156,7 @@ TEST_F(FilesViewTest, AReopenedDocumentLeavesNoRowPointingAtTheOldRecords) {
     session.Doc().UnregisterView(&probe);
     EXPECT_EQ(probe.rows, 0);
     EXPECT_EQ(view.FinishedItems().rowCount(), 1) << "the new document's finished file";
-    EXPECT_EQ(Label(model(), model().RootIndex()), "All Files [1 Group(s)]");
+    EXPECT_EQ(model().RootIndex().data().toString(), "All Files [1 Group(s)]");
 }
 
 }  // namespace

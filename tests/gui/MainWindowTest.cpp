@@ -11,7 +11,6 @@
 #include "session/DiskFileRemover.h"
 #include "session/WindowPlacement.h"
 #include "tests/gui/MainWindowTestSupport.h"
-#include "views/CategoryTreeModel.h"
 #include "views/FileListModel.h"
 #include "views/FilesView.h"
 
@@ -188,13 +187,12 @@ TEST_F(TextWidthsTest, StatusPanesAndListColumnsHoldTheirWidestTexts) {
         {view.FileListView(), view.FileListView()->horizontalHeader(), FileList::kColumns},
         {view.ComparingListView(), view.ComparingListView()->horizontalHeader(), ComparingList::kColumns},
         {view.FinishedListView(), view.FinishedListView()->horizontalHeader(), FinishedList::kColumns},
-        {window.Results().FileListView(), window.Results().FileListView()->header(), kResultColumns},
-    };
+        {window.Results().FileListView(), window.Results().FileListView()->header(), kResultColumns}};
     for (const auto& [list, header, columns] : lists) {
+        // The room a cell leaves its text, inside the style's margins.
+        const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
         for (size_t column = 0; column < columns.size(); ++column) {
             if (!columns[column].widestTexts) continue;
-            // The room a cell leaves its text, inside the style's margins.
-            const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
             const int room = header->sectionSize(int(column)) - 2 * margin;
             for (const std::string& text : columns[column].widestTexts())
                 EXPECT_LE(list->fontMetrics().horizontalAdvance(QString::fromStdString(text)), room)

@@ -16,6 +16,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
@@ -121,6 +122,28 @@ inline QStringList AccessibilityFaults(QWidget& top) {
 
 using Boxes = QList<ModalAnswerer::Seen>;
 
+// Runs window's command and hands the dialog of type D it opens to fill once
+// the dialog runs, so that a file chooser fill opens is answered too, with
+// chosen. Returns what each dialog and box showed.
+template <typename D>
+Boxes RunWithDialog(MainWindow& window, CommandId command, const std::function<void(D&)>& fill, const QString& chosen = {}) {
+    bool filled = false;
+    ModalAnswerer answerer(QMessageBox::Ok, [&](QDialog& opened) {
+        if (auto* chooser = qobject_cast<QFileDialog*>(&opened)) {
+            chooser->selectFile(chosen);
+            opened.accept();  // the file dialog's own accept, which takes the selection
+            return;
+        }
+        auto* dialog = qobject_cast<D*>(&opened);
+        ASSERT_TRUE(dialog) << opened.objectName().toStdString();
+        if (std::exchange(filled, true)) return;  // back from a file chooser
+        QTimer::singleShot(0, dialog, [dialog, &fill] { fill(*dialog); });
+    });
+    window.RunCommand(command);
+    EXPECT_TRUE(filled);
+    return answerer.seen;
+}
+
 // A file written in dir with content and its record, under the folder chain of
 // its path, in document's catalogue; a Finished one carries its digest and the
 // file's time, as a finished comparison leaves it.
@@ -178,9 +201,10 @@ inline QStringList VisiblePaneTexts(MainStatusBar& bar) {
     return texts;
 }
 
-inline QStringList Column(const QAbstractItemModel& model, int column) {
+// The texts of a column, under parent, top to bottom.
+inline QStringList Column(const QAbstractItemModel& model, int column, const QModelIndex& parent = {}) {
     QStringList texts;
-    for (int row = 0; row < model.rowCount(); ++row) texts << model.data(model.index(row, column)).toString();
+    for (int row = 0; row < model.rowCount(parent); ++row) texts << model.index(row, column, parent).data().toString();
     return texts;
 }
 

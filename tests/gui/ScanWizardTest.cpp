@@ -2,7 +2,6 @@
 // its result, and its folder tree's tick boxes and folders loaded when expanded.
 #include "app/ScanDiskCommand.h"
 #include "app/ScanWizard.h"
-#include "catalog/SizeCategory.h"
 #include "document/HeadlessPrompts.h"
 #include "tests/gui/MainWindowTestSupport.h"
 #include "tests/scan/ScanTestSupport.h"
@@ -138,9 +137,8 @@ TEST_F(ScanDiskCommandTest, CancelChangesNothingAndFinishCommitsTheScanAndCompar
         ASSERT_EQ(cancel.seen.size(), 1);
         EXPECT_FALSE(window.Session().Doc().modified) << "a cancelled wizard changes nothing";
     }
-    ModalAnswerer answerer(QMessageBox::Ok, [](QDialog& wizard) { ChooseAndScan(static_cast<ScanWizard&>(wizard), {7}); });
-    window.RunCommand(kCommandScanDisk);
-    ASSERT_EQ(answerer.seen.size(), 1);
+    auto scanTinyFiles = [](ScanWizard& wizard) { ChooseAndScan(wizard, {7}); };
+    ASSERT_EQ(RunWithDialog<ScanWizard>(window, kCommandScanDisk, scanTinyFiles).size(), 1) << "the wizard and no box";
     EXPECT_EQ(window.Session().Doc().catalog.Count(), 3u);
     EXPECT_TRUE(window.Session().Doc().modified);
     const DuplicateIndex& duplicates = window.Session().Doc().duplicates;
@@ -164,10 +162,9 @@ protected:
         return drives;
     }
     QModelIndex Child(const QModelIndex& parent, const char* name) const {
-        for (int row = 0; row < view.model()->rowCount(parent); ++row)
-            if (view.model()->index(row, 0, parent).data().toString() == name) return view.model()->index(row, 0, parent);
-        ADD_FAILURE() << "no " << name;
-        return {};
+        const int row = Column(*view.model(), 0, parent).indexOf(name);
+        EXPECT_GE(row, 0) << "no " << name;
+        return view.model()->index(row, 0, parent);
     }
     static Qt::CheckState Box(const QModelIndex& index) { return index.data(Qt::CheckStateRole).value<Qt::CheckState>(); }
     void ClickBox(const QModelIndex& index) {
@@ -194,10 +191,7 @@ TEST_F(FolderTreeViewTest, ExpandingLoadsTheFolderOneGoneSinceLosesItsButtonAndB
     EXPECT_EQ(view.model()->rowCount(top), 0) << "nothing is listed before the first expansion";
     view.expand(top);
     // Folders, then files, each by name rather than in the file system's hash order; no hidden file.
-    QStringList shown;
-    for (int row = 0; row < view.model()->rowCount(top); ++row)
-        shown << view.model()->index(row, 0, top).data().toString();
-    EXPECT_EQ(shown, (QStringList{".hidden", "a", "b", "only-hidden", "c.txt", "link-to-a"}));
+    EXPECT_EQ(Column(*view.model(), 0, top), (QStringList{".hidden", "a", "b", "only-hidden", "c.txt", "link-to-a"}));
     for (const char* bare : {".hidden", "only-hidden", "link-to-a"})
         EXPECT_FALSE(view.model()->hasChildren(Child(top, bare))) << bare << ": no expand button, a link is not entered";
     EXPECT_FALSE(view.model()->index(0, 0, top).data(Qt::DecorationRole).value<QIcon>().isNull());
