@@ -1,5 +1,6 @@
 // twinseek-cli run in-process on real temporary trees, each with a Trash and journal
 // of its own: its groups, digests, statuses and messages against the files' own bytes.
+#include "catalog/TerminalText.h"
 #include "catalog/TextFormat.h"
 #include "cli/CliApp.h"
 #include "cli/UnreadableFile.h"
@@ -86,15 +87,18 @@ std::string IdentityOf(const std::string& path) {
 
 // Every regular file under the roots (links not followed), grouped by
 // exact content, each file once however many paths it has; only groups of two
-// or more files. A group is the set of its files' identities.
-GroupSet GroupsByContent(const std::vector<std::string>& roots) {
+// or more files. A group is the set of its files' identities. Each path goes
+// into pathOf under the form the text report shows it in.
+GroupSet GroupsByContent(const std::vector<std::string>& roots, std::map<std::string, std::string>* pathOf = nullptr) {
     std::map<std::string, PathSet> byContent;
     for (const std::string& root : roots) {
         std::error_code error;
         fs::recursive_directory_iterator walk(root, fs::directory_options::skip_permission_denied, error);
         for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error))
-            if (walk->symlink_status().type() == fs::file_type::regular)
+            if (walk->symlink_status().type() == fs::file_type::regular) {
                 byContent[ReadBytes(walk->path())].insert(IdentityOf(walk->path()));
+                if (pathOf) (*pathOf)[TerminalText(walk->path().string())] = walk->path();
+            }
         EXPECT_FALSE(error) << root << ": " << error.message();
     }
     GroupSet groups;
@@ -103,25 +107,7 @@ GroupSet GroupsByContent(const std::vector<std::string>& roots) {
     return groups;
 }
 
-// A path of the text report as it was before "ls -b" escaping.
-std::string Unescaped(std::string_view shown) {
-    static const std::string_view kNamed = "a\ab\bt\tn\nv\vf\fr\r\\\\";
-    std::string path;
-    for (size_t i = 0; i < shown.size(); ++i) {
-        if (shown[i] != '\\' || i + 1 == shown.size()) {
-            path += shown[i];
-        } else if (size_t named = kNamed.find(shown[i + 1]); named != std::string_view::npos && named % 2 == 0) {
-            path += kNamed[named + 1];
-            ++i;
-        } else {
-            path += char(std::stoi(std::string(shown.substr(i + 1, 3)), nullptr, 8));
-            i += 3;
-        }
-    }
-    return path;
-}
-
-// One group of the text report: its header line and its paths (unescaped).
+// One group of the text report: its header line and its paths as shown.
 struct ReportedGroup {
     std::string header;
     std::vector<std::string> files;
@@ -131,27 +117,32 @@ std::vector<ReportedGroup> ParseText(const std::string& report) {
     std::vector<ReportedGroup> groups;
     bool inGroup = false;
     for (const std::string& line : Lines(report)) {
-        if (inGroup && !line.empty()) groups.back().files.push_back(Unescaped(line));
+        if (inGroup && !line.empty()) groups.back().files.push_back(line);
         else if (!line.empty()) groups.push_back({line, {}});
         inGroup = !line.empty();
     }
     return groups;
 }
 
-// The text report holds exactly the content groups, each file listed once
-// (by one of its paths), each header giving the size, count and digest of its files.
-void ExpectGroupsMatch(const std::string& report, const GroupSet& expected) {
+// The text report holds exactly the content groups of the files under roots, each
+// file listed once (by one of its paths), each header giving the size, count and digest of its files.
+void ExpectGroupsMatch(const std::string& report, const std::vector<std::string>& roots) {
+    std::map<std::string, std::string> pathOf;
+    const GroupSet expected = GroupsByContent(roots, &pathOf);
     GroupSet members;
     PathSet distinct;
     size_t listed = 0;
     for (const ReportedGroup& group : ParseText(report)) {
         ASSERT_FALSE(group.files.empty()) << group.header;
         PathSet identities;
-        for (const std::string& path : group.files) identities.insert(IdentityOf(path));
+        for (const std::string& shown : group.files) {
+            ASSERT_TRUE(pathOf.contains(shown)) << shown << " is no file under the roots";
+            identities.insert(IdentityOf(pathOf[shown]));
+        }
         members.insert(identities);
         distinct.insert(identities.begin(), identities.end());
         listed += group.files.size();
-        const std::string& first = group.files.front();
+        const std::string& first = pathOf[group.files.front()];
         EXPECT_EQ(group.header, std::string(FormatSizeWithUnit(fs::file_size(first)).CStr()) + " [" +
                                     std::to_string(group.files.size()) + " Copies] " + DigestTextOf(ReadBytes(first)));
     }
@@ -190,7 +181,7 @@ TEST(CliScanTest, AFileReachedByManyPathsIsOneFileInEveryReportAndInDocuments) {
     EXPECT_EQ(loaded.out, groupWith("one/a", "one/a-hard"));
     // A refresh tells the paths apart by what its walk found.
     EXPECT_EQ(RunCommand({"open", tree.Path("docs/d.tws"), "--refresh", "--format", "json"}).out, loaded.out);
-    ExpectGroupsMatch(RunCommand({"groups", tree.Path("docs/d.tws")}).out, GroupsByContent(roots));
+    ExpectGroupsMatch(RunCommand({"groups", tree.Path("docs/d.tws")}).out, roots);
     // Saved uncompared, the paths are linked as they meet in their groups; a
     // root spelled the long way round, inside one listed already, is not listed again.
     Succeeds({"scan", "--compare", "1", "--save", tree.Path("docs/u.tws"), roots[0], roots[1],
@@ -274,14 +265,12 @@ struct CliDocumentTest : ::testing::Test {
         for (const char* name : {"big1", "big2"}) WriteBytes(data + "/" + name, RandomContent(30000, 8));
         WriteBytes(data + "/decoy", WithByteFlipped(RandomContent(30000, 8), 29999));
         for (const char* name : {"e1", "e2"}) WriteBytes(data + "/" + name, "");
-        expected = GroupsByContent({data});
-        ASSERT_EQ(expected.size(), 3u);
+        ASSERT_EQ(GroupsByContent({data}).size(), 3u);
     }
     std::string Doc(const std::string& name) const { return tree.Path("docs/" + name); }
 
     TemporaryTree tree;
     std::string data;
-    GroupSet expected;
 };
 
 TEST_F(CliDocumentTest, ARefreshTakesInWhatChangedAndOfAnUnchangedTreeChangesNothing) {
@@ -299,7 +288,7 @@ TEST_F(CliDocumentTest, ARefreshTakesInWhatChangedAndOfAnUnchangedTreeChangesNot
     EXPECT_EQ(refresh.err, "Refreshed: 1 new, 2 changed, 1 gone\n");
     EXPECT_TRUE(Holds(refresh.out, "\n\"skipped\": {\"unlistable_folders\": {\"count\": 0"));
     EXPECT_TRUE(refresh.out.ends_with(",\n\"refresh\": {\"new\": 1, \"changed\": 2, \"gone\": 1}}\n")) << refresh.out;
-    ExpectGroupsMatch(RunCommand({"groups", Doc("R.tws")}).out, GroupsByContent({data}));
+    ExpectGroupsMatch(RunCommand({"groups", Doc("R.tws")}).out, {data});
 
     CliRun again = RunCommand({"open", Doc("R.tws"), "--refresh", "--save", Doc("R2.tws")});
     EXPECT_EQ(again.err, "Refreshed: 0 new, 0 changed, 0 gone\n");
@@ -320,9 +309,9 @@ TEST_F(CliDocumentTest, SavedDocumentsResaveByteForByteAndScreeningLeavesWhatItR
     // Differs from big1 in its first byte only: its first 4 KiB tell it apart.
     WriteBytes(tree.Path("data/head-differs"), WithByteFlipped(RandomContent(30000, 8), 0));
     const std::string screened = Succeeds({"scan", "--save", Doc("S.tws"), data}).out;
-    ExpectGroupsMatch(screened, expected);
+    ExpectGroupsMatch(screened, {data});
     EXPECT_EQ(screened.find('\x1b'), std::string::npos) << "no escape character reaches the terminal";
-    ExpectGroupsMatch(Succeeds({"groups", Doc("S.tws")}).out, expected);
+    ExpectGroupsMatch(Succeeds({"groups", Doc("S.tws")}).out, {data});
     Succeeds({"open", Doc("S.tws"), "--save", Doc("B.tws")});
     const std::string saved = ReadBytes(Doc("S.tws"));
     ASSERT_FALSE(saved.empty());
@@ -332,12 +321,11 @@ TEST_F(CliDocumentTest, SavedDocumentsResaveByteForByteAndScreeningLeavesWhatItR
     EXPECT_EQ(StateInDocument(Doc("F.tws"), "head-differs"), Finished);
     EXPECT_EQ(StateInDocument(Doc("S.tws"), "decoy"), Finished) << "its first 4 KiB are big1's";
 
-    ExpectGroupsMatch(Succeeds({"open", Doc("S.tws"), "--compare", "all", "--full", "--save", Doc("L.tws")}).out,
-                      expected);
+    ExpectGroupsMatch(Succeeds({"open", Doc("S.tws"), "--compare", "all", "--full", "--save", Doc("L.tws")}).out, {data});
     EXPECT_EQ(StateInDocument(Doc("L.tws"), "head-differs"), Finished);
 
     EXPECT_EQ(Succeeds({"scan", "--compare", "none", "--save", Doc("N.tws"), "--format", "json", data}).out, "[]\n");
-    ExpectGroupsMatch(Succeeds({"open", Doc("N.tws"), "--compare", "all"}).out, expected);
+    ExpectGroupsMatch(Succeeds({"open", Doc("N.tws"), "--compare", "all"}).out, {data});
 }
 
 TEST_F(CliDocumentTest, FilesPassedOverOrChangedSinceTheScanAreNotComparedAndSaySo) {
