@@ -61,7 +61,7 @@ struct CliTreeTest : ::testing::Test {
     bool Exists(const std::string& name) const { return access(tree.Path(name).c_str(), F_OK) == 0; }
 
     TemporaryTree tree;
-    ScopedDataHome dataHome{tree.Path("data")};
+    ScopedDataHome dataHome{tree.Path("xdg-data")};
 };
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -256,7 +256,7 @@ TEST(CliDigestTest, GivesTheDigestOfEachFileAcrossReadEdges) {
 }
 
 // A small tree to scan, and a folder for documents outside it.
-struct CliDocumentTest : ::testing::Test {
+struct CliDocumentTest : CliTreeTest {
     void SetUp() override {
         for (const char* folder : {"data", "docs"}) tree.Folder(folder);
         data = tree.Path("data");
@@ -269,7 +269,6 @@ struct CliDocumentTest : ::testing::Test {
     }
     std::string Doc(const std::string& name) const { return tree.Path("docs/" + name); }
 
-    TemporaryTree tree;
     std::string data;
 };
 

@@ -100,9 +100,7 @@ TEST_F(FilesViewTest, RowsAreRedWhileQueuedBlueOnceCollectedAndBlackAfterAStopAn
     window.UpdateCommandStates();
     EXPECT_EQ(window.StatusPanes().Pane(4)->text(), "Elapsed: 00:00:00") << "shown from the start";
     ASSERT_TRUE(WaitUntil([&] {
-        for (FileItem* file : view.FileListFiles())
-            if (file->compareState != Digested) return false;
-        return true;
+        return std::ranges::all_of(view.FileListFiles(), [](const FileItem* file) { return file->compareState == Digested; });
     }));
     session.Comparing().OnCollectTimer();
     EXPECT_EQ(color(0), QColor(Qt::blue));

@@ -169,7 +169,6 @@ protected:
         qputenv("XDG_DATA_HOME", (settingsFolder.path() + "/data").toUtf8());
     }
 
-    // A file with content in the folder and its record in the window's catalogue.
     FileItem* AddFile(const std::string& name, std::string_view content) {
         return CatalogueFile(window.Session().Doc(), files, name, content);
     }

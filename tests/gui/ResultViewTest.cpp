@@ -9,6 +9,7 @@
 #include "session/CommandStates.h"
 #include "session/DiskFileRemover.h"
 #include "tests/gui/MainWindowTestSupport.h"
+#include "tests/session/SessionTestSupport.h"
 #include "views/CategoryTreeModel.h"
 #include "views/FilesView.h"
 #include "views/MarkCopiesDialog.h"
@@ -41,7 +42,6 @@ protected:
             new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal, model);
     }
 
-    // A file written with content and catalogued with its size, time and digest.
     FileItem* AddCompared(const std::string& name, std::string_view content) {
         FileItem* item = CatalogueFile(window.Session().Doc(), files, name, content, Finished);
         window.Session().Doc().duplicates.Insert(item);
@@ -89,10 +89,7 @@ TEST_F(ResultViewTest, GroupsArriveFromTheComparisonAndComeBackFromARebuild) {
                                  {"alone.txt", "zzzzzz"}})
         queued.push_back(AddFile(name, content));
     ASSERT_TRUE(window.Session().CompareFiles(queued));
-    ASSERT_TRUE(WaitUntil([&] {
-        window.Session().Comparing().OnCollectTimer();
-        return !window.Session().IsComparing();
-    }));
+    ASSERT_TRUE(CollectUntilDone(window.Session()));
 
     GroupTreeModel& tree = Results().GroupTree();
     const QModelIndex tiny = tree.index(6, 0, tree.RootIndex());
@@ -381,8 +378,7 @@ TEST_F(DeleteDialogTest, TrashTakesTheFileWithInfoThatNamesWhereItWas) {
     const QByteArray oldHome = qgetenv("HOME"), oldData = qgetenv("XDG_DATA_HOME");
     const std::filesystem::path work = std::filesystem::current_path();
     const std::string data = files.Path("home/data");
-    files.Folder("home");
-    files.Folder("work");
+    for (const char* folder : {"home", "work"}) files.Folder(folder);
     qputenv("HOME", files.Path("home").c_str());
     qputenv("XDG_DATA_HOME", data.c_str());
     std::filesystem::current_path(files.Path("work"));
