@@ -1,13 +1,21 @@
-// A main window over a catalogue of real files in a temporary folder, and an
-// answerer for the modal dialogs its commands open.
+// A main window over a catalogue of real files in a temporary folder, with the
+// views and dialogs the tests reach through it, and an answerer for the modal
+// dialogs its commands open.
 #pragma once
 
+#include "app/DeleteDialog.h"
 #include "app/MainStatusBar.h"
 #include "app/MainWindow.h"
+#include "controls/ReportList.h"
 #include "controls/TickList.h"
+#include "document/HeadlessPrompts.h"
+#include "session/DiskFileRemover.h"
 #include "tests/catalog/CatalogTestSupport.h"
 #include "tests/compare/CompareTestSupport.h"
 #include "tests/platform/TemporaryTree.h"
+#include "views/CategoryTreeModel.h"
+#include "views/FileListModel.h"
+#include "views/FilesView.h"
 #include "views/GroupTreeModel.h"
 #include "views/ResultView.h"
 
@@ -15,14 +23,18 @@
 #include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QProgressDialog>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,24 +1,17 @@
 // The result view in the main window: groups, ticks, highlight, the mark
 // commands and the lists' menu; the Delete dialog and the remover it drives.
-#include "app/DeleteDialog.h"
 #include "app/MarkRulesSettings.h"
 #include "controls/FileActions.h"
 #include "platform/EntryRemoval.h"
 #include "platform/PathProbe.h"
 #include "platform/TrashInfo.h"
 #include "session/CommandStates.h"
-#include "session/DiskFileRemover.h"
 #include "tests/gui/MainWindowTestSupport.h"
 #include "tests/session/SessionTestSupport.h"
-#include "views/CategoryTreeModel.h"
-#include "views/FilesView.h"
 #include "views/MarkCopiesDialog.h"
 
-#include <QCheckBox>
 #include <QClipboard>
 #include <QListWidget>
-#include <QMenu>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QUrl>
 
@@ -63,11 +56,9 @@ protected:
     ResultListModel& List() { return window.Results().FileListItems(); }
     QColor BackgroundOf(int row) { return List().data(List().index(row, kNameColumn), Qt::BackgroundRole).value<QColor>(); }
     // A copy in a folder of the tree, modified at second `time` as far as the catalogue knows.
-    FileItem* Copy(const std::string& relative, std::string_view content, int64_t time) {
+    void Copy(const std::string& relative, std::string_view content, int64_t time) {
         std::filesystem::create_directories(std::filesystem::path(files.Path(relative)).parent_path());
-        FileItem* item = AddCompared(relative, content);
-        item->findData.ftLastWriteTime = FileTime::FromUnix(time, 0);
-        return item;
+        AddCompared(relative, content)->findData.ftLastWriteTime = FileTime::FromUnix(time, 0);
     }
     static void Click(QWidget& dialog, const char* name) {
         auto* button = dialog.findChild<QAbstractButton*>(name);
@@ -160,8 +151,7 @@ TEST_F(ResultViewTest, ChosenGroupIsHighlightedInTheMiddleOfTheFocusedList) {
     Results().GroupTreeView()->setCurrentIndex(tree.index(30, 0, tiny));  // 30 bytes
     EXPECT_TRUE(list->hasFocus());
     EXPECT_EQ(list->currentIndex().row(), 60);
-    EXPECT_EQ(BackgroundOf(60), kHighlight);
-    EXPECT_EQ(BackgroundOf(61), kHighlight);
+    for (int row : {60, 61}) EXPECT_EQ(BackgroundOf(row), kHighlight) << row;
     EXPECT_NE(BackgroundOf(62), kHighlight);
     const int top = list->indexAt(QPoint(1, 1)).row();
     EXPECT_NEAR(top + list->RowsInView() / 2, 60, 1) << "the group stands in the middle";
@@ -296,8 +286,7 @@ TEST_F(DeleteDialogTest, RefusedWhileComparingElseTheDialogListsTheTickedFilesAn
     EXPECT_FALSE(Exists("b2"));
     EXPECT_TRUE(Exists("a2"));
     EXPECT_EQ(Column(List(), kNameColumn), (QStringList{"a1", "a2"})) << "the group left with one file is gone";
-    EXPECT_EQ(window.Files().CategoryTree().data(window.Files().CategoryTree().RootIndex()).toString(),
-              "All Files [1 Group(s)]")
+    EXPECT_EQ(window.Files().CategoryTree().RootIndex().data().toString(), "All Files [1 Group(s)]")
         << "the files view counts again";
 }
 
