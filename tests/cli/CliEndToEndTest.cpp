@@ -1,5 +1,6 @@
 // twinseek-cli run in-process on real temporary trees, each with a Trash and journal
 // of its own: its groups, digests, statuses and messages against the files' own bytes.
+#include "catalog/TerminalText.h"
 #include "catalog/TextFormat.h"
 #include "cli/CliApp.h"
 #include "cli/UnreadableFile.h"
@@ -18,14 +19,9 @@
 #include <set>
 #include <sstream>
 
-namespace twinseek {
+namespace twinseek::testing {
 namespace {
 
-using testing::DigestTextOf;
-using testing::ReadBytes;
-using testing::RandomContent;
-using testing::TemporaryTree;
-using testing::WriteBytes;
 namespace fs = std::filesystem;
 
 struct CliRun {
@@ -65,7 +61,7 @@ struct CliTreeTest : ::testing::Test {
     bool Exists(const std::string& name) const { return access(tree.Path(name).c_str(), F_OK) == 0; }
 
     TemporaryTree tree;
-    testing::ScopedDataHome dataHome{tree.Path("data")};
+    ScopedDataHome dataHome{tree.Path("xdg-data")};
 };
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -85,21 +81,24 @@ using GroupSet = std::set<PathSet>;
 
 // Which file on disk a path is, as text: paths with one identity are one file.
 std::string IdentityOf(const std::string& path) {
-    const struct stat status = testing::StatusOf(path);
+    const struct stat status = StatusOf(path);
     return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
 }
 
 // Every regular file under the roots (links not followed), grouped by
 // exact content, each file once however many paths it has; only groups of two
-// or more files. A group is the set of its files' identities.
-GroupSet GroupsByContent(const std::vector<std::string>& roots) {
+// or more files. A group is the set of its files' identities. Each path goes
+// into pathOf under the form the text report shows it in.
+GroupSet GroupsByContent(const std::vector<std::string>& roots, std::map<std::string, std::string>* pathOf = nullptr) {
     std::map<std::string, PathSet> byContent;
     for (const std::string& root : roots) {
         std::error_code error;
         fs::recursive_directory_iterator walk(root, fs::directory_options::skip_permission_denied, error);
         for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error))
-            if (walk->symlink_status().type() == fs::file_type::regular)
+            if (walk->symlink_status().type() == fs::file_type::regular) {
                 byContent[ReadBytes(walk->path())].insert(IdentityOf(walk->path()));
+                if (pathOf) (*pathOf)[TerminalText(walk->path().string())] = walk->path();
+            }
         EXPECT_FALSE(error) << root << ": " << error.message();
     }
     GroupSet groups;
@@ -108,25 +107,7 @@ GroupSet GroupsByContent(const std::vector<std::string>& roots) {
     return groups;
 }
 
-// A path of the text report as it was before "ls -b" escaping.
-std::string Unescaped(std::string_view shown) {
-    static const std::string_view kNamed = "a\ab\bt\tn\nv\vf\fr\r\\\\";
-    std::string path;
-    for (size_t i = 0; i < shown.size(); ++i) {
-        if (shown[i] != '\\' || i + 1 == shown.size()) {
-            path += shown[i];
-        } else if (size_t named = kNamed.find(shown[i + 1]); named != std::string_view::npos && named % 2 == 0) {
-            path += kNamed[named + 1];
-            ++i;
-        } else {
-            path += char(std::stoi(std::string(shown.substr(i + 1, 3)), nullptr, 8));
-            i += 3;
-        }
-    }
-    return path;
-}
-
-// One group of the text report: its header line and its paths (unescaped).
+// One group of the text report: its header line and its paths as shown.
 struct ReportedGroup {
     std::string header;
     std::vector<std::string> files;
@@ -136,27 +117,32 @@ std::vector<ReportedGroup> ParseText(const std::string& report) {
     std::vector<ReportedGroup> groups;
     bool inGroup = false;
     for (const std::string& line : Lines(report)) {
-        if (inGroup && !line.empty()) groups.back().files.push_back(Unescaped(line));
+        if (inGroup && !line.empty()) groups.back().files.push_back(line);
         else if (!line.empty()) groups.push_back({line, {}});
         inGroup = !line.empty();
     }
     return groups;
 }
 
-// The text report holds exactly the content groups, each file listed once
-// (by one of its paths), each header giving the size, count and digest of its files.
-void ExpectGroupsMatch(const std::string& report, const GroupSet& expected) {
+// The text report holds exactly the content groups of the files under roots, each
+// file listed once (by one of its paths), each header giving the size, count and digest of its files.
+void ExpectGroupsMatch(const std::string& report, const std::vector<std::string>& roots) {
+    std::map<std::string, std::string> pathOf;
+    const GroupSet expected = GroupsByContent(roots, &pathOf);
     GroupSet members;
     PathSet distinct;
     size_t listed = 0;
     for (const ReportedGroup& group : ParseText(report)) {
         ASSERT_FALSE(group.files.empty()) << group.header;
         PathSet identities;
-        for (const std::string& path : group.files) identities.insert(IdentityOf(path));
+        for (const std::string& shown : group.files) {
+            ASSERT_TRUE(pathOf.contains(shown)) << shown << " is no file under the roots";
+            identities.insert(IdentityOf(pathOf[shown]));
+        }
         members.insert(identities);
         distinct.insert(identities.begin(), identities.end());
         listed += group.files.size();
-        const std::string& first = group.files.front();
+        const std::string& first = pathOf[group.files.front()];
         EXPECT_EQ(group.header, std::string(FormatSizeWithUnit(fs::file_size(first)).CStr()) + " [" +
                                     std::to_string(group.files.size()) + " Copies] " + DigestTextOf(ReadBytes(first)));
     }
@@ -174,7 +160,7 @@ TEST(CliScanTest, AFileReachedByManyPathsIsOneFileInEveryReportAndInDocuments) {
     WriteBytes(tree.Path("one/solo"), "one file with two names is no group");
     ASSERT_EQ(link(tree.Path("one/solo").c_str(), tree.Path("two/solo-hard").c_str()), 0);
     // Where root may, "one" is seen once more through a bind mount inside "two".
-    std::optional<testing::BindMount> mirror;
+    std::optional<BindMount> mirror;
     if (geteuid() == 0) mirror.emplace(tree.Path("one"), tree.Path("two/mirror"));
     const bool mirrored = mirror && mirror->Mounted();
 
@@ -195,7 +181,7 @@ TEST(CliScanTest, AFileReachedByManyPathsIsOneFileInEveryReportAndInDocuments) {
     EXPECT_EQ(loaded.out, groupWith("one/a", "one/a-hard"));
     // A refresh tells the paths apart by what its walk found.
     EXPECT_EQ(RunCommand({"open", tree.Path("docs/d.tws"), "--refresh", "--format", "json"}).out, loaded.out);
-    ExpectGroupsMatch(RunCommand({"groups", tree.Path("docs/d.tws")}).out, GroupsByContent(roots));
+    ExpectGroupsMatch(RunCommand({"groups", tree.Path("docs/d.tws")}).out, roots);
     // Saved uncompared, the paths are linked as they meet in their groups; a
     // root spelled the long way round, inside one listed already, is not listed again.
     Succeeds({"scan", "--compare", "1", "--save", tree.Path("docs/u.tws"), roots[0], roots[1],
@@ -243,7 +229,7 @@ TEST(CliScanTest, ExitStatusesSayWhatWentWrong) {
 }
 
 TEST(CliUnreadableTest, AFileThatLooksReadableNowIsToldWithTheReasonItsWorkerMet) {
-    testing::CatalogedDirectory files;
+    CatalogedDirectory files;
     FileItem* file = files.AddFile("fine", "12345");
     const std::pair<ReadFailure, std::string> cases[] = {
         {{ReadFailure::SystemError, EIO}, "Input/output error"},
@@ -259,19 +245,18 @@ TEST(CliUnreadableTest, AFileThatLooksReadableNowIsToldWithTheReasonItsWorkerMet
 TEST(CliDigestTest, GivesTheDigestOfEachFileAcrossReadEdges) {
     TemporaryTree tree;
     std::vector<std::string> arguments{"digest"}, expected;
-    for (size_t size : {size_t(0), size_t(1), size_t(16383), size_t(16384), size_t(16385), size_t(65535),
-                        size_t(65536), size_t(65537), 2 * kReadPieceSize + 7, size_t(kMappedDigestMinSize) - 1,
-                        size_t(kMappedDigestMinSize), kMappedViewSize + kReadPieceSize + 7}) {
-        const std::string content = RandomContent(size, uint32_t(size));
+    const size_t sizes[] = {0, 1, 16383, 16384, 16385, 65535, 65536, 65537, 2 * kReadPieceSize + 7,
+                            kMappedDigestMinSize - 1, kMappedDigestMinSize, kMappedViewSize + kReadPieceSize + 7};
+    for (size_t size : sizes) {
         arguments.push_back(tree.Path("file-" + std::to_string(size)));
-        WriteBytes(arguments.back(), content);
-        expected.push_back(DigestTextOf(content) + "  " + arguments.back());
+        WriteBytes(arguments.back(), RandomContent(size, uint32_t(size)));
+        expected.push_back(DigestTextOf(ReadBytes(arguments.back())) + "  " + arguments.back());
     }
     EXPECT_EQ(Lines(Succeeds(arguments).out), expected);
 }
 
 // A small tree to scan, and a folder for documents outside it.
-struct CliDocumentTest : ::testing::Test {
+struct CliDocumentTest : CliTreeTest {
     void SetUp() override {
         for (const char* folder : {"data", "docs"}) tree.Folder(folder);
         data = tree.Path("data");
@@ -280,20 +265,17 @@ struct CliDocumentTest : ::testing::Test {
         for (const char* name : {"big1", "big2"}) WriteBytes(data + "/" + name, RandomContent(30000, 8));
         WriteBytes(data + "/decoy", WithByteFlipped(RandomContent(30000, 8), 29999));
         for (const char* name : {"e1", "e2"}) WriteBytes(data + "/" + name, "");
-        expected = GroupsByContent({data});
-        ASSERT_EQ(expected.size(), 3u);
+        ASSERT_EQ(GroupsByContent({data}).size(), 3u);
     }
     std::string Doc(const std::string& name) const { return tree.Path("docs/" + name); }
 
-    TemporaryTree tree;
     std::string data;
-    GroupSet expected;
 };
 
 TEST_F(CliDocumentTest, ARefreshTakesInWhatChangedAndOfAnUnchangedTreeChangesNothing) {
     // Written long ago, so that a rewrite of the same length shows in its time.
     for (const fs::directory_entry& entry : fs::directory_iterator(data))
-        testing::SetWriteTime(entry.path(), time(nullptr) - 1000);
+        SetWriteTime(entry.path(), time(nullptr) - 1000);
     Succeeds({"scan", "--save", Doc("A.tws"), data});
     // Gone, new, rewritten with other bytes, and rewritten as a copy of files compared before.
     ASSERT_EQ(unlink(tree.Path("data/e1").c_str()), 0);
@@ -305,7 +287,7 @@ TEST_F(CliDocumentTest, ARefreshTakesInWhatChangedAndOfAnUnchangedTreeChangesNot
     EXPECT_EQ(refresh.err, "Refreshed: 1 new, 2 changed, 1 gone\n");
     EXPECT_TRUE(Holds(refresh.out, "\n\"skipped\": {\"unlistable_folders\": {\"count\": 0"));
     EXPECT_TRUE(refresh.out.ends_with(",\n\"refresh\": {\"new\": 1, \"changed\": 2, \"gone\": 1}}\n")) << refresh.out;
-    ExpectGroupsMatch(RunCommand({"groups", Doc("R.tws")}).out, GroupsByContent({data}));
+    ExpectGroupsMatch(RunCommand({"groups", Doc("R.tws")}).out, {data});
 
     CliRun again = RunCommand({"open", Doc("R.tws"), "--refresh", "--save", Doc("R2.tws")});
     EXPECT_EQ(again.err, "Refreshed: 0 new, 0 changed, 0 gone\n");
@@ -317,7 +299,7 @@ int32_t StateInDocument(const std::string& document, std::string_view name) {
     HeadlessPrompts prompts;
     Document loaded(prompts);
     EXPECT_TRUE(loaded.OpenFile(document)) << document;
-    const FileItem* file = testing::RecordOf(loaded, name);
+    const FileItem* file = RecordOf(loaded, name);
     EXPECT_TRUE(file) << name << " is not in " << document;
     return file ? file->compareState.load() : -1;
 }
@@ -326,9 +308,9 @@ TEST_F(CliDocumentTest, SavedDocumentsResaveByteForByteAndScreeningLeavesWhatItR
     // Differs from big1 in its first byte only: its first 4 KiB tell it apart.
     WriteBytes(tree.Path("data/head-differs"), WithByteFlipped(RandomContent(30000, 8), 0));
     const std::string screened = Succeeds({"scan", "--save", Doc("S.tws"), data}).out;
-    ExpectGroupsMatch(screened, expected);
+    ExpectGroupsMatch(screened, {data});
     EXPECT_EQ(screened.find('\x1b'), std::string::npos) << "no escape character reaches the terminal";
-    ExpectGroupsMatch(Succeeds({"groups", Doc("S.tws")}).out, expected);
+    ExpectGroupsMatch(Succeeds({"groups", Doc("S.tws")}).out, {data});
     Succeeds({"open", Doc("S.tws"), "--save", Doc("B.tws")});
     const std::string saved = ReadBytes(Doc("S.tws"));
     ASSERT_FALSE(saved.empty());
@@ -338,12 +320,11 @@ TEST_F(CliDocumentTest, SavedDocumentsResaveByteForByteAndScreeningLeavesWhatItR
     EXPECT_EQ(StateInDocument(Doc("F.tws"), "head-differs"), Finished);
     EXPECT_EQ(StateInDocument(Doc("S.tws"), "decoy"), Finished) << "its first 4 KiB are big1's";
 
-    ExpectGroupsMatch(Succeeds({"open", Doc("S.tws"), "--compare", "all", "--full", "--save", Doc("L.tws")}).out,
-                      expected);
+    ExpectGroupsMatch(Succeeds({"open", Doc("S.tws"), "--compare", "all", "--full", "--save", Doc("L.tws")}).out, {data});
     EXPECT_EQ(StateInDocument(Doc("L.tws"), "head-differs"), Finished);
 
     EXPECT_EQ(Succeeds({"scan", "--compare", "none", "--save", Doc("N.tws"), "--format", "json", data}).out, "[]\n");
-    ExpectGroupsMatch(Succeeds({"open", Doc("N.tws"), "--compare", "all"}).out, expected);
+    ExpectGroupsMatch(Succeeds({"open", Doc("N.tws"), "--compare", "all"}).out, {data});
 }
 
 TEST_F(CliDocumentTest, FilesPassedOverOrChangedSinceTheScanAreNotComparedAndSaySo) {
@@ -385,7 +366,7 @@ protected:
         Succeeds({"scan", "--save", Doc(), Path("tree")});
     }
     std::string Doc() const { return Path("doc.tws"); }
-    ino_t Inode(const std::string& name) const { return testing::StatusOf(Path(name)).st_ino; }
+    ino_t Inode(const std::string& name) const { return StatusOf(Path(name)).st_ino; }
 };
 
 TEST_F(CliCleanTest, DryRunPlansAndCleanLinksEveryCopyButTheReferencesOne) {
@@ -501,7 +482,7 @@ TEST_F(CliMachinesTest, APlanIsAppliedWhereTheFilesAreAndEachFileIsCheckedThere)
     ASSERT_TRUE(Exists(a) && Exists(song));
 
     // With both at hand, a kept copy changed since the plan keeps its file.
-    testing::RewriteKeepingTime(Path("laptop/photos/song\xff.mp3"), "do re mi fa");
+    RewriteKeepingTime(Path("laptop/photos/song\xff.mp3"), "do re mi fa");
     const CliRun run =
         RunCommand({"apply", Path("plan.json"), "--map", Back("nas"), "--map", Back("laptop"), "--format", "json"});
     EXPECT_EQ(run.status, 1);
@@ -511,4 +492,4 @@ TEST_F(CliMachinesTest, APlanIsAppliedWhereTheFilesAreAndEachFileIsCheckedThere)
 }
 
 }  // namespace
-}  // namespace twinseek
+}  // namespace twinseek::testing

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace twinseek {
+namespace twinseek::testing {
 namespace {
 
 // What a parse chose, as one line: compare all, categories, format, workers,
@@ -117,12 +117,10 @@ TEST(SkipReportTest, OneLinePerCauseWithTheFirstPathsAndTheCountsInJson) {
 }
 
 TEST(GroupReportTest, GroupsOfTwoOrMoreInResultOrder) {
-    using testing::AddFile;
-    auto root = testing::MakeRoot();
-    FolderItem* top = root->FindOrCreateFolder(testing::EntryNamed("/", 0, FILE_ATTRIBUTE_DIRECTORY));
+    auto root = MakeRoot();
+    FolderItem* top = root->FindOrCreateFolder(EntryNamed("/", 0, FILE_ATTRIBUTE_DIRECTORY));
     DuplicateIndex index;
-    const std::string a(32, 'A');
-    const std::string b(32, 'B');
+    const std::string a(32, 'A'), b(32, 'B');
     FileItem* big1 = AddFile(top, "big1", 900, b);
     for (FileItem* item : {AddFile(top, "small1", 10, a), big1, AddFile(top, "single", 900, a),
                            AddFile(top, "small2", 10, a), AddFile(top, "big2", 900, b)})
@@ -136,4 +134,4 @@ TEST(GroupReportTest, GroupsOfTwoOrMoreInResultOrder) {
 }
 
 }  // namespace
-}  // namespace twinseek
+}  // namespace twinseek::testing

@@ -1,13 +1,21 @@
-// A main window over a catalogue of real files in a temporary folder, and an
-// answerer for the modal dialogs its commands open.
+// A main window over a catalogue of real files in a temporary folder, with the
+// views and dialogs the tests reach through it, and an answerer for the modal
+// dialogs its commands open.
 #pragma once
 
+#include "app/DeleteDialog.h"
 #include "app/MainStatusBar.h"
 #include "app/MainWindow.h"
+#include "controls/ReportList.h"
 #include "controls/TickList.h"
+#include "document/HeadlessPrompts.h"
+#include "session/DiskFileRemover.h"
 #include "tests/catalog/CatalogTestSupport.h"
 #include "tests/compare/CompareTestSupport.h"
 #include "tests/platform/TemporaryTree.h"
+#include "views/CategoryTreeModel.h"
+#include "views/FileListModel.h"
+#include "views/FilesView.h"
 #include "views/GroupTreeModel.h"
 #include "views/ResultView.h"
 
@@ -15,13 +23,18 @@
 #include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QProgressDialog>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -121,6 +134,28 @@ inline QStringList AccessibilityFaults(QWidget& top) {
 
 using Boxes = QList<ModalAnswerer::Seen>;
 
+// Runs window's command and hands the dialog of type D it opens to fill once
+// the dialog runs, so that a file chooser fill opens is answered too, with
+// chosen. Returns what each dialog and box showed.
+template <typename D>
+Boxes RunWithDialog(MainWindow& window, CommandId command, const std::function<void(D&)>& fill, const QString& chosen = {}) {
+    bool filled = false;
+    ModalAnswerer answerer(QMessageBox::Ok, [&](QDialog& opened) {
+        if (auto* chooser = qobject_cast<QFileDialog*>(&opened)) {
+            chooser->selectFile(chosen);
+            opened.accept();  // the file dialog's own accept, which takes the selection
+            return;
+        }
+        auto* dialog = qobject_cast<D*>(&opened);
+        ASSERT_TRUE(dialog) << opened.objectName().toStdString();
+        if (std::exchange(filled, true)) return;  // back from a file chooser
+        QTimer::singleShot(0, dialog, [dialog, &fill] { fill(*dialog); });
+    });
+    window.RunCommand(command);
+    EXPECT_TRUE(filled);
+    return answerer.seen;
+}
+
 // A file written in dir with content and its record, under the folder chain of
 // its path, in document's catalogue; a Finished one carries its digest and the
 // file's time, as a finished comparison leaves it.
@@ -146,7 +181,6 @@ protected:
         qputenv("XDG_DATA_HOME", (settingsFolder.path() + "/data").toUtf8());
     }
 
-    // A file with content in the folder and its record in the window's catalogue.
     FileItem* AddFile(const std::string& name, std::string_view content) {
         return CatalogueFile(window.Session().Doc(), files, name, content);
     }
@@ -178,9 +212,10 @@ inline QStringList VisiblePaneTexts(MainStatusBar& bar) {
     return texts;
 }
 
-inline QStringList Column(const QAbstractItemModel& model, int column) {
+// The texts of a column, under parent, top to bottom.
+inline QStringList Column(const QAbstractItemModel& model, int column, const QModelIndex& parent = {}) {
     QStringList texts;
-    for (int row = 0; row < model.rowCount(); ++row) texts << model.data(model.index(row, column)).toString();
+    for (int row = 0; row < model.rowCount(parent); ++row) texts << model.index(row, column, parent).data().toString();
     return texts;
 }
 

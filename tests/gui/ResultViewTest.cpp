@@ -1,24 +1,17 @@
 // The result view in the main window: groups, ticks, highlight, the mark
 // commands and the lists' menu; the Delete dialog and the remover it drives.
-#include "app/DeleteDialog.h"
 #include "app/MarkRulesSettings.h"
 #include "controls/FileActions.h"
 #include "platform/EntryRemoval.h"
 #include "platform/PathProbe.h"
 #include "platform/TrashInfo.h"
 #include "session/CommandStates.h"
-#include "session/DiskFileRemover.h"
 #include "tests/gui/MainWindowTestSupport.h"
-#include "views/CategoryTreeModel.h"
-#include "views/FilesView.h"
+#include "tests/session/SessionTestSupport.h"
 #include "views/MarkCopiesDialog.h"
 
-#include <QCheckBox>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QListWidget>
-#include <QMenu>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QUrl>
 
@@ -42,7 +35,6 @@ protected:
             new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal, model);
     }
 
-    // A file written with content and catalogued with its size, time and digest.
     FileItem* AddCompared(const std::string& name, std::string_view content) {
         FileItem* item = CatalogueFile(window.Session().Doc(), files, name, content, Finished);
         window.Session().Doc().duplicates.Insert(item);
@@ -64,30 +56,9 @@ protected:
     ResultListModel& List() { return window.Results().FileListItems(); }
     QColor BackgroundOf(int row) { return List().data(List().index(row, kNameColumn), Qt::BackgroundRole).value<QColor>(); }
     // A copy in a folder of the tree, modified at second `time` as far as the catalogue knows.
-    FileItem* Copy(const std::string& relative, std::string_view content, int64_t time) {
+    void Copy(const std::string& relative, std::string_view content, int64_t time) {
         std::filesystem::create_directories(std::filesystem::path(files.Path(relative)).parent_path());
-        FileItem* item = AddCompared(relative, content);
-        item->findData.ftLastWriteTime = FileTime::FromUnix(time, 0);
-        return item;
-    }
-    // Runs Mark Copies with the dialog set up by fill (then Mark pressed), a
-    // folder chooser answering with chosenFolder.
-    void MarkCopies(const std::function<void(MarkCopiesDialog&)>& fill, const std::string& chosenFolder = {}) {
-        bool filled = false;
-        ModalAnswerer answerer(QMessageBox::Ok, [&](QDialog& opened) {
-            if (auto* chooser = qobject_cast<QFileDialog*>(&opened)) {
-                chooser->selectFile(QString::fromStdString(chosenFolder));
-                opened.accept();  // the file dialog's own accept, which takes the selection
-                return;
-            }
-            auto* dialog = qobject_cast<MarkCopiesDialog*>(&opened);
-            ASSERT_TRUE(dialog);
-            if (std::exchange(filled, true)) return;  // back from a folder chooser
-            // Later, so that a folder chooser it opens is answered too.
-            QTimer::singleShot(0, dialog, [dialog, &fill] { fill(*dialog); });
-        });
-        window.RunCommand(kCommandMarkCopies);
-        EXPECT_TRUE(filled);
+        AddCompared(relative, content)->findData.ftLastWriteTime = FileTime::FromUnix(time, 0);
     }
     static void Click(QWidget& dialog, const char* name) {
         auto* button = dialog.findChild<QAbstractButton*>(name);
@@ -109,10 +80,7 @@ TEST_F(ResultViewTest, GroupsArriveFromTheComparisonAndComeBackFromARebuild) {
                                  {"alone.txt", "zzzzzz"}})
         queued.push_back(AddFile(name, content));
     ASSERT_TRUE(window.Session().CompareFiles(queued));
-    ASSERT_TRUE(WaitUntil([&] {
-        window.Session().Comparing().OnCollectTimer();
-        return !window.Session().IsComparing();
-    }));
+    ASSERT_TRUE(CollectUntilDone(window.Session()));
 
     GroupTreeModel& tree = Results().GroupTree();
     const QModelIndex tiny = tree.index(6, 0, tree.RootIndex());
@@ -183,8 +151,7 @@ TEST_F(ResultViewTest, ChosenGroupIsHighlightedInTheMiddleOfTheFocusedList) {
     Results().GroupTreeView()->setCurrentIndex(tree.index(30, 0, tiny));  // 30 bytes
     EXPECT_TRUE(list->hasFocus());
     EXPECT_EQ(list->currentIndex().row(), 60);
-    EXPECT_EQ(BackgroundOf(60), kHighlight);
-    EXPECT_EQ(BackgroundOf(61), kHighlight);
+    for (int row : {60, 61}) EXPECT_EQ(BackgroundOf(row), kHighlight) << row;
     EXPECT_NE(BackgroundOf(62), kHighlight);
     const int top = list->indexAt(QPoint(1, 1)).row();
     EXPECT_NEAR(top + list->RowsInView() / 2, 60, 1) << "the group stands in the middle";
@@ -205,7 +172,7 @@ TEST_F(MarkCopiesTest, DialogMarksByItsRulesOverTheChosenCategoryAndRemembersThe
     ShowGroups();
     const std::string reference = files.Path("ref");
 
-    MarkCopies([&](MarkCopiesDialog& dialog) {
+    RunWithDialog<MarkCopiesDialog>(window, kCommandMarkCopies, [&](MarkCopiesDialog& dialog) {
         EXPECT_TRUE(dialog.findChild<QRadioButton*>("keepOldest")->isChecked()) << "the first run keeps the oldest";
         EXPECT_TRUE(dialog.findChild<QRadioButton*>("categoryChoice")->isHidden()) << "no category chosen";
         Click(dialog, "keepFolder");
@@ -213,14 +180,14 @@ TEST_F(MarkCopiesTest, DialogMarksByItsRulesOverTheChosenCategoryAndRemembersThe
         Click(dialog, "keepNewest");
         Click(dialog, "addReferenceButton");
         Click(dialog, "markButton");
-    }, reference);
+    }, QString::fromStdString(reference));
     EXPECT_EQ(Ticks(), "01" "101") << "the copy in the reference folder stays; of two equally new, the first path";
 
     // The next run starts from these rules; Tiny Files chosen in the tree, its groups only.
     GroupTreeModel& tree = Results().GroupTree();
     Results().GroupTreeView()->setCurrentIndex(tree.index(6, 0, tree.RootIndex()));
     Results().Model().UnmarkAll();
-    MarkCopies([&](MarkCopiesDialog& dialog) {
+    RunWithDialog<MarkCopiesDialog>(window, kCommandMarkCopies, [&](MarkCopiesDialog& dialog) {
         EXPECT_TRUE(dialog.findChild<QRadioButton*>("keepNewest")->isChecked());
         auto* references = dialog.findChild<QListWidget*>("referenceList");
         ASSERT_EQ(references->count(), 1);
@@ -299,58 +266,31 @@ TEST_F(DeleteDialogTest, RefusedWhileComparingElseTheDialogListsTheTickedFilesAn
         EXPECT_EQ(refusal.seen, (Boxes{{"Notify", "Can't to process when comparing files!", QMessageBox::Information}}));
         window.Session().StopComparison();
     }
-    bool shown = false;
-    ModalAnswerer answerer(QMessageBox::Ok, [&](QDialog& opened) {
-        auto* dialog = qobject_cast<DeleteDialog*>(&opened);
-        ASSERT_TRUE(dialog);
-        shown = true;
-        QAbstractItemModel& rows = *dialog->FileListView()->model();
-        EXPECT_FALSE(dialog->TrashChoice()->isChecked());
+    RunWithDialog<DeleteDialog>(window, kCommandDelete, [&](DeleteDialog& dialog) {
+        QAbstractItemModel& rows = *dialog.FileListView()->model();
+        EXPECT_FALSE(dialog.TrashChoice()->isChecked());
         EXPECT_EQ(Column(rows, kNameColumn), (QStringList{"b2", "a2"})) << "in the result view's order";
 
-        Press(*dialog, "clearAllButton");
-        Press(*dialog, "deleteButton");
+        Press(dialog, "clearAllButton");
+        Press(dialog, "deleteButton");
         EXPECT_TRUE(Exists("a2") && Exists("b2")) << "nothing ticked, nothing deleted";
-        Press(*dialog, "selectAllButton");
-        dialog->FileListView()->setCurrentIndex(rows.index(1, kSizeColumn));
-        QTest::keyClick(dialog->FileListView(), Qt::Key_Space);
-        Press(*dialog, "deleteButton");
-        EXPECT_TRUE(dialog->isVisible()) << "Delete keeps the dialog open";
-        EXPECT_TRUE(dialog->DeletedAny());
+        Press(dialog, "selectAllButton");
+        dialog.FileListView()->setCurrentIndex(rows.index(1, kSizeColumn));
+        QTest::keyClick(dialog.FileListView(), Qt::Key_Space);
+        Press(dialog, "deleteButton");
+        EXPECT_TRUE(dialog.isVisible()) << "Delete keeps the dialog open";
+        EXPECT_TRUE(dialog.DeletedAny());
         EXPECT_EQ(Column(rows, kNameColumn), QStringList{"a2"}) << "the unticked row stays";
-        Press(*dialog, "closeButton");
+        Press(dialog, "closeButton");
     });
-    window.RunCommand(kCommandDelete);
-    EXPECT_TRUE(shown);
     EXPECT_FALSE(Exists("b2"));
     EXPECT_TRUE(Exists("a2"));
     EXPECT_EQ(Column(List(), kNameColumn), (QStringList{"a1", "a2"})) << "the group left with one file is gone";
-    EXPECT_EQ(window.Files().CategoryTree().data(window.Files().CategoryTree().RootIndex()).toString(),
-              "All Files [1 Group(s)]")
+    EXPECT_EQ(window.Files().CategoryTree().RootIndex().data().toString(), "All Files [1 Group(s)]")
         << "the files view counts again";
 }
 
-TEST_F(DeleteDialogTest, OneFileHasItsOwnCaptionAndFailuresShowInOneWarning) {
-    FileItem* copy = AddCompared("copy", "same");
-    AddCompared("kept", "same");
-    struct Refusing final : FileRemover {
-        RemoverOutcome Remove(const CheckedEntry&, CleanupAction) override { return {EROFS, {}, {}, {}}; }
-        RemoverOutcome Replace(const CheckedEntry&, const CheckedEntry&, CleanupAction) override { return {}; }
-    } refusing;
-    DeleteDialog dialog(window.Session(), {copy}, refusing);
-    EXPECT_EQ(dialog.windowTitle(), "Confirm File Delete");
-    EXPECT_EQ(dialog.TrashChoice()->text(), "Send the item to the Recycle Bin.");
-    dialog.show();
-    dialog.TrashChoice()->setChecked(true);
-    ModalAnswerer answerer;
-    Press(dialog, "deleteButton");
-    const QString failure = "1 file could not be removed:\n\n" + QString::fromStdString(files.Path("copy"));
-    EXPECT_EQ(answerer.seen, (Boxes{{"Warning", failure + ": Read-only file system", QMessageBox::Warning}}));
-    EXPECT_EQ(dialog.Files().RowCount(), 1u);
-    EXPECT_FALSE(dialog.DeletedAny());
-}
-
-TEST_F(DeleteDialogTest, EveryCopyTickedIsAskedAboutWithNoAsDefaultAndTheListKeepsTheFocus) {
+TEST_F(DeleteDialogTest, EveryCopyTickedIsAskedAboutWithNoAsDefaultAndOneFileHasItsOwnCaptionAndFailuresInOneWarning) {
     const std::vector<FileItem*> copies = {AddCompared("a1", "same"), AddCompared("a2", "same")};
     DiskFileRemover remover;
     DeleteDialog dialog(window.Session(), copies, remover);
@@ -371,6 +311,21 @@ TEST_F(DeleteDialogTest, EveryCopyTickedIsAskedAboutWithNoAsDefaultAndTheListKee
     EXPECT_TRUE(Exists("a1") && Exists("a2"));
     EXPECT_EQ(dialog.Files().RowCount(), 2u);
     EXPECT_EQ(dialog.focusWidget(), dialog.FileListView()) << "Space and Enter reach the list again";
+
+    struct Refusing final : FileRemover {
+        RemoverOutcome Remove(const CheckedEntry&, CleanupAction) override { return {EROFS, {}, {}, {}}; }
+        RemoverOutcome Replace(const CheckedEntry&, const CheckedEntry&, CleanupAction) override { return {}; }
+    } refusing;
+    DeleteDialog one(window.Session(), {copies[0]}, refusing);
+    EXPECT_EQ(one.windowTitle(), "Confirm File Delete");
+    EXPECT_EQ(one.TrashChoice()->text(), "Send the item to the Recycle Bin.");
+    one.show();
+    one.TrashChoice()->setChecked(true);
+    Press(one, "deleteButton");
+    const QString failure = "1 file could not be removed:\n\n" + QString::fromStdString(files.Path("a1"));
+    EXPECT_EQ(answerer.seen.mid(1), (Boxes{{"Warning", failure + ": Read-only file system", QMessageBox::Warning}}));
+    EXPECT_EQ(one.Files().RowCount(), 1u);
+    EXPECT_FALSE(one.DeletedAny());
 }
 
 TEST_F(DeleteDialogTest, DeletePressedWhileFilesGoStartsNoSecondDeletion) {
@@ -412,8 +367,7 @@ TEST_F(DeleteDialogTest, TrashTakesTheFileWithInfoThatNamesWhereItWas) {
     const QByteArray oldHome = qgetenv("HOME"), oldData = qgetenv("XDG_DATA_HOME");
     const std::filesystem::path work = std::filesystem::current_path();
     const std::string data = files.Path("home/data");
-    files.Folder("home");
-    files.Folder("work");
+    for (const char* folder : {"home", "work"}) files.Folder(folder);
     qputenv("HOME", files.Path("home").c_str());
     qputenv("XDG_DATA_HOME", data.c_str());
     std::filesystem::current_path(files.Path("work"));
