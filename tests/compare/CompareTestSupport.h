@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -137,11 +138,8 @@ protected:
     }
     // Waits until the worker has digested the file of every row.
     bool WaitAllRowsDigested() {
-        return WaitUntil([&] {
-            for (FileItem* item : Rows())
-                if (item->compareState.load() != Digested) return false;
-            return true;
-        });
+        const auto digested = [](const FileItem* item) { return item->compareState.load() == Digested; };
+        return WaitUntil([&] { return std::ranges::all_of(Rows(), digested); });
     }
 };
 

@@ -181,7 +181,6 @@ TEST(FileReplacementTest, CloneKeepsTheFilesModeAndTimesAndAHardLinkCannotLeaveI
     EXPECT_EQ(ReadBytes(btrfs.tree.Path("outside")), bytes);
 }
 
-// The sizes, times and names an entry of a listing gets, and full paths.
 TEST(FindDataTest, SizeSplitsIntoHalvesTimesCountFrom1601AndNamesMustFit) {
     FindData data;
     struct stat status {};
