@@ -44,12 +44,8 @@ TEST(TrashInfoTest, PathsAndInfoTextReadBackExactly) {
 // test and put back after, and tmpfs mounts that end with the test.
 class TrashTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* value = std::getenv("XDG_DATA_HOME")) savedDataHome = value;
-    }
     void TearDown() override {
         for (const std::string& folder : mounts) umount2(folder.c_str(), MNT_DETACH);
-        savedDataHome ? setenv("XDG_DATA_HOME", savedDataHome->c_str(), 1) : unsetenv("XDG_DATA_HOME");
     }
     void UseDataHome(const std::string& relative) { setenv("XDG_DATA_HOME", tree.Path(relative).c_str(), 1); }
     bool MountTmpfs(const std::string& relative, const std::string& size) {
@@ -81,8 +77,8 @@ protected:
     }
 
     testing::TemporaryTree tree;
+    testing::ScopedDataHome dataHome{tree.Path("data")};  // puts back what UseDataHome changes
     std::vector<std::string> mounts;
-    std::optional<std::string> savedDataHome;
 };
 
 TEST_F(TrashTest, HomeTrashIsMadeAndTakesAnyNameWithClashesNumbered) {

@@ -1,6 +1,6 @@
-// A fresh directory tree under the temporary folder for one test, removed with
-// everything in it (however deep, whatever its permissions) afterwards; and
-// whole-file reads and writes of bytes, file status and times, and bytes to write.
+// A fresh directory tree for one test, removed afterwards however deep and
+// whatever its permissions; whole-file reads and writes, file status and times,
+// bytes to write, and the Trash's data home set for the test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -124,6 +125,22 @@ private:
     }
 
     std::string root;
+};
+
+// The Trash and the journal in a folder of the test's own, not the user's.
+class ScopedDataHome {
+public:
+    explicit ScopedDataHome(const std::string& folder) {
+        if (const char* old = std::getenv("XDG_DATA_HOME")) oldData = old;
+        setenv("XDG_DATA_HOME", folder.c_str(), 1);
+    }
+    ~ScopedDataHome() {
+        if (oldData) setenv("XDG_DATA_HOME", oldData->c_str(), 1);
+        else unsetenv("XDG_DATA_HOME");
+    }
+
+private:
+    std::optional<std::string> oldData;
 };
 
 }  // namespace twinseek::testing

@@ -60,22 +60,6 @@ inline FileItem* RecordOf(const Document& document, std::string_view pathOrName)
     return nullptr;
 }
 
-// The Trash and the journal in a folder of the test's own, not the user's.
-class ScopedDataHome {
-public:
-    explicit ScopedDataHome(const std::string& folder) {
-        if (const char* old = std::getenv("XDG_DATA_HOME")) oldData = old;
-        setenv("XDG_DATA_HOME", folder.c_str(), 1);
-    }
-    ~ScopedDataHome() {
-        if (oldData) setenv("XDG_DATA_HOME", oldData->c_str(), 1);
-        else unsetenv("XDG_DATA_HOME");
-    }
-
-private:
-    std::optional<std::string> oldData;
-};
-
 // Runs body in a child that first becomes an unprivileged user (tests may run
 // as root, whom no permission stops); nullopt when it may not become one.
 inline std::optional<bool> AsUnprivilegedUser(const std::function<bool()>& body) {
