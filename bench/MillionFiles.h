@@ -66,9 +66,7 @@ inline FolderItem* BuildPhotoTree(FolderItem* root, std::initializer_list<const 
 }
 
 // Builds the million-file tree under root and returns the "photos" folder.
-inline FolderItem* BuildMillionFileTree(FolderItem* root) {
-    return BuildPhotoTree(root, {"/", "photos"}, kFolders, 42);
-}
+inline FolderItem* BuildMillionFileTree(FolderItem* root) { return BuildPhotoTree(root, {"/", "photos"}, kFolders, 42); }
 
 // Starts a new peak: freed heap goes back to the system and the kernel's
 // high-water mark of resident memory drops to what is resident now, so the

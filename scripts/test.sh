@@ -45,4 +45,4 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTWINSEEK_WERROR=ON 
   -DTWINSEEK_CORE_ONLY=ON -DTWINSEEK_SANITIZE=thread
 cmake --build build-tsan -j "$jobs" --target core_tests
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j "$jobs" \
-  -R '^(ScanEngine|ScanRefresh|CliDocumentTest.ARefresh|DirectoryEnumerator|CompareEngine|CompareLists|CandidateScreening|CandidateQueueing|OneOrSeveral|CatalogTreeTest|DigestContent|FileContentReader|ScanStatusMailbox|FileDeletion)'
+  -R '^(ScanEngine|ScanRefresh|CliDocumentTest.ARefresh|DirectoryEnumerator|CompareEngine|CompareLists|CandidateQueueing|OneOrSeveral|CatalogTreeTest|DigestContent|FileContentReader|ScanStatusMailbox|FileDeletion)'

@@ -304,7 +304,6 @@ TEST(CatalogMergeTest, MappingsMoveEachInputsPathsAndTheFoldersMadeOnTheWayAreFo
 
 const std::string kDigestA(32, 'A');
 const std::string kDigestB(32, 'B');
-const std::string kEmptyDigest = "3I42H3S6NNFQ2MSVX7XZKYAYSCX5QBYJ";
 
 using KeyList = std::vector<std::pair<uint64_t, std::string>>;
 

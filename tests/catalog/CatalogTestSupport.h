@@ -17,6 +17,9 @@ inline FindData EntryNamed(const std::string& name, uint64_t size = 0, uint32_t 
     return data;
 }
 
+// The digest text of no bytes at all, which every empty file has.
+inline const std::string kEmptyDigest = "3I42H3S6NNFQ2MSVX7XZKYAYSCX5QBYJ";
+
 // "prefix" followed by n, e.g. "f12".
 inline std::string Numbered(const char* prefix, int n) { return prefix + std::to_string(n); }
 

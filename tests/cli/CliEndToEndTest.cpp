@@ -71,11 +71,6 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-std::string WithByteFlipped(std::string bytes, size_t at) {
-    bytes[at] = char(bytes[at] ^ 0x5A);
-    return bytes;
-}
-
 using PathSet = std::set<std::string>;
 using GroupSet = std::set<PathSet>;
 

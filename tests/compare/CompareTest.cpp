@@ -40,7 +40,6 @@ Strings NamesOf(const Items& items) {
     return names;
 }
 
-constexpr char kEmptyDigest[] = "3I42H3S6NNFQ2MSVX7XZKYAYSCX5QBYJ";
 constexpr uint64_t kLargeSize = 64ull << 20;
 
 class CompareEngineTest : public testing::CompareFixture {
@@ -431,11 +430,6 @@ protected:
     std::map<std::string, FileItem*> items;
 };
 
-std::string Flipped(std::string bytes, size_t at) {
-    bytes[at] = char(bytes[at] ^ 0x01);
-    return bytes;
-}
-
 TEST_P(CandidateScreeningTest, FindsTheGroupsOfAByteComparisonAndDigestsOnlyWhatItsSamplesCannotTellApart) {
     // Per size, a file and its copy, and variants that differ from it in the
     // first byte (sharing the rest), the last byte, or a byte in the middle.
@@ -451,9 +445,9 @@ TEST_P(CandidateScreeningTest, FindsTheGroupsOfAByteComparisonAndDigestsOnlyWhat
         const std::string name = std::to_string(c.size);
         Add(name + "-original", original);
         Add(name + "-copy", original);
-        Add(name + "-start", Flipped(original, 0));
-        Add(name + "-end", Flipped(original, c.size - 1));
-        if (c.size / 2 >= kScreenHeadBytes) Add(name + "-middle", Flipped(original, c.size / 2));
+        Add(name + "-start", WithByteFlipped(original, 0));
+        Add(name + "-end", WithByteFlipped(original, c.size - 1));
+        if (c.size / 2 >= kScreenHeadBytes) Add(name + "-middle", WithByteFlipped(original, c.size / 2));
         if (c.startRuledOut) ruledOut.insert(name + "-start");
         if (c.endRuledOut) ruledOut.insert(name + "-end");
     }
@@ -475,7 +469,7 @@ TEST_P(CandidateScreeningTest, FindsTheGroupsOfAByteComparisonAndDigestsOnlyWhat
 TEST_P(CandidateScreeningTest, WhatCannotBeSampledIsDigestedAndFilesComparedBeforeCountAsTheyAre) {
     const size_t size = 10000;
     const std::string a = RandomContent(size, 1);
-    const std::string b = Flipped(a, 0);
+    const std::string b = WithByteFlipped(a, 0);
     // Missing, a FIFO, a read that fails (this process's memory at offset 0),
     // and a file shorter than its record: the engine finds what it finds, as
     // CompareEngineTest tells.
@@ -491,9 +485,9 @@ TEST_P(CandidateScreeningTest, WhatCannotBeSampledIsDigestedAndFilesComparedBefo
     const std::string c = RandomContent(size + 1, 2);
     FileItem* known = Compared(files.AddFile("known", c), testing::DigestTextOf(c));
     ASSERT_TRUE(index.Insert(known));
-    Compared(files.AddFile("unreadable", Flipped(c, 0)), kUnopenableText);
+    Compared(files.AddFile("unreadable", WithByteFlipped(c, 0)), kUnopenableText);
     files.AddFile("like-known", c);
-    files.AddFile("like-unreadable", Flipped(c, 0));
+    files.AddFile("like-unreadable", WithByteFlipped(c, 0));
     // A third: the file compared before is gone, so nothing rules the other out.
     Compared(files.AddRecord("gone", size + 2), testing::DigestTextOf(b));
     files.AddFile("next-to-gone", RandomContent(size + 2, 3));
@@ -506,13 +500,13 @@ TEST_P(CandidateScreeningTest, WhereComparedFilesStayUnreadTheFilesOfTheirSizeAr
     // The compared file's bytes on disk are no longer those of its digest:
     // sampling it would rule out the copy of what it was.
     const std::string old = RandomContent(20000, 4);
-    FileItem* known = Compared(files.AddFile("known", Flipped(old, 0)), testing::DigestTextOf(old));
+    FileItem* known = Compared(files.AddFile("known", WithByteFlipped(old, 0)), testing::DigestTextOf(old));
     ASSERT_TRUE(index.Insert(known));
     files.AddFile("copy-of-old", old);
     files.AddFile("other", RandomContent(20000, 5));
     // A size without compared files is screened as ever.
     for (const char* name : {"alike1", "alike2"}) files.AddFile(name, RandomContent(30000, 6));
-    files.AddFile("unlike", Flipped(RandomContent(30000, 6), 0));
+    files.AddFile("unlike", WithByteFlipped(RandomContent(30000, 6), 0));
     EXPECT_EQ(ScreenAndCompare([](uint64_t) { return true; }), (Names{"copy-of-old", "other", "alike1", "alike2"}));
     EXPECT_EQ(index.CountOfKeyOf(known), 2u);
 }

@@ -63,6 +63,13 @@ inline std::string RandomContent(size_t size, uint32_t seed) {
     return content;
 }
 
+// The bytes with the one at `at` changed in its lowest bit: a near-copy that only
+// reading that byte tells apart.
+inline std::string WithByteFlipped(std::string bytes, size_t at) {
+    bytes[at] = char(bytes[at] ^ 0x01);
+    return bytes;
+}
+
 class TemporaryTree {
 public:
     TemporaryTree() {

@@ -331,6 +331,10 @@ struct Collected {
     char digest;  // the letter the digest text is made of
 };
 
+MarkRules Rules(KeepRule keep, std::string folder = {}, std::vector<std::string> references = {}) {
+    return MarkRules{keep, std::move(folder), std::move(references)};
+}
+
 class ResultModelTest : public ::testing::Test {
 protected:
     // A file collected as the compare engine collects it: filed in the index,
@@ -446,16 +450,16 @@ TEST_F(ResultModelTest, TicksStayWithTheirFilesMarksChangeWholeGroupsInOneNotice
     for (size_t row = 0; row < model.RowCount(); ++row)
         model.File(row)->findData.ftLastWriteTime = FileTime::FromValue(row == 1 ? 1 : 10 + row);
     const size_t before = mirror.changes;
-    model.MarkCopies(MarkRules{KeepRule::Oldest, {}, {}}, 6);
+    model.MarkCopies(Rules(KeepRule::Oldest), 6);
     EXPECT_EQ(Ticks(model), "1010110 4") << "only the groups of the category; c keeps its tick";
     EXPECT_EQ(mirror.changes, before + 1);
     EXPECT_TRUE(mirror.MatchesModel());
-    model.MarkCopies(MarkRules{KeepRule::Oldest, {}, {}}, kAllFilesId);
+    model.MarkCopies(Rules(KeepRule::Oldest), kAllFilesId);
     EXPECT_EQ(Ticks(model), "1010101 4");
     const size_t marked = mirror.changes;
-    model.MarkCopies(MarkRules{KeepRule::Oldest, {}, {}}, kAllFilesId);
+    model.MarkCopies(Rules(KeepRule::Oldest), kAllFilesId);
     EXPECT_EQ(mirror.changes, marked) << "the same rules tick the same files";
-    model.MarkCopies(MarkRules{KeepRule::InFolder, "/elsewhere", {}}, kAllFilesId);
+    model.MarkCopies(Rules(KeepRule::InFolder, "/elsewhere"), kAllFilesId);
     EXPECT_EQ(Ticks(model), "1010101 4") << "groups with no file under the folder stay as they were";
 
     model.InvertMarks();
@@ -468,10 +472,6 @@ TEST_F(ResultModelTest, TicksStayWithTheirFilesMarksChangeWholeGroupsInOneNotice
     document.Reset();
     EXPECT_EQ(model.RowCount(), 0u) << "the model lets go of the records the document deletes";
     EXPECT_EQ(model.ChildCount(6), 0u);
-}
-
-MarkRules Rules(KeepRule keep, std::string folder = {}, std::vector<std::string> references = {}) {
-    return MarkRules{keep, std::move(folder), std::move(references)};
 }
 
 class MarkRulesTest : public ::testing::Test {
